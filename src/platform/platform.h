@@ -1,0 +1,61 @@
+// The seam between the library and the operating system.
+//
+// One abstract interface whose calls mirror the Win32 calls the library makes,
+// with Win32 conventions kept: handles, flags, BOOL results and the thread's
+// last-error value. The core calls the platform only through `Os()`, so the
+// native implementation (chosen at build time) and the test fake are
+// interchangeable, like an Env in a storage engine or a VFS in a database.
+//
+// A call is added here with its exact Win32 name and signature, then given to
+// every implementation: posix/, win32/ and the fake in tests/support/.
+#pragma once
+
+#include <ctime>
+
+#include "platform/win32_api.h"
+
+namespace plv {
+
+class Platform {
+  public:
+    virtual ~Platform() = default;
+
+    // ---- kernel32: process, version, last error ----------------------
+    virtual DWORD GetCurrentProcessId() = 0;
+    virtual BOOL GetVersionExA(LPOSVERSIONINFOA info) = 0;
+    virtual DWORD GetLastError() = 0;
+    virtual void SetLastError(DWORD error) = 0;
+
+    // ---- kernel32: global heap ----------------------------------------
+    virtual HGLOBAL GlobalAlloc(UINT flags, SIZE_T bytes) = 0;
+    // Null when released; the block itself when refused (last error set).
+    virtual HGLOBAL GlobalFree(HGLOBAL block) = 0;
+
+    // ---- C runtime clock: 64-bit calendar time ------------------------
+    // Seconds since 1 January 1970 UTC.
+    virtual std::int64_t time() = 0;
+    // Local broken-down time of a calendar time; false when it cannot be had.
+    virtual bool localtime(std::int64_t calendarTime, std::tm *local) = 0;
+    // Calendar time of a local broken-down time, normalising out-of-range
+    // members as mktime does; -1 when it cannot be represented.
+    virtual std::int64_t mktime(std::tm *local) = 0;
+
+    // ---- user32 and gdi32: the host window's trace list box -----------
+    virtual HDC GetDC(HWND window) = 0;
+    virtual int ReleaseDC(HWND window, HDC dc) = 0;
+    virtual BOOL GetTextExtentPointA(HDC dc, LPCSTR text, int length, LPSIZE size) = 0;
+    virtual LRESULT SendDlgItemMessageA(HWND dialog, int controlId, UINT message,
+                                        WPARAM wParam, LPARAM lParam) = 0;
+};
+
+// The platform the library talks to.
+Platform &Os();
+
+// Installs a platform (tests install the fake) and returns the previous one.
+// Null restores the native platform.
+Platform *SetPlatform(Platform *platform);
+
+// The implementation chosen at build time.
+Platform &NativePlatform();
+
+}  // namespace plv

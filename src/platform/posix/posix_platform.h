@@ -1,0 +1,46 @@
+// The Linux implementation of the seam. It lives in its own shared object so
+// that the library and its host share one instance: the host's windows, list
+// boxes and (later) timers are the same objects the library talks to.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "platform/platform.h"
+
+namespace plv::posix {
+
+class PosixPlatform final : public Platform {
+  public:
+    DWORD GetCurrentProcessId() override;
+    BOOL GetVersionExA(LPOSVERSIONINFOA info) override;
+    DWORD GetLastError() override;
+    void SetLastError(DWORD error) override;
+
+    HGLOBAL GlobalAlloc(UINT flags, SIZE_T bytes) override;
+    HGLOBAL GlobalFree(HGLOBAL block) override;
+
+    std::int64_t time() override;
+    bool localtime(std::int64_t calendarTime, std::tm *local) override;
+    std::int64_t mktime(std::tm *local) override;
+
+    HDC GetDC(HWND window) override;
+    int ReleaseDC(HWND window, HDC dc) override;
+    BOOL GetTextExtentPointA(HDC dc, LPCSTR text, int length, LPSIZE size) override;
+    LRESULT SendDlgItemMessageA(HWND dialog, int controlId, UINT message, WPARAM wParam,
+                                LPARAM lParam) override;
+};
+
+// Text is measured in a fixed-width metric: every character is 8 pixels wide
+// and 16 high, the cell of the classic fixed system font.
+constexpr LONG kCharWidth = 8;
+constexpr LONG kCharHeight = 16;
+
+// ---- Host side: what a host program needs to own a window ------------
+// A top-level window with a list box control of the given identifier. The
+// listener, when set, is told every line the list box receives.
+using ListBoxListener = std::function<void(const std::string &line)>;
+HWND CreateHostWindow(const std::string &title, int listBoxId, ListBoxListener listener);
+void DestroyHostWindow(HWND window);
+
+}  // namespace plv::posix

@@ -1,0 +1,106 @@
+#include <string>
+
+#include "core/display.h"
+#include "support/library_test.h"
+
+namespace plv::testing {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+class DisplayTest : public LibraryTest {
+  protected:
+    DisplayTest() {
+        core.agent = &agent;
+        core.hostWindow = fake.host.handle;
+        fake.SetLocalTime(1998, 8, 20, 9, 5, 7);
+    }
+    void Show(std::string text) { Display(text.data()); }
+};
+
+const std::string kIndent(18, ' ');
+
+TEST_F(DisplayTest, LinesAreStampedAndContinuationsIndented) {
+    struct Case {
+        const char *text;
+        std::vector<std::string> lines;
+    };
+    const Case cases[] = {
+        {"abc", {"09:05:07 abc"}},
+        {"a\nb", {"09:05:07 a", kIndent + "b"}},
+        {"a\n", {"09:05:07 a", kIndent}},
+        {"", {"09:05:07 "}},
+        {"x\n\ny", {"09:05:07 x", kIndent, kIndent + "y"}},
+    };
+    for (const Case &c : cases) {
+        fake.host.messages.clear();
+        Show(c.text);
+        EXPECT_EQ(fake.ListBoxLines(), c.lines) << "text: " << c.text;
+    }
+}
+
+TEST_F(DisplayTest, MessagesGoToListBox101) {
+    Show("abc");
+    ASSERT_FALSE(fake.host.messages.empty());
+    for (const auto &m : fake.host.messages) EXPECT_EQ(m.controlId, 101);
+}
+
+TEST_F(DisplayTest, LineFeedsOfTheCallersTextBecomeTerminators) {
+    char text[] = "a\nb";
+    Display(text);
+    EXPECT_EQ(text[1], '\0');
+}
+
+TEST_F(DisplayTest, TraceFlagClearDoesNothingAtAll) {
+    agent.optionFlags = 0;
+    Show("abc");
+    EXPECT_THAT(fake.host.messages, IsEmpty());
+    EXPECT_EQ(fake.host.dcTaken, 0);
+}
+
+TEST_F(DisplayTest, NullTextAddsNothingButTakesAndReleasesTheContext) {
+    Display(nullptr);
+    EXPECT_THAT(fake.host.messages, IsEmpty());
+    EXPECT_EQ(fake.host.dcTaken, 1);
+    EXPECT_EQ(fake.host.dcReleased, 1);
+}
+
+TEST_F(DisplayTest, NoDeviceContextDropsTheText) {
+    fake.host.getDcFails = true;
+    Show("abc");
+    EXPECT_THAT(fake.host.messages, IsEmpty());
+    EXPECT_EQ(fake.host.dcReleased, 0);
+}
+
+TEST_F(DisplayTest, ExtentIsSentOnlyForAWiderLineThanEver) {
+    fake.host.charWidth = 10;
+    Show("abcdef");   // 15 characters stamped: 150
+    Show("abc");      // narrower: nothing
+    Show("abcdefg");  // 160
+    Show("abcdefg");  // equal: nothing
+    EXPECT_THAT(fake.HorizontalExtents(), ElementsAre(150, 160));
+}
+
+TEST_F(DisplayTest, FailedMeasurementStillAddsTheLine) {
+    fake.host.extentFails = true;
+    Show("abc");
+    EXPECT_THAT(fake.HorizontalExtents(), IsEmpty());
+    EXPECT_THAT(fake.ListBoxLines(), ElementsAre("09:05:07 abc"));
+}
+
+TEST_F(DisplayTest, OverlongLineIsCutToTheBuffer) {
+    Show(std::string(1000, 'x') + "\n" + std::string(1000, 'y'));
+    const auto lines = fake.ListBoxLines();
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0], "09:05:07 " + std::string(351 - 9, 'x'));
+    EXPECT_EQ(lines[1], kIndent + std::string(351 - 18, 'y'));
+}
+
+TEST_F(DisplayTest, TraceFormatsBeforeDisplaying) {
+    Trace("%s: %s", "Event", "line");
+    EXPECT_THAT(fake.ListBoxLines(), ElementsAre("09:05:07 Event: line"));
+}
+
+}  // namespace
+}  // namespace plv::testing

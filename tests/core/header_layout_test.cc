@@ -1,0 +1,33 @@
+#include <cstddef>
+
+#include <gtest/gtest.h>
+
+#include "plvlib32.h"
+
+extern "C" size_t plv_c_sizeof_usage_event(void);
+extern "C" size_t plv_c_offsetof_event_flags(void);
+extern "C" size_t plv_c_sizeof_new_definition(void);
+
+namespace {
+
+TEST(HeaderLayout, CAndCxxAgreeOnRecords) {
+    EXPECT_EQ(plv_c_sizeof_usage_event(), sizeof(PLVUsageEvent));
+    EXPECT_EQ(plv_c_offsetof_event_flags(), offsetof(PLVUsageEvent, flags));
+    EXPECT_EQ(plv_c_sizeof_new_definition(), sizeof(PLVNewDefinition));
+}
+
+TEST(HeaderLayout, FieldsArePackedInOrder) {
+    // Field offsets that do not depend on the width of pointers.
+    EXPECT_EQ(offsetof(PLVUsageEvent, workstation), 20u);
+    EXPECT_EQ(offsetof(PLVUsageEvent, application), 243u);
+    EXPECT_EQ(offsetof(PLVUsageEvent, startDate), 373u);
+    EXPECT_EQ(offsetof(PLVUsageEvent, flags), 423u);
+    EXPECT_EQ(offsetof(PLVNewDefinition, fileSize), 307u);
+    EXPECT_EQ(offsetof(PLVNewDefinition, languageId), 492u);
+    EXPECT_EQ(offsetof(PLVCandidate, window), 478u);
+    EXPECT_EQ(offsetof(PLVHookRecord, title), 4u + 4u + sizeof(PLVHWND));
+    EXPECT_EQ(sizeof(PLVMeteredApp), 130u + 2 * (sizeof(void *) - 4));
+    EXPECT_EQ(sizeof(PLVUsageEventNode), 427u + sizeof(void *));
+}
+
+}  // namespace

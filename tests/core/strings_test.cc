@@ -1,0 +1,121 @@
+#include <cstring>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "plvlib32.h"
+
+namespace {
+
+TEST(LeftStr, CopiesAtMostNAndTerminatesAtN) {
+    char out[8];
+    LeftStr(out, "ABCDEF", 3);
+    EXPECT_STREQ(out, "ABC");
+
+    std::memset(out, 'z', sizeof out);
+    LeftStr(out, "AB", 5);
+    EXPECT_STREQ(out, "AB");
+    EXPECT_EQ(out[3], 'z');  // bytes between the copied terminator and n stay
+    EXPECT_EQ(out[5], '\0');
+    EXPECT_EQ(out[6], 'z');
+}
+
+TEST(LeftStr, EmptyForZeroCountOrNullSource) {
+    char out[4] = "xyz";
+    LeftStr(out, "ABC", 0);
+    EXPECT_STREQ(out, "");
+    std::strcpy(out, "xyz");
+    LeftStr(out, nullptr, 2);
+    EXPECT_STREQ(out, "");
+    LeftStr(nullptr, "ABC", 2);  // no destination: nothing, no crash
+}
+
+TEST(RightStrAndMidStr, TakeTheirRanges) {
+    char out[8];
+    RightStr(out, "ABCDEF", 2);
+    EXPECT_STREQ(out, "EF");
+    RightStr(out, "ABCDEF", 0);
+    EXPECT_STREQ(out, "");
+    MidStr(out, "ABCDEF", 2, 3);
+    EXPECT_STREQ(out, "CDE");
+}
+
+TEST(MidStr, CopiesATerminatorInsideTheRangeLikeAnyByte) {
+    const char source[] = "AB\0DEF";
+    char out[8];
+    std::memset(out, 'z', sizeof out);
+    MidStr(out, source, 1, 4);
+    EXPECT_STREQ(out, "B");
+    EXPECT_EQ(std::memcmp(out, "B\0DE\0", 5), 0);
+}
+
+TEST(StrTrim, RemovesOnlySpaces) {
+    struct Case {
+        const char *in;
+        const char *out;
+    };
+    const Case cases[] = {
+        {"  AB XY  ", "AB XY"}, {"    ", ""}, {"\tAB ", "\tAB"}, {"", ""}, {"A", "A"}, {" A", "A"},
+    };
+    for (const Case &c : cases) {
+        std::string text = c.in;
+        strTrim(text.data());
+        EXPECT_STREQ(text.c_str(), c.out) << '"' << c.in << '"';
+    }
+    strTrim(nullptr);
+}
+
+TEST(ParseString, WalksFieldsToAnEmptyRest) {
+    const char source[] = "X;Y;Z";
+    char field[65];
+    const char *rest = ParseString(source, ";", field, 64);
+    EXPECT_STREQ(field, "X");
+    EXPECT_EQ(rest, source + 2);
+    rest = ParseString(rest, ";", field, 64);
+    EXPECT_STREQ(field, "Y");
+    rest = ParseString(rest, ";", field, 64);
+    EXPECT_STREQ(field, "Z");
+    EXPECT_EQ(rest, source + 5);
+    EXPECT_EQ(*rest, '\0');
+}
+
+TEST(ParseString, CutsTheFieldButStillFindsTheNextOne) {
+    const char source[] = "ABCDEFGH;X";
+    char field[5];
+    const char *rest = ParseString(source, ";", field, 4);
+    EXPECT_STREQ(field, "ABCD");
+    EXPECT_STREQ(rest, "X");
+}
+
+TEST(ParseString, MultiCharacterDelimiterAndNullArguments) {
+    char field[16];
+    EXPECT_STREQ(ParseString("a, b, c", ", ", field, 15), "b, c");
+    EXPECT_STREQ(field, "a");
+    EXPECT_EQ(ParseString("abc", ";", nullptr, 3), nullptr);
+    std::strcpy(field, "old");
+    EXPECT_EQ(ParseString(nullptr, ";", field, 3), nullptr);
+    EXPECT_STREQ(field, "");
+}
+
+TEST(Stristr, FoldsAsciiLettersOnly) {
+    const char path[] = "C:\\WINDOWS\\NOTEPAD.EXE";
+    EXPECT_EQ(stristr(path, "notepad.exe"), path + 11);
+    EXPECT_EQ(stristr(path, "NOTEPAD.EXE"), path + 11);
+    EXPECT_EQ(stristr(path, "wordpad"), nullptr);
+    EXPECT_EQ(stristr("caf\xC9", "caf\xE9"), nullptr);  // accented letters do not fold
+    const char abc[] = "abc";
+    EXPECT_EQ(stristr(abc, ""), abc);  // an empty text occurs at the start
+    EXPECT_EQ(stristr("", "a"), nullptr);
+}
+
+TEST(Stristr, ComparesLongTextsWhole) {
+    std::string text(600, 'a');
+    text += "NEEDLE";
+    EXPECT_NE(stristr(text.c_str(), "needle"), nullptr);
+    std::string sought(600, 'A');
+    EXPECT_NE(stristr(text.c_str(), sought.c_str()), nullptr);
+    sought += "b";
+    EXPECT_EQ(stristr(text.c_str(), sought.c_str()), nullptr);
+}
+
+}  // namespace

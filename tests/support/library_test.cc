@@ -1,0 +1,34 @@
+#include "support/library_test.h"
+
+#include <cstring>
+
+namespace plv::testing {
+
+LibraryTest::LibraryTest() {
+    ResetLibraryState();
+    previous_ = SetPlatform(&fake);
+    agent.runtime = &runtime;
+    agent.agentDirectory = "C:\\PLV";
+    agent.updateInterval = 15;
+    agent.updateCountdown = 900;
+    agent.closeRetryCount = 2;
+    agent.optionFlags = PLV_OPT_TRACE;
+    std::strcpy(agent.logHeaderText, "Pelvantine usage log");
+    std::strcpy(runtime.workstationName, "WS-017");
+    std::strcpy(runtime.userName, "JDOE");
+    std::strcpy(runtime.userContext, "SALES");
+    std::strcpy(runtime.homePath, "F:\\PLV");
+    std::strcpy(runtime.settingsFilePath, "F:\\PLV\\SYSTEM\\PLV.INI");
+    runtime.networkKind = 1;
+}
+
+LibraryTest::~LibraryTest() {
+    ResetLibraryState();
+    SetPlatform(previous_);
+}
+
+void LibraryTest::Initialize(const char *banner) {
+    InitializePLVLIB(fake.host.handle, &agent, banner, &activeWindowCell);
+}
+
+}  // namespace plv::testing

@@ -26,6 +26,42 @@ class Platform {
     virtual DWORD GetLastError() = 0;
     virtual void SetLastError(DWORD error) = 0;
 
+    virtual UINT SetErrorMode(UINT mode) = 0;
+    virtual void Sleep(DWORD milliseconds) = 0;
+    virtual DWORD GetEnvironmentVariableA(LPCSTR name, LPSTR buffer, DWORD size) = 0;
+
+    // ---- kernel32: files and byte-range locks -------------------------
+    virtual HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD shareMode,
+                               LPSECURITY_ATTRIBUTES security, DWORD disposition,
+                               DWORD flagsAndAttributes, HANDLE templateFile) = 0;
+    virtual BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read,
+                          LPOVERLAPPED overlapped) = 0;
+    virtual BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD written,
+                           LPOVERLAPPED overlapped) = 0;
+    virtual DWORD SetFilePointer(HANDLE file, LONG distance, PLONG distanceHigh,
+                                 DWORD method) = 0;
+    virtual BOOL SetEndOfFile(HANDLE file) = 0;
+    virtual BOOL CloseHandle(HANDLE object) = 0;
+    virtual BOOL DeleteFileA(LPCSTR name) = 0;
+    virtual DWORD GetFileAttributesA(LPCSTR name) = 0;
+    virtual BOOL SetFileAttributesA(LPCSTR name, DWORD attributes) = 0;
+    virtual BOOL LockFile(HANDLE file, DWORD offsetLow, DWORD offsetHigh, DWORD lengthLow,
+                          DWORD lengthHigh) = 0;
+    virtual BOOL UnlockFile(HANDLE file, DWORD offsetLow, DWORD offsetHigh, DWORD lengthLow,
+                            DWORD lengthHigh) = 0;
+    virtual UINT GetDriveTypeA(LPCSTR rootPath) = 0;
+
+    // ---- kernel32: modules ----------------------------------------------
+    virtual HMODULE LoadLibraryA(LPCSTR name) = 0;
+    virtual FARPROC GetProcAddress(HMODULE module, LPCSTR name) = 0;
+    virtual BOOL FreeLibrary(HMODULE module) = 0;
+
+    // ---- kernel32: profile files and code pages -----------------------
+    virtual UINT GetPrivateProfileIntA(LPCSTR section, LPCSTR key, INT defaultValue,
+                                       LPCSTR fileName) = 0;
+    virtual int MultiByteToWideChar(UINT codePage, DWORD flags, LPCCH multiByte,
+                                    int multiByteLength, LPWSTR wide, int wideLength) = 0;
+
     // ---- kernel32: global heap ----------------------------------------
     virtual HGLOBAL GlobalAlloc(UINT flags, SIZE_T bytes) = 0;
     // Null when released; the block itself when refused (last error set).

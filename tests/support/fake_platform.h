@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -12,6 +13,11 @@
 #include "platform/platform.h"
 
 namespace plv::testing {
+
+// Windows compares file, module and variable names without regard to case.
+struct NoCaseLess {
+    bool operator()(const std::string &a, const std::string &b) const;
+};
 
 class FakePlatform : public Platform {
   public:
@@ -42,6 +48,53 @@ class FakePlatform : public Platform {
         int frees = 0;
     } heap;
 
+    // ---- environment, error mode, sleeping
+    std::map<std::string, std::string, NoCaseLess> environment;
+    UINT errorMode = 0;
+    std::vector<DWORD> sleeps;
+
+    // ---- files: an in-memory volume set, with faults injected per path
+    struct File {
+        std::string data;
+        DWORD attributes = FILE_ATTRIBUTE_NORMAL;
+    };
+    // A fault hits the next `times` calls for its path (-1: every call).
+    struct Fault {
+        DWORD error = 0;
+        int times = 1;
+    };
+    // A write fault accepts `accepted` bytes and answers `result`.
+    struct WriteFault {
+        BOOL result = FALSE;
+        DWORD accepted = 0;
+        DWORD error = ERROR_DISK_FULL;
+        int times = 1;
+    };
+    struct Files {
+        std::map<std::string, File, NoCaseLess> files;
+        std::set<std::string, NoCaseLess> directories;  // a new file needs its directory
+        std::map<std::string, UINT, NoCaseLess> driveTypes;  // by root; default below
+        std::map<std::string, Fault, NoCaseLess> openFaults;
+        std::map<std::string, Fault, NoCaseLess> pointerFaults;
+        std::map<std::string, WriteFault, NoCaseLess> writeFaults;
+        std::map<std::string, Fault, NoCaseLess> closeFaults;
+        std::vector<std::string> journal;  // "open P", "write P n", "close P", ...
+    } files;
+    // Another process holds a byte-range lock on the file.
+    void LockByOtherProcess(const std::string &path, DWORD offset, DWORD length);
+    // Drive roots not listed answer DRIVE_FIXED for "X:" and DRIVE_NO_ROOT_DIR otherwise.
+    const File *FindFile(const std::string &path) const;
+
+    // ---- modules: names the test registers, with their entry points
+    struct Module {
+        std::string name;
+        std::map<std::string, FARPROC> entries;
+        int loads = 0;   // LoadLibraryA calls that found it
+        int frees = 0;   // FreeLibrary calls
+    };
+    HMODULE RegisterModule(const std::string &name, std::map<std::string, FARPROC> entries);
+    Module &ModuleOf(HMODULE module);
+
     // ---- host window and its list box 101
     struct ListBoxMessage {
         int controlId;
@@ -69,6 +122,37 @@ class FakePlatform : public Platform {
     DWORD GetLastError() override;
     void SetLastError(DWORD error) override;
 
+    UINT SetErrorMode(UINT mode) override;
+    void Sleep(DWORD milliseconds) override;
+    DWORD GetEnvironmentVariableA(LPCSTR name, LPSTR buffer, DWORD size) override;
+
+    HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD shareMode, LPSECURITY_ATTRIBUTES security,
+                       DWORD disposition, DWORD flagsAndAttributes, HANDLE templateFile) override;
+    BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read,
+                  LPOVERLAPPED overlapped) override;
+    BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD written,
+                   LPOVERLAPPED overlapped) override;
+    DWORD SetFilePointer(HANDLE file, LONG distance, PLONG distanceHigh, DWORD method) override;
+    BOOL SetEndOfFile(HANDLE file) override;
+    BOOL CloseHandle(HANDLE object) override;
+    BOOL DeleteFileA(LPCSTR name) override;
+    DWORD GetFileAttributesA(LPCSTR name) override;
+    BOOL SetFileAttributesA(LPCSTR name, DWORD attributes) override;
+    BOOL LockFile(HANDLE file, DWORD offsetLow, DWORD offsetHigh, DWORD lengthLow,
+                  DWORD lengthHigh) override;
+    BOOL UnlockFile(HANDLE file, DWORD offsetLow, DWORD offsetHigh, DWORD lengthLow,
+                    DWORD lengthHigh) override;
+    UINT GetDriveTypeA(LPCSTR rootPath) override;
+
+    HMODULE LoadLibraryA(LPCSTR name) override;
+    FARPROC GetProcAddress(HMODULE module, LPCSTR name) override;
+    BOOL FreeLibrary(HMODULE module) override;
+
+    UINT GetPrivateProfileIntA(LPCSTR section, LPCSTR key, INT defaultValue,
+                               LPCSTR fileName) override;
+    int MultiByteToWideChar(UINT codePage, DWORD flags, LPCCH multiByte, int multiByteLength,
+                            LPWSTR wide, int wideLength) override;
+
     HGLOBAL GlobalAlloc(UINT flags, SIZE_T bytes) override;
     HGLOBAL GlobalFree(HGLOBAL block) override;
 
@@ -82,8 +166,30 @@ class FakePlatform : public Platform {
     LRESULT SendDlgItemMessageA(HWND dialog, int controlId, UINT message, WPARAM wParam,
                                 LPARAM lParam) override;
 
+    // Open handles, for tests that check nothing is left open.
+    std::size_t OpenHandleCount() const { return handles_.size(); }
+
   private:
+    struct OpenFile {
+        std::string path;
+        DWORD access = 0;
+        DWORD shareMode = 0;
+        std::uint64_t position = 0;
+    };
+    struct Lock {
+        std::string path;
+        std::uint64_t offset;
+        std::uint64_t length;
+        HANDLE owner;  // null: another process
+    };
+    static bool Hit(Fault *fault);
+    OpenFile *FindHandle(HANDLE handle);
+
     DWORD lastError_ = 0;
+    std::map<HANDLE, OpenFile> handles_;
+    std::uintptr_t nextHandle_ = 0x100;
+    std::vector<Lock> locks_;
+    std::vector<Module> modules_;
 };
 
 }  // namespace plv::testing

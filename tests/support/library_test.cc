@@ -20,6 +20,8 @@ LibraryTest::LibraryTest() {
     std::strcpy(runtime.homePath, "F:\\PLV");
     std::strcpy(runtime.settingsFilePath, "F:\\PLV\\SYSTEM\\PLV.INI");
     runtime.networkKind = 1;
+    for (const char *directory : {"C:", "C:\\PLV", "F:", "F:\\PLV", "F:\\PLV\\LOGS", "F:\\PLV\\SYSTEM"})
+        fake.files.directories.insert(directory);
 }
 
 LibraryTest::~LibraryTest() {

@@ -17,6 +17,37 @@ class PosixPlatform final : public Platform {
     DWORD GetLastError() override;
     void SetLastError(DWORD error) override;
 
+    UINT SetErrorMode(UINT mode) override;
+    void Sleep(DWORD milliseconds) override;
+    DWORD GetEnvironmentVariableA(LPCSTR name, LPSTR buffer, DWORD size) override;
+
+    HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD shareMode, LPSECURITY_ATTRIBUTES security,
+                       DWORD disposition, DWORD flagsAndAttributes, HANDLE templateFile) override;
+    BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read,
+                  LPOVERLAPPED overlapped) override;
+    BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD written,
+                   LPOVERLAPPED overlapped) override;
+    DWORD SetFilePointer(HANDLE file, LONG distance, PLONG distanceHigh, DWORD method) override;
+    BOOL SetEndOfFile(HANDLE file) override;
+    BOOL CloseHandle(HANDLE object) override;
+    BOOL DeleteFileA(LPCSTR name) override;
+    DWORD GetFileAttributesA(LPCSTR name) override;
+    BOOL SetFileAttributesA(LPCSTR name, DWORD attributes) override;
+    BOOL LockFile(HANDLE file, DWORD offsetLow, DWORD offsetHigh, DWORD lengthLow,
+                  DWORD lengthHigh) override;
+    BOOL UnlockFile(HANDLE file, DWORD offsetLow, DWORD offsetHigh, DWORD lengthLow,
+                    DWORD lengthHigh) override;
+    UINT GetDriveTypeA(LPCSTR rootPath) override;
+
+    HMODULE LoadLibraryA(LPCSTR name) override;
+    FARPROC GetProcAddress(HMODULE module, LPCSTR name) override;
+    BOOL FreeLibrary(HMODULE module) override;
+
+    UINT GetPrivateProfileIntA(LPCSTR section, LPCSTR key, INT defaultValue,
+                               LPCSTR fileName) override;
+    int MultiByteToWideChar(UINT codePage, DWORD flags, LPCCH multiByte, int multiByteLength,
+                            LPWSTR wide, int wideLength) override;
+
     HGLOBAL GlobalAlloc(UINT flags, SIZE_T bytes) override;
     HGLOBAL GlobalFree(HGLOBAL block) override;
 

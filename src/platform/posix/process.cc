@@ -1,5 +1,7 @@
+#include <time.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <cstring>
 
 #include "platform/posix/posix_platform.h"
@@ -27,6 +29,35 @@ BOOL PosixPlatform::GetVersionExA(LPOSVERSIONINFOA info) {
 }
 
 DWORD PosixPlatform::GetLastError() { return lastError; }
+
+// No system dialogs exist here; the mode is only remembered.
+UINT PosixPlatform::SetErrorMode(UINT mode) {
+    static UINT current = 0;
+    const UINT previous = current;
+    current = mode;
+    return previous;
+}
+
+void PosixPlatform::Sleep(DWORD milliseconds) {
+    timespec delay{static_cast<time_t>(milliseconds / 1000),
+                   static_cast<long>(milliseconds % 1000) * 1000000L};
+    while (nanosleep(&delay, &delay) != 0) {
+    }
+}
+
+// Windows' contract: the length without terminator when it fits, else the
+// size needed including the terminator.
+DWORD PosixPlatform::GetEnvironmentVariableA(LPCSTR name, LPSTR buffer, DWORD size) {
+    const char *value = std::getenv(name);
+    if (value == nullptr) {
+        SetLastError(ERROR_ENVVAR_NOT_FOUND);
+        return 0;
+    }
+    const DWORD length = static_cast<DWORD>(std::strlen(value));
+    if (buffer == nullptr || length >= size) return length + 1;
+    std::memcpy(buffer, value, length + 1);
+    return length;
+}
 
 void PosixPlatform::SetLastError(DWORD error) { lastError = error; }
 

@@ -1,0 +1,277 @@
+#include <algorithm>
+#include <cstring>
+
+#include "support/fake_platform.h"
+
+namespace plv::testing {
+namespace {
+
+std::string Parent(const std::string &path) {
+    const auto slash = path.find_last_of('\\');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
+std::string WithoutSlash(const std::string &path) {
+    return (!path.empty() && path.back() == '\\') ? path.substr(0, path.size() - 1) : path;
+}
+
+bool Overlaps(std::uint64_t a, std::uint64_t aLength, std::uint64_t b, std::uint64_t bLength) {
+    return a < b + bLength && b < a + aLength;
+}
+
+std::uint64_t Join(DWORD low, DWORD high) { return (std::uint64_t{high} << 32) | low; }
+
+}  // namespace
+
+bool NoCaseLess::operator()(const std::string &a, const std::string &b) const {
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        auto fold = [](char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; };
+        return fold(x) < fold(y);
+    });
+}
+
+namespace {
+bool SamePath(const std::string &a, const std::string &b) {
+    return !NoCaseLess{}(a, b) && !NoCaseLess{}(b, a);
+}
+}  // namespace
+
+bool FakePlatform::Hit(Fault *fault) {
+    if (fault == nullptr || fault->times == 0) return false;
+    if (fault->times > 0) --fault->times;
+    return true;
+}
+
+FakePlatform::OpenFile *FakePlatform::FindHandle(HANDLE handle) {
+    auto found = handles_.find(handle);
+    return found == handles_.end() ? nullptr : &found->second;
+}
+
+const FakePlatform::File *FakePlatform::FindFile(const std::string &path) const {
+    auto found = files.files.find(path);
+    return found == files.files.end() ? nullptr : &found->second;
+}
+
+void FakePlatform::LockByOtherProcess(const std::string &path, DWORD offset, DWORD length) {
+    locks_.push_back({path, offset, length, nullptr});
+}
+
+HANDLE FakePlatform::CreateFileA(LPCSTR name, DWORD access, DWORD shareMode,
+                                 LPSECURITY_ATTRIBUTES, DWORD disposition, DWORD flagsAndAttributes,
+                                 HANDLE) {
+    const std::string path = name;
+    files.journal.push_back("open " + path);
+    auto fault = files.openFaults.find(path);
+    if (fault != files.openFaults.end() && Hit(&fault->second)) {
+        SetLastError(fault->second.error);
+        return INVALID_HANDLE_VALUE;
+    }
+    // Sharing: every open handle must allow what this open asks, and vice versa.
+    for (const auto &[handle, open] : handles_) {
+        if (!SamePath(open.path, path)) continue;
+        const bool theyAllow = ((access & GENERIC_READ) == 0 || (open.shareMode & FILE_SHARE_READ)) &&
+                               ((access & GENERIC_WRITE) == 0 || (open.shareMode & FILE_SHARE_WRITE));
+        const bool weAllow = ((open.access & GENERIC_READ) == 0 || (shareMode & FILE_SHARE_READ)) &&
+                             ((open.access & GENERIC_WRITE) == 0 || (shareMode & FILE_SHARE_WRITE));
+        if (!theyAllow || !weAllow) {
+            SetLastError(ERROR_SHARING_VIOLATION);
+            return INVALID_HANDLE_VALUE;
+        }
+    }
+    const bool exists = files.files.count(path) != 0;
+    if (!exists) {
+        if (disposition == OPEN_EXISTING || disposition == TRUNCATE_EXISTING) {
+            SetLastError(files.directories.count(Parent(path)) ? ERROR_FILE_NOT_FOUND
+                                                               : ERROR_PATH_NOT_FOUND);
+            return INVALID_HANDLE_VALUE;
+        }
+        if (files.directories.count(Parent(path)) == 0) {
+            SetLastError(ERROR_PATH_NOT_FOUND);
+            return INVALID_HANDLE_VALUE;
+        }
+        files.files[path].attributes = flagsAndAttributes & 0xFFFF ? flagsAndAttributes & 0xFFFF
+                                                                   : FILE_ATTRIBUTE_NORMAL;
+    } else if (disposition == CREATE_NEW) {
+        SetLastError(ERROR_FILE_EXISTS);
+        return INVALID_HANDLE_VALUE;
+    } else if (disposition == CREATE_ALWAYS || disposition == TRUNCATE_EXISTING) {
+        files.files[path].data.clear();
+    }
+    HANDLE handle = reinterpret_cast<HANDLE>(nextHandle_);
+    nextHandle_ += 4;
+    handles_[handle] = OpenFile{path, access, shareMode, 0};
+    SetLastError((exists && disposition == OPEN_ALWAYS) ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS);
+    return handle;
+}
+
+BOOL FakePlatform::ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read, LPOVERLAPPED) {
+    OpenFile *open = FindHandle(file);
+    if (open == nullptr || (open->access & GENERIC_READ) == 0) {
+        SetLastError(open == nullptr ? ERROR_INVALID_HANDLE : ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    const std::string &data = files.files[open->path].data;
+    for (const Lock &lock : locks_) {
+        if (lock.owner != file && SamePath(lock.path, open->path) &&
+            Overlaps(lock.offset, lock.length, open->position, toRead)) {
+            SetLastError(ERROR_LOCK_VIOLATION);
+            return FALSE;
+        }
+    }
+    const std::uint64_t available = open->position < data.size() ? data.size() - open->position : 0;
+    const DWORD count = static_cast<DWORD>(std::min<std::uint64_t>(available, toRead));
+    std::memcpy(buffer, data.data() + open->position, count);
+    open->position += count;
+    *read = count;
+    return TRUE;
+}
+
+BOOL FakePlatform::WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD written,
+                             LPOVERLAPPED) {
+    OpenFile *open = FindHandle(file);
+    if (open == nullptr || (open->access & GENERIC_WRITE) == 0) {
+        SetLastError(open == nullptr ? ERROR_INVALID_HANDLE : ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    DWORD count = toWrite;
+    BOOL result = TRUE;
+    auto fault = files.writeFaults.find(open->path);
+    if (fault != files.writeFaults.end() && fault->second.times != 0) {
+        if (fault->second.times > 0) --fault->second.times;
+        count = std::min(count, fault->second.accepted);
+        result = fault->second.result;
+        if (!result) SetLastError(fault->second.error);
+    }
+    std::string &data = files.files[open->path].data;
+    if (data.size() < open->position) data.resize(open->position, '\0');
+    data.replace(open->position, std::min<std::uint64_t>(count, data.size() - open->position),
+                 static_cast<const char *>(buffer), count);
+    open->position += count;
+    *written = count;
+    files.journal.push_back("write " + open->path + " " + std::to_string(count));
+    return result;
+}
+
+DWORD FakePlatform::SetFilePointer(HANDLE file, LONG distance, PLONG distanceHigh, DWORD method) {
+    OpenFile *open = FindHandle(file);
+    if (open == nullptr) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return INVALID_SET_FILE_POINTER;
+    }
+    auto fault = files.pointerFaults.find(open->path);
+    if (fault != files.pointerFaults.end() && Hit(&fault->second)) {
+        SetLastError(fault->second.error);
+        return INVALID_SET_FILE_POINTER;
+    }
+    const std::int64_t move = distanceHigh ? (std::int64_t{*distanceHigh} << 32) |
+                                                 static_cast<std::uint32_t>(distance)
+                                           : distance;
+    const std::int64_t base = method == FILE_BEGIN     ? 0
+                              : method == FILE_CURRENT ? static_cast<std::int64_t>(open->position)
+                                                       : static_cast<std::int64_t>(files.files[open->path].data.size());
+    if (base + move < 0) {
+        SetLastError(ERROR_NEGATIVE_SEEK);
+        return INVALID_SET_FILE_POINTER;
+    }
+    open->position = static_cast<std::uint64_t>(base + move);
+    if (distanceHigh) *distanceHigh = static_cast<LONG>(open->position >> 32);
+    SetLastError(ERROR_SUCCESS);
+    return static_cast<DWORD>(open->position);
+}
+
+BOOL FakePlatform::SetEndOfFile(HANDLE file) {
+    OpenFile *open = FindHandle(file);
+    if (open == nullptr) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    files.files[open->path].data.resize(open->position);
+    files.journal.push_back("truncate " + open->path + " " + std::to_string(open->position));
+    return TRUE;
+}
+
+BOOL FakePlatform::CloseHandle(HANDLE object) {
+    OpenFile *open = FindHandle(object);
+    if (open == nullptr) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    auto fault = files.closeFaults.find(open->path);
+    if (fault != files.closeFaults.end() && Hit(&fault->second)) {
+        files.journal.push_back("close-failed " + open->path);
+        SetLastError(fault->second.error);
+        return FALSE;
+    }
+    files.journal.push_back("close " + open->path);
+    std::erase_if(locks_, [object](const Lock &lock) { return lock.owner == object; });
+    handles_.erase(object);
+    return TRUE;
+}
+
+BOOL FakePlatform::DeleteFileA(LPCSTR name) {
+    files.journal.push_back(std::string("delete ") + name);
+    if (files.files.erase(name) == 0) {
+        SetLastError(ERROR_FILE_NOT_FOUND);
+        return FALSE;
+    }
+    return TRUE;
+}
+
+DWORD FakePlatform::GetFileAttributesA(LPCSTR name) {
+    if (const File *file = FindFile(name)) return file->attributes;
+    if (files.directories.count(WithoutSlash(name)))
+        return FILE_ATTRIBUTE_DIRECTORY;
+    SetLastError(files.directories.count(Parent(name)) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND);
+    return INVALID_FILE_ATTRIBUTES;
+}
+
+BOOL FakePlatform::SetFileAttributesA(LPCSTR name, DWORD attributes) {
+    auto found = files.files.find(name);
+    if (found == files.files.end()) {
+        SetLastError(ERROR_FILE_NOT_FOUND);
+        return FALSE;
+    }
+    found->second.attributes = attributes;
+    return TRUE;
+}
+
+BOOL FakePlatform::LockFile(HANDLE file, DWORD offsetLow, DWORD offsetHigh, DWORD lengthLow,
+                            DWORD lengthHigh) {
+    OpenFile *open = FindHandle(file);
+    if (open == nullptr) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    const std::uint64_t offset = Join(offsetLow, offsetHigh), length = Join(lengthLow, lengthHigh);
+    for (const Lock &lock : locks_) {
+        if (SamePath(lock.path, open->path) && Overlaps(lock.offset, lock.length, offset, length)) {
+            SetLastError(ERROR_LOCK_VIOLATION);
+            return FALSE;
+        }
+    }
+    locks_.push_back({open->path, offset, length, file});
+    return TRUE;
+}
+
+BOOL FakePlatform::UnlockFile(HANDLE file, DWORD offsetLow, DWORD offsetHigh, DWORD lengthLow,
+                              DWORD lengthHigh) {
+    const std::uint64_t offset = Join(offsetLow, offsetHigh), length = Join(lengthLow, lengthHigh);
+    auto found = std::find_if(locks_.begin(), locks_.end(), [&](const Lock &lock) {
+        return lock.owner == file && lock.offset == offset && lock.length == length;
+    });
+    if (found == locks_.end()) {
+        SetLastError(ERROR_NOT_LOCKED);
+        return FALSE;
+    }
+    locks_.erase(found);
+    return TRUE;
+}
+
+UINT FakePlatform::GetDriveTypeA(LPCSTR rootPath) {
+    auto found = files.driveTypes.find(rootPath);
+    if (found != files.driveTypes.end()) return found->second;
+    const std::string root = rootPath;
+    return (root.size() == 3 && root[1] == ':' && root[2] == '\\') ? DRIVE_FIXED : DRIVE_NO_ROOT_DIR;
+}
+
+}  // namespace plv::testing

@@ -1,6 +1,12 @@
 #include "core/library_state.h"
 
 #include "core/display.h"
+#include "core/file_errors.h"
+#include "time/network_time.h"
+#include "time/time_services.h"
+#include "usage/log_files.h"
+#include "usage/scrambling.h"
+#include "usage/usage_event.h"
 
 namespace plv {
 
@@ -11,6 +17,12 @@ void ResetCoreState() { core = CoreState{}; }
 void ResetLibraryState() {
     ResetCoreState();
     ResetDisplayState();
+    ResetFileErrorState();
+    ResetTimeServiceState();
+    ResetNetworkTimeState();
+    ResetUsageEventState();
+    ResetLogFileState();
+    ResetScramblerState();
 }
 
 }  // namespace plv

@@ -7,25 +7,29 @@
 
 namespace {
 
-struct Node {
-    Node *next;
-};
+// Link words and list heads sit inside byte-packed records, often at odd
+// addresses, so they are read and written bytewise.
+void *LinkOf(const void *cell) {
+    void *link;
+    std::memcpy(&link, cell, sizeof link);
+    return link;
+}
 
-Node *AsNode(void *block) { return static_cast<Node *>(block); }
+void SetLink(void *cell, void *link) { std::memcpy(cell, &link, sizeof link); }
 
 // A record must at least hold its link word.
-bool HoldsLinkWord(uint32_t size) { return size >= sizeof(Node); }
+bool HoldsLinkWord(uint32_t size) { return size >= sizeof(void *); }
 
 // Unlinks a node found on the list; false (nothing relinked) when it is not on it.
-bool Unlink(void **head, Node *node) {
-    Node *first = AsNode(*head);
+bool Unlink(void **head, void *node) {
+    void *first = LinkOf(head);
     if (first == node) {
-        *head = node->next;
+        SetLink(head, LinkOf(node));
         return true;
     }
-    Node *previous = AsNode(FindPrevToMem(first, node));
-    if (previous == nullptr || previous->next != node) return false;
-    previous->next = node->next;
+    void *previous = FindPrevToMem(first, node);
+    if (previous == nullptr || LinkOf(previous) != node) return false;
+    SetLink(previous, LinkOf(node));
     return true;
 }
 
@@ -39,50 +43,47 @@ extern "C" PLV_EXPORT void *PLVAPI PLVMemFree(void *block) { return plv::Os().Gl
 
 extern "C" PLV_EXPORT void *PLVAPI PLVAppendToList(void **head, const void *record, uint32_t size) {
     if (!HoldsLinkWord(size)) return nullptr;
-    Node *node = AsNode(PLVMemAlloc(size));
+    void *node = PLVMemAlloc(size);
     if (node == nullptr) return nullptr;
-    if (*head == nullptr) {
-        *head = node;
-    } else {
-        AsNode(FindTailEntry(*head))->next = node;
-    }
+    void *first = LinkOf(head);
+    SetLink(first == nullptr ? static_cast<void *>(head) : FindTailEntry(first), node);
     std::memcpy(node, record, size);
-    node->next = nullptr;
+    SetLink(node, nullptr);
     return node;
 }
 
 extern "C" PLV_EXPORT void *PLVAPI PLVPrependToList(void **head, const void *record,
                                                     uint32_t size) {
     if (!HoldsLinkWord(size)) return nullptr;
-    Node *node = AsNode(PLVMemAlloc(size));
+    void *node = PLVMemAlloc(size);
     if (node == nullptr) return nullptr;
     std::memcpy(node, record, size);
-    node->next = AsNode(*head);
-    *head = node;
+    SetLink(node, LinkOf(head));
+    SetLink(head, node);
     return node;
 }
 
 extern "C" PLV_EXPORT int32_t PLVAPI PLVRemoveFromList(void **head, void *node) {
-    if (*head == nullptr || node == nullptr) return 0;
-    if (!Unlink(head, AsNode(node))) return 0;
+    if (LinkOf(head) == nullptr || node == nullptr) return 0;
+    if (!Unlink(head, node)) return 0;
     return PLVMemFree(node) == nullptr ? 1 : 0;
 }
 
 extern "C" PLV_EXPORT void *PLVAPI PLVExtractFromList(void **head, void *node) {
-    if (*head == nullptr || node == nullptr) return nullptr;
-    return Unlink(head, AsNode(node)) ? node : nullptr;
+    if (LinkOf(head) == nullptr || node == nullptr) return nullptr;
+    return Unlink(head, node) ? node : nullptr;
 }
 
 extern "C" PLV_EXPORT void *PLVAPI FindTailEntry(void *first) {
-    Node *node = AsNode(first);
+    void *node = first;
     if (node == nullptr) return nullptr;
-    while (node->next != nullptr) node = node->next;
+    while (LinkOf(node) != nullptr) node = LinkOf(node);
     return node;
 }
 
 extern "C" PLV_EXPORT void *PLVAPI FindPrevToMem(void *first, void *sought) {
-    Node *previous = nullptr;
-    for (Node *node = AsNode(first); node != nullptr && node != sought; node = node->next) {
+    void *previous = nullptr;
+    for (void *node = first; node != nullptr && node != sought; node = LinkOf(node)) {
         previous = node;
     }
     return previous;
@@ -90,16 +91,16 @@ extern "C" PLV_EXPORT void *PLVAPI FindPrevToMem(void *first, void *sought) {
 
 extern "C" PLV_EXPORT int32_t PLVAPI RemoveLinkedList(void **head) {
     if (head == nullptr) return 0;
-    Node *node = AsNode(*head);
+    void *node = LinkOf(head);
     while (node != nullptr) {
-        Node *next = node->next;
+        void *next = LinkOf(node);
         if (PLVMemFree(node) != nullptr) {
-            *head = node;
+            SetLink(head, node);
             return 0;
         }
         node = next;
     }
-    *head = nullptr;
+    SetLink(head, nullptr);
     return 1;
 }
 

@@ -58,6 +58,10 @@ struct HINSTANCE__;
 using HINSTANCE = HINSTANCE__ *;
 using HMODULE = HINSTANCE;
 
+// Calling conventions matter only on 32-bit Windows.
+#define WINAPI
+#define CALLBACK
+
 constexpr BOOL TRUE = 1;
 constexpr BOOL FALSE = 0;
 

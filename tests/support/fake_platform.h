@@ -14,6 +14,12 @@
 
 namespace plv::testing {
 
+// An entry point for a fake module, from a plain function.
+template <typename Function>
+FARPROC AsEntry(Function *function) {
+    return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(function));
+}
+
 // Windows compares file, module and variable names without regard to case.
 struct NoCaseLess {
     bool operator()(const std::string &a, const std::string &b) const;

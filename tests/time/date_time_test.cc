@@ -72,9 +72,9 @@ TEST_F(LibraryTest, WorkstationDateAndTimeComeFromLocalTime) {
     time.hundredths = 42;
     WinGetWSDate(&date);
     WinGetWSTime(&time);
-    EXPECT_EQ((std::tuple{date.day, date.month, date.year, date.dayOfWeek}),
+    EXPECT_EQ((std::tuple{int{date.day}, int{date.month}, int{date.year}, int{date.dayOfWeek}}),
               (std::tuple{20, 8, 1998, 4}));
-    EXPECT_EQ((std::tuple{time.hour, time.minute, time.second, time.hundredths}),
+    EXPECT_EQ((std::tuple{int{time.hour}, int{time.minute}, int{time.second}, int{time.hundredths}}),
               (std::tuple{23, 59, 58, 0}));
 }
 
@@ -82,7 +82,7 @@ TEST_F(LibraryTest, DatesPast2038AreRead) {
     fake.SetLocalTime(2045, 12, 31, 12, 0, 0);
     WSDate date{};
     WinGetWSDate(&date);
-    EXPECT_EQ(date.year, 2045);
+    EXPECT_EQ(int{date.year}, 2045);
 }
 
 TEST_F(LibraryTest, TimeDifferenceIsSecondMinusFirst) {

@@ -1,0 +1,26 @@
+// Usage events: the record, its text line and the pending-event list.
+#pragma once
+
+#include <cstdint>
+
+#include "plvlib32.h"
+
+namespace plv {
+
+struct UsageEventState {
+    // Write passes of the shared log still to try; re-armed by every event built.
+    std::int32_t sharedLogAttempts = 0;
+};
+
+extern UsageEventState usageEvents;
+
+void ResetUsageEventState();
+
+// "YYYY/MM/DD" and "HH:MM:SS", as events carry dates and times.
+void FormatEventDate(char (&field)[11], const WSDate &date);
+void FormatEventTime(char (&field)[9], const WSTime &time);
+
+// Longest text line: the fields' capacities and 13 separators.
+constexpr std::size_t kMaxEventLine = 422;
+
+}  // namespace plv

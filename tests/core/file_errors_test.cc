@@ -1,0 +1,127 @@
+#include "core/file_errors.h"
+
+#include <string>
+
+#include "support/library_test.h"
+
+namespace plv::testing {
+namespace {
+
+class FileErrorTest : public LibraryTest {
+  protected:
+    FileErrorTest() {
+        Initialize();
+        fake.files.driveTypes["F:\\"] = DRIVE_REMOTE;
+        fake.files.driveTypes["\\\\SRV\\APPS\\"] = DRIVE_REMOTE;
+    }
+    bool FailWith(DWORD error, const char *path) {
+        core.networkFailure = false;
+        fake.SetLastError(error);
+        SetFileError(path);
+        return core.networkFailure;
+    }
+};
+
+TEST_F(FileErrorTest, NothingRecordedBeforeTheFirstFailure) { EXPECT_EQ(GetFileError(), 0); }
+
+TEST_F(FileErrorTest, OnlyNetworkClassErrorsOnRemoteDrivesRaiseTheFlag) {
+    struct Case {
+        DWORD error;
+        const char *path;
+        bool raised;
+    };
+    const Case cases[] = {
+        {ERROR_PATH_NOT_FOUND, "C:\\LOGS\\X.LOG", false},  // local disk
+        {ERROR_PATH_NOT_FOUND, "F:\\PLV\\LOGS\\X.LOG", true},
+        {ERROR_NETNAME_DELETED, nullptr, true},  // no path counts as remote
+        {ERROR_BAD_NETPATH, "\\\\SRV\\APPS\\X.LOG", true},
+        {ERROR_BAD_NETPATH, "\\\\GONE\\SHARE\\X.LOG", true},  // root not found: remote
+        {ERROR_ACCESS_DENIED, "F:\\PLV\\LOGS\\X.LOG", false},
+        {ERROR_SHARING_VIOLATION, "F:\\PLV\\LOGS\\X.LOG", false},
+        {ERROR_LOCK_VIOLATION, nullptr, false},
+        {ERROR_DISK_FULL, nullptr, false},
+        {ERROR_INVALID_PARAMETER, nullptr, true},
+    };
+    for (const Case &c : cases) {
+        EXPECT_EQ(FailWith(c.error, c.path), c.raised) << c.error << ' ' << (c.path ? c.path : "-");
+        EXPECT_EQ(GetFileError(), static_cast<int32_t>(c.error));
+    }
+}
+
+TEST_F(FileErrorTest, EveryNetworkClassCodeIsRecognised) {
+    for (DWORD code : {1, 3, 6, 15, 17, 51, 53, 55, 59, 64, 67, 71, 87, 88, 240, 1203, 1222}) {
+        EXPECT_TRUE(IsNetworkClassError(code)) << code;
+    }
+    for (DWORD code : {0, 2, 4, 5, 32, 33, 112, 183}) EXPECT_FALSE(IsNetworkClassError(code)) << code;
+}
+
+TEST_F(FileErrorTest, DriveTypeAsksAboutTheRoot) {
+    struct Case {
+        const char *path;
+        UINT answer;       // what the platform says about the root asked
+        const char *root;  // the root that must be asked
+        int32_t type;
+    };
+    const Case cases[] = {
+        {"C:\\APPS\\EDITOR.EXE", DRIVE_FIXED, "C:\\", DRIVE_FIXED},
+        {"\\\\SRV\\APPS\\EDITOR.EXE", DRIVE_REMOTE, "\\\\SRV\\APPS\\", DRIVE_REMOTE},
+        {"\\\\SRV\\APPS", DRIVE_FIXED, "\\\\SRV\\APPS", DRIVE_FIXED},  // no trailing backslash: whole
+        {"D:\\X", DRIVE_CDROM, "D:\\", DRIVE_CDROM},
+        {"E:\\X", DRIVE_NO_ROOT_DIR, "E:\\", DRIVE_REMOTE},
+        {"G:\\X", DRIVE_UNKNOWN, "G:\\", DRIVE_REMOTE},
+        {"RELATIVE\\X", DRIVE_RAMDISK, "RELATIVE\\X", DRIVE_RAMDISK},
+    };
+    for (const Case &c : cases) {
+        fake.files.driveTypes.clear();
+        fake.files.driveTypes[c.root] = c.answer;
+        EXPECT_EQ(PLVGetDriveType(c.path), c.type) << c.path;
+    }
+}
+
+TEST_F(FileErrorTest, OverlongPathIsJudgedByItsFirst284Characters) {
+    const std::string path = "\\\\" + std::string(281, 'S') + "\\SHARE\\FILE";
+    fake.files.driveTypes[path.substr(0, 284)] = DRIVE_RAMDISK;
+    EXPECT_EQ(PLVGetDriveType(path.c_str()), DRIVE_RAMDISK);
+}
+
+TEST_F(FileErrorTest, OpenForAppendFollowsTheConventions) {
+    const char *path = "F:\\PLV\\LOGS\\A.DEF";
+    fake.files.files[path].data = "abc";
+    DWORD end = 99;
+    HANDLE file = OpenSharedFileForAppend(path, &end);
+    ASSERT_NE(file, nullptr);
+    EXPECT_EQ(end, 3u);
+    EXPECT_EQ(fake.errorMode, SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+    // Exclusive: nobody else can open it meanwhile.
+    EXPECT_EQ(fake.CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                               OPEN_EXISTING, 0, nullptr),
+              INVALID_HANDLE_VALUE);
+    EXPECT_TRUE(CloseWithRetries(file, 1));
+}
+
+TEST_F(FileErrorTest, FailedPositioningClosesTheFileAndRecordsTheError) {
+    const char *path = "F:\\PLV\\LOGS\\A.DEF";
+    fake.files.pointerFaults[path] = {ERROR_NETNAME_DELETED, 1};
+    DWORD end = 0;
+    EXPECT_EQ(OpenSharedFileForAppend(path, &end), nullptr);
+    EXPECT_EQ(fake.OpenHandleCount(), 0u);
+    EXPECT_EQ(GetFileError(), static_cast<int32_t>(ERROR_NETNAME_DELETED));
+    EXPECT_TRUE(core.networkFailure);
+}
+
+TEST_F(FileErrorTest, CloseIsTriedTheGivenNumberOfTimes) {
+    const char *path = "C:\\PLV\\A.LOG";
+    for (int failures : {0, 2, 3}) {
+        DWORD end = 0;
+        HANDLE file = OpenSharedFileForAppend(path, &end);
+        fake.sleeps.clear();
+        fake.files.closeFaults[path] = {ERROR_ACCESS_DENIED, failures};
+        EXPECT_EQ(CloseWithRetries(file, 3), failures < 3) << failures;
+        EXPECT_EQ(fake.sleeps.size(), static_cast<std::size_t>(failures));
+        fake.files.closeFaults.clear();
+        if (failures == 3) fake.CloseHandle(file);
+    }
+}
+
+}  // namespace
+}  // namespace plv::testing

@@ -1,0 +1,180 @@
+#include "time/network_time.h"
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "support/library_test.h"
+#include "time/time_services.h"
+
+namespace plv::testing {
+namespace {
+
+// A NetWare server whose clock runs `offset` seconds from the workstation's,
+// or answers a fixed reading.
+struct Server {
+    FakePlatform *fake = nullptr;
+    std::int64_t offset = 0;
+    bool fixed = false;
+    BYTE reading[7] = {};
+    std::vector<std::int64_t> askedAt;
+} server;
+
+WORD WINAPI NetWareTime(DWORD, BYTE *buffer) {
+    server.askedAt.push_back(server.fake->clock.now);
+    if (server.fixed) {
+        std::memcpy(buffer, server.reading, 7);
+        return 0;
+    }
+    std::tm local{};
+    server.fake->localtime(server.fake->clock.now + server.offset, &local);
+    const BYTE answer[7] = {BYTE(local.tm_year), BYTE(local.tm_mon + 1), BYTE(local.tm_mday),
+                            BYTE(local.tm_hour), BYTE(local.tm_min), BYTE(local.tm_sec), 0};
+    std::memcpy(buffer, answer, 7);
+    return 0;
+}
+
+class NetworkTimeTest : public LibraryTest {
+  protected:
+    NetworkTimeTest() {
+        server = Server{};
+        server.fake = &fake;
+        Initialize();
+        runtime.networkKind = kNetworkNetWare;
+        runtime.networkModule = fake.RegisterModule("NWCALLS.DLL", {{"NWGetFileServerDateAndTime", AsEntry(&NetWareTime)}});
+        EXPECT_EQ(InitializeNetworkAPI(kNetworkNetWare), 1);
+    }
+    void SetCheckInterval(const std::string &value) {
+        fake.files.files["F:\\PLV\\SYSTEM\\PLV.INI"].data = "[Pelvantine]\r\nCheckTimeSource=" + value + "\r\n";
+    }
+    std::string Now() {
+        WSDate date{};
+        WSTime time{};
+        GetNOSDateTime(&date, &time);
+        char text[32];
+        std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", date.year, date.month,
+                      date.day, time.hour, time.minute, time.second);
+        return text;
+    }
+    // Calls every `step` seconds for `total` seconds; the number of questions.
+    std::size_t QuestionsOver(std::int64_t total, std::int64_t step) {
+        server.askedAt.clear();
+        for (std::int64_t t = 0; t < total; t += step) {
+            fake.AdvanceSeconds(step);
+            Now();
+        }
+        return server.askedAt.size();
+    }
+    std::vector<std::string> EventTexts() const {
+        std::vector<std::string> texts;
+        for (auto *node = static_cast<PLVUsageEventNode *>(runtime.pendingEvents); node;
+             node = static_cast<PLVUsageEventNode *>(node->next))
+            texts.push_back(std::string(node->event.eventText) + "/" + node->event.identifier);
+        return texts;
+    }
+};
+
+TEST_F(NetworkTimeTest, CheckIntervalOutsideOneTo24HoursIsTwo) {
+    struct Case {
+        const char *setting;  // null: no settings file
+        std::size_t questionsOverTwelveHours;
+    };
+    const Case cases[] = {{nullptr, 6}, {"0", 6}, {"25", 6}, {"-3", 6}, {"24", 0}, {"4", 3}, {"1", 12}};
+    for (const Case &c : cases) {
+        ResetLibraryState();
+        Initialize();
+        ASSERT_EQ(InitializeNetworkAPI(kNetworkNetWare), 1);
+        fake.files.files.erase("F:\\PLV\\SYSTEM\\PLV.INI");
+        if (c.setting) SetCheckInterval(c.setting);
+        fake.SetLocalTime(1998, 8, 20, 0, 0, 30);
+        Now();  // the first call always asks
+        EXPECT_EQ(server.askedAt.size(), 1u);
+        EXPECT_EQ(QuestionsOver(12 * 3600, 100), c.questionsOverTwelveHours) << (c.setting ? c.setting : "-");
+        server.askedAt.clear();
+    }
+}
+
+TEST_F(NetworkTimeTest, PauseOfMoreThan120SecondsAsksAgain) {
+    Now();
+    EXPECT_EQ(QuestionsOver(120, 120), 0u);
+    EXPECT_EQ(QuestionsOver(121, 121), 1u);
+}
+
+TEST_F(NetworkTimeTest, ClockGoingBackAsksAgain) {
+    Now();
+    server.askedAt.clear();
+    fake.AdvanceSeconds(-1);
+    Now();
+    EXPECT_EQ(server.askedAt.size(), 1u);
+}
+
+TEST_F(NetworkTimeTest, CachedAnswersCarryTheSourcesOffset) {
+    server.offset = 3600 + 5;
+    EXPECT_EQ(Now(), "1998-08-20 10:15:07");
+    fake.AdvanceSeconds(60);
+    server.askedAt.clear();
+    EXPECT_EQ(Now(), "1998-08-20 10:16:07");
+    EXPECT_TRUE(server.askedAt.empty());
+}
+
+TEST_F(NetworkTimeTest, HoursAreCountedAcrossMidnight) {
+    fake.SetLocalTime(1998, 8, 20, 23, 30, 0);
+    Now();
+    server.askedAt.clear();
+    QuestionsOver(3600, 100);  // to 00:30: hour 0 is one hour on from hour 23
+    EXPECT_TRUE(server.askedAt.empty());
+    QuestionsOver(3600, 100);  // to 01:30: hour 1 is two hours on
+    ASSERT_EQ(server.askedAt.size(), 1u);
+    std::tm asked{};
+    fake.localtime(server.askedAt[0], &asked);
+    EXPECT_EQ(asked.tm_hour, 1);
+    EXPECT_LT(asked.tm_min, 2);  // hours are compared, not minutes
+}
+
+TEST_F(NetworkTimeTest, TimeNeverGoesBackward) {
+    EXPECT_EQ(Now(), "1998-08-20 09:15:02");
+    server.offset = -1;
+    fake.AdvanceSeconds(121);  // forces a question whose answer lies 120 s on, fine
+    EXPECT_EQ(Now(), "1998-08-20 09:17:02");
+    server.offset = -200;
+    fake.AdvanceSeconds(130);
+    EXPECT_EQ(Now(), "1998-08-20 09:17:02");  // the source went back: repeat the last time
+    server.askedAt.clear();
+    fake.AdvanceSeconds(1);
+    Now();
+    EXPECT_EQ(server.askedAt.size(), 1u);  // and ask again on the next call
+}
+
+TEST_F(NetworkTimeTest, ImpossibleAnswerFallsBackAndIsLoggedOnce) {
+    server.fixed = true;
+    const BYTE month13[7] = {98, 13, 20, 10, 0, 0, 0};
+    std::memcpy(server.reading, month13, 7);
+    EXPECT_EQ(Now(), "1998-08-20 09:15:02");
+    EXPECT_EQ(EventTexts(), (std::vector<std::string>{"NOS API Failure/Invalid time"}));
+    EXPECT_EQ(runtime.networkKind, kNetworkNone);  // NetWare dropped to none
+    server.askedAt.clear();
+    fake.AdvanceSeconds(1);
+    Now();
+    EXPECT_EQ(server.askedAt.size(), 1u);  // an invalid answer makes the next call ask
+}
+
+TEST_F(NetworkTimeTest, EventsAreStampedWithNetworkTime) {
+    server.offset = 7200;
+    PLVAddEvent("Initiated", "C:\\APPS\\EDITOR.EXE", "");
+    auto *node = static_cast<PLVUsageEventNode *>(runtime.pendingEvents);
+    ASSERT_NE(node, nullptr);
+    EXPECT_STREQ(node->event.time, "11:15:02");
+}
+
+TEST_F(NetworkTimeTest, UnreadableClockFileUsesTheWorkstationWithoutValidation) {
+    agent.optionFlags |= PLV_OPT_CLOCK_FILE;
+    agent.clockFile = nullptr;
+    server.offset = 3600;
+    EXPECT_EQ(Now(), "1998-08-20 09:15:02");
+    EXPECT_TRUE(server.askedAt.empty());  // the service is not asked with the clock-file flag
+    fake.AdvanceSeconds(60);
+    EXPECT_EQ(Now(), "1998-08-20 09:16:02");  // cached with offset 0
+}
+
+}  // namespace
+}  // namespace plv::testing

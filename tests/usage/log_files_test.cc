@@ -1,0 +1,260 @@
+#include "usage/log_files.h"
+
+#include <cstring>
+#include <string>
+
+#include "core/library_state.h"
+#include "log_reader.h"
+#include "support/library_test.h"
+#include "usage/usage_event.h"
+
+namespace plv::testing {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+constexpr char kAugust20[] = "F:\\PLV\\LOGS\\19980820.LOG";
+constexpr char kAugust21[] = "F:\\PLV\\LOGS\\19980821.LOG";
+constexpr char kInitiated[] = "1998/08/20;09:15:02;WS-017;JDOE;SALES;;C:\\APPS\\EDITOR.EXE;Initiated;;;;;;";
+
+class LogFileTest : public LibraryTest {
+  protected:
+    LogFileTest() {
+        Initialize();
+        fake.files.journal.clear();
+    }
+    void Add(const char *eventText = "Initiated", const char *application = "C:\\APPS\\EDITOR.EXE") {
+        ASSERT_EQ(PLVAddEvent(eventText, application, ""), 1);
+    }
+    std::vector<std::string> Lines(const std::string &path) const {
+        const FakePlatform::File *file = fake.FindFile(path);
+        if (file == nullptr) return {};
+        auto log = logs::ParseLogFile(file->data);
+        EXPECT_TRUE(log.has_value()) << path;
+        EXPECT_EQ(log->trailingBytes, 0u) << path;
+        std::vector<std::string> lines;
+        for (const auto &record : log->records) lines.push_back(record.line);
+        return lines;
+    }
+    std::size_t PendingCount() const {
+        std::size_t count = 0;
+        for (auto *node = static_cast<PLVUsageEventNode *>(runtime.pendingEvents); node;
+             node = static_cast<PLVUsageEventNode *>(node->next))
+            ++count;
+        return count;
+    }
+};
+
+TEST_F(LogFileTest, NewFileIsHeaderThenScrambledRecordByteForByte) {
+    fake.clock.now = 903549492;  // 1998-08-19 17:58:12 UTC; low 16 bits 0x1234 give key 246
+    Add();
+    ASSERT_EQ(PLVUpdateLogs(), 1);
+
+    const std::string line =
+        "1998/08/19;17:58:12;WS-017;JDOE;SALES;;C:\\APPS\\EDITOR.EXE;Initiated;;;;;;";
+    std::string scrambled = line;
+    EncryptString(scrambled.data(), static_cast<uint16_t>(scrambled.size()), 246);
+    const std::string header = "Pelvantine usage log";
+    const std::string expected = std::string("\x00\x00\x14\x00", 4) + header +
+                                 std::string("\x0D\x0A\x18\x01\xF6\x00\x49\x00", 8) + scrambled;
+    const FakePlatform::File *file = fake.FindFile("F:\\PLV\\LOGS\\19980819.LOG");
+    ASSERT_NE(file, nullptr);
+    EXPECT_EQ(file->data, expected);
+    EXPECT_THAT(Lines("F:\\PLV\\LOGS\\19980819.LOG"), ElementsAre(line));
+}
+
+TEST_F(LogFileTest, HeaderTextIsCutTo64Characters) {
+    std::memset(agent.logHeaderText, 'H', 67);
+    agent.logHeaderText[67] = '\0';
+    Add();
+    PLVUpdateLogs();
+    const std::string &data = fake.FindFile(kAugust20)->data;
+    EXPECT_EQ(data.substr(0, 4), std::string("\x00\x00\x40\x00", 4));
+    EXPECT_EQ(data.substr(4, 64), std::string(64, 'H'));
+    EXPECT_EQ(data.substr(68, 4), "\r\n\x18\x01");
+}
+
+TEST_F(LogFileTest, ExistingFileGetsNoSecondHeader) {
+    Add();
+    PLVUpdateLogs();
+    Add("Terminated");
+    PLVUpdateLogs();
+    const auto log = logs::ParseLogFile(fake.FindFile(kAugust20)->data);
+    ASSERT_TRUE(log);
+    EXPECT_EQ(log->header, "Pelvantine usage log");
+    ASSERT_EQ(log->records.size(), 2u);
+    EXPECT_EQ(log->trailingBytes, 0u);
+}
+
+TEST_F(LogFileTest, EventsGoToTheFileOfTheirOwnDateInOnePass) {
+    Add();
+    Add("Terminated");
+    fake.SetLocalTime(1998, 8, 21, 0, 0, 5);
+    Add();
+    EXPECT_EQ(PLVUpdateLogs(), 1);
+    EXPECT_THAT(fake.files.journal,
+                ElementsAre(std::string("open ") + kAugust20, ::testing::StartsWith("write"),
+                            ::testing::StartsWith("write"), ::testing::StartsWith("write"),
+                            std::string("close ") + kAugust20, std::string("open ") + kAugust21,
+                            ::testing::StartsWith("write"), ::testing::StartsWith("write"),
+                            std::string("close ") + kAugust21));
+    EXPECT_EQ(Lines(kAugust20).size(), 2u);
+    EXPECT_EQ(Lines(kAugust21).size(), 1u);
+    EXPECT_EQ(static_cast<void *>(runtime.pendingEvents), nullptr);
+    EXPECT_EQ(fake.OpenHandleCount(), 0u);
+}
+
+TEST_F(LogFileTest, AnEventWrittenNextDayStillGoesToItsOwnDate) {
+    Add();
+    fake.SetLocalTime(1998, 8, 21, 8, 0, 0);
+    PLVUpdateLogs();
+    EXPECT_THAT(Lines(kAugust20), ElementsAre(kInitiated));
+    EXPECT_EQ(fake.FindFile(kAugust21), nullptr);
+}
+
+TEST_F(LogFileTest, TracesTheFileAndEachRecord) {
+    Add();
+    fake.host.messages.clear();
+    PLVUpdateLogs();
+    EXPECT_THAT(fake.ListBoxLines(), ElementsAre(std::string("09:15:02 Log File: ") + kAugust20,
+                                                 std::string("09:15:02 Log Write: ") + kInitiated));
+}
+
+TEST_F(LogFileTest, SharedLogIsTriedCloseRetryCountPlusOneTimesAfterAnEvent) {
+    fake.files.openFaults[kAugust20] = {ERROR_BAD_NETPATH, -1};
+    agent.closeRetryCount = 2;
+    Add();
+    int opens = 0;
+    for (int call = 0; call < 6; ++call) {
+        fake.files.journal.clear();
+        EXPECT_EQ(PLVUpdateLogs(), call < 3 ? 0 : 1);
+        opens += static_cast<int>(fake.files.journal.size());
+    }
+    EXPECT_EQ(opens, 3);
+    EXPECT_EQ(PendingCount(), 1u);  // never discarded
+    fake.files.openFaults.clear();
+    Add();  // a new event re-arms the attempts
+    EXPECT_EQ(PLVUpdateLogs(), 1);
+    EXPECT_EQ(Lines(kAugust20).size(), 2u);
+}
+
+TEST_F(LogFileTest, ShortWriteIsCutBackAndTheRetryDecodesCompletely) {
+    Add();
+    PLVUpdateLogs();  // the file exists with one record
+    for (BOOL result : {FALSE, TRUE}) {  // a failed write, and a short one reported as done
+        Add("Terminated");
+        Add("Initiated", "C:\\APPS\\OTHER.EXE");
+        const std::size_t before = Lines(kAugust20).size();
+        fake.SetLastError(ERROR_SUCCESS);
+        fake.files.writeFaults[kAugust20] = {result, 10, ERROR_DISK_FULL, 1};
+        EXPECT_EQ(PLVUpdateLogs(), 0);
+        EXPECT_EQ(Lines(kAugust20).size(), before);  // no partial record left behind
+        EXPECT_EQ(PendingCount(), 2u);
+        if (!result) {
+            EXPECT_EQ(GetFileError(), static_cast<int32_t>(ERROR_DISK_FULL));
+        }
+
+        EXPECT_EQ(PLVUpdateLogs(), 1);
+        const auto lines = Lines(kAugust20);
+        ASSERT_EQ(lines.size(), before + 2);
+        EXPECT_THAT(lines[before], ::testing::HasSubstr(";Terminated;"));
+        EXPECT_THAT(lines[before + 1], ::testing::HasSubstr("OTHER.EXE"));
+    }
+}
+
+TEST_F(LogFileTest, FailedHeaderWriteDeletesTheNewFile) {
+    fake.files.writeFaults[kAugust20] = {FALSE, 0, ERROR_DISK_FULL, 1};
+    Add();
+    EXPECT_EQ(PLVUpdateLogs(), 0);
+    EXPECT_EQ(fake.FindFile(kAugust20), nullptr);
+    EXPECT_EQ(fake.files.journal.back(), std::string("delete ") + kAugust20);
+    EXPECT_EQ(PLVUpdateLogs(), 1);
+    EXPECT_THAT(Lines(kAugust20), ElementsAre(kInitiated));
+}
+
+TEST_F(LogFileTest, FileHeldByAnotherWorkstationIsRetriedWithoutNetworkFailure) {
+    fake.files.files[kAugust20];  // exists, empty
+    const HANDLE other = fake.CreateFileA(kAugust20, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                          FILE_ATTRIBUTE_NORMAL, nullptr);
+    Add();
+    EXPECT_EQ(PLVUpdateLogs(), 0);
+    EXPECT_EQ(GetFileError(), static_cast<int32_t>(ERROR_SHARING_VIOLATION));
+    EXPECT_FALSE(core.networkFailure);
+    fake.CloseHandle(other);
+    EXPECT_EQ(PLVUpdateLogs(), 1);
+    EXPECT_THAT(Lines(kAugust20), ElementsAre(kInitiated));
+}
+
+TEST_F(LogFileTest, CloseIsRetriedThenReportedOnce) {
+    agent.closeRetryCount = 2;
+    fake.files.closeFaults[kAugust20] = {ERROR_NETNAME_DELETED, 3};
+    Add();
+    fake.host.messages.clear();
+    EXPECT_EQ(PLVUpdateLogs(), 1);
+    EXPECT_EQ(fake.sleeps, (std::vector<DWORD>{100, 100, 100}));
+    const auto lines = fake.ListBoxLines();
+    ASSERT_FALSE(lines.empty());
+    EXPECT_THAT(lines.back(), ::testing::MatchesRegex(
+                                  "09:15:02 Failed to close log file: handle = [0-9]+, path = F:.PLV.LOGS.19980820.LOG"));
+    EXPECT_TRUE(core.networkFailure);  // the failed closes had no path: counted as remote
+}
+
+TEST_F(LogFileTest, SmsLogGoesToPlvhpathAndIsHidden) {
+    struct Case {
+        const char *variable;  // null: unset
+        const char *directory;
+    };
+    const Case cases[] = {
+        {"D:\\METER", "D:\\METER\\"}, {"D:", "D:"}, {"D:\\METER\\", "D:\\METER\\"},
+        {nullptr, "c:\\"}, {"", "c:\\"},
+    };
+    for (const Case &c : cases) {
+        fake.environment.clear();
+        if (c.variable) fake.environment["PLVHPATH"] = c.variable;
+        EXPECT_EQ(SmsLogDirectory(), c.directory) << (c.variable ? c.variable : "(unset)");
+    }
+    fake.environment["PLVHPATH"] = "D:\\METER";
+    fake.files.directories.insert("D:\\METER");
+    agent.optionFlags |= PLV_OPT_SMS_OUTPUT;
+    Add();
+    EXPECT_EQ(PLVUpdateLogs(), 1);
+    const std::string sms = "D:\\METER\\19980820.LOG";
+    EXPECT_THAT(Lines(sms), ElementsAre(kInitiated));
+    EXPECT_EQ(fake.FindFile(sms)->attributes, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_NORMAL);
+    EXPECT_THAT(Lines(kAugust20), ElementsAre(kInitiated));
+    EXPECT_EQ(static_cast<void *>(runtime.pendingEvents), nullptr);
+}
+
+TEST_F(LogFileTest, UpdatedEventsReachOnlyTheSmsLog) {
+    Add("Updated", "Pelvantine");
+    EXPECT_EQ(PendingCount(), 1u);
+    EXPECT_EQ(PLVUpdateLogs(), 1);
+    EXPECT_EQ(static_cast<void *>(runtime.pendingEvents), nullptr);  // wanted nowhere: dropped unwritten
+    EXPECT_EQ(fake.FindFile(kAugust20), nullptr);
+
+    fake.files.directories.insert("c:");
+    agent.optionFlags |= PLV_OPT_SMS_OUTPUT;
+    Add("Updated", "Pelvantine");
+    PLVUpdateLogs();
+    EXPECT_EQ(Lines("c:\\19980820.LOG").size(), 1u);
+    EXPECT_EQ(fake.FindFile(kAugust20), nullptr);
+}
+
+TEST_F(LogFileTest, EventsStillWantingSmsStayWhileSmsOutputIsOff) {
+    fake.files.directories.insert("c:");
+    agent.optionFlags |= PLV_OPT_SMS_OUTPUT;
+    fake.files.openFaults["c:\\19980820.LOG"] = {ERROR_ACCESS_DENIED, 1};
+    Add();
+    EXPECT_EQ(PLVUpdateLogs(), 0);  // shared written, SMS not
+    agent.optionFlags &= ~PLV_OPT_SMS_OUTPUT;
+    EXPECT_EQ(PLVUpdateLogs(), 1);
+    EXPECT_EQ(PendingCount(), 1u);
+    agent.optionFlags |= PLV_OPT_SMS_OUTPUT;
+    EXPECT_EQ(PLVUpdateLogs(), 1);
+    EXPECT_EQ(PendingCount(), 0u);
+    EXPECT_EQ(Lines(kAugust20).size(), 1u);
+}
+
+}  // namespace
+}  // namespace plv::testing

@@ -51,6 +51,14 @@ class Platform {
                             DWORD lengthHigh) = 0;
     virtual UINT GetDriveTypeA(LPCSTR rootPath) = 0;
 
+    // ---- kernel32: named semaphores and waiting ------------------------
+    // CloseHandle above closes semaphores as it closes files.
+    virtual HANDLE CreateSemaphoreA(LPSECURITY_ATTRIBUTES security, LONG initialCount,
+                                    LONG maximumCount, LPCSTR name) = 0;
+    virtual HANDLE OpenSemaphoreA(DWORD access, BOOL inheritHandle, LPCSTR name) = 0;
+    virtual DWORD WaitForSingleObject(HANDLE object, DWORD milliseconds) = 0;
+    virtual BOOL ReleaseSemaphore(HANDLE semaphore, LONG releaseCount, LPLONG previousCount) = 0;
+
     // ---- kernel32: modules ----------------------------------------------
     virtual HMODULE LoadLibraryA(LPCSTR name) = 0;
     virtual FARPROC GetProcAddress(HMODULE module, LPCSTR name) = 0;
@@ -59,8 +67,24 @@ class Platform {
     // ---- kernel32: profile files and code pages -----------------------
     virtual UINT GetPrivateProfileIntA(LPCSTR section, LPCSTR key, INT defaultValue,
                                        LPCSTR fileName) = 0;
+    virtual DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue,
+                                           LPSTR buffer, DWORD size, LPCSTR fileName) = 0;
     virtual int MultiByteToWideChar(UINT codePage, DWORD flags, LPCCH multiByte,
                                     int multiByteLength, LPWSTR wide, int wideLength) = 0;
+    virtual BOOL OemToCharA(LPCSTR source, LPSTR destination) = 0;
+
+    // ---- advapi32: registry -------------------------------------------
+    virtual LSTATUS RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD options, REGSAM access,
+                                  PHKEY result) = 0;
+    virtual LSTATUS RegCreateKeyExA(HKEY key, LPCSTR subKey, DWORD reserved, LPSTR keyClass,
+                                    DWORD options, REGSAM access,
+                                    const LPSECURITY_ATTRIBUTES security, PHKEY result,
+                                    LPDWORD disposition) = 0;
+    virtual LSTATUS RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWORD type,
+                                     LPBYTE data, LPDWORD dataSize) = 0;
+    virtual LSTATUS RegSetValueExA(HKEY key, LPCSTR valueName, DWORD reserved, DWORD type,
+                                   const BYTE *data, DWORD dataSize) = 0;
+    virtual LSTATUS RegCloseKey(HKEY key) = 0;
 
     // ---- kernel32: global heap ----------------------------------------
     virtual HGLOBAL GlobalAlloc(UINT flags, SIZE_T bytes) = 0;
@@ -75,6 +99,12 @@ class Platform {
     // Calendar time of a local broken-down time, normalising out-of-range
     // members as mktime does; -1 when it cannot be represented.
     virtual std::int64_t mktime(std::tm *local) = 0;
+
+    // ---- user32: timers and messages ----------------------------------
+    virtual UINT_PTR SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC procedure) = 0;
+    virtual BOOL KillTimer(HWND window, UINT_PTR id) = 0;
+    virtual BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) = 0;
+    virtual LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) = 0;
 
     // ---- user32 and gdi32: the host window's trace list box -----------
     virtual HDC GetDC(HWND window) = 0;

@@ -163,6 +163,54 @@ constexpr DWORD ERROR_ENVVAR_NOT_FOUND = 203;
 constexpr DWORD ERROR_NO_UNICODE_TRANSLATION = 1113;
 constexpr DWORD ERROR_INVALID_WINDOW_HANDLE = 1400;
 
+
+// ---- registry -----------------------------------------------------------
+struct HKEY__;
+using HKEY = HKEY__ *;
+using PHKEY = HKEY *;
+using REGSAM = DWORD;
+using LSTATUS = LONG;
+using LPBYTE = BYTE *;
+#define HKEY_LOCAL_MACHINE (reinterpret_cast<HKEY>(static_cast<std::uintptr_t>(static_cast<LONG>(0x80000002))))
+constexpr DWORD REG_NONE = 0;
+constexpr DWORD REG_SZ = 1;
+constexpr DWORD REG_DWORD = 4;
+constexpr DWORD REG_OPTION_NON_VOLATILE = 0;
+constexpr DWORD REG_CREATED_NEW_KEY = 1;
+constexpr DWORD REG_OPENED_EXISTING_KEY = 2;
+constexpr REGSAM KEY_QUERY_VALUE = 0x0001;
+constexpr REGSAM KEY_SET_VALUE = 0x0002;
+constexpr REGSAM KEY_READ = 0x20019;
+constexpr REGSAM KEY_WRITE = 0x20006;
+constexpr REGSAM KEY_ALL_ACCESS = 0xF003F;
+
+// ---- semaphores and waiting -----------------------------------------------
+using LPLONG = LONG *;
+constexpr DWORD SYNCHRONIZE = 0x00100000;
+constexpr DWORD SEMAPHORE_MODIFY_STATE = 0x0002;
+constexpr DWORD SEMAPHORE_ALL_ACCESS = 0x1F0003;
+constexpr DWORD INFINITE = 0xFFFFFFFF;
+constexpr DWORD WAIT_OBJECT_0 = 0x00000000;
+constexpr DWORD WAIT_ABANDONED = 0x00000080;
+constexpr DWORD WAIT_TIMEOUT = 0x00000102;
+constexpr DWORD WAIT_FAILED = 0xFFFFFFFF;
+
+// ---- timers and messages --------------------------------------------------
+using TIMERPROC = void (*)(HWND window, UINT message, UINT_PTR id, DWORD time);
+constexpr UINT WM_NULL = 0x0000;
+constexpr UINT WM_CLOSE = 0x0010;
+constexpr UINT WM_QUIT = 0x0012;
+constexpr UINT WM_TIMER = 0x0113;
+constexpr UINT WM_USER = 0x0400;
+
+// ---- errors of the calls above --------------------------------------------
+constexpr DWORD ERROR_INVALID_NAME = 123;
+constexpr DWORD ERROR_MORE_DATA = 234;
+constexpr DWORD ERROR_TOO_MANY_POSTS = 298;
+constexpr DWORD ERROR_BADDB = 1009;
+constexpr DWORD ERROR_BADKEY = 1010;
+constexpr DWORD ERROR_CANTWRITE = 1013;
+
 #endif  // _WIN32
 
 static_assert(sizeof(OSVERSIONINFOA) == 148, "OSVERSIONINFOA is 148 bytes");

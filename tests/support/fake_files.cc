@@ -97,8 +97,7 @@ HANDLE FakePlatform::CreateFileA(LPCSTR name, DWORD access, DWORD shareMode,
     } else if (disposition == CREATE_ALWAYS || disposition == TRUNCATE_EXISTING) {
         files.files[path].data.clear();
     }
-    HANDLE handle = reinterpret_cast<HANDLE>(nextHandle_);
-    nextHandle_ += 4;
+    HANDLE handle = NewHandle();
     handles_[handle] = OpenFile{path, access, shareMode, 0};
     SetLastError((exists && disposition == OPEN_ALWAYS) ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS);
     return handle;
@@ -190,7 +189,14 @@ BOOL FakePlatform::SetEndOfFile(HANDLE file) {
     return TRUE;
 }
 
+HANDLE FakePlatform::NewHandle() {
+    HANDLE handle = reinterpret_cast<HANDLE>(nextHandle_);
+    nextHandle_ += 4;
+    return handle;
+}
+
 BOOL FakePlatform::CloseHandle(HANDLE object) {
+    if (CloseSemaphoreHandle(object)) return TRUE;
     OpenFile *open = FindHandle(object);
     if (open == nullptr) {
         SetLastError(ERROR_INVALID_HANDLE);

@@ -8,8 +8,10 @@ namespace plv::testing {
 FakePlatform::FakePlatform() { SetLocalTime(1998, 8, 20, 9, 15, 2); }
 
 // Blocks the library still holds when the test ends are the test's leak
-// to report; the fake only gives the memory back.
+// to report; the fake only gives the memory back. Like any process that
+// ends, it gives back the semaphore units it took.
 FakePlatform::~FakePlatform() {
+    EndProcess();
     for (const auto &[block, size] : heap.live) std::free(block);
 }
 

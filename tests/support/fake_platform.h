@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -23,6 +25,18 @@ FARPROC AsEntry(Function *function) {
 // Windows compares file, module and variable names without regard to case.
 struct NoCaseLess {
     bool operator()(const std::string &a, const std::string &b) const;
+};
+
+// What several fakes share when they stand for several processes on one
+// machine: point their `machine` at the same object.
+struct FakeMachine {
+    // A named semaphore exists while some process has a handle to it.
+    struct Semaphore {
+        LONG count = 0;
+        LONG maximum = 1;
+        int handles = 0;
+    };
+    std::map<std::string, Semaphore> semaphores;  // names are case-sensitive
 };
 
 class FakePlatform : public Platform {
@@ -101,6 +115,63 @@ class FakePlatform : public Platform {
     HMODULE RegisterModule(const std::string &name, std::map<std::string, FARPROC> entries);
     Module &ModuleOf(HMODULE module);
 
+    // ---- named semaphores: count-one, each unit taken belongs to the process
+    // that took it and comes back when that process closes its last handle to
+    // the semaphore or ends.
+    std::shared_ptr<FakeMachine> machine = std::make_shared<FakeMachine>();
+    struct Semaphores {
+        std::vector<std::string> journal;  // "create N", "open N", "wait N 0 taken", "release N", ...
+    } semaphores;
+    // The process ends: its handles close and what it held comes back.
+    void EndProcess();
+
+    // ---- registry below HKEY_LOCAL_MACHINE, keys by path ("Software\\X\\Y")
+    struct RegistryValue {
+        DWORD type = REG_SZ;
+        std::string data;  // the bytes as set, terminator included for REG_SZ
+    };
+    using RegistryKey = std::map<std::string, RegistryValue, NoCaseLess>;
+    struct Registry {
+        std::map<std::string, RegistryKey, NoCaseLess> keys;
+        // Faults by key path, per operation: the error is the call's result.
+        std::map<std::string, Fault, NoCaseLess> openFaults;
+        std::map<std::string, Fault, NoCaseLess> createFaults;
+        std::map<std::string, Fault, NoCaseLess> queryFaults;
+        std::map<std::string, Fault, NoCaseLess> setFaults;
+        std::vector<std::string> journal;  // "open K", "create K", "query K\\V", "set K\\V", "close K"
+    } registry;
+    // Creates the key and its parents and sets a REG_SZ value with its terminator.
+    void SetRegistryString(const std::string &key, const std::string &name, const std::string &text);
+    const RegistryValue *FindRegistryValue(const std::string &key, const std::string &name) const;
+    std::size_t OpenKeyCount() const { return keyHandles_.size(); }
+
+    // ---- timers and messages: timers run when the test fires them
+    struct Timer {
+        HWND window;
+        UINT_PTR id;
+        UINT elapse;
+        TIMERPROC procedure;
+    };
+    struct Timers {
+        std::vector<Timer> active;
+        bool setFails = false;
+        UINT_PTR nextId = 0x7FE1;  // ids handed out for timers without a window
+    } timers;
+    // Runs every active timer's procedure once, as a message loop would when
+    // they are due; returns how many ran.
+    int FireTimers();
+    struct WindowMessage {
+        UINT message;
+        WPARAM wParam;
+        LPARAM lParam;
+    };
+    struct Messages {
+        std::map<HWND, std::vector<WindowMessage>> posted;
+        std::map<HWND, std::vector<WindowMessage>> sent;
+        // The window procedure's answer to a sent message; 0 when unset.
+        std::function<LRESULT(HWND, UINT, WPARAM, LPARAM)> onSend;
+    } messages;
+
     // ---- host window and its list box 101
     struct ListBoxMessage {
         int controlId;
@@ -150,14 +221,34 @@ class FakePlatform : public Platform {
                     DWORD lengthHigh) override;
     UINT GetDriveTypeA(LPCSTR rootPath) override;
 
+    HANDLE CreateSemaphoreA(LPSECURITY_ATTRIBUTES security, LONG initialCount, LONG maximumCount,
+                            LPCSTR name) override;
+    HANDLE OpenSemaphoreA(DWORD access, BOOL inheritHandle, LPCSTR name) override;
+    DWORD WaitForSingleObject(HANDLE object, DWORD milliseconds) override;
+    BOOL ReleaseSemaphore(HANDLE semaphore, LONG releaseCount, LPLONG previousCount) override;
+
     HMODULE LoadLibraryA(LPCSTR name) override;
     FARPROC GetProcAddress(HMODULE module, LPCSTR name) override;
     BOOL FreeLibrary(HMODULE module) override;
 
     UINT GetPrivateProfileIntA(LPCSTR section, LPCSTR key, INT defaultValue,
                                LPCSTR fileName) override;
+    DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue, LPSTR buffer,
+                                   DWORD size, LPCSTR fileName) override;
     int MultiByteToWideChar(UINT codePage, DWORD flags, LPCCH multiByte, int multiByteLength,
                             LPWSTR wide, int wideLength) override;
+    BOOL OemToCharA(LPCSTR source, LPSTR destination) override;
+
+    LSTATUS RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD options, REGSAM access,
+                          PHKEY result) override;
+    LSTATUS RegCreateKeyExA(HKEY key, LPCSTR subKey, DWORD reserved, LPSTR keyClass, DWORD options,
+                            REGSAM access, const LPSECURITY_ATTRIBUTES security, PHKEY result,
+                            LPDWORD disposition) override;
+    LSTATUS RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWORD type,
+                             LPBYTE data, LPDWORD dataSize) override;
+    LSTATUS RegSetValueExA(HKEY key, LPCSTR valueName, DWORD reserved, DWORD type,
+                           const BYTE *data, DWORD dataSize) override;
+    LSTATUS RegCloseKey(HKEY key) override;
 
     HGLOBAL GlobalAlloc(UINT flags, SIZE_T bytes) override;
     HGLOBAL GlobalFree(HGLOBAL block) override;
@@ -166,14 +257,19 @@ class FakePlatform : public Platform {
     bool localtime(std::int64_t calendarTime, std::tm *local) override;
     std::int64_t mktime(std::tm *local) override;
 
+    UINT_PTR SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC procedure) override;
+    BOOL KillTimer(HWND window, UINT_PTR id) override;
+    BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
+    LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
+
     HDC GetDC(HWND window) override;
     int ReleaseDC(HWND window, HDC dc) override;
     BOOL GetTextExtentPointA(HDC dc, LPCSTR text, int length, LPSIZE size) override;
     LRESULT SendDlgItemMessageA(HWND dialog, int controlId, UINT message, WPARAM wParam,
                                 LPARAM lParam) override;
 
-    // Open handles, for tests that check nothing is left open.
-    std::size_t OpenHandleCount() const { return handles_.size(); }
+    // Open handles (files and semaphores), for tests that check nothing is left open.
+    std::size_t OpenHandleCount() const { return handles_.size() + semaphoreHandles_.size(); }
 
   private:
     struct OpenFile {
@@ -190,12 +286,23 @@ class FakePlatform : public Platform {
     };
     static bool Hit(Fault *fault);
     OpenFile *FindHandle(HANDLE handle);
+    HANDLE NewHandle();
+    bool CloseSemaphoreHandle(HANDLE handle);
+    // Open registry keys: the key's path and the access asked for.
+    struct OpenKey {
+        std::string path;
+        REGSAM access;
+    };
+    LSTATUS FindKey(HKEY key, std::string *path, REGSAM *access);
 
     DWORD lastError_ = 0;
     std::map<HANDLE, OpenFile> handles_;
     std::uintptr_t nextHandle_ = 0x100;
     std::vector<Lock> locks_;
     std::vector<Module> modules_;
+    std::map<HANDLE, std::string> semaphoreHandles_;  // handle -> name
+    std::map<std::string, LONG> semaphoresHeld_;      // units this process took, by name
+    std::map<HKEY, OpenKey> keyHandles_;
 };
 
 }  // namespace plv::testing

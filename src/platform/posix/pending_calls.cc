@@ -41,4 +41,42 @@ UINT PosixPlatform::GetPrivateProfileIntA(LPCSTR, LPCSTR, INT defaultValue, LPCS
     return static_cast<UINT>(defaultValue);
 }
 
+HANDLE PosixPlatform::CreateSemaphoreA(LPSECURITY_ATTRIBUTES, LONG, LONG, LPCSTR) {
+    return NotImplemented<HANDLE>(nullptr);
+}
+HANDLE PosixPlatform::OpenSemaphoreA(DWORD, BOOL, LPCSTR) { return NotImplemented<HANDLE>(nullptr); }
+DWORD PosixPlatform::WaitForSingleObject(HANDLE, DWORD) { return NotImplemented(WAIT_FAILED); }
+BOOL PosixPlatform::ReleaseSemaphore(HANDLE, LONG, LPLONG) { return NotImplemented(FALSE); }
+
+DWORD PosixPlatform::GetPrivateProfileStringA(LPCSTR, LPCSTR, LPCSTR, LPSTR buffer, DWORD size,
+                                              LPCSTR) {
+    if (buffer != nullptr && size > 0) buffer[0] = '\0';
+    return NotImplemented(DWORD{0});
+}
+BOOL PosixPlatform::OemToCharA(LPCSTR, LPSTR) { return NotImplemented(FALSE); }
+
+LSTATUS PosixPlatform::RegOpenKeyExA(HKEY, LPCSTR, DWORD, REGSAM, PHKEY) {
+    return ERROR_CALL_NOT_IMPLEMENTED;
+}
+LSTATUS PosixPlatform::RegCreateKeyExA(HKEY, LPCSTR, DWORD, LPSTR, DWORD, REGSAM,
+                                       const LPSECURITY_ATTRIBUTES, PHKEY, LPDWORD) {
+    return ERROR_CALL_NOT_IMPLEMENTED;
+}
+LSTATUS PosixPlatform::RegQueryValueExA(HKEY, LPCSTR, LPDWORD, LPDWORD, LPBYTE, LPDWORD) {
+    return ERROR_CALL_NOT_IMPLEMENTED;
+}
+LSTATUS PosixPlatform::RegSetValueExA(HKEY, LPCSTR, DWORD, DWORD, const BYTE *, DWORD) {
+    return ERROR_CALL_NOT_IMPLEMENTED;
+}
+LSTATUS PosixPlatform::RegCloseKey(HKEY) { return ERROR_CALL_NOT_IMPLEMENTED; }
+
+UINT_PTR PosixPlatform::SetTimer(HWND, UINT_PTR, UINT, TIMERPROC) {
+    return NotImplemented(UINT_PTR{0});
+}
+BOOL PosixPlatform::KillTimer(HWND, UINT_PTR) { return NotImplemented(FALSE); }
+BOOL PosixPlatform::PostMessageA(HWND, UINT, WPARAM, LPARAM) { return NotImplemented(FALSE); }
+LRESULT PosixPlatform::SendMessageA(HWND, UINT, WPARAM, LPARAM) {
+    return NotImplemented(LRESULT{0});
+}
+
 }  // namespace plv::posix

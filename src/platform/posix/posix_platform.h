@@ -39,14 +39,34 @@ class PosixPlatform final : public Platform {
                     DWORD lengthHigh) override;
     UINT GetDriveTypeA(LPCSTR rootPath) override;
 
+    HANDLE CreateSemaphoreA(LPSECURITY_ATTRIBUTES security, LONG initialCount, LONG maximumCount,
+                            LPCSTR name) override;
+    HANDLE OpenSemaphoreA(DWORD access, BOOL inheritHandle, LPCSTR name) override;
+    DWORD WaitForSingleObject(HANDLE object, DWORD milliseconds) override;
+    BOOL ReleaseSemaphore(HANDLE semaphore, LONG releaseCount, LPLONG previousCount) override;
+
     HMODULE LoadLibraryA(LPCSTR name) override;
     FARPROC GetProcAddress(HMODULE module, LPCSTR name) override;
     BOOL FreeLibrary(HMODULE module) override;
 
     UINT GetPrivateProfileIntA(LPCSTR section, LPCSTR key, INT defaultValue,
                                LPCSTR fileName) override;
+    DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue, LPSTR buffer,
+                                   DWORD size, LPCSTR fileName) override;
     int MultiByteToWideChar(UINT codePage, DWORD flags, LPCCH multiByte, int multiByteLength,
                             LPWSTR wide, int wideLength) override;
+    BOOL OemToCharA(LPCSTR source, LPSTR destination) override;
+
+    LSTATUS RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD options, REGSAM access,
+                          PHKEY result) override;
+    LSTATUS RegCreateKeyExA(HKEY key, LPCSTR subKey, DWORD reserved, LPSTR keyClass, DWORD options,
+                            REGSAM access, const LPSECURITY_ATTRIBUTES security, PHKEY result,
+                            LPDWORD disposition) override;
+    LSTATUS RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWORD type,
+                             LPBYTE data, LPDWORD dataSize) override;
+    LSTATUS RegSetValueExA(HKEY key, LPCSTR valueName, DWORD reserved, DWORD type,
+                           const BYTE *data, DWORD dataSize) override;
+    LSTATUS RegCloseKey(HKEY key) override;
 
     HGLOBAL GlobalAlloc(UINT flags, SIZE_T bytes) override;
     HGLOBAL GlobalFree(HGLOBAL block) override;
@@ -54,6 +74,11 @@ class PosixPlatform final : public Platform {
     std::int64_t time() override;
     bool localtime(std::int64_t calendarTime, std::tm *local) override;
     std::int64_t mktime(std::tm *local) override;
+
+    UINT_PTR SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC procedure) override;
+    BOOL KillTimer(HWND window, UINT_PTR id) override;
+    BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
+    LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
 
     HDC GetDC(HWND window) override;
     int ReleaseDC(HWND window, HDC dc) override;

@@ -1,0 +1,68 @@
+// Timers and window messages: timers are recorded and run when the test fires
+// them; posted and sent messages are recorded per window.
+#include <algorithm>
+
+#include "support/fake_platform.h"
+
+namespace plv::testing {
+
+UINT_PTR FakePlatform::SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC procedure) {
+    if (timers.setFails) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return 0;
+    }
+    auto found = std::find_if(timers.active.begin(), timers.active.end(), [&](const Timer &timer) {
+        return timer.window == window && timer.id == id;
+    });
+    // A window's timer keeps the caller's id; a timer without a window gets a
+    // new one unless it replaces an existing timer of that id.
+    if (found == timers.active.end() && window == nullptr) id = timers.nextId++;
+    const Timer timer{window, id, elapse, procedure};
+    if (found != timers.active.end()) {
+        *found = timer;
+    } else {
+        timers.active.push_back(timer);
+    }
+    return window == nullptr ? id : 1;
+}
+
+BOOL FakePlatform::KillTimer(HWND window, UINT_PTR id) {
+    const auto removed = std::erase_if(timers.active, [&](const Timer &timer) {
+        return timer.window == window && timer.id == id;
+    });
+    if (removed == 0) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    return TRUE;
+}
+
+int FakePlatform::FireTimers() {
+    // A procedure may set or kill timers: run what was active when firing began.
+    const std::vector<Timer> due = timers.active;
+    for (const Timer &timer : due) {
+        if (timer.procedure)
+            timer.procedure(timer.window, WM_TIMER, timer.id, static_cast<DWORD>(clock.now * 1000));
+    }
+    return static_cast<int>(due.size());
+}
+
+BOOL FakePlatform::PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (window == nullptr) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return FALSE;
+    }
+    messages.posted[window].push_back({message, wParam, lParam});
+    return TRUE;
+}
+
+LRESULT FakePlatform::SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (window == nullptr) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return 0;
+    }
+    messages.sent[window].push_back({message, wParam, lParam});
+    return messages.onSend ? messages.onSend(window, message, wParam, lParam) : 0;
+}
+
+}  // namespace plv::testing

@@ -59,7 +59,33 @@ class Platform {
     virtual DWORD WaitForSingleObject(HANDLE object, DWORD milliseconds) = 0;
     virtual BOOL ReleaseSemaphore(HANDLE semaphore, LONG releaseCount, LPLONG previousCount) = 0;
 
+    // ---- kernel32: file facts and short names -------------------------
+    virtual BOOL GetFileAttributesExA(LPCSTR name, GET_FILEEX_INFO_LEVELS level,
+                                      LPVOID information) = 0;
+    virtual BOOL FileTimeToLocalFileTime(const FILETIME *fileTime, LPFILETIME localFileTime) = 0;
+    virtual BOOL FileTimeToSystemTime(const FILETIME *fileTime, LPSYSTEMTIME systemTime) = 0;
+    virtual DWORD GetShortPathNameA(LPCSTR longPath, LPSTR shortPath, DWORD size) = 0;
+
+    // ---- kernel32: devices and processes ------------------------------
+    virtual BOOL DeviceIoControl(HANDLE device, DWORD code, LPVOID in, DWORD inSize, LPVOID out,
+                                 DWORD outSize, LPDWORD returned, LPOVERLAPPED overlapped) = 0;
+    virtual BOOL CreateProcessA(LPCSTR applicationName, LPSTR commandLine,
+                                LPSECURITY_ATTRIBUTES processAttributes,
+                                LPSECURITY_ATTRIBUTES threadAttributes, BOOL inheritHandles,
+                                DWORD creationFlags, LPVOID environment,
+                                LPCSTR currentDirectory, LPSTARTUPINFOA startupInfo,
+                                LPPROCESS_INFORMATION processInformation) = 0;
+
+    // ---- version: version resources of executables --------------------
+    virtual DWORD GetFileVersionInfoSizeA(LPCSTR fileName, LPDWORD handle) = 0;
+    virtual BOOL GetFileVersionInfoA(LPCSTR fileName, DWORD handle, DWORD length,
+                                     LPVOID data) = 0;
+    virtual BOOL VerQueryValueA(LPCVOID block, LPCSTR subBlock, LPVOID *buffer,
+                                PUINT length) = 0;
+    virtual DWORD VerLanguageNameA(DWORD language, LPSTR name, DWORD size) = 0;
+
     // ---- kernel32: modules ----------------------------------------------
+    virtual HMODULE GetModuleHandleA(LPCSTR name) = 0;
     virtual HMODULE LoadLibraryA(LPCSTR name) = 0;
     virtual FARPROC GetProcAddress(HMODULE module, LPCSTR name) = 0;
     virtual BOOL FreeLibrary(HMODULE module) = 0;
@@ -105,6 +131,15 @@ class Platform {
     virtual BOOL KillTimer(HWND window, UINT_PTR id) = 0;
     virtual BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) = 0;
     virtual LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) = 0;
+
+    // ---- user32: top-level windows -------------------------------------
+    virtual BOOL EnumWindows(WNDENUMPROC callback, LPARAM parameter) = 0;
+    virtual HWND GetParent(HWND window) = 0;
+    virtual BOOL IsWindow(HWND window) = 0;
+    virtual BOOL IsWindowVisible(HWND window) = 0;
+    virtual int GetWindowTextA(HWND window, LPSTR text, int size) = 0;
+    virtual int GetClassNameA(HWND window, LPSTR name, int size) = 0;
+    virtual DWORD GetWindowThreadProcessId(HWND window, LPDWORD processId) = 0;
 
     // ---- user32 and gdi32: the host window's trace list box -----------
     virtual HDC GetDC(HWND window) = 0;

@@ -61,6 +61,17 @@ HANDLE FakePlatform::CreateFileA(LPCSTR name, DWORD access, DWORD shareMode,
                                  HANDLE) {
     const std::string path = name;
     files.journal.push_back("open " + path);
+    if (path.rfind("\\\\.\\", 0) == 0) {  // a device
+        auto device = devices.find(path);
+        if (device == devices.end() || !device->second.present) {
+            SetLastError(ERROR_FILE_NOT_FOUND);
+            return INVALID_HANDLE_VALUE;
+        }
+        HANDLE handle = reinterpret_cast<HANDLE>(nextHandle_);
+        nextHandle_ += 4;
+        deviceHandles_[handle] = path;
+        return handle;
+    }
     auto fault = files.openFaults.find(path);
     if (fault != files.openFaults.end() && Hit(&fault->second)) {
         SetLastError(fault->second.error);
@@ -271,6 +282,35 @@ BOOL FakePlatform::UnlockFile(HANDLE file, DWORD offsetLow, DWORD offsetHigh, DW
     }
     locks_.erase(found);
     return TRUE;
+}
+
+BOOL FakePlatform::GetFileAttributesExA(LPCSTR name, GET_FILEEX_INFO_LEVELS, LPVOID information) {
+    const File *file = FindFile(name);
+    if (file == nullptr) {
+        SetLastError(files.directories.count(Parent(name)) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND);
+        return FALSE;
+    }
+    auto *data = static_cast<WIN32_FILE_ATTRIBUTE_DATA *>(information);
+    *data = WIN32_FILE_ATTRIBUTE_DATA{};
+    data->dwFileAttributes = file->attributes;
+    const std::uint64_t size = file->size.value_or(file->data.size());
+    data->nFileSizeHigh = static_cast<DWORD>(size >> 32);
+    data->nFileSizeLow = static_cast<DWORD>(size & 0xFFFFFFFF);
+    const auto ticks = static_cast<std::uint64_t>((file->modified + 11644473600) * 10000000);
+    data->ftLastWriteTime = FILETIME{static_cast<DWORD>(ticks & 0xFFFFFFFF), static_cast<DWORD>(ticks >> 32)};
+    return TRUE;
+}
+
+DWORD FakePlatform::GetShortPathNameA(LPCSTR longPath, LPSTR shortPath, DWORD size) {
+    const File *file = FindFile(longPath);
+    if (file == nullptr) {
+        SetLastError(ERROR_FILE_NOT_FOUND);
+        return 0;
+    }
+    const std::string result = file->shortPath.empty() ? std::string(longPath) : file->shortPath;
+    if (result.size() >= size) return static_cast<DWORD>(result.size() + 1);
+    std::memcpy(shortPath, result.c_str(), result.size() + 1);
+    return static_cast<DWORD>(result.size());
 }
 
 UINT FakePlatform::GetDriveTypeA(LPCSTR rootPath) {

@@ -20,6 +20,17 @@ FakePlatform::Module &FakePlatform::ModuleOf(HMODULE module) {
     return modules_.at(reinterpret_cast<std::uintptr_t>(module) - 1);
 }
 
+HMODULE FakePlatform::GetModuleHandleA(LPCSTR name) {
+    if (systemModules.count(name) != 0) {
+        for (std::size_t i = 0; i < modules_.size(); ++i) {
+            if (!NoCaseLess{}(modules_[i].name, name) && !NoCaseLess{}(name, modules_[i].name))
+                return HandleOf(i);
+        }
+    }
+    SetLastError(ERROR_MOD_NOT_FOUND);
+    return nullptr;
+}
+
 HMODULE FakePlatform::LoadLibraryA(LPCSTR name) {
     for (std::size_t i = 0; i < modules_.size(); ++i) {
         if (!NoCaseLess{}(modules_[i].name, name) && !NoCaseLess{}(name, modules_[i].name)) {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <optional>
 #include <memory>
 #include <optional>
 #include <set>
@@ -77,6 +78,9 @@ class FakePlatform : public Platform {
     struct File {
         std::string data;
         DWORD attributes = FILE_ATTRIBUTE_NORMAL;
+        std::int64_t modified = 0;         // calendar seconds of the last write
+        std::optional<std::uint64_t> size;  // reported size, when not the data's
+        std::string shortPath;              // 8.3 form; empty: the path itself
     };
     // A fault hits the next `times` calls for its path (-1: every call).
     struct Fault {
@@ -172,6 +176,50 @@ class FakePlatform : public Platform {
         std::function<LRESULT(HWND, UINT, WPARAM, LPARAM)> onSend;
     } messages;
 
+    // ---- top-level windows of the world, in the order EnumWindows meets them
+    struct Window {
+        HWND handle = nullptr;
+        DWORD processId = 0;
+        DWORD threadId = 0;
+        std::string title;
+        std::string className;
+        bool visible = true;
+        HWND parent = nullptr;
+    };
+    HWND AddWindow(Window window);  // handle assigned when null
+    void DestroyWindow(HWND window);
+    Window *FindWindow(HWND window);
+    std::vector<Window> windows;
+    // Runs during the next EnumWindows, after the callback has seen this
+    // many windows: lets a test change the world mid-enumeration.
+    std::function<void()> duringEnumeration;
+    std::size_t duringEnumerationAfter = 0;
+
+    // ---- version resources, by file path
+    struct VersionResource {
+        std::vector<std::pair<WORD, WORD>> translations;  // language, code page
+        std::map<std::string, std::string> strings;        // by "\StringFileInfo\llllcccc\Name"
+    };
+    std::map<std::string, VersionResource, NoCaseLess> versions;
+
+    // ---- processes started, and devices
+    struct StartedProcess {
+        std::string applicationName;  // empty when none was given
+        std::string commandLine;
+        DWORD creationFlags = 0;
+        DWORD startupFlags = 0;
+        WORD showWindow = 0;
+    };
+    std::vector<StartedProcess> started;
+    DWORD failProcessCreation = 0;  // error code; 0: processes start
+    struct Device {
+        bool present = true;
+        BOOL answer = TRUE;  // result of every control call
+        std::vector<std::pair<DWORD, std::string>> controls;  // code, input bytes
+    };
+    std::map<std::string, Device, NoCaseLess> devices;  // by "\\.\NAME"
+    std::set<std::string, NoCaseLess> systemModules;    // found by GetModuleHandleA
+
     // ---- host window and its list box 101
     struct ListBoxMessage {
         int controlId;
@@ -227,6 +275,31 @@ class FakePlatform : public Platform {
     DWORD WaitForSingleObject(HANDLE object, DWORD milliseconds) override;
     BOOL ReleaseSemaphore(HANDLE semaphore, LONG releaseCount, LPLONG previousCount) override;
 
+    BOOL GetFileAttributesExA(LPCSTR name, GET_FILEEX_INFO_LEVELS level,
+                              LPVOID information) override;
+    BOOL FileTimeToLocalFileTime(const FILETIME *fileTime, LPFILETIME localFileTime) override;
+    BOOL FileTimeToSystemTime(const FILETIME *fileTime, LPSYSTEMTIME systemTime) override;
+    DWORD GetShortPathNameA(LPCSTR longPath, LPSTR shortPath, DWORD size) override;
+    BOOL DeviceIoControl(HANDLE device, DWORD code, LPVOID in, DWORD inSize, LPVOID out,
+                         DWORD outSize, LPDWORD returned, LPOVERLAPPED overlapped) override;
+    BOOL CreateProcessA(LPCSTR applicationName, LPSTR commandLine,
+                        LPSECURITY_ATTRIBUTES processAttributes,
+                        LPSECURITY_ATTRIBUTES threadAttributes, BOOL inheritHandles,
+                        DWORD creationFlags, LPVOID environment, LPCSTR currentDirectory,
+                        LPSTARTUPINFOA startupInfo,
+                        LPPROCESS_INFORMATION processInformation) override;
+    DWORD GetFileVersionInfoSizeA(LPCSTR fileName, LPDWORD handle) override;
+    BOOL GetFileVersionInfoA(LPCSTR fileName, DWORD handle, DWORD length, LPVOID data) override;
+    BOOL VerQueryValueA(LPCVOID block, LPCSTR subBlock, LPVOID *buffer, PUINT length) override;
+    DWORD VerLanguageNameA(DWORD language, LPSTR name, DWORD size) override;
+    HMODULE GetModuleHandleA(LPCSTR name) override;
+    BOOL EnumWindows(WNDENUMPROC callback, LPARAM parameter) override;
+    HWND GetParent(HWND window) override;
+    BOOL IsWindow(HWND window) override;
+    BOOL IsWindowVisible(HWND window) override;
+    int GetWindowTextA(HWND window, LPSTR text, int size) override;
+    int GetClassNameA(HWND window, LPSTR name, int size) override;
+    DWORD GetWindowThreadProcessId(HWND window, LPDWORD processId) override;
     HMODULE LoadLibraryA(LPCSTR name) override;
     FARPROC GetProcAddress(HMODULE module, LPCSTR name) override;
     BOOL FreeLibrary(HMODULE module) override;
@@ -300,6 +373,8 @@ class FakePlatform : public Platform {
     std::uintptr_t nextHandle_ = 0x100;
     std::vector<Lock> locks_;
     std::vector<Module> modules_;
+    std::uintptr_t nextWindow_ = 0x5000;
+    std::map<HANDLE, std::string> deviceHandles_;
     std::map<HANDLE, std::string> semaphoreHandles_;  // handle -> name
     std::map<std::string, LONG> semaphoresHeld_;      // units this process took, by name
     std::map<HKEY, OpenKey> keyHandles_;

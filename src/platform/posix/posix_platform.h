@@ -45,6 +45,31 @@ class PosixPlatform final : public Platform {
     DWORD WaitForSingleObject(HANDLE object, DWORD milliseconds) override;
     BOOL ReleaseSemaphore(HANDLE semaphore, LONG releaseCount, LPLONG previousCount) override;
 
+    BOOL GetFileAttributesExA(LPCSTR name, GET_FILEEX_INFO_LEVELS level,
+                              LPVOID information) override;
+    BOOL FileTimeToLocalFileTime(const FILETIME *fileTime, LPFILETIME localFileTime) override;
+    BOOL FileTimeToSystemTime(const FILETIME *fileTime, LPSYSTEMTIME systemTime) override;
+    DWORD GetShortPathNameA(LPCSTR longPath, LPSTR shortPath, DWORD size) override;
+    BOOL DeviceIoControl(HANDLE device, DWORD code, LPVOID in, DWORD inSize, LPVOID out,
+                         DWORD outSize, LPDWORD returned, LPOVERLAPPED overlapped) override;
+    BOOL CreateProcessA(LPCSTR applicationName, LPSTR commandLine,
+                        LPSECURITY_ATTRIBUTES processAttributes,
+                        LPSECURITY_ATTRIBUTES threadAttributes, BOOL inheritHandles,
+                        DWORD creationFlags, LPVOID environment, LPCSTR currentDirectory,
+                        LPSTARTUPINFOA startupInfo,
+                        LPPROCESS_INFORMATION processInformation) override;
+    DWORD GetFileVersionInfoSizeA(LPCSTR fileName, LPDWORD handle) override;
+    BOOL GetFileVersionInfoA(LPCSTR fileName, DWORD handle, DWORD length, LPVOID data) override;
+    BOOL VerQueryValueA(LPCVOID block, LPCSTR subBlock, LPVOID *buffer, PUINT length) override;
+    DWORD VerLanguageNameA(DWORD language, LPSTR name, DWORD size) override;
+    HMODULE GetModuleHandleA(LPCSTR name) override;
+    BOOL EnumWindows(WNDENUMPROC callback, LPARAM parameter) override;
+    HWND GetParent(HWND window) override;
+    BOOL IsWindow(HWND window) override;
+    BOOL IsWindowVisible(HWND window) override;
+    int GetWindowTextA(HWND window, LPSTR text, int size) override;
+    int GetClassNameA(HWND window, LPSTR name, int size) override;
+    DWORD GetWindowThreadProcessId(HWND window, LPDWORD processId) override;
     HMODULE LoadLibraryA(LPCSTR name) override;
     FARPROC GetProcAddress(HMODULE module, LPCSTR name) override;
     BOOL FreeLibrary(HMODULE module) override;

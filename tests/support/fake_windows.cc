@@ -1,0 +1,94 @@
+#include <algorithm>
+#include <cstring>
+
+#include "support/fake_platform.h"
+
+namespace plv::testing {
+namespace {
+
+int CopyText(const std::string &text, LPSTR out, int size) {
+    if (out == nullptr || size <= 0) return 0;
+    const int length = std::min(static_cast<int>(text.size()), size - 1);
+    std::memcpy(out, text.data(), static_cast<std::size_t>(length));
+    out[length] = '\0';
+    return length;
+}
+
+}  // namespace
+
+HWND FakePlatform::AddWindow(Window window) {
+    if (window.handle == nullptr) {
+        window.handle = reinterpret_cast<HWND>(nextWindow_);
+        nextWindow_ += 2;
+    }
+    windows.push_back(window);
+    return window.handle;
+}
+
+void FakePlatform::DestroyWindow(HWND window) {
+    std::erase_if(windows, [window](const Window &w) { return w.handle == window; });
+}
+
+FakePlatform::Window *FakePlatform::FindWindow(HWND window) {
+    auto found = std::find_if(windows.begin(), windows.end(),
+                              [window](const Window &w) { return w.handle == window; });
+    return found == windows.end() ? nullptr : &*found;
+}
+
+BOOL FakePlatform::EnumWindows(WNDENUMPROC callback, LPARAM parameter) {
+    // Windows enumerates a snapshot of the handles; a window destroyed
+    // meanwhile is still delivered, and its queries then fail.
+    std::vector<HWND> snapshot;
+    for (const Window &w : windows) snapshot.push_back(w.handle);
+    std::size_t seen = 0;
+    for (HWND handle : snapshot) {
+        if (duringEnumeration && seen == duringEnumerationAfter) {
+            auto change = std::move(duringEnumeration);
+            duringEnumeration = nullptr;
+            change();
+        }
+        ++seen;
+        if (!callback(handle, parameter)) break;
+    }
+    return TRUE;
+}
+
+HWND FakePlatform::GetParent(HWND window) {
+    const Window *w = FindWindow(window);
+    return w != nullptr ? w->parent : nullptr;
+}
+
+BOOL FakePlatform::IsWindow(HWND window) { return FindWindow(window) != nullptr; }
+
+BOOL FakePlatform::IsWindowVisible(HWND window) {
+    const Window *w = FindWindow(window);
+    return w != nullptr && w->visible;
+}
+
+int FakePlatform::GetWindowTextA(HWND window, LPSTR text, int size) {
+    const Window *w = FindWindow(window);
+    if (w == nullptr) {
+        CopyText("", text, size);
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return 0;
+    }
+    return CopyText(w->title, text, size);
+}
+
+int FakePlatform::GetClassNameA(HWND window, LPSTR name, int size) {
+    const Window *w = FindWindow(window);
+    if (w == nullptr) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return 0;
+    }
+    return CopyText(w->className, name, size);
+}
+
+DWORD FakePlatform::GetWindowThreadProcessId(HWND window, LPDWORD processId) {
+    const Window *w = FindWindow(window);
+    if (processId != nullptr) *processId = w != nullptr ? w->processId : 0;
+    if (w == nullptr) SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return w != nullptr ? w->threadId : 0;
+}
+
+}  // namespace plv::testing

@@ -1,5 +1,6 @@
 #include "core/library_state.h"
 
+#include "core/companions.h"
 #include "core/display.h"
 #include "core/file_errors.h"
 #include "time/network_time.h"
@@ -18,6 +19,7 @@ void ResetLibraryState() {
     ResetCoreState();
     ResetDisplayState();
     ResetFileErrorState();
+    ResetMeteringState();
     ResetTimeServiceState();
     ResetNetworkTimeState();
     ResetUsageEventState();

@@ -14,6 +14,7 @@
 #define NOMINMAX
 #endif
 #include <windows.h>
+#include <tlhelp32.h>
 #else
 
 using BYTE = std::uint8_t;
@@ -280,6 +281,22 @@ constexpr DWORD HIGH_PRIORITY_CLASS = 0x80;
 constexpr DWORD STARTF_USESHOWWINDOW = 0x1;
 constexpr WORD SW_HIDE = 0;
 constexpr WORD SW_SHOWMINIMIZED = 2;
+
+// ---- ToolHelp process snapshots (looked up at run time) ---------------------
+constexpr DWORD TH32CS_SNAPPROCESS = 0x2;
+constexpr std::size_t MAX_PATH = 260;
+struct PROCESSENTRY32 {
+    DWORD dwSize;
+    DWORD cntUsage;
+    DWORD th32ProcessID;
+    UINT_PTR th32DefaultHeapID;
+    DWORD th32ModuleID;
+    DWORD cntThreads;
+    DWORD th32ParentProcessID;
+    LONG pcPriClassBase;
+    DWORD dwFlags;
+    CHAR szExeFile[MAX_PATH];
+};
 
 #endif  // _WIN32
 

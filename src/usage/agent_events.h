@@ -1,0 +1,19 @@
+// The agent's own periodic events: "Updated" and the day-change "Continued".
+#pragma once
+
+#include <cstdint>
+
+namespace plv {
+
+// Counts the update countdown down; logs "Updated" when it reaches zero.
+// Nonzero lets the timer cycle go on.
+std::int32_t LogUpdateIfDue();
+
+// On the first cycle of a new day: the daily companion, the MIF check and
+// "Continued". Nonzero lets the timer cycle go on.
+std::int32_t CheckForNewDay();
+
+// The daily companion's DoLastLogin result, or 0.
+std::int32_t RunLastLogin();
+
+}  // namespace plv

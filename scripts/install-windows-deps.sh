@@ -22,7 +22,7 @@ done
 
 sudo_cmd=()
 if [[ $(id -u) -ne 0 ]]; then sudo_cmd=(sudo); fi
-offered() { apt-cache policy "$1" 2>/dev/null | grep -q 'Candidate: [0-9]'; }
+offered() { [[ $(apt-cache policy "$1" 2>/dev/null) == *"Candidate: "[0-9]* ]]; }
 
 if ! offered "${missing[0]}"; then "${sudo_cmd[@]}" apt-get update -qq; fi
 for package in "${missing[@]}"; do

@@ -69,7 +69,7 @@ function(_plv_export_listed_windows target list_file objects)
   else()
     set(stdcall OFF)
   endif()
-  # The DLL's file name, which its export directory holds, is its own.
+  # The export directory names the DLL by its file name.
   get_target_property(module ${target} OUTPUT_NAME)
   get_target_property(suffix ${target} SUFFIX)
   if(NOT module OR NOT suffix)

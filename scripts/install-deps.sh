@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
+  googletest g++-multilib
   libcli11-dev
   binutils
 )
@@ -24,3 +25,5 @@ if ((${#missing[@]} > 0)); then
   "${sudo_cmd[@]}" apt-get update -qq
   DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
+
+bash "$(dirname "$0")/install-windows-deps.sh"

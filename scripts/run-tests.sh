@@ -1,9 +1,29 @@
 #!/usr/bin/env bash
-# Installs what is needed, then builds and runs every test: once as the
-# release build, once under AddressSanitizer and UndefinedBehaviorSanitizer.
+# Installs what is needed, then builds and runs every test: as the release
+# build, under AddressSanitizer and UndefinedBehaviorSanitizer, and as a
+# 32-bit build; then, where the MinGW-w64 cross compilers are to be had,
+# PLVLIB32.DLL for 32-bit Windows (its exports and imports checked) and the
+# 64-bit Windows build, whose tests run under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-bash scripts/install-deps.sh
-cmake --workflow --preset default
-cmake --workflow --preset sanitize
+timed() {
+  local start=$SECONDS
+  "$@"
+  echo "== $* took $((SECONDS - start)) s"
+}
+
+timed bash scripts/install-deps.sh
+timed cmake --workflow --preset default
+timed cmake --workflow --preset sanitize
+timed cmake --workflow --preset linux-m32
+
+if [[ -x /usr/bin/i686-w64-mingw32-g++-posix && -x /usr/bin/x86_64-w64-mingw32-g++-posix &&
+      -x /usr/lib/wine/wine64 ]]; then
+  timed cmake --workflow --preset mingw-i686
+  # The tests end Wine's server; a run cut short must not leave it behind.
+  trap 'cmake/wine/wine-run.sh build/mingw-x64-wine/wineprefix --stop' EXIT
+  timed cmake --workflow --preset mingw-x64-wine
+else
+  echo "== Windows builds left out: no MinGW-w64 cross compilers or Wine"
+fi

@@ -1,4 +1,6 @@
 # Compares the dynamic symbols a shared object defines with an exports list.
+cmake_minimum_required(VERSION 3.25)
+include(${CMAKE_CURRENT_LIST_DIR}/../cmake/PlvExports.cmake)
 execute_process(COMMAND nm -D --defined-only ${LIBRARY}
                 OUTPUT_VARIABLE symbols RESULT_VARIABLE result)
 if(NOT result EQUAL 0)
@@ -10,7 +12,7 @@ foreach(line IN LISTS lines)
   string(REGEX REPLACE "^[0-9a-fA-F]* *[A-Za-z] +" "" name "${line}")
   list(APPEND defined "${name}")
 endforeach()
-file(STRINGS ${EXPORTS} expected REGEX "^[A-Za-z_]")
+plv_read_exports(${EXPORTS} expected decorated)
 list(SORT defined)
 list(SORT expected)
 if(NOT defined STREQUAL expected)

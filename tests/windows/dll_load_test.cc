@@ -1,0 +1,114 @@
+// PLVLIB32.DLL loaded by the Windows loader, as a host loads it: every export
+// is found by its exact name, and the library frame, driven through them,
+// reaches a real host window.
+#include <string>
+#include <vector>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "exported_names.h"
+#include "platform/win32/win32_platform.h"
+#include "plvlib32.h"
+
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::MatchesRegex;
+
+constexpr char kStamp[] = "\\d\\d:\\d\\d:\\d\\d ";
+
+class LoadedLibrary : public ::testing::Test {
+  protected:
+    ~LoadedLibrary() override {
+        if (window != nullptr) plv::win32::DestroyHostWindow(window);
+        if (module != nullptr) ::FreeLibrary(module);
+    }
+
+    template <class Function>
+    Function *Find(const char *name) {
+        return reinterpret_cast<Function *>(reinterpret_cast<void *>(::GetProcAddress(module, name)));
+    }
+
+    // InitializePLVLIB with a fresh host window and records; trace on.
+    void Initialize(const char *banner) {
+        window = plv::win32::CreateHostWindow("host", PLV_TRACE_LISTBOX_ID);
+        ASSERT_NE(window, nullptr);
+        agent.runtime = &runtime;
+        agent.optionFlags = PLV_OPT_TRACE;
+        auto *initialize = Find<decltype(InitializePLVLIB)>("InitializePLVLIB");
+        ASSERT_NE(initialize, nullptr);
+        initialize(window, &agent, banner, &activeWindowCell);
+    }
+
+    LRESULT ListBox(UINT message, WPARAM wParam, LPARAM lParam = 0) {
+        return ::SendDlgItemMessageA(window, PLV_TRACE_LISTBOX_ID, message, wParam, lParam);
+    }
+
+    std::vector<std::string> Lines() {
+        std::vector<std::string> lines;
+        const LRESULT count = ListBox(LB_GETCOUNT, 0);
+        for (LRESULT i = 0; i < count; ++i) {
+            std::string line(static_cast<std::size_t>(ListBox(LB_GETTEXTLEN, i)), '\0');
+            ListBox(LB_GETTEXT, i, reinterpret_cast<LPARAM>(line.data()));
+            lines.push_back(line);
+        }
+        return lines;
+    }
+
+    HMODULE module = ::LoadLibraryA("PLVLIB32.DLL");
+    HWND window = nullptr;
+    PLVAgentRuntime runtime{};
+    PLVAgentState agent{};
+    PLVHWND *activeWindowCell = nullptr;
+};
+
+TEST_F(LoadedLibrary, FindsEveryListedExportByItsName) {
+    ASSERT_NE(module, nullptr) << "error " << ::GetLastError();
+    for (const char *name : kExportedNames) EXPECT_NE(::GetProcAddress(module, name), nullptr) << name;
+}
+
+TEST_F(LoadedLibrary, InitializeShowsTheBannersInTheHostListBox) {
+    ASSERT_NE(module, nullptr);
+    Initialize("Host banner");
+    EXPECT_THAT(Lines(), ElementsAre(MatchesRegex(std::string(kStamp) + "Host banner"),
+                                     MatchesRegex(std::string(kStamp) +
+                                                  "PLVLIB32\\.DLL Version 2\\.8 built on Aug 20 "
+                                                  "1998 at 15:11:57, US build")));
+    ASSERT_NE(activeWindowCell, nullptr);
+    EXPECT_EQ(*activeWindowCell, nullptr);
+}
+
+TEST_F(LoadedLibrary, DisplayWidensTheListBoxToItsWidestLine) {
+    ASSERT_NE(module, nullptr);
+    Initialize(nullptr);
+    char text[] = "a\nb";
+    Find<decltype(Display)>("Display")(text);
+
+    const std::vector<std::string> lines = Lines();
+    ASSERT_THAT(lines, ElementsAre(MatchesRegex(std::string(kStamp) + "PLVLIB32.*"),
+                                   MatchesRegex(std::string(kStamp) + "a"),
+                                   std::string(18, ' ') + "b"));
+    // The version banner is the widest line, measured in the window's font.
+    HDC dc = ::GetDC(window);
+    SIZE widest{};
+    ASSERT_TRUE(::GetTextExtentPointA(dc, lines[0].c_str(), static_cast<int>(lines[0].size()),
+                                      &widest));
+    ::ReleaseDC(window, dc);
+    EXPECT_GT(widest.cx, 0);
+    EXPECT_EQ(ListBox(LB_GETHORIZONTALEXTENT, 0), widest.cx);
+}
+
+TEST_F(LoadedLibrary, MemoryBlocksComeZeroFilledFromTheGlobalHeap) {
+    ASSERT_NE(module, nullptr);
+    auto *allocate = Find<decltype(PLVMemAlloc)>("PLVMemAlloc");
+    auto *release = Find<decltype(PLVMemFree)>("PLVMemFree");
+    auto *block = static_cast<unsigned char *>(allocate(431));
+    ASSERT_NE(block, nullptr);
+    EXPECT_GE(::GlobalSize(block), 431u);
+    EXPECT_EQ(block[0], 0);
+    EXPECT_EQ(block[430], 0);
+    EXPECT_EQ(release(block), nullptr);
+}
+
+}  // namespace

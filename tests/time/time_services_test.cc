@@ -13,7 +13,7 @@ namespace {
 struct Script {
     DWORD result = 0;
     std::vector<std::string> calls;
-    std::u16string server;
+    std::basic_string<WCHAR> server;
     BYTE ntTod[48] = {};
     bool ntBufferFreed = false;
     BYTE tod95[22] = {};
@@ -150,7 +150,8 @@ TEST_F(TimeServiceTest, LanManagerOnNTConvertsElapsedSecondsToLocalZone) {
     std::memcpy(script.ntTod + 24, &minutesWest, 4);
     ASSERT_TRUE(Ask());
     EXPECT_EQ(Answer(), std::make_tuple(1998, 8, 20, 7, 0, 0));
-    EXPECT_EQ(script.server, u"TIMESRV");
+    const std::string expected = "TIMESRV";
+    EXPECT_EQ(script.server, std::basic_string<WCHAR>(expected.begin(), expected.end()));
     EXPECT_TRUE(script.ntBufferFreed);
 }
 

@@ -8,6 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libcli11-dev
   binutils
+  binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
 )
 
 missing=()

@@ -9,6 +9,7 @@ packages=(
   googletest g++-multilib
   libcli11-dev
   binutils
+  binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
 )
 
 missing=()

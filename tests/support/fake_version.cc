@@ -48,6 +48,7 @@ DWORD FakePlatform::VerLanguageNameA(DWORD language, LPSTR name, DWORD size) {
     const std::string text = language == 0x409 ? "English (United States)"
                              : language == 0x407 ? "German (Germany)"
                                                  : "Unknown language";
+    if (name == nullptr || size == 0) return static_cast<DWORD>(text.size());
     const DWORD copied = static_cast<DWORD>(std::min<std::size_t>(text.size(), size - 1));
     std::memcpy(name, text.data(), copied);
     name[copied] = '\0';

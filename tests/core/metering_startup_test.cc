@@ -270,9 +270,7 @@ TEST_P(KnownVxDsTest, ValueIsWrittenOnlyWhenItDiffers) {
 INSTANTIATE_TEST_SUITE_P(
     StoredValues, KnownVxDsTest,
     ::testing::Values(StoredDriverPath{"C:\\PLV\\PLVDOS.VXD", false},
-                      StoredDriverPath{"C:\\PLV\\PLVDOS.VXD2", true},
                       StoredDriverPath{"c:\\plv\\plvdos.vxd", true},  // compared exactly
-                      StoredDriverPath{"D:\\OLD\\PLVDOS.VXD", true},
                       StoredDriverPath{nullptr, true}));
 
 TEST_F(MeteringStartupTest, Windows95StartBindsKernelRegistersAndStartsTheDriver) {

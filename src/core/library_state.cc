@@ -3,6 +3,7 @@
 #include "core/companions.h"
 #include "core/display.h"
 #include "core/file_errors.h"
+#include "monitor/identification.h"
 #include "time/network_time.h"
 #include "time/time_services.h"
 #include "usage/log_files.h"
@@ -20,6 +21,7 @@ void ResetLibraryState() {
     ResetDisplayState();
     ResetFileErrorState();
     ResetMeteringState();
+    ResetIdentificationState();
     ResetTimeServiceState();
     ResetNetworkTimeState();
     ResetUsageEventState();

@@ -24,6 +24,8 @@ struct IdentificationState {
     bool versionFactsFetched = false;
 };
 
+extern IdentificationState identification;
+
 void ResetIdentificationState();
 
 // The first definition the candidate meets, or null; with the

@@ -125,6 +125,7 @@ class FakePlatform : public Platform {
     std::shared_ptr<FakeMachine> machine = std::make_shared<FakeMachine>();
     struct Semaphores {
         std::vector<std::string> journal;  // "create N", "open N", "wait N 0 taken", "release N", ...
+        std::map<std::string, Fault> createFaults;  // by name: creation answers null and the error
     } semaphores;
     // The process ends: its handles close and what it held comes back.
     void EndProcess();

@@ -10,6 +10,12 @@ HANDLE FakePlatform::CreateSemaphoreA(LPSECURITY_ATTRIBUTES, LONG initialCount, 
         SetLastError(ERROR_INVALID_PARAMETER);
         return nullptr;
     }
+    auto fault = semaphores.createFaults.find(name);
+    if (fault != semaphores.createFaults.end() && Hit(&fault->second)) {
+        semaphores.journal.push_back("create-failed " + std::string(name));
+        SetLastError(fault->second.error);
+        return nullptr;
+    }
     FakeMachine::Semaphore &semaphore = machine->semaphores[name];
     const bool existed = semaphore.handles > 0;
     if (!existed) {

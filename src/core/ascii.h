@@ -1,0 +1,23 @@
+// Case folding as the library does it everywhere: the ASCII letters only.
+#pragma once
+
+#include <algorithm>
+#include <string_view>
+
+namespace plv {
+
+constexpr char FoldAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+inline bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
+    return text.size() >= prefix.size() &&
+           std::equal(prefix.begin(), prefix.end(), text.begin(),
+                      [](char a, char b) { return FoldAscii(a) == FoldAscii(b); });
+}
+
+inline bool EqualNoCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && StartsWithNoCase(a, b);
+}
+
+}  // namespace plv

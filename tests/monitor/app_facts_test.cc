@@ -1,0 +1,91 @@
+#include <ostream>
+
+#include "monitor/identification_fixture.h"
+
+namespace plv::testing {
+namespace {
+
+constexpr char kPath[] = "C:\\APPS\\EDIT.EXE";
+
+struct Modified {
+    std::int64_t when;
+    int result;
+    std::uint32_t fileDate;
+};
+
+void PrintTo(const Modified &c, std::ostream *out) { *out << c.when; }
+
+class FileInfoTest : public IdentificationTest, public ::testing::WithParamInterface<Modified> {};
+
+TEST_P(FileInfoTest, DatesCountWholeDaysSince1980) {
+    const Modified &c = GetParam();
+    AddFile(kPath, 4321, c.when);
+    std::uint32_t size = 99;
+    std::uint32_t fileDate = 99;
+    EXPECT_EQ(GetAppFileInfo(kPath, &size, &fileDate), c.result);
+    EXPECT_EQ(size, 4321u);  // known even without a date
+    EXPECT_EQ(fileDate, c.fileDate);
+    EXPECT_EQ(identification.fileFactsFetched, c.result == 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Dates, FileInfoTest,
+    ::testing::Values(Modified{UtcSeconds(1980, 1, 1, 0), 0, 0},  // day 0 is no date
+                      Modified{UtcSeconds(1980, 1, 2, 23), 1, 86400},
+                      Modified{UtcSeconds(2045, 12, 31), 1, (2468346u - 2444240u) * 86400},
+                      Modified{UtcSeconds(2046, 1, 1), 0, 0}));
+
+TEST_F(IdentificationTest, FileInfoOfAMissingFileIsNothing) {
+    std::uint32_t size = 99;
+    std::uint32_t fileDate = 99;
+    EXPECT_EQ(GetAppFileInfo("C:\\NONE.EXE", &size, &fileDate), 0);
+    EXPECT_EQ(size, 0u);
+    EXPECT_EQ(fileDate, 0u);
+}
+
+TEST_F(IdentificationTest, VersionInfoReadsTheFirstTranslationsStrings) {
+    AddVersion(kPath, 0x407, 0x4B0,
+               {{"ProductName", std::string(50, 'P')},
+                {"CompanyName", "Valdrin"},
+                {"ProductVersion", "1.2.3.4567"}});
+    fake.versions[kPath].translations.push_back({0x409, 0x4E4});
+    VersionInfo info;
+    std::memset(&info, 'x', sizeof info);
+    EXPECT_EQ(GetAppVersionInfo(kPath, &info), 1);
+    EXPECT_EQ(std::string(info.productName), std::string(35, 'P'));
+    EXPECT_STREQ(info.companyName, "Valdrin");
+    EXPECT_STREQ(info.productVersion, "1.2.3.45");
+    EXPECT_STREQ(info.languageName, "German (");
+    EXPECT_EQ(info.languageId, 0x407u);
+    EXPECT_TRUE(identification.versionFactsFetched);
+    EXPECT_TRUE(fake.heap.live.empty());
+}
+
+TEST_F(IdentificationTest, VersionStringsMissingStayEmpty) {
+    AddVersion(kPath, 0x409, 0x4E4, {{"CompanyName", ""}});
+    VersionInfo info;
+    std::memset(&info, 'x', sizeof info);
+    EXPECT_EQ(GetAppVersionInfo(kPath, &info), 1);
+    EXPECT_STREQ(info.productName, "");
+    EXPECT_STREQ(info.companyName, "");
+    EXPECT_STREQ(info.productVersion, "");
+    EXPECT_EQ(info.languageId, 0x409u);
+}
+
+TEST_F(IdentificationTest, VersionInfoWithoutResourceOrTranslationIsNothing) {
+    VersionInfo info;
+    std::memset(&info, 'x', sizeof info);
+    identification.versionFactsFetched = true;
+    EXPECT_EQ(GetAppVersionInfo(kPath, &info), 0);
+    EXPECT_FALSE(identification.versionFactsFetched);
+
+    AddVersion(kPath, 0x409, 0x4E4, {{"ProductName", "Editor"}});
+    fake.versions[kPath].translations.clear();
+    EXPECT_EQ(GetAppVersionInfo(kPath, &info), 0);
+    const VersionInfo zero{};
+    EXPECT_EQ(std::memcmp(&info, &zero, sizeof info), 0);
+    EXPECT_TRUE(fake.heap.live.empty());  // the buffer went back
+}
+
+}  // namespace
+}  // namespace plv::testing

@@ -5,6 +5,7 @@
 #include "core/file_errors.h"
 #include "time/network_time.h"
 #include "time/time_services.h"
+#include "usage/definition_files.h"
 #include "usage/log_files.h"
 #include "usage/scrambling.h"
 #include "usage/usage_event.h"
@@ -25,6 +26,7 @@ void ResetLibraryState() {
     ResetUsageEventState();
     ResetLogFileState();
     ResetScramblerState();
+    ResetDefinitionFileState();
 }
 
 }  // namespace plv

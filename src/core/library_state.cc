@@ -3,6 +3,7 @@
 #include "core/companions.h"
 #include "core/display.h"
 #include "core/file_errors.h"
+#include "settings/settings_refresh.h"
 #include "time/network_time.h"
 #include "time/time_services.h"
 #include "usage/definition_files.h"
@@ -27,6 +28,7 @@ void ResetLibraryState() {
     ResetLogFileState();
     ResetScramblerState();
     ResetDefinitionFileState();
+    ResetSettingsCheckState();
 }
 
 }  // namespace plv

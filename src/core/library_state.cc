@@ -3,6 +3,7 @@
 #include "core/companions.h"
 #include "core/display.h"
 #include "core/file_errors.h"
+#include "settings/mif_trigger.h"
 #include "settings/settings_refresh.h"
 #include "time/network_time.h"
 #include "time/time_services.h"
@@ -29,6 +30,7 @@ void ResetLibraryState() {
     ResetScramblerState();
     ResetDefinitionFileState();
     ResetSettingsCheckState();
+    ResetMifTriggerState();
 }
 
 }  // namespace plv

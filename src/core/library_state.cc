@@ -7,6 +7,7 @@
 #include "settings/settings_refresh.h"
 #include "time/network_time.h"
 #include "time/time_services.h"
+#include "usage/agent_events.h"
 #include "usage/definition_files.h"
 #include "usage/log_files.h"
 #include "usage/scrambling.h"
@@ -29,6 +30,7 @@ void ResetLibraryState() {
     ResetLogFileState();
     ResetScramblerState();
     ResetDefinitionFileState();
+    ResetAgentEventState();
     ResetSettingsCheckState();
     ResetMifTriggerState();
 }

@@ -4,8 +4,12 @@
 #include "core/display.h"
 #include "core/file_errors.h"
 #include "monitor/identification.h"
+#include "settings/mif_trigger.h"
+#include "settings/settings_refresh.h"
 #include "time/network_time.h"
 #include "time/time_services.h"
+#include "usage/agent_events.h"
+#include "usage/definition_files.h"
 #include "usage/log_files.h"
 #include "usage/scrambling.h"
 #include "usage/usage_event.h"
@@ -27,6 +31,10 @@ void ResetLibraryState() {
     ResetUsageEventState();
     ResetLogFileState();
     ResetScramblerState();
+    ResetDefinitionFileState();
+    ResetAgentEventState();
+    ResetSettingsCheckState();
+    ResetMifTriggerState();
 }
 
 }  // namespace plv

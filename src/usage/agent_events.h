@@ -3,7 +3,15 @@
 
 #include <cstdint>
 
+#include "plvlib32.h"
+
 namespace plv {
+
+struct AgentEventState {
+    WSDate lastSeenDate{};  // day 0 until the first day-change check
+};
+
+void ResetAgentEventState();
 
 // Counts the update countdown down; logs "Updated" when it reaches zero.
 // Nonzero lets the timer cycle go on.

@@ -1,0 +1,105 @@
+#include "settings/settings_refresh.h"
+
+#include <cstring>
+
+#include "core/library_state.h"
+#include "platform/platform.h"
+#include "settings/month_day_year.h"
+
+namespace plv {
+namespace {
+
+SettingsCheckState settingsCheck;
+
+constexpr char kSection[] = "Pelvantine";
+constexpr std::int64_t kSecondsFrom1601To1970 = 11644473600;
+constexpr std::int64_t kFileTimeTicksPerSecond = 10000000;
+
+// The settings file's last modification, in calendar seconds.
+bool ReadModificationTime(std::int64_t *modified) {
+    WIN32_FILE_ATTRIBUTE_DATA status{};
+    if (!Os().GetFileAttributesExA(Runtime().settingsFilePath, GetFileExInfoStandard, &status))
+        return false;
+    const std::uint64_t ticks = (std::uint64_t{status.ftLastWriteTime.dwHighDateTime} << 32) |
+                                status.ftLastWriteTime.dwLowDateTime;
+    *modified = static_cast<std::int64_t>(ticks) / kFileTimeTicksPerSecond - kSecondsFrom1601To1970;
+    return true;
+}
+
+bool EqualsIgnoringCase(const char *a, const char *b) {
+    auto fold = [](char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; };
+    for (; *a != '\0' && *b != '\0'; ++a, ++b) {
+        if (fold(*a) != fold(*b)) return false;
+    }
+    return *a == *b;
+}
+
+void ToCapitals(char *text) {
+    for (; *text != '\0'; ++text) {
+        if (*text >= 'a' && *text <= 'z') *text = static_cast<char>(*text - 'a' + 'A');
+    }
+}
+
+void SetSmsOutput(bool on) {
+    if (on) {
+        Agent().optionFlags |= PLV_OPT_SMS_OUTPUT;
+    } else {
+        Agent().optionFlags &= ~PLV_OPT_SMS_OUTPUT;
+    }
+}
+
+}  // namespace
+
+void ResetSettingsCheckState() { settingsCheck = SettingsCheckState{}; }
+
+}  // namespace plv
+
+using namespace plv;
+
+extern "C" PLV_EXPORT int32_t PLVAPI CheckForPLVINIUpdate(void) {
+    const std::int64_t now = Os().time();
+    std::int64_t modified = 0;
+    if (settingsCheck.checkInterval == 0) {
+        settingsCheck.checkInterval = static_cast<std::int32_t>(Agent().updateInterval * 60);
+        if (ReadModificationTime(&modified)) settingsCheck.lastModified = modified;
+        settingsCheck.lastCheckTime = now;
+        return 0;
+    }
+    if (now - settingsCheck.lastCheckTime < settingsCheck.checkInterval) return 0;
+
+    settingsCheck.lastCheckTime = now;
+    if (!ReadModificationTime(&modified)) {
+        core.networkFailure = true;
+        return 0;
+    }
+    if (modified == settingsCheck.lastModified) return 0;
+    settingsCheck.lastModified = modified;
+    return 1;
+}
+
+extern "C" PLV_EXPORT int32_t PLVAPI GetNewPLVINISettings(void) {
+    Agent().refreshAction =
+        Os().GetPrivateProfileIntA(kSection, "AgentRefreshAction", 0, Runtime().settingsFilePath);
+    GetSMSSettings();
+    return 1;
+}
+
+extern "C" PLV_EXPORT void PLVAPI GetSMSSettings(void) {
+    const char *path = Runtime().settingsFilePath;
+    char text[255];
+
+    Os().GetPrivateProfileStringA(kSection, "SMSOutput", "NO", text, sizeof text, path);
+    SetSmsOutput(EqualsIgnoringCase(text, "YES"));
+
+    Os().GetPrivateProfileStringA(kSection, "SMSFrequency", "D", text, sizeof text, path);
+    ToCapitals(text);
+    Agent().smsFrequency = static_cast<std::uint8_t>(text[0]);
+
+    char start[11];
+    Os().GetPrivateProfileStringA(kSection, "SMSStart", "", start, sizeof start, path);
+    const PLVDate date = start[0] != '\0' ? ParseMonthDayYear(start) : PLVDate{};
+    Agent().smsStartDate = date;
+
+    if (OptionSet(PLV_OPT_SMS_OUTPUT) && DateToJulianDay(date.month, date.day, date.year) == 0)
+        SetSmsOutput(false);
+}

@@ -1,0 +1,124 @@
+#include "settings/mif_trigger.h"
+
+#include <string>
+#include <vector>
+
+#include "support/library_test.h"
+
+namespace plv::testing {
+namespace {
+
+using ::testing::ElementsAre;
+
+constexpr char kKey[] = "SOFTWARE\\Valdrin Systems Corp.\\Pelvantine";
+constexpr char kGenerator[] = "F:\\PLV\\SYSTEM\\PLVMIFG.EXE";
+
+// Month, day, year: the order the settings and the registry write dates in.
+PLVDate Mdy(int month, int day, int year) {
+    return PLVDate{static_cast<std::uint8_t>(day), static_cast<std::uint8_t>(month),
+                   static_cast<std::uint16_t>(year)};
+}
+
+TEST(MifDueTest, PeriodsCountFromTheStartDate) {
+    struct Case {
+        char frequency;
+        PLVDate start, last, today;
+        bool due;
+    } cases[] = {
+        {'M', Mdy(1, 1, 1998), Mdy(1, 15, 1998), Mdy(1, 31, 1998), false},
+        {'M', Mdy(1, 1, 1998), Mdy(1, 15, 1998), Mdy(2, 1, 1998), true},
+        {'M', Mdy(1, 31, 1998), Mdy(1, 31, 1998), Mdy(3, 2, 1998), false},  // "31 February" is 3 March
+        {'M', Mdy(1, 31, 1998), Mdy(1, 31, 1998), Mdy(3, 3, 1998), true},
+        {'W', Mdy(1, 5, 1998), Mdy(1, 10, 1998), Mdy(1, 11, 1998), false},
+        {'W', Mdy(1, 5, 1998), Mdy(1, 10, 1998), Mdy(1, 12, 1998), true},
+        {'A', Mdy(1, 1, 1998), Mdy(6, 1, 1998), Mdy(12, 31, 1998), false},
+        {'A', Mdy(1, 1, 1998), Mdy(6, 1, 1998), Mdy(1, 1, 1999), true},
+        {'D', Mdy(1, 1, 1998), Mdy(3, 10, 1998), Mdy(3, 10, 1998), false},
+        {'D', Mdy(1, 1, 1998), Mdy(3, 10, 1998), Mdy(3, 11, 1998), true},
+        {'X', Mdy(1, 1, 1998), Mdy(3, 10, 1998), Mdy(3, 10, 1998), false},  // other letters: daily
+        {'X', Mdy(1, 1, 1998), Mdy(3, 10, 1998), Mdy(3, 11, 1998), true},
+        {'\0', Mdy(1, 1, 1998), Mdy(3, 10, 1998), Mdy(3, 11, 1998), true},
+        {'M', Mdy(6, 1, 1998), Mdy(5, 1, 1998), Mdy(5, 15, 1998), false},   // today before the start
+        {'M', Mdy(6, 1, 1998), Mdy(5, 1, 1998), Mdy(6, 2, 1998), true},     // last before the start
+        {'M', Mdy(1, 1, 1998), Mdy(3, 10, 1998), Mdy(3, 9, 1998), true},    // clock set back
+        {'M', Mdy(6, 1, 1998), Mdy(0, 0, 0), Mdy(5, 15, 1998), true},       // no launch recorded
+        {'M', Mdy(6, 1, 1998), Mdy(13, 1, 1998), Mdy(6, 2, 1998), true},    // invalid last date
+        {'D', Mdy(0, 0, 0), Mdy(3, 10, 1998), Mdy(3, 11, 1998), false},     // no start date
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.frequency << " start " << int{c.start.month} << "/"
+                                          << int{c.start.day} << " today " << int{c.today.month}
+                                          << "/" << int{c.today.day});
+        EXPECT_EQ(IsMIFDue(c.start, c.last, c.today, c.frequency), c.due);
+    }
+}
+
+TEST(MifDueTest, MonthPeriodsEndInsideTheDayNumberRange) {
+    struct Case {
+        PLVDate start, date;
+        std::uint32_t months, periods;
+    } cases[] = {
+        {Mdy(1, 31, 1998), Mdy(3, 2, 1998), 1, 0},
+        {Mdy(1, 31, 1998), Mdy(3, 3, 1998), 1, 1},
+        {Mdy(1, 1, 1980), Mdy(12, 31, 2045), 1, 791},
+        {Mdy(1, 1, 1980), Mdy(12, 31, 2045), 12, 65},
+        {Mdy(12, 15, 2045), Mdy(12, 31, 2045), 1, 0},  // the next boundary lies past 2045
+        {Mdy(1, 15, 2045), Mdy(12, 31, 2045), 12, 0},
+        {Mdy(1, 31, 2045), Mdy(12, 31, 2045), 1, 11},
+        {Mdy(3, 1, 1998), Mdy(2, 1, 1998), 1, 0},      // date before the start
+        {Mdy(3, 1, 1998), Mdy(2, 30, 2046), 1, 0},     // date outside the range
+    };
+    for (const Case &c : cases) {
+        EXPECT_EQ(CountMonthPeriods(c.start, c.date, c.months), c.periods)
+            << int{c.start.month} << "/" << int{c.start.day} << "/" << int{c.start.year} << " to "
+            << int{c.date.month} << "/" << int{c.date.day} << "/" << int{c.date.year};
+    }
+}
+
+class MifTriggerTest : public LibraryTest {
+  protected:
+    MifTriggerTest() {
+        agent.optionFlags |= PLV_OPT_SMS_OUTPUT;
+        agent.smsFrequency = 'M';
+        agent.smsStartDate = Mdy(1, 1, 1998);
+        Initialize();
+        fake.SetLocalTime(1998, 3, 1, 10, 0, 0);
+    }
+    std::vector<std::string> Events() const {
+        std::vector<std::string> events;
+        for (auto *node = static_cast<PLVUsageEventNode *>(runtime.pendingEvents); node;
+             node = static_cast<PLVUsageEventNode *>(node->next))
+            events.push_back(node->event.eventText);
+        return events;
+    }
+};
+
+TEST_F(MifTriggerTest, FailureIsLoggedOncePerLifetimeAndEachPeriodLaunchedOnce) {
+    EXPECT_EQ(GenerateMIFIfNeeded(), 0);  // generator missing
+    EXPECT_EQ(GenerateMIFIfNeeded(), 0);
+    fake.files.files[kGenerator];
+    fake.failProcessCreation = ERROR_ACCESS_DENIED;
+    EXPECT_EQ(GenerateMIFIfNeeded(), 0);  // present but not startable
+    EXPECT_THAT(Events(), ElementsAre("MIF Generation Failed"));
+    EXPECT_EQ(fake.FindRegistryValue(kKey, "LastMIFDate"), nullptr);
+
+    fake.failProcessCreation = 0;
+    EXPECT_EQ(GenerateMIFIfNeeded(), 1);
+    ASSERT_EQ(fake.started.size(), 1u);
+    EXPECT_EQ(fake.started[0].creationFlags, NORMAL_PRIORITY_CLASS);
+    EXPECT_EQ(fake.started[0].startupFlags, STARTF_USESHOWWINDOW);
+    EXPECT_EQ(fake.started[0].showWindow, SW_SHOWMINIMIZED);
+    fake.SetLocalTime(1998, 3, 31, 10, 0, 0);  // the same period
+    EXPECT_EQ(GenerateMIFIfNeeded(), 0);
+    fake.SetLocalTime(1998, 4, 1, 10, 0, 0);
+    EXPECT_EQ(GenerateMIFIfNeeded(), 1);
+    agent.optionFlags &= ~PLV_OPT_SMS_OUTPUT;
+    fake.SetLocalTime(1998, 5, 1, 10, 0, 0);
+    EXPECT_EQ(GenerateMIFIfNeeded(), 0);
+    EXPECT_THAT(Events(), ElementsAre("MIF Generation Failed", "MIF Generator Launched",
+                                      "MIF Generator Launched"));
+    EXPECT_EQ(fake.OpenKeyCount(), 0u);
+}
+
+}  // namespace
+}  // namespace plv::testing

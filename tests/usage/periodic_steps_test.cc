@@ -1,0 +1,134 @@
+// The periodic work over many timer ticks: each tick runs the settings
+// check, the periodic update, the day change and the writers in the timer
+// cycle's order, then the clock moves on by a second.
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "support/library_test.h"
+#include "usage/agent_events.h"
+#include "usage/definition_files.h"
+
+namespace plv::testing {
+namespace {
+
+using ::testing::ElementsAre;
+
+constexpr char kSettings[] = "F:\\PLV\\SYSTEM\\PLV.INI";
+
+int lastLogins = 0;
+DWORD WINAPI DoLastLogin(void *) { return ++lastLogins; }
+
+class PeriodicStepsTest : public LibraryTest {
+  protected:
+    PeriodicStepsTest() {
+        lastLogins = 0;
+        agent.agentNumber = 12;
+        Initialize();
+    }
+    void Tick() {
+        if (CheckForPLVINIUpdate() == 1) {
+            GetNewPLVINISettings();
+            GenerateMIFIfNeeded();
+        }
+        if (LogUpdateIfDue() != 0 && CheckForNewDay() != 0) {
+            if (runtime.pendingEvents != nullptr) PLVUpdateLogs();
+            if (runtime.pendingDefinitions != nullptr) UpdateAppDefs();
+        }
+        fake.AdvanceSeconds(1);
+    }
+    void Ticks(int count) {
+        for (int i = 0; i < count; ++i) Tick();
+    }
+    void WriteSettings(const std::string &content) {
+        FakePlatform::File &file = fake.files.files[kSettings];
+        file.data = "[Pelvantine]\r\n" + content;
+        file.modified = fake.clock.now;
+    }
+    // Lines of the events logged so far, as traced: "HH:MM:SS line".
+    std::vector<std::string> Logged(const std::string &eventText) const {
+        std::vector<std::string> lines;
+        for (const std::string &line : fake.ListBoxLines()) {
+            if (line.find(" Event: ") == 8 && line.find(";" + eventText + ";") != std::string::npos)
+                lines.push_back(line.substr(16));
+        }
+        return lines;
+    }
+};
+
+TEST_F(PeriodicStepsTest, SettingsChangeIsNoticedAfterTheUpdateIntervalOnceAndStartsTheGenerator) {
+    constexpr char kGenerator[] = "F:\\PLV HOME\\SYSTEM\\PLVMIFG.EXE";
+    std::strcpy(runtime.homePath, "F:\\PLV HOME");
+    fake.files.directories.insert({"F:\\PLV HOME", "F:\\PLV HOME\\SYSTEM", "F:\\PLV HOME\\LOGS"});
+    fake.files.files[kGenerator];
+    WriteSettings("SMSOutput=NO\r\n");
+    Tick();  // first check: remembers the file's time
+    WriteSettings("SMSOutput=YES\r\nSMSFrequency=M\r\nSMSStart=01/01/1998\r\n");
+    Ticks(899);
+    EXPECT_EQ(agent.optionFlags & PLV_OPT_SMS_OUTPUT, 0u);
+
+    Tick();  // 900 seconds after the first check
+    EXPECT_NE(agent.optionFlags & PLV_OPT_SMS_OUTPUT, 0u);
+    ASSERT_EQ(fake.started.size(), 1u);
+    // Started by its full path: the blank in the path names no other program.
+    EXPECT_EQ(fake.started[0].applicationName, kGenerator);
+    EXPECT_EQ(fake.started[0].commandLine, std::string(kGenerator) + " 19980101 19980820");
+    EXPECT_THAT(Logged("MIF Generator Launched"),
+                ElementsAre("1998/08/20;09:30:02;WS-017;JDOE;SALES;;Pelvantine MIF Generator;"
+                            "MIF Generator Launched;;;;;;"));
+    EXPECT_EQ(fake.FindRegistryValue("SOFTWARE\\Valdrin Systems Corp.\\Pelvantine", "LastMIFDate")->data,
+              std::string("08/20/1998\0", 11));
+
+    agent.refreshAction = 5;
+    Ticks(1800);  // no further change: nothing re-read
+    EXPECT_EQ(std::uint32_t{agent.refreshAction}, 5u);
+    WriteSettings("SMSOutput=YES\r\nSMSFrequency=M\r\nSMSStart=01/01/1998\r\nAgentRefreshAction=2\r\n");
+    Ticks(900);
+    EXPECT_EQ(std::uint32_t{agent.refreshAction}, 2u);
+    EXPECT_EQ(fake.started.size(), 1u);  // the same period: no second launch
+}
+
+TEST_F(PeriodicStepsTest, UpdatedIsLoggedEveryUpdateInterval) {
+    Ticks(2700);
+    EXPECT_THAT(Logged("Updated"),
+                ElementsAre("1998/08/20;09:30:01;WS-017;JDOE;SALES;;Pelvantine;Updated;PLV.12;;;;;",
+                            "1998/08/20;09:45:01;WS-017;JDOE;SALES;;Pelvantine;Updated;PLV.12;;;;;",
+                            "1998/08/20;10:00:01;WS-017;JDOE;SALES;;Pelvantine;Updated;PLV.12;;;;;"));
+}
+
+TEST_F(PeriodicStepsTest, ContinuedOnTheFirstCycleOfANewDayStampedMidnight) {
+    fake.RegisterModule("PLVWSI32.DLL", {{"DoLastLogin", AsEntry(&DoLastLogin)}});
+    fake.SetLocalTime(1998, 8, 20, 23, 59, 58);
+    agent.updateCountdown = 5000;
+    Ticks(2);  // 23:59:58 and 23:59:59
+    EXPECT_EQ(std::uint32_t{agent.updateCountdown}, 4998u);
+    fake.AdvanceSeconds(1);  // the first cycle of the day comes at 00:00:01
+    Tick();
+    EXPECT_EQ(std::uint32_t{agent.updateCountdown}, 4996u);  // moved twice in that cycle
+    EXPECT_EQ(lastLogins, 1);
+    const char kContinued[] = "1998/08/21;00:00:00;WS-017;JDOE;SALES;;Pelvantine;Continued;PLV.12;;;;;";
+    EXPECT_THAT(Logged("Continued"), ElementsAre(kContinued));
+
+    Ticks(3600);
+    EXPECT_EQ(lastLogins, 1);
+    EXPECT_EQ(Logged("Continued").size(), 1u);
+}
+
+TEST_F(PeriodicStepsTest, NoContinuedWithoutTheDailyCompanion) {
+    constexpr char kAugust21[] = "F:\\PLV\\LOGS\\19980821.DEF";
+    fake.SetLocalTime(1998, 8, 20, 23, 59, 59);
+    Tick();
+    RecordNewAppDef(PLVNewDefinition{});
+    const std::uint32_t countdown = agent.updateCountdown;
+    Tick();  // 00:00:00: the failed day change ends the cycle before the writers
+    EXPECT_EQ(std::uint32_t{agent.updateCountdown}, countdown - 2);
+    EXPECT_EQ(fake.FindFile(kAugust21), nullptr);
+    Tick();  // the day change is not repeated; the writers run again
+    EXPECT_NE(fake.FindFile(kAugust21), nullptr);
+    Ticks(86400);  // past the next midnight too
+    EXPECT_TRUE(Logged("Continued").empty());
+    EXPECT_EQ(Logged("Updated").size(), 96u);  // one per 900 s, day change or not
+}
+
+}  // namespace
+}  // namespace plv::testing

@@ -181,8 +181,6 @@ constexpr DWORD REG_CREATED_NEW_KEY = 1;
 constexpr DWORD REG_OPENED_EXISTING_KEY = 2;
 constexpr REGSAM KEY_QUERY_VALUE = 0x0001;
 constexpr REGSAM KEY_SET_VALUE = 0x0002;
-constexpr REGSAM KEY_READ = 0x20019;
-constexpr REGSAM KEY_WRITE = 0x20006;
 constexpr REGSAM KEY_ALL_ACCESS = 0xF003F;
 
 // ---- semaphores and waiting -----------------------------------------------
@@ -192,25 +190,39 @@ constexpr DWORD SEMAPHORE_MODIFY_STATE = 0x0002;
 constexpr DWORD SEMAPHORE_ALL_ACCESS = 0x1F0003;
 constexpr DWORD INFINITE = 0xFFFFFFFF;
 constexpr DWORD WAIT_OBJECT_0 = 0x00000000;
-constexpr DWORD WAIT_ABANDONED = 0x00000080;
 constexpr DWORD WAIT_TIMEOUT = 0x00000102;
 constexpr DWORD WAIT_FAILED = 0xFFFFFFFF;
 
 // ---- timers and messages --------------------------------------------------
 using TIMERPROC = void (*)(HWND window, UINT message, UINT_PTR id, DWORD time);
-constexpr UINT WM_NULL = 0x0000;
 constexpr UINT WM_CLOSE = 0x0010;
-constexpr UINT WM_QUIT = 0x0012;
 constexpr UINT WM_TIMER = 0x0113;
 constexpr UINT WM_USER = 0x0400;
 
-// ---- errors of the calls above --------------------------------------------
+// ---- file attributes Windows keeps beside read-only and hidden ------------
+constexpr DWORD FILE_ATTRIBUTE_SYSTEM = 0x4;
+constexpr DWORD FILE_ATTRIBUTE_ARCHIVE = 0x20;
+
+// ---- errors of the calls above, and those an emulation of them meets ------
+constexpr DWORD ERROR_TOO_MANY_OPEN_FILES = 4;
+constexpr DWORD ERROR_NOT_READY = 21;
+constexpr DWORD ERROR_GEN_FAILURE = 31;
+constexpr DWORD ERROR_SHARING_BUFFER_EXCEEDED = 36;
+constexpr DWORD ERROR_NOT_SUPPORTED = 50;
+constexpr DWORD ERROR_REM_NOT_LIST = 51;
+constexpr DWORD ERROR_UNEXP_NET_ERR = 59;
+constexpr DWORD ERROR_BAD_NET_NAME = 67;
 constexpr DWORD ERROR_INVALID_NAME = 123;
+constexpr DWORD ERROR_BAD_EXE_FORMAT = 193;
+constexpr DWORD ERROR_FILENAME_EXCED_RANGE = 206;
+constexpr DWORD ERROR_FILE_TOO_LARGE = 223;
 constexpr DWORD ERROR_MORE_DATA = 234;
-constexpr DWORD ERROR_TOO_MANY_POSTS = 298;
 constexpr DWORD ERROR_BADDB = 1009;
-constexpr DWORD ERROR_BADKEY = 1010;
 constexpr DWORD ERROR_CANTWRITE = 1013;
+constexpr DWORD ERROR_VC_DISCONNECTED = 240;
+constexpr DWORD ERROR_TOO_MANY_POSTS = 298;
+constexpr DWORD ERROR_IO_DEVICE = 1117;
+constexpr DWORD ERROR_NO_NETWORK = 1222;
 
 // ---- windows ---------------------------------------------------------------
 using WNDENUMPROC = BOOL (*)(HWND window, LPARAM parameter);

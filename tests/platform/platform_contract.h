@@ -1,11 +1,12 @@
-// What every platform must do alike. The cases live in
-// platform_contract_test.cc, which also runs them on the fake; each native
-// platform runs them from a file of its own (posix_contract_test.cc,
-// win32_contract_test.cc), so that the implementations cannot drift apart.
+// The contract every platform keeps alike, run against the Linux platform
+// and the fake so the two cannot drift apart. Each run gets a world: a
+// platform with an empty drive T:, and another process on the same machine
+// that the test can make open, lock, take semaphores and die.
 #pragma once
 
+#include <functional>
 #include <memory>
-#include <ostream>
+#include <string>
 
 #include <gtest/gtest.h>
 
@@ -13,22 +14,42 @@
 
 namespace plv::testing {
 
-// A platform under contract: its name in the tests' names, and a maker.
-struct PlatformKind {
-    const char *name;
-    std::unique_ptr<Platform> (*make)();
+// Another process, acting on the same files and semaphores.
+class Peer {
+  public:
+    virtual ~Peer() = default;
+    // Opens a file and keeps it open; 0 or the Win32 error.
+    virtual DWORD Open(const std::string &path, DWORD access, DWORD shareMode, DWORD disposition) = 0;
+    // Locks a range of the file it opened last; 0 or the Win32 error.
+    virtual DWORD Lock(DWORD offset, DWORD length) = 0;
+    // Creates or opens the semaphore and tries to take it without waiting.
+    virtual bool TakeSemaphore(const std::string &name) = 0;
+    // The process dies: whatever it held is let go, as the kernel does.
+    virtual void Die() = 0;
 };
 
-template <class Implementation>
-PlatformKind Kind(const char *name) {
-    return {name, [] { return std::unique_ptr<Platform>(std::make_unique<Implementation>()); }};
-}
+class World {
+  public:
+    virtual ~World() = default;
+    virtual Platform &platform() = 0;
+    virtual std::unique_ptr<Peer> StartPeer() = 0;
+};
 
-inline void PrintTo(const PlatformKind &kind, std::ostream *out) { *out << kind.name; }
+struct PlatformKind {
+    const char *name;
+    std::function<std::unique_ptr<World>()> make;
+};
+void PrintTo(const PlatformKind &kind, std::ostream *out);
 
 class PlatformContract : public ::testing::TestWithParam<PlatformKind> {
   protected:
-    std::unique_ptr<Platform> platform = GetParam().make();
+    std::unique_ptr<World> world = GetParam().make();
+    Platform &os = world->platform();
+
+    // Whole-file helpers through the seam.
+    void WriteWholeFile(const std::string &path, const std::string &content);
+    std::string ReadWholeFile(const std::string &path);
+    HANDLE Open(const std::string &path, DWORD access, DWORD shareMode, DWORD disposition);
 };
 
 }  // namespace plv::testing

@@ -56,6 +56,10 @@ void FakePlatform::LockByOtherProcess(const std::string &path, DWORD offset, DWO
     locks_.push_back({path, offset, length, nullptr});
 }
 
+void FakePlatform::ReleaseOtherProcessLocks() {
+    std::erase_if(locks_, [](const Lock &lock) { return lock.owner == nullptr; });
+}
+
 HANDLE FakePlatform::CreateFileA(LPCSTR name, DWORD access, DWORD shareMode,
                                  LPSECURITY_ATTRIBUTES, DWORD disposition, DWORD flagsAndAttributes,
                                  HANDLE) {
@@ -100,17 +104,24 @@ HANDLE FakePlatform::CreateFileA(LPCSTR name, DWORD access, DWORD shareMode,
             SetLastError(ERROR_PATH_NOT_FOUND);
             return INVALID_HANDLE_VALUE;
         }
-        files.files[path].attributes = flagsAndAttributes & 0xFFFF ? flagsAndAttributes & 0xFFFF
-                                                                   : FILE_ATTRIBUTE_NORMAL;
+        const DWORD attributes = flagsAndAttributes & 0xFFFF & ~FILE_ATTRIBUTE_NORMAL;
+        files.files[path].attributes = attributes ? attributes : FILE_ATTRIBUTE_NORMAL;
     } else if (disposition == CREATE_NEW) {
         SetLastError(ERROR_FILE_EXISTS);
+        return INVALID_HANDLE_VALUE;
+    } else if ((files.files[path].attributes & FILE_ATTRIBUTE_READONLY) &&
+               ((access & GENERIC_WRITE) || disposition == CREATE_ALWAYS ||
+                disposition == TRUNCATE_EXISTING)) {
+        SetLastError(ERROR_ACCESS_DENIED);
         return INVALID_HANDLE_VALUE;
     } else if (disposition == CREATE_ALWAYS || disposition == TRUNCATE_EXISTING) {
         files.files[path].data.clear();
     }
     HANDLE handle = NewHandle();
     handles_[handle] = OpenFile{path, access, shareMode, 0};
-    SetLastError((exists && disposition == OPEN_ALWAYS) ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS);
+    SetLastError((exists && (disposition == OPEN_ALWAYS || disposition == CREATE_ALWAYS))
+                     ? ERROR_ALREADY_EXISTS
+                     : ERROR_SUCCESS);
     return handle;
 }
 
@@ -142,6 +153,13 @@ BOOL FakePlatform::WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD
     if (open == nullptr || (open->access & GENERIC_WRITE) == 0) {
         SetLastError(open == nullptr ? ERROR_INVALID_HANDLE : ERROR_ACCESS_DENIED);
         return FALSE;
+    }
+    for (const Lock &lock : locks_) {
+        if (lock.owner != file && SamePath(lock.path, open->path) &&
+            Overlaps(lock.offset, lock.length, open->position, toWrite)) {
+            SetLastError(ERROR_LOCK_VIOLATION);
+            return FALSE;
+        }
     }
     DWORD count = toWrite;
     BOOL result = TRUE;
@@ -225,12 +243,21 @@ BOOL FakePlatform::CloseHandle(HANDLE object) {
     return TRUE;
 }
 
+// As on Windows, a file that is open, or read-only, stays.
 BOOL FakePlatform::DeleteFileA(LPCSTR name) {
     files.journal.push_back(std::string("delete ") + name);
-    if (files.files.erase(name) == 0) {
-        SetLastError(ERROR_FILE_NOT_FOUND);
+    const File *file = FindFile(name);
+    if (file == nullptr) {
+        SetLastError(files.directories.count(Parent(name)) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND);
         return FALSE;
     }
+    const bool open = std::any_of(handles_.begin(), handles_.end(),
+                                  [&](const auto &handle) { return SamePath(handle.second.path, name); });
+    if (open || (file->attributes & FILE_ATTRIBUTE_READONLY)) {
+        SetLastError(open ? ERROR_SHARING_VIOLATION : ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    files.files.erase(name);
     return TRUE;
 }
 
@@ -248,7 +275,9 @@ BOOL FakePlatform::SetFileAttributesA(LPCSTR name, DWORD attributes) {
         SetLastError(ERROR_FILE_NOT_FOUND);
         return FALSE;
     }
-    found->second.attributes = attributes;
+    // FILE_ATTRIBUTE_NORMAL stands only alone.
+    const DWORD kept = attributes & ~FILE_ATTRIBUTE_NORMAL;
+    found->second.attributes = kept ? kept : FILE_ATTRIBUTE_NORMAL;
     return TRUE;
 }
 

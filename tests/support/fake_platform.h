@@ -106,6 +106,8 @@ class FakePlatform : public Platform {
     } files;
     // Another process holds a byte-range lock on the file.
     void LockByOtherProcess(const std::string &path, DWORD offset, DWORD length);
+    // The other processes' locks go, as when those processes end.
+    void ReleaseOtherProcessLocks();
     // Drive roots not listed answer DRIVE_FIXED for "X:" and DRIVE_NO_ROOT_DIR otherwise.
     const File *FindFile(const std::string &path) const;
 
@@ -163,7 +165,8 @@ class FakePlatform : public Platform {
         UINT_PTR nextId = 0x7FE1;  // ids handed out for timers without a window
     } timers;
     // Runs every active timer's procedure once, as a message loop would when
-    // they are due; returns how many ran.
+    // they are due (a timer killed by an earlier one meanwhile does not run);
+    // returns how many ran.
     int FireTimers();
     struct WindowMessage {
         UINT message;

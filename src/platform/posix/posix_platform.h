@@ -1,8 +1,9 @@
 // The Linux implementation of the seam. It lives in its own shared object so
 // that the library and its host share one instance: the host's windows, list
-// boxes and (later) timers are the same objects the library talks to.
+// boxes, timers and message loop are the same objects the library talks to.
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <string>
 
@@ -123,5 +124,42 @@ constexpr LONG kCharHeight = 16;
 using ListBoxListener = std::function<void(const std::string &line)>;
 HWND CreateHostWindow(const std::string &title, int listBoxId, ListBoxListener listener);
 void DestroyHostWindow(HWND window);
+
+// The window's procedure: it receives what is posted or sent to the window
+// (WM_CLOSE, the library's own messages) and answers sent messages.
+using WindowProcedure =
+    std::function<LRESULT(HWND window, UINT message, WPARAM wParam, LPARAM lParam)>;
+void SetWindowProcedure(HWND window, WindowProcedure procedure);
+
+// ---- Host side: the message loop of the host's thread ----------------
+// Delivers posted messages and runs timers when they are due, until the
+// given time; false when QuitMessageLoop ended it sooner.
+bool PumpMessages(std::chrono::steady_clock::time_point until);
+// Runs until QuitMessageLoop.
+void RunMessageLoop();
+// Ends the loop that runs now, or the next one; callable from any thread.
+void QuitMessageLoop();
+
+// ---- Host side: the agent's directories and its drives ----------------
+// The data directory holds the registry store and stands for drive C:.
+// Default: $PLV_DATA_DIR, else $XDG_DATA_HOME/plvagent, else
+// ~/.local/share/plvagent.
+void SetDataDirectory(const std::string &directory);
+std::string DataDirectory();
+// The runtime directory holds the named semaphores; it must be local to the
+// machine. Default: $PLV_RUNTIME_DIR, else $XDG_RUNTIME_DIR/plvagent, else
+// /tmp/plvagent-<uid>.
+void SetRuntimeDirectory(const std::string &directory);
+std::string RuntimeDirectory();
+// Drive letters and \\server\share roots stand for host directories; Z:
+// stands for "/" and C: for the data directory unless mapped otherwise.
+void MapDrive(char letter, const std::string &directory);
+void MapShare(const std::string &uncRoot, const std::string &directory);
+// The DOS form of a host path: /usr/bin/xeyes is Z:\usr\bin\xeyes.
+std::string DosPathOf(const std::string &hostPath);
+
+// The shared object that stands for a module name: "PLVNTPRL.DLL" is
+// libplvntprl.so, installed beside libplvposix.so.
+std::string SharedObjectNameOf(const std::string &moduleName);
 
 }  // namespace plv::posix

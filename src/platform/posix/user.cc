@@ -5,6 +5,7 @@
 #include <map>
 #include <vector>
 
+#include "platform/posix/host_windows.h"
 #include "platform/posix/posix_platform.h"
 
 namespace plv::posix {
@@ -19,6 +20,7 @@ struct ListBox {
 struct Window {
     std::string title;
     std::map<int, ListBox> controls;
+    WindowProcedure procedure;
 };
 
 constexpr std::uintptr_t kFirstHandle = 0x10010;
@@ -77,7 +79,24 @@ HWND CreateHostWindow(const std::string &title, int listBoxId, ListBoxListener l
     return reinterpret_cast<HWND>(handle);
 }
 
-void DestroyHostWindow(HWND window) { Windows().erase(reinterpret_cast<std::uintptr_t>(window)); }
+void DestroyHostWindow(HWND window) {
+    ForgetWindowTimers(window);
+    Windows().erase(reinterpret_cast<std::uintptr_t>(window));
+}
+
+void SetWindowProcedure(HWND window, WindowProcedure procedure) {
+    if (Window *found = FindWindow(window)) found->procedure = std::move(procedure);
+}
+
+bool IsHostWindow(HWND window) { return FindWindow(window) != nullptr; }
+
+LRESULT CallWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    Window *found = FindWindow(window);
+    if (found == nullptr || !found->procedure) return 0;
+    // A copy: the procedure may replace itself or destroy its window.
+    const WindowProcedure procedure = found->procedure;
+    return procedure(window, message, wParam, lParam);
+}
 
 // The device context of a window is the window's own handle: drawing is
 // measured, never rendered.

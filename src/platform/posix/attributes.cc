@@ -1,0 +1,102 @@
+#include <sys/xattr.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+
+#include "platform/posix/dos_attributes.h"
+#include "platform/posix/errors.h"
+#include "platform/posix/paths.h"
+#include "platform/posix/posix_platform.h"
+
+namespace plv::posix {
+namespace {
+
+constexpr char kAttributeName[] = "user.DOSATTRIB";
+
+// The value is the attribute word in hexadecimal ("0x22").
+DWORD ParseStored(const char *text, ssize_t length) {
+    if (length <= 0) return 0;
+    const std::string value(text, static_cast<std::size_t>(length));
+    return static_cast<DWORD>(std::strtoul(value.c_str(), nullptr, 16)) & kStoredAttributes;
+}
+
+DWORD StoredAttributesOf(const std::string &hostPath) {
+    char text[32];
+    return ParseStored(text, ::getxattr(hostPath.c_str(), kAttributeName, text, sizeof text));
+}
+
+std::string StoredText(DWORD attributes) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%x", static_cast<unsigned>(attributes & kStoredAttributes));
+    return text;
+}
+
+// A file without any of the kept bits carries no extended attribute.
+int WriteStored(const std::string &hostPath, DWORD attributes) {
+    if ((attributes & kStoredAttributes) == 0) {
+        if (::removexattr(hostPath.c_str(), kAttributeName) != 0 && errno != ENODATA &&
+            errno != ENOTSUP)
+            return errno;
+        return 0;
+    }
+    const std::string text = StoredText(attributes);
+    return ::setxattr(hostPath.c_str(), kAttributeName, text.data(), text.size(), 0) == 0 ? 0 : errno;
+}
+
+}  // namespace
+
+bool IsReadOnly(const struct stat &status) { return (status.st_mode & 0222) == 0; }
+
+int StoreAttributes(int fd, DWORD attributes) {
+    if ((attributes & kStoredAttributes) == 0) return 0;
+    const std::string text = StoredText(attributes);
+    return ::fsetxattr(fd, kAttributeName, text.data(), text.size(), 0) == 0 ? 0 : errno;
+}
+
+DWORD PosixPlatform::GetFileAttributesA(LPCSTR name) {
+    std::string path;
+    if (DWORD error = HostPathOf(name, &path)) {
+        SetLastError(error);
+        return INVALID_FILE_ATTRIBUTES;
+    }
+    struct stat status;
+    if (::stat(path.c_str(), &status) != 0) {
+        SetLastErrorFromErrno({FileOperation::Attributes, path});
+        return INVALID_FILE_ATTRIBUTES;
+    }
+    DWORD attributes = StoredAttributesOf(path);
+    if (S_ISDIR(status.st_mode)) attributes |= FILE_ATTRIBUTE_DIRECTORY;
+    else if (IsReadOnly(status)) attributes |= FILE_ATTRIBUTE_READONLY;
+    return attributes == 0 ? FILE_ATTRIBUTE_NORMAL : attributes;
+}
+
+BOOL PosixPlatform::SetFileAttributesA(LPCSTR name, DWORD attributes) {
+    std::string path;
+    if (DWORD error = HostPathOf(name, &path)) {
+        SetLastError(error);
+        return FALSE;
+    }
+    struct stat status;
+    if (::stat(path.c_str(), &status) != 0) {
+        SetLastErrorFromErrno({FileOperation::Attributes, path});
+        return FALSE;
+    }
+    if (!S_ISDIR(status.st_mode) && IsReadOnly(status) != ((attributes & FILE_ATTRIBUTE_READONLY) != 0)) {
+        // Read-only takes every write bit away; writable gives the owner's back.
+        const mode_t mode = (attributes & FILE_ATTRIBUTE_READONLY) ? (status.st_mode & ~0222)
+                                                                   : (status.st_mode | S_IWUSR);
+        if (::chmod(path.c_str(), mode & 07777) != 0) {
+            SetLastErrorFromErrno({FileOperation::Attributes, path});
+            return FALSE;
+        }
+    }
+    if (int error = WriteStored(path, attributes)) {
+        errno = error;
+        SetLastErrorFromErrno({FileOperation::Attributes, path});
+        return FALSE;
+    }
+    return TRUE;
+}
+
+}  // namespace plv::posix

@@ -1,0 +1,227 @@
+#include "platform/posix/registry_store.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <sstream>
+
+#include "platform/posix/errors.h"
+#include "platform/posix/ofd_locks.h"
+#include "platform/posix/posix_platform.h"
+
+namespace plv::posix {
+namespace {
+
+// The first line of every store; a file without it is not read.
+constexpr char kHeader[] = "PLV registry 1";
+
+char Fold(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
+
+bool SameName(const std::string &a, const std::string &b) {
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return Fold(x) == Fold(y); });
+}
+
+// Names are written with '%', '[', ']', '=' and every byte outside printable
+// ASCII as %XX, so that each line splits unambiguously.
+std::string Escape(const std::string &name) {
+    std::string text;
+    for (unsigned char c : name) {
+        if (c <= ' ' || c >= 0x7F || c == '%' || c == '[' || c == ']' || c == '=') {
+            char escaped[4];
+            std::snprintf(escaped, sizeof escaped, "%%%02X", c);
+            text += escaped;
+        } else {
+            text += static_cast<char>(c);
+        }
+    }
+    return text;
+}
+
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    c = Fold(c);
+    return (c >= 'a' && c <= 'f') ? c - 'a' + 10 : -1;
+}
+
+std::optional<std::string> Unescape(const std::string &text) {
+    std::string name;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '%') {
+            name += text[i];
+            continue;
+        }
+        if (i + 2 >= text.size() || HexDigit(text[i + 1]) < 0 || HexDigit(text[i + 2]) < 0)
+            return std::nullopt;
+        name += static_cast<char>(HexDigit(text[i + 1]) * 16 + HexDigit(text[i + 2]));
+        i += 2;
+    }
+    return name;
+}
+
+std::string Hex(const std::string &data) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    std::string text;
+    for (unsigned char c : data) {
+        text += kDigits[c >> 4];
+        text += kDigits[c & 0xF];
+    }
+    return text;
+}
+
+std::optional<std::string> Unhex(const std::string &text) {
+    if (text.size() % 2 != 0) return std::nullopt;
+    std::string data;
+    for (std::size_t i = 0; i < text.size(); i += 2) {
+        const int high = HexDigit(text[i]), low = HexDigit(text[i + 1]);
+        if (high < 0 || low < 0) return std::nullopt;
+        data += static_cast<char>(high * 16 + low);
+    }
+    return data;
+}
+
+std::string Directory() { return DataDirectory() + "/registry"; }
+
+DWORD MakeDirectories(const std::string &path) {
+    for (std::size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
+        const std::string prefix = path.substr(0, slash);
+        if (::mkdir(prefix.c_str(), 0700) != 0 && errno != EEXIST)
+            return Win32ErrorOf(errno, {FileOperation::Open, prefix});
+        if (slash == std::string::npos) return ERROR_SUCCESS;
+    }
+}
+
+DWORD WriteStore(const std::string &text) {
+    const std::string store = RegistryStorePath();
+    const std::string temporary = store + ".new." + std::to_string(::getpid());
+    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (fd < 0) return Win32ErrorOf(errno, {FileOperation::Open, temporary});
+    int error = 0;
+    for (std::size_t done = 0; done < text.size() && error == 0;) {
+        const ssize_t count = ::write(fd, text.data() + done, text.size() - done);
+        if (count > 0) done += static_cast<std::size_t>(count);
+        else if (count == 0) error = ENOSPC;
+        else if (errno != EINTR) error = errno;
+    }
+    // The new store must be on disk before it replaces the old one.
+    if (error == 0 && ::fsync(fd) != 0) error = errno;
+    ::close(fd);
+    if (error == 0 && ::rename(temporary.c_str(), store.c_str()) != 0) error = errno;
+    if (error != 0) {
+        ::unlink(temporary.c_str());
+        return Win32ErrorOf(error, {FileOperation::Write, store});
+    }
+    const int directory = ::open(Directory().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (directory >= 0) {
+        ::fsync(directory);
+        ::close(directory);
+    }
+    return ERROR_SUCCESS;
+}
+
+}  // namespace
+
+RegistryKey *Hive::FindKey(const std::string &path) {
+    auto found = std::find_if(keys.begin(), keys.end(),
+                              [&](const RegistryKey &key) { return SameName(key.path, path); });
+    return found == keys.end() ? nullptr : &*found;
+}
+
+RegistryValue *Hive::FindValue(RegistryKey &key, const std::string &name) {
+    auto found = std::find_if(key.values.begin(), key.values.end(),
+                              [&](const RegistryValue &value) { return SameName(value.name, name); });
+    return found == key.values.end() ? nullptr : &*found;
+}
+
+std::string RegistryStorePath() { return Directory() + "/machine.reg"; }
+
+// [escaped key path]
+// escaped value name=type:hex data
+std::string FormatHive(const Hive &hive) {
+    std::string text = std::string(kHeader) + "\n";
+    for (const RegistryKey &key : hive.keys) {
+        text += "[" + Escape(key.path) + "]\n";
+        for (const RegistryValue &value : key.values)
+            text += Escape(value.name) + "=" + std::to_string(value.type) + ":" + Hex(value.data) + "\n";
+    }
+    return text;
+}
+
+// Lines that do not parse are passed over: one damaged line costs one value.
+Hive ParseHive(const std::string &text) {
+    Hive hive;
+    std::istringstream lines(text);
+    std::string line;
+    if (!std::getline(lines, line) || line != kHeader) return hive;
+    RegistryKey *key = nullptr;
+    while (std::getline(lines, line)) {
+        if (line.size() >= 2 && line.front() == '[' && line.back() == ']') {
+            auto path = Unescape(line.substr(1, line.size() - 2));
+            key = nullptr;
+            if (!path) continue;
+            if (!(key = hive.FindKey(*path))) {
+                hive.keys.push_back({*path, {}});
+                key = &hive.keys.back();
+            }
+            continue;
+        }
+        const auto equals = line.find('=');
+        const auto colon = line.find(':', equals == std::string::npos ? 0 : equals);
+        if (key == nullptr || equals == std::string::npos || colon == std::string::npos) continue;
+        auto name = Unescape(line.substr(0, equals));
+        auto data = Unhex(line.substr(colon + 1));
+        const std::string type = line.substr(equals + 1, colon - equals - 1);
+        if (!name || !data || type.empty() || type.find_first_not_of("0123456789") != std::string::npos)
+            continue;
+        RegistryValue value{*name, static_cast<DWORD>(std::stoul(type)), *data};
+        if (RegistryValue *existing = hive.FindValue(*key, *name)) *existing = value;
+        else key->values.push_back(value);
+    }
+    return hive;
+}
+
+DWORD ReadHive(Hive *hive) {
+    *hive = Hive{};
+    const std::string store = RegistryStorePath();
+    const int fd = ::open(store.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return errno == ENOENT ? ERROR_SUCCESS : Win32ErrorOf(errno, {FileOperation::Read, store});
+    std::string text;
+    char block[4096];
+    int error = 0;
+    for (;;) {
+        const ssize_t count = ::read(fd, block, sizeof block);
+        if (count > 0) text.append(block, static_cast<std::size_t>(count));
+        else if (count == 0) break;
+        else if (errno != EINTR) {
+            error = errno;
+            break;
+        }
+    }
+    ::close(fd);
+    if (error != 0) return Win32ErrorOf(error, {FileOperation::Read, store});
+    *hive = ParseHive(text);
+    return ERROR_SUCCESS;
+}
+
+DWORD ChangeHive(const std::function<bool(Hive &)> &change) {
+    if (DWORD error = MakeDirectories(Directory())) return error;
+    const std::string lockPath = Directory() + "/machine.lock";
+    const int lock = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (lock < 0) return Win32ErrorOf(errno, {FileOperation::Open, lockPath});
+    DWORD result = ERROR_SUCCESS;
+    if (int error = WaitLock(lock, F_WRLCK, 0, 1)) {
+        result = Win32ErrorOf(error, {FileOperation::Lock, lockPath});
+    } else {
+        Hive hive;
+        result = ReadHive(&hive);
+        if (result == ERROR_SUCCESS && change(hive)) result = WriteStore(FormatHive(hive));
+    }
+    ::close(lock);  // lets the next writer in
+    return result;
+}
+
+}  // namespace plv::posix

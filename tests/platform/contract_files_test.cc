@@ -1,0 +1,196 @@
+// Files: dispositions, sharing between handles and processes, the file
+// pointer, access per handle, deletion and attributes.
+#include "platform_contract.h"
+
+namespace plv::testing {
+namespace {
+
+constexpr DWORD kReadWrite = GENERIC_READ | GENERIC_WRITE;
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE;
+
+struct DispositionCase {
+    DWORD disposition;
+    bool exists;
+    bool opens;
+    DWORD error;         // last error after the call
+    std::string content; // of the file afterwards
+};
+
+TEST_P(PlatformContract, DispositionsCreateOpenAndTruncateAsWindowsDoes) {
+    const DispositionCase cases[] = {
+        {CREATE_NEW, false, true, ERROR_SUCCESS, ""},
+        {CREATE_NEW, true, false, ERROR_FILE_EXISTS, "old"},
+        {CREATE_ALWAYS, false, true, ERROR_SUCCESS, ""},
+        {CREATE_ALWAYS, true, true, ERROR_ALREADY_EXISTS, ""},
+        {OPEN_EXISTING, false, false, ERROR_FILE_NOT_FOUND, "(cannot open: 2)"},
+        {OPEN_EXISTING, true, true, ERROR_SUCCESS, "old"},
+        {OPEN_ALWAYS, false, true, ERROR_SUCCESS, ""},
+        {OPEN_ALWAYS, true, true, ERROR_ALREADY_EXISTS, "old"},
+        {TRUNCATE_EXISTING, false, false, ERROR_FILE_NOT_FOUND, "(cannot open: 2)"},
+        {TRUNCATE_EXISTING, true, true, ERROR_SUCCESS, ""},
+    };
+    int n = 0;
+    for (const DispositionCase &c : cases) {
+        const std::string path = "T:\\CASE" + std::to_string(n++) + ".DAT";
+        if (c.exists) WriteWholeFile(path, "old");
+        os.SetLastError(12345);
+        HANDLE file = Open(path, kReadWrite, 0, c.disposition);
+        EXPECT_EQ(file != INVALID_HANDLE_VALUE, c.opens) << path;
+        EXPECT_EQ(os.GetLastError(), c.error) << path;
+        if (file != INVALID_HANDLE_VALUE) os.CloseHandle(file);
+        EXPECT_EQ(ReadWholeFile(path), c.content) << path;
+    }
+}
+
+TEST_P(PlatformContract, AMissingDirectoryIsTold3AndAMissingFile2) {
+    for (DWORD disposition : {OPEN_EXISTING, OPEN_ALWAYS, CREATE_NEW}) {
+        EXPECT_EQ(Open("T:\\NO\\SUCH.LOG", GENERIC_WRITE, 0, disposition), INVALID_HANDLE_VALUE);
+        EXPECT_EQ(os.GetLastError(), ERROR_PATH_NOT_FOUND) << disposition;
+    }
+    EXPECT_EQ(Open("T:\\SUCH.LOG", GENERIC_READ, 0, OPEN_EXISTING), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(os.GetLastError(), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(os.GetFileAttributesA("T:\\NO\\SUCH.LOG"), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(os.GetLastError(), ERROR_PATH_NOT_FOUND);
+    EXPECT_EQ(os.GetFileAttributesA("T:\\SUCH.LOG"), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(os.GetLastError(), ERROR_FILE_NOT_FOUND);
+    EXPECT_FALSE(os.DeleteFileA("T:\\SUCH.LOG"));
+    EXPECT_EQ(os.GetLastError(), ERROR_FILE_NOT_FOUND);
+}
+
+struct SharingCase {
+    DWORD firstAccess, firstShare, secondAccess, secondShare;
+    bool secondOpens;
+};
+
+TEST_P(PlatformContract, ShareModesDecideWhetherASecondOpenSucceeds) {
+    const SharingCase cases[] = {
+        {GENERIC_WRITE, 0, GENERIC_WRITE, 0, false},
+        {GENERIC_WRITE, 0, GENERIC_READ, kShareAll, false},
+        {GENERIC_READ, FILE_SHARE_READ, GENERIC_READ, FILE_SHARE_READ, true},
+        {GENERIC_READ, FILE_SHARE_READ, GENERIC_WRITE, kShareAll, false},
+        {GENERIC_READ, kShareAll, GENERIC_WRITE, kShareAll, true},
+        {GENERIC_WRITE, FILE_SHARE_READ, GENERIC_READ, kShareAll, true},
+        {GENERIC_WRITE, FILE_SHARE_READ, GENERIC_READ, FILE_SHARE_READ, false},
+        {GENERIC_READ, 0, GENERIC_READ, FILE_SHARE_READ, false},
+        {kReadWrite, kShareAll, kReadWrite, kShareAll, true},
+    };
+    WriteWholeFile("T:\\SHARED.LOG", "x");
+    int n = 0;
+    for (const SharingCase &c : cases) {
+        HANDLE first = Open("T:\\SHARED.LOG", c.firstAccess, c.firstShare, OPEN_EXISTING);
+        ASSERT_NE(first, INVALID_HANDLE_VALUE) << n;
+        HANDLE second = Open("T:\\SHARED.LOG", c.secondAccess, c.secondShare, OPEN_EXISTING);
+        EXPECT_EQ(second != INVALID_HANDLE_VALUE, c.secondOpens) << "case " << n;
+        if (second != INVALID_HANDLE_VALUE) {
+            os.CloseHandle(second);
+        } else {
+            EXPECT_EQ(os.GetLastError(), ERROR_SHARING_VIOLATION) << "case " << n;
+        }
+        os.CloseHandle(first);
+        ++n;
+    }
+    // With every handle closed, an exclusive open succeeds again.
+    HANDLE alone = Open("T:\\SHARED.LOG", GENERIC_WRITE, 0, OPEN_EXISTING);
+    EXPECT_NE(alone, INVALID_HANDLE_VALUE);
+    os.CloseHandle(alone);
+}
+
+TEST_P(PlatformContract, AnExclusiveOpenInAnotherProcessKeepsTheFileUntilThatProcessDies) {
+    std::unique_ptr<Peer> peer = world->StartPeer();
+    ASSERT_EQ(peer->Open("T:\\19980820.LOG", GENERIC_WRITE, 0, OPEN_ALWAYS), 0u);
+    EXPECT_EQ(Open("T:\\19980820.LOG", GENERIC_WRITE, 0, OPEN_ALWAYS), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(os.GetLastError(), ERROR_SHARING_VIOLATION);
+    EXPECT_EQ(Open("T:\\19980820.log", GENERIC_READ, kShareAll, OPEN_EXISTING), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(os.GetLastError(), ERROR_SHARING_VIOLATION);
+    EXPECT_FALSE(os.DeleteFileA("T:\\19980820.LOG"));
+    EXPECT_EQ(os.GetLastError(), ERROR_SHARING_VIOLATION);
+    peer->Die();
+    HANDLE file = Open("T:\\19980820.LOG", GENERIC_WRITE, 0, OPEN_ALWAYS);
+    EXPECT_NE(file, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(os.GetLastError(), ERROR_ALREADY_EXISTS);
+    os.CloseHandle(file);
+}
+
+TEST_P(PlatformContract, EachHandleHasItsOwnFilePointer) {
+    WriteWholeFile("T:\\POINTER.DAT", "abcdef");
+    HANDLE file = Open("T:\\POINTER.DAT", kReadWrite, kShareAll, OPEN_EXISTING);
+    HANDLE other = Open("T:\\POINTER.DAT", GENERIC_READ, kShareAll, OPEN_EXISTING);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    ASSERT_NE(other, INVALID_HANDLE_VALUE);
+    char text[8] = {};
+    DWORD read = 0;
+    EXPECT_EQ(os.SetFilePointer(file, 2, nullptr, FILE_BEGIN), 2u);
+    ASSERT_TRUE(os.ReadFile(file, text, 2, &read, nullptr));
+    EXPECT_EQ(std::string(text, read), "cd");
+    EXPECT_EQ(os.SetFilePointer(file, -1, nullptr, FILE_CURRENT), 3u);
+    EXPECT_EQ(os.SetFilePointer(file, 0, nullptr, FILE_END), 6u);
+    ASSERT_TRUE(os.ReadFile(other, text, 3, &read, nullptr));
+    EXPECT_EQ(std::string(text, read), "abc");
+    ASSERT_TRUE(os.ReadFile(file, text, 3, &read, nullptr));
+    EXPECT_EQ(read, 0u);  // at the end: nothing, and no failure
+
+    EXPECT_EQ(os.SetFilePointer(file, -7, nullptr, FILE_END), INVALID_SET_FILE_POINTER);
+    EXPECT_EQ(os.GetLastError(), ERROR_NEGATIVE_SEEK);
+    LONG high = 1;
+    EXPECT_EQ(os.SetFilePointer(file, 5, &high, FILE_BEGIN), 5u);
+    EXPECT_EQ(high, 1);
+    EXPECT_EQ(os.GetLastError(), ERROR_SUCCESS);
+    high = 0;
+    EXPECT_EQ(os.SetFilePointer(file, 3, &high, FILE_BEGIN), 3u);
+    ASSERT_TRUE(os.SetEndOfFile(file));
+    EXPECT_EQ(os.SetFilePointer(file, 0, nullptr, FILE_END), 3u);
+    os.CloseHandle(file);
+    os.CloseHandle(other);
+    EXPECT_EQ(ReadWholeFile("T:\\POINTER.DAT"), "abc");
+}
+
+TEST_P(PlatformContract, AHandleOnlyDoesWhatItWasOpenedFor) {
+    WriteWholeFile("T:\\ACCESS.DAT", "data");
+    HANDLE reader = Open("T:\\ACCESS.DAT", GENERIC_READ, kShareAll, OPEN_EXISTING);
+    HANDLE writer = Open("T:\\ACCESS.DAT", GENERIC_WRITE, kShareAll, OPEN_EXISTING);
+    char text[4];
+    DWORD count = 7;
+    EXPECT_FALSE(os.WriteFile(reader, "x", 1, &count, nullptr));
+    EXPECT_EQ(os.GetLastError(), ERROR_ACCESS_DENIED);
+    EXPECT_FALSE(os.ReadFile(writer, text, 1, &count, nullptr));
+    EXPECT_EQ(os.GetLastError(), ERROR_ACCESS_DENIED);
+    EXPECT_TRUE(os.CloseHandle(reader));
+    EXPECT_TRUE(os.CloseHandle(writer));
+    EXPECT_FALSE(os.CloseHandle(writer));
+    EXPECT_EQ(os.GetLastError(), ERROR_INVALID_HANDLE);
+    EXPECT_FALSE(os.ReadFile(reader, text, 1, &count, nullptr));
+    EXPECT_EQ(os.GetLastError(), ERROR_INVALID_HANDLE);
+}
+
+TEST_P(PlatformContract, AttributesRoundTripAndReadOnlyFilesRefuseWriters) {
+    WriteWholeFile("T:\\SMS.LOG", "x");
+    EXPECT_EQ(os.GetFileAttributesA("T:\\SMS.LOG"), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_TRUE(os.GetFileAttributesA("T:\\") & FILE_ATTRIBUTE_DIRECTORY);
+    ASSERT_TRUE(os.SetFileAttributesA("T:\\SMS.LOG", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_NORMAL));
+    EXPECT_EQ(os.GetFileAttributesA("T:\\sms.log"), FILE_ATTRIBUTE_HIDDEN);
+    ASSERT_TRUE(os.SetFileAttributesA("T:\\SMS.LOG", FILE_ATTRIBUTE_READONLY));
+    EXPECT_EQ(os.GetFileAttributesA("T:\\SMS.LOG"), FILE_ATTRIBUTE_READONLY);
+    EXPECT_EQ(Open("T:\\SMS.LOG", GENERIC_WRITE, 0, OPEN_ALWAYS), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(os.GetLastError(), ERROR_ACCESS_DENIED);
+    EXPECT_FALSE(os.DeleteFileA("T:\\SMS.LOG"));
+    EXPECT_EQ(os.GetLastError(), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(ReadWholeFile("T:\\SMS.LOG"), "x");
+    ASSERT_TRUE(os.SetFileAttributesA("T:\\SMS.LOG", FILE_ATTRIBUTE_NORMAL));
+    EXPECT_EQ(os.GetFileAttributesA("T:\\SMS.LOG"), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_TRUE(os.DeleteFileA("T:\\SMS.LOG"));
+    EXPECT_EQ(os.GetFileAttributesA("T:\\SMS.LOG"), INVALID_FILE_ATTRIBUTES);
+    EXPECT_FALSE(os.SetFileAttributesA("T:\\SMS.LOG", FILE_ATTRIBUTE_NORMAL));
+    EXPECT_EQ(os.GetLastError(), ERROR_FILE_NOT_FOUND);
+}
+
+TEST_P(PlatformContract, NamesAreFoundWithoutRegardToCase) {
+    WriteWholeFile("T:\\Plv.Ini", "[Pelvantine]\r\n");
+    EXPECT_EQ(ReadWholeFile("T:\\PLV.INI"), "[Pelvantine]\r\n");
+    HANDLE again = Open("t:\\plv.ini", GENERIC_WRITE, 0, OPEN_ALWAYS);
+    ASSERT_NE(again, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(os.GetLastError(), ERROR_ALREADY_EXISTS);
+    os.CloseHandle(again);
+}
+
+}  // namespace
+}  // namespace plv::testing

@@ -1,0 +1,110 @@
+// Profile reads with Windows' rules, over a file written through the seam.
+#include <cstring>
+
+#include "platform_contract.h"
+
+namespace plv::testing {
+namespace {
+
+constexpr char kSettings[] =
+    "; settings of the agent\r\n"
+    "stray=before any section\r\n"
+    "[Pelvantine]\r\n"
+    "  SMSOutput =  Yes  \r\n"
+    "SMSFrequency=W ; weekly\r\n"
+    "SMSStart=\"01/15/1998\"\r\n"
+    "Quoted='single'\r\n"
+    "HalfQuoted=\"open\r\n"
+    "Empty=\r\n"
+    "AgentRefreshAction=-3\r\n"
+    "Hex=0x1F\r\n"
+    "Octal=0o17\r\n"
+    "Trailing=42abc\r\n"
+    "Nothing=abc\r\n"
+    "SMSOutput=second\r\n"
+    "NoEquals\r\n"
+    "[ other section ]\r\n"
+    "Key=other\r\n"
+    "[pelvantine]\r\n"
+    "Later=from the repeated section\r\n";
+
+struct StringCase {
+    const char *section;
+    const char *key;
+    const char *defaultValue;
+    DWORD size;
+    DWORD result;
+    std::string text;  // the buffer's first `result` + 1 characters
+};
+
+TEST_P(PlatformContract, ProfileStringsAreReadAsWindowsReadsThem) {
+    WriteWholeFile("T:\\PLV.INI", kSettings);
+    const StringCase cases[] = {
+        {"Pelvantine", "SMSOutput", "NO", 255, 3, std::string("Yes\0", 4)},
+        {"PELVANTINE", "smsoutput", "NO", 255, 3, std::string("Yes\0", 4)},
+        {"Pelvantine", "SMSFrequency", "D", 255, 10, std::string("W ; weekly\0", 11)},
+        {"Pelvantine", "SMSStart", "", 11, 10, std::string("01/15/1998\0", 11)},
+        {"Pelvantine", "SMSStart", "", 5, 4, std::string("01/1\0", 5)},
+        {"Pelvantine", "Quoted", "", 255, 6, std::string("single\0", 7)},
+        {"Pelvantine", "HalfQuoted", "", 255, 5, std::string("\"open\0", 6)},
+        {"Pelvantine", "Empty", "dflt", 255, 0, std::string("\0", 1)},
+        {"Pelvantine", "Missing", "dflt  ", 255, 4, std::string("dflt\0", 5)},
+        {"Pelvantine", "Missing", nullptr, 255, 0, std::string("\0", 1)},
+        {"Pelvantine", "Missing", "default", 4, 3, std::string("def\0", 4)},
+        {"Pelvantine", "stray", "none", 255, 4, std::string("none\0", 5)},
+        {"Pelvantine", "NoEquals", "none", 255, 4, std::string("none\0", 5)},
+        {"Pelvantine", "Later", "", 255, 25, std::string("from the repeated section") + '\0'},
+        {"other section", "KEY", "", 255, 5, std::string("other\0", 6)},
+        {"Nowhere", "Key", "d", 255, 1, std::string("d\0", 2)},
+        {"Pelvantine", "", "d", 255, 1, std::string("d\0", 2)},
+        // Lists of names: each ended by a terminator, the list by one more.
+        {nullptr, nullptr, "", 255, 25, std::string("Pelvantine\0other section\0\0", 26)},
+        {nullptr, nullptr, "", 16, 14, std::string("Pelvantine\0oth\0\0", 16)},
+        {"other section", nullptr, "", 255, 4, std::string("Key\0\0", 5)},
+    };
+    for (const StringCase &c : cases) {
+        char buffer[256];
+        std::memset(buffer, '#', sizeof buffer);
+        const DWORD result =
+            os.GetPrivateProfileStringA(c.section, c.key, c.defaultValue, buffer, c.size, "T:\\PLV.INI");
+        const std::string label = std::string(c.section ? c.section : "(null)") + "/" + (c.key ? c.key : "(null)");
+        EXPECT_EQ(result, c.result) << label;
+        EXPECT_EQ(std::string(buffer, c.text.size()), c.text) << label;
+    }
+}
+
+TEST_P(PlatformContract, ProfileIntegersAreReadAsWindowsReadsThem) {
+    WriteWholeFile("T:\\PLV.INI", kSettings);
+    struct IntCase {
+        const char *key;
+        INT defaultValue;
+        UINT value;
+    } const cases[] = {
+        {"AgentRefreshAction", 0, static_cast<UINT>(-3)},
+        {"Hex", 0, 31},
+        {"Octal", 0, 15},
+        {"Trailing", 0, 42},
+        {"Nothing", 7, 0},
+        {"Empty", 7, 7},
+        {"Missing", 2, 2},
+        {"SMSStart", 0, 1},
+    };
+    for (const IntCase &c : cases) {
+        EXPECT_EQ(os.GetPrivateProfileIntA("Pelvantine", c.key, c.defaultValue, "T:\\PLV.INI"), c.value)
+            << c.key;
+    }
+}
+
+TEST_P(PlatformContract, AMissingProfileGivesTheDefault) {
+    char buffer[16];
+    os.SetLastError(0);
+    EXPECT_EQ(os.GetPrivateProfileStringA("Pelvantine", "SMSOutput", "NO", buffer, sizeof buffer,
+                                          "T:\\NONE.INI"),
+              2u);
+    EXPECT_STREQ(buffer, "NO");
+    EXPECT_EQ(os.GetLastError(), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(os.GetPrivateProfileIntA("Pelvantine", "CheckTimeSource", 2, "T:\\NONE.INI"), 2u);
+}
+
+}  // namespace
+}  // namespace plv::testing

@@ -1,0 +1,74 @@
+// Named semaphores of count one, shared by name between processes, given
+// back when their holder dies.
+#include "platform_contract.h"
+
+namespace plv::testing {
+namespace {
+
+constexpr char kTimerSemaphore[] = "PLVTimerSemaphore";
+
+TEST_P(PlatformContract, ASemaphoreIsCreatedOnceAndTakenOnce) {
+    HANDLE created = os.CreateSemaphoreA(nullptr, 1, 1, kTimerSemaphore);
+    ASSERT_NE(created, nullptr);
+    EXPECT_EQ(os.GetLastError(), ERROR_SUCCESS);
+    HANDLE again = os.CreateSemaphoreA(nullptr, 1, 1, kTimerSemaphore);
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(os.GetLastError(), ERROR_ALREADY_EXISTS);
+    HANDLE opened = os.OpenSemaphoreA(SEMAPHORE_ALL_ACCESS, FALSE, kTimerSemaphore);
+    ASSERT_NE(opened, nullptr);
+
+    EXPECT_EQ(os.WaitForSingleObject(created, 0), WAIT_OBJECT_0);
+    EXPECT_EQ(os.WaitForSingleObject(again, 0), WAIT_TIMEOUT);
+    EXPECT_EQ(os.WaitForSingleObject(created, 0), WAIT_TIMEOUT);
+    LONG previous = -1;
+    EXPECT_TRUE(os.ReleaseSemaphore(opened, 1, &previous));
+    EXPECT_EQ(previous, 0);
+    EXPECT_FALSE(os.ReleaseSemaphore(created, 1, nullptr));
+    EXPECT_EQ(os.GetLastError(), ERROR_TOO_MANY_POSTS);
+    EXPECT_EQ(os.WaitForSingleObject(opened, 0), WAIT_OBJECT_0);
+    EXPECT_TRUE(os.ReleaseSemaphore(created, 1, nullptr));
+
+    for (HANDLE handle : {created, again, opened}) EXPECT_TRUE(os.CloseHandle(handle));
+    EXPECT_EQ(os.OpenSemaphoreA(SEMAPHORE_ALL_ACCESS, FALSE, kTimerSemaphore), nullptr);
+    EXPECT_EQ(os.GetLastError(), ERROR_FILE_NOT_FOUND);
+}
+
+TEST_P(PlatformContract, OnlyNamedSemaphoresOfCountOneExist) {
+    EXPECT_EQ(os.CreateSemaphoreA(nullptr, 1, 2, "Two"), nullptr);
+    EXPECT_EQ(os.GetLastError(), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(os.CreateSemaphoreA(nullptr, 2, 1, "Over"), nullptr);
+    EXPECT_EQ(os.GetLastError(), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(os.CreateSemaphoreA(nullptr, 1, 1, nullptr), nullptr);
+    EXPECT_EQ(os.GetLastError(), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(os.WaitForSingleObject(reinterpret_cast<HANDLE>(std::uintptr_t{0x7FF0}), 0), WAIT_FAILED);
+    EXPECT_EQ(os.GetLastError(), ERROR_INVALID_HANDLE);
+}
+
+TEST_P(PlatformContract, ASemaphoreCreatedAtZeroIsHeldByItsCreator) {
+    HANDLE start = os.CreateSemaphoreA(nullptr, 0, 1, "PLVStartSemaphore");
+    ASSERT_NE(start, nullptr);
+    EXPECT_EQ(os.WaitForSingleObject(start, 0), WAIT_TIMEOUT);
+    EXPECT_TRUE(os.ReleaseSemaphore(start, 1, nullptr));
+    EXPECT_EQ(os.WaitForSingleObject(start, 0), WAIT_OBJECT_0);
+    os.CloseHandle(start);
+}
+
+TEST_P(PlatformContract, TheTimerSemaphoreOfADeadHolderIsFreeAgain) {
+    HANDLE timer = os.CreateSemaphoreA(nullptr, 1, 1, kTimerSemaphore);
+    ASSERT_NE(timer, nullptr);
+    std::unique_ptr<Peer> other = world->StartPeer();
+    ASSERT_TRUE(other->TakeSemaphore(kTimerSemaphore));
+    EXPECT_EQ(os.WaitForSingleObject(timer, 0), WAIT_TIMEOUT);
+    other->Die();
+    EXPECT_EQ(os.WaitForSingleObject(timer, 0), WAIT_OBJECT_0);
+
+    // Now this process holds it and the other waits in vain.
+    std::unique_ptr<Peer> next = world->StartPeer();
+    EXPECT_FALSE(next->TakeSemaphore(kTimerSemaphore));
+    EXPECT_TRUE(os.ReleaseSemaphore(timer, 1, nullptr));
+    EXPECT_TRUE(next->TakeSemaphore(kTimerSemaphore));
+    os.CloseHandle(timer);
+}
+
+}  // namespace
+}  // namespace plv::testing

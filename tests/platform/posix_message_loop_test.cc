@@ -1,0 +1,140 @@
+// The host's message loop: timers run on time, posted messages are
+// delivered in order and before timers, sent messages are answered.
+#include <chrono>
+#include <thread>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "platform/posix/posix_platform.h"
+
+namespace plv::posix {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+
+struct Event {
+    UINT message;
+    WPARAM wParam;
+    Clock::time_point when;
+};
+
+class MessageLoop : public ::testing::Test {
+  protected:
+    MessageLoop() {
+        self = this;
+        window = CreateHostWindow("loop", 101, nullptr);
+        SetWindowProcedure(window, [this](HWND, UINT message, WPARAM wParam, LPARAM lParam) -> LRESULT {
+            events.push_back({message, wParam, Clock::now()});
+            return message == WM_USER ? lParam * 2 : 0;
+        });
+    }
+    ~MessageLoop() override {
+        for (UINT_PTR id : started) os.KillTimer(nullptr, id);
+        DestroyHostWindow(window);
+        PumpMessages(Clock::now());  // leaves no message for the next test
+        self = nullptr;
+    }
+    static void Tick(HWND, UINT message, UINT_PTR id, DWORD) {
+        self->ticks.push_back({message, id, Clock::now()});
+    }
+    UINT_PTR Start(UINT period) {
+        const UINT_PTR id = os.SetTimer(nullptr, 2, period, &Tick);
+        started.push_back(id);
+        return id;
+    }
+
+    static MessageLoop *self;
+    PosixPlatform os;
+    HWND window = nullptr;
+    std::vector<Event> events;
+    std::vector<Event> ticks;
+    std::vector<UINT_PTR> started;
+};
+MessageLoop *MessageLoop::self = nullptr;
+
+TEST_F(MessageLoop, ATimerRunsItsProcedureOnceEveryPeriod) {
+    const Clock::time_point start = Clock::now();
+    const UINT_PTR id = Start(40);
+    ASSERT_NE(id, 0u);
+    EXPECT_TRUE(PumpMessages(start + milliseconds(430)));
+    // The n-th run never comes before n periods have passed; about ten runs
+    // in 430 ms, however loaded the machine.
+    ASSERT_GE(ticks.size(), 5u);
+    EXPECT_LE(ticks.size(), 10u);
+    for (std::size_t n = 0; n < ticks.size(); ++n) {
+        EXPECT_EQ(ticks[n].message, WM_TIMER);
+        EXPECT_EQ(ticks[n].wParam, id);
+        EXPECT_GE(ticks[n].when - start, milliseconds(40) * static_cast<int>(n + 1)) << n;
+    }
+    EXPECT_TRUE(os.KillTimer(nullptr, id));
+    EXPECT_FALSE(os.KillTimer(nullptr, id));
+    ticks.clear();
+    EXPECT_TRUE(PumpMessages(Clock::now() + milliseconds(100)));
+    EXPECT_TRUE(ticks.empty());
+}
+
+TEST_F(MessageLoop, ATimerThatFellBehindRunsOnceNotOncePerPeriodMissed) {
+    Start(50);
+    std::this_thread::sleep_for(milliseconds(300));  // six periods missed
+    PumpMessages(Clock::now() + milliseconds(5));
+    EXPECT_EQ(ticks.size(), 1u);
+}
+
+TEST_F(MessageLoop, OnlyHostWindowsTakeTimers) {
+    EXPECT_EQ(os.SetTimer(reinterpret_cast<HWND>(std::uintptr_t{0x77}), 2, 20, &Tick), 0u);
+    EXPECT_EQ(os.GetLastError(), ERROR_INVALID_WINDOW_HANDLE);
+}
+
+TEST_F(MessageLoop, PostedMessagesComeInOrderAndBeforeTimers) {
+    Start(10);
+    std::this_thread::sleep_for(milliseconds(20));
+    ASSERT_TRUE(os.PostMessageA(window, WM_CLOSE, 1, 0));
+    ASSERT_TRUE(os.PostMessageA(window, WM_USER + 0x1000, 2, 0));
+    PumpMessages(Clock::now());
+    ASSERT_EQ(events.size(), 2u);
+    EXPECT_EQ(events[0].message, WM_CLOSE);
+    EXPECT_EQ(events[1].wParam, 2u);
+    ASSERT_EQ(ticks.size(), 1u);
+    EXPECT_LE(events[1].when, ticks[0].when);
+}
+
+TEST_F(MessageLoop, SentMessagesAreAnsweredAtOnce) {
+    EXPECT_EQ(os.SendMessageA(window, WM_USER, 0, 21), 42);
+    ASSERT_EQ(events.size(), 1u);
+    DestroyHostWindow(window);
+    EXPECT_EQ(os.SendMessageA(window, WM_USER, 0, 21), 0);
+    EXPECT_EQ(os.GetLastError(), ERROR_INVALID_WINDOW_HANDLE);
+    EXPECT_FALSE(os.PostMessageA(window, WM_CLOSE, 0, 0));
+}
+
+TEST_F(MessageLoop, AWindowTimerWithoutProcedureReachesTheWindowAndDiesWithIt) {
+    EXPECT_EQ(os.SetTimer(window, 7, 10, nullptr), 1u);
+    PumpMessages(Clock::now() + milliseconds(35));
+    ASSERT_FALSE(events.empty());
+    EXPECT_EQ(events[0].message, WM_TIMER);
+    EXPECT_EQ(events[0].wParam, 7u);
+    DestroyHostWindow(window);
+    EXPECT_FALSE(os.KillTimer(window, 7));
+}
+
+TEST_F(MessageLoop, QuitEndsTheLoopFromATimerOrAnotherThread) {
+    Start(10);
+    SetWindowProcedure(window, [](HWND, UINT message, WPARAM, LPARAM) -> LRESULT {
+        if (message == WM_CLOSE) QuitMessageLoop();
+        return 0;
+    });
+    std::thread poster([this] {
+        std::this_thread::sleep_for(milliseconds(50));
+        os.PostMessageA(window, WM_CLOSE, 0, 0);
+    });
+    const Clock::time_point start = Clock::now();
+    RunMessageLoop();
+    poster.join();
+    EXPECT_GE(Clock::now() - start, milliseconds(45));
+    EXPECT_GE(ticks.size(), 2u);
+}
+
+}  // namespace
+}  // namespace plv::posix

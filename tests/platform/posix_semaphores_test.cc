@@ -1,0 +1,111 @@
+// Named semaphores on the real kernel: waiting with a time-out, names that
+// are no file names, access rights, and a holder killed while others wait.
+#include <chrono>
+#include <cstdio>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "platform/posix/posix_platform.h"
+#include "support/helper_process.h"
+#include "support/temporary_directory.h"
+
+namespace plv::posix {
+namespace {
+
+using plv::testing::HelperProcess;
+using plv::testing::HelperRole;
+using plv::testing::TemporaryDirectory;
+using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+
+// "holder <runtime directory> <name>": answers "take" with taken or busy
+// and "release" with released or refused.
+int HolderMain(const std::vector<std::string> &arguments) {
+    SetRuntimeDirectory(arguments.at(0));
+    PosixPlatform os;
+    HANDLE semaphore = os.CreateSemaphoreA(nullptr, 1, 1, arguments.at(1).c_str());
+    char command[32];
+    while (std::fgets(command, sizeof command, stdin)) {
+        const bool take = std::string(command) == "take\n";
+        const char *answer = take ? (os.WaitForSingleObject(semaphore, 0) == WAIT_OBJECT_0 ? "taken" : "busy")
+                                  : (os.ReleaseSemaphore(semaphore, 1, nullptr) ? "released" : "refused");
+        std::printf("%s\n", answer);
+        std::fflush(stdout);
+    }
+    return 0;
+}
+const HelperRole holderRole("holder", &HolderMain);
+
+class Semaphores : public ::testing::Test {
+  protected:
+    Semaphores() { SetRuntimeDirectory(runtime.path()); }
+    TemporaryDirectory runtime;
+    PosixPlatform os;
+};
+
+TEST_F(Semaphores, AWaitWithATimeOutEndsWhenTheHolderLetsGoOrTheTimeIsUp) {
+    HANDLE timer = os.CreateSemaphoreA(nullptr, 1, 1, "PLVTimerSemaphore");
+    ASSERT_NE(timer, nullptr);
+    HelperProcess holder("holder", {runtime.path(), "PLVTimerSemaphore"});
+    ASSERT_EQ(holder.Ask("take"), "taken");
+
+    Clock::time_point start = Clock::now();
+    EXPECT_EQ(os.WaitForSingleObject(timer, 150), WAIT_TIMEOUT);
+    EXPECT_GE(Clock::now() - start, milliseconds(150));
+
+    std::thread releaser([&] {
+        std::this_thread::sleep_for(milliseconds(100));
+        EXPECT_EQ(holder.Ask("release"), "released");
+    });
+    start = Clock::now();
+    EXPECT_EQ(os.WaitForSingleObject(timer, 10000), WAIT_OBJECT_0);
+    EXPECT_GE(Clock::now() - start, milliseconds(90));
+    releaser.join();
+    EXPECT_EQ(holder.Ask("take"), "busy");
+    EXPECT_EQ(holder.Ask("release"), "refused");
+    os.CloseHandle(timer);
+}
+
+TEST_F(Semaphores, AHolderKilledWhileOthersWaitLetsThemIn) {
+    HelperProcess holder("holder", {runtime.path(), "PLVTimerSemaphore"});
+    ASSERT_EQ(holder.Ask("take"), "taken");
+    HANDLE timer = os.OpenSemaphoreA(SEMAPHORE_ALL_ACCESS, FALSE, "PLVTimerSemaphore");
+    ASSERT_NE(timer, nullptr);
+    std::thread killer([&] {
+        std::this_thread::sleep_for(milliseconds(100));
+        holder.Kill();
+    });
+    EXPECT_EQ(os.WaitForSingleObject(timer, INFINITE), WAIT_OBJECT_0);
+    killer.join();
+    os.CloseHandle(timer);
+}
+
+TEST_F(Semaphores, NamesAreCaseSensitiveAndNeedNotBeFileNames) {
+    for (const char *name : {"PLVTimerSemaphore", "plvtimersemaphore", "Global\\PLV/Timer Semaphore"}) {
+        HANDLE semaphore = os.CreateSemaphoreA(nullptr, 1, 1, name);
+        ASSERT_NE(semaphore, nullptr) << name;
+        EXPECT_EQ(os.GetLastError(), ERROR_SUCCESS) << name;
+        EXPECT_EQ(os.WaitForSingleObject(semaphore, 0), WAIT_OBJECT_0) << name;
+        HANDLE opened = os.OpenSemaphoreA(SYNCHRONIZE, FALSE, name);
+        ASSERT_NE(opened, nullptr) << name;
+        os.CloseHandle(opened);
+        os.CloseHandle(semaphore);
+    }
+}
+
+TEST_F(Semaphores, AHandleOnlyDoesWhatItWasOpenedFor) {
+    HANDLE created = os.CreateSemaphoreA(nullptr, 1, 1, "PLVTimerSemaphore");
+    HANDLE waitOnly = os.OpenSemaphoreA(SYNCHRONIZE, FALSE, "PLVTimerSemaphore");
+    HANDLE releaseOnly = os.OpenSemaphoreA(SEMAPHORE_MODIFY_STATE, FALSE, "PLVTimerSemaphore");
+    EXPECT_EQ(os.WaitForSingleObject(releaseOnly, 0), WAIT_FAILED);
+    EXPECT_EQ(os.GetLastError(), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(os.WaitForSingleObject(waitOnly, 0), WAIT_OBJECT_0);
+    EXPECT_FALSE(os.ReleaseSemaphore(waitOnly, 1, nullptr));
+    EXPECT_EQ(os.GetLastError(), ERROR_ACCESS_DENIED);
+    EXPECT_TRUE(os.ReleaseSemaphore(releaseOnly, 1, nullptr));
+    for (HANDLE handle : {created, waitOnly, releaseOnly}) os.CloseHandle(handle);
+}
+
+}  // namespace
+}  // namespace plv::posix

@@ -3,6 +3,10 @@
 #include "core/companions.h"
 #include "core/display.h"
 #include "core/file_errors.h"
+#include "monitor/process_scan.h"
+#include "monitor/process_table.h"
+#include "monitor/sixteen_bit.h"
+#include "monitor/timer_cycle.h"
 #include "time/network_time.h"
 #include "time/time_services.h"
 #include "usage/log_files.h"
@@ -20,6 +24,10 @@ void ResetLibraryState() {
     ResetDisplayState();
     ResetFileErrorState();
     ResetMeteringState();
+    ResetProcessTableState();
+    ResetFilterState();
+    ResetSixteenBitState();
+    ResetTimerState();
     ResetTimeServiceState();
     ResetNetworkTimeState();
     ResetUsageEventState();

@@ -2,13 +2,10 @@
 // n + 1 bytes: the terminator always lands at position n.
 #include <cstring>
 
+#include "core/text.h"
 #include "plvlib32.h"
 
-namespace {
-
-char FoldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-}  // namespace
+using plv::FoldAscii;
 
 extern "C" PLV_EXPORT void PLVAPI LeftStr(char *destination, const char *source, uint32_t count) {
     if (destination == nullptr) return;

@@ -6,6 +6,10 @@
 #include "monitor/identification.h"
 #include "settings/mif_trigger.h"
 #include "settings/settings_refresh.h"
+#include "monitor/process_scan.h"
+#include "monitor/process_table.h"
+#include "monitor/sixteen_bit.h"
+#include "monitor/timer_cycle.h"
 #include "time/network_time.h"
 #include "time/time_services.h"
 #include "usage/agent_events.h"
@@ -26,6 +30,10 @@ void ResetLibraryState() {
     ResetFileErrorState();
     ResetMeteringState();
     ResetIdentificationState();
+    ResetProcessTableState();
+    ResetFilterState();
+    ResetSixteenBitState();
+    ResetTimerState();
     ResetTimeServiceState();
     ResetNetworkTimeState();
     ResetUsageEventState();

@@ -82,6 +82,7 @@ class MifTriggerTest : public LibraryTest {
         agent.smsFrequency = 'M';
         agent.smsStartDate = Mdy(1, 1, 1998);
         Initialize();
+        fake.started.clear();  // the 16-bit agent that start-up launched
         fake.SetLocalTime(1998, 3, 1, 10, 0, 0);
     }
     std::vector<std::string> Events() const {

@@ -226,6 +226,11 @@ HANDLE FakePlatform::NewHandle() {
 
 BOOL FakePlatform::CloseHandle(HANDLE object) {
     if (CloseSemaphoreHandle(object)) return TRUE;
+    if (auto device = deviceHandles_.find(object); device != deviceHandles_.end()) {
+        files.journal.push_back("close " + device->second);
+        deviceHandles_.erase(device);
+        return TRUE;
+    }
     OpenFile *open = FindHandle(object);
     if (open == nullptr) {
         SetLastError(ERROR_INVALID_HANDLE);

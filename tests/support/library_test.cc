@@ -2,11 +2,15 @@
 
 #include <cstring>
 
+#include "support/fake_companions.h"
+
 namespace plv::testing {
 
 LibraryTest::LibraryTest() {
     ResetLibraryState();
     previous_ = SetPlatform(&fake);
+    // An NT machine where the agent's 16-bit tracker is installed.
+    InstallSixteenBitTracker(fake);
     agent.runtime = &runtime;
     agent.agentDirectory = "C:\\PLV";
     agent.updateInterval = 15;

@@ -25,6 +25,7 @@ class PeriodicStepsTest : public LibraryTest {
         lastLogins = 0;
         agent.agentNumber = 12;
         Initialize();
+        fake.started.clear();  // the 16-bit agent that start-up launched
     }
     void Tick() {
         if (CheckForPLVINIUpdate() == 1) {

@@ -1,0 +1,94 @@
+// Window-creation notifications forwarded by the host: an application can be
+// admitted before the next scan, and a running scan can be aborted.
+#include <cstring>
+
+#include "core/companions.h"
+#include "core/library_state.h"
+#include "monitor/process_scan.h"
+#include "monitor/process_table.h"
+#include "monitor/sixteen_bit.h"
+#include "platform/platform.h"
+#include "usage/metered_apps.h"
+
+namespace plv {
+namespace {
+
+// Takes the executable's name from a process snapshot (Windows 95 family).
+void SnapshotProgramPath(DWORD processId, char (&path)[285]) {
+    if (metering.createToolhelp32Snapshot == nullptr) return;
+    HANDLE snapshot = metering.createToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return;
+    PROCESSENTRY32 process{};
+    process.dwSize = sizeof process;
+    for (BOOL more = metering.process32First(snapshot, &process); more;
+         more = metering.process32Next(snapshot, &process)) {
+        if (process.th32ProcessID == processId) {
+            LeftStr(path, process.szExeFile, 284);
+            break;
+        }
+    }
+    Os().CloseHandle(snapshot);
+}
+
+void WindowCreated(const PLVHookRecord &record) {
+    char title[64], className[129], path[285];
+    LeftStr(title, record.title, 63);
+    LeftStr(className, record.className, 128);
+    LeftStr(path, record.programPath, 284);
+    HWND window = static_cast<HWND>(record.window);
+    DWORD processId = 0;
+    DWORD threadId = Os().GetWindowThreadProcessId(window, &processId);
+
+    if (record.is16Bit != 0 && core.platformCode == kPlatformNT) {
+        if (sixteenBit.getNext16BitTask == nullptr) return;
+        DWORD count = 0;
+        if (!sixteenBit.get16BitHookData(window, path, &count)) return;
+    } else {
+        threadId = 0;
+    }
+    if (core.platformCode == kPlatformWindows95 && path[0] == '\0') SnapshotProgramPath(processId, path);
+
+    PLVCandidate candidate{};
+    candidate.window = window;
+    candidate.processId = processId;
+    candidate.threadId = threadId;
+    LeftStr(candidate.className, className, 128);
+    LeftStr(candidate.title, title, 63);
+    LeftStr(candidate.programPath, path, 284);
+    ShortenProgramPath(candidate.programPath);
+
+    if (IsFilteredApp(&candidate) || IsAppAuthorized(processId, threadId) != nullptr) return;
+    // A known application is left to the next scan.
+    if (PLVIdentifyApp(&candidate) != nullptr) return;
+    if (!OptionSet(PLV_OPT_UNDEFINED_APPS) || stristr(candidate.programPath, "USER.EXE") != nullptr)
+        return;
+    PLVMeteredApp *metered = AuthorizeApp(window, 0, candidate.programPath);
+    if (metered == nullptr) return;
+    if (ProcessEntry *entry = FindEntry(processId, threadId)) {
+        entry->meteredApp = metered;
+        entry->window = window;
+    }
+}
+
+}  // namespace
+
+}  // namespace plv
+
+using namespace plv;
+
+// The data pointer's byte count is trusted over the record's layout: a
+// notification shorter than a hook record is ignored, never read past.
+extern "C" PLV_EXPORT int32_t PLVAPI NotifyHook(uintptr_t, const PLVCopyData *descriptor) {
+    if (descriptor == nullptr || descriptor->record == nullptr ||
+        descriptor->byteCount < sizeof(PLVHookRecord)) {
+        return 0;
+    }
+    PLVHookRecord record;
+    std::memcpy(&record, descriptor->record, sizeof record);
+    if (record.code == PLV_HOOK_ABORT_SCAN) {
+        core.scanAbort = true;
+    } else if (record.code == PLV_HOOK_WINDOW_CREATED) {
+        WindowCreated(record);
+    }
+    return 0;
+}

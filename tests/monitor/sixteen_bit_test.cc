@@ -1,0 +1,262 @@
+#include <cstring>
+
+#include "core/companions.h"
+#include "monitor/monitor_test.h"
+#include "monitor/process_table.h"
+#include "monitor/sixteen_bit.h"
+#include "monitor/sixteen_bit_agent.h"
+
+namespace plv::testing {
+namespace {
+
+using ::testing::Contains;
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+class SixteenBitTest : public MonitorTest {
+  protected:
+    SixteenBitTest() { agent.optionFlags |= PLV_OPT_UNDEFINED_APPS; }
+};
+
+TEST_F(SixteenBitTest, AgentStartsHiddenAtHighPriorityByItsFullPath) {
+    agent.agentDirectory = "C:\\Program Files\\Agent";
+    fake.started.clear();
+    ResetSixteenBitState();
+    ASSERT_TRUE(StartSixteenBitAgent());
+    ASSERT_EQ(fake.started.size(), 1u);
+    const auto &started = fake.started[0];
+    EXPECT_EQ(started.applicationName, "C:\\Program Files\\Agent\\PLVWOW16.EXE");
+    EXPECT_EQ(started.commandLine, "C:\\Program Files\\Agent\\PLVWOW16.EXE C:\\Program Files\\Agent");
+    EXPECT_EQ(started.creationFlags, HIGH_PRIORITY_CLASS);
+    EXPECT_EQ(started.startupFlags, STARTF_USESHOWWINDOW);
+    EXPECT_EQ(started.showWindow, SW_HIDE);
+    EXPECT_NE(sixteenBit.getNext16BitTask, nullptr);
+}
+
+TEST_F(SixteenBitTest, FailedStartsAreLoggedAndSwitchTrackingOff) {
+    struct Case {
+        std::function<void()> breakIt;
+        const char *component;
+    };
+    const Case cases[] = {
+        {[&] { fake.failProcessCreation = ERROR_FILE_NOT_FOUND; }, "PLVWOW16.EXE"},
+        {[&] { World().agentReady = FALSE; }, "PLVWOW16.EXE"},
+        {[&] { fake.ModuleOf(fake.LoadLibraryA("PLVWOW32.DLL")).entries.erase("GetNext16BitTask"); },
+         "PLVWOW32.DLL"},  // last: the module stays broken
+    };
+    for (const Case &c : cases) {
+        fake.failProcessCreation = 0;
+        World().agentReady = TRUE;
+        ResetSixteenBitState();
+        runtime.pendingEvents = nullptr;
+        c.breakIt();
+        EXPECT_FALSE(StartSixteenBitAgent()) << c.component;
+        EXPECT_EQ(sixteenBit.getNext16BitTask, nullptr);
+        auto *event = static_cast<PLVUsageEventNode *>(runtime.pendingEvents);
+        ASSERT_NE(event, nullptr);
+        EXPECT_STREQ(event->event.eventText, "Initialization Failure");
+        EXPECT_STREQ(event->event.identifier, c.component);
+    }
+}
+
+TEST_F(SixteenBitTest, TasksOfAVirtualDosMachineBecomeEntriesFromTheNextScan) {
+    StartProcess(0x300, "C:\\WINNT\\SYSTEM32\\NTVDM.EXE", true);
+    World().tasks[0x300] = {{"C:\\WIN16\\CALC.EXE", 0x11}, {"C:\\WIN16\\WRITE.EXE", 0x12}};
+    fake.files.files["C:\\WIN16\\CALC.EXE"];
+    fake.files.files["C:\\WIN16\\WRITE.EXE"];
+    fake.files.directories.insert("C:\\WIN16");
+    OpenWindow(0x300, "Calculator", "SciCalc", true, 0x11);
+    Tick();
+    EXPECT_EQ(TableSize(), 1u);  // the machine alone
+    EXPECT_THAT(LogLines(), IsEmpty());
+    Tick();
+    ASSERT_NE(FindEntry(0x300, 0x11), nullptr);
+    ASSERT_NE(FindEntry(0x300, 0x12), nullptr);
+    EXPECT_EQ(DisplayId(0x300, 0x11), 0x03000011u);
+    EXPECT_THAT(LoggedEvents(), ElementsAre("Initiated C:\\WIN16\\CALC.EXE"));
+    World().tasks[0x300].erase(World().tasks[0x300].begin());
+    Tick();
+    EXPECT_EQ(FindEntry(0x300, 0x11), nullptr);
+    EXPECT_THAT(LoggedEvents(), Contains("Terminated C:\\WIN16\\CALC.EXE"));
+}
+
+TEST_F(SixteenBitTest, MachineWithoutTasksIsAskedToEndUnlessItIsTheAgents) {
+    StartProcess(0x310, "C:\\WINNT\\SYSTEM32\\NTVDM.EXE", true);
+    StartProcess(0x311, "C:\\WINNT\\SYSTEM32\\NTVDM.EXE", true);
+    sixteenBit.agentProcessId = 0x311;
+    Tick();
+    Tick();
+    EXPECT_THAT(World().terminations, ElementsAre(std::pair<DWORD, DWORD>{0x310, 0}));
+    World().terminations.clear();
+    World().threadIdWhenNoTask = 0;
+    Tick();
+    EXPECT_THAT(World().terminations, IsEmpty());
+}
+
+TEST_F(SixteenBitTest, IgnoredSixteenBitProgramsGetNoEntry) {
+    PLVTextListNode ignored{nullptr, "krnl386.exe"};
+    runtime.ignored16BitPrograms = &ignored;
+    StartProcess(0x320, "C:\\WINNT\\SYSTEM32\\NTVDM.EXE", true);
+    World().tasks[0x320] = {{"C:\\WINNT\\SYSTEM\\KRNL386.EXE", 0x21}};
+    Tick();
+    Tick();
+    EXPECT_EQ(FindEntry(0x320, 0x21), nullptr);
+    runtime.ignored16BitPrograms = nullptr;
+}
+
+class DosBoxTest : public MonitorTest {
+  protected:
+    DosBoxTest() : MonitorTest(VER_PLATFORM_WIN32_WINDOWS) {
+        agent.optionFlags |= PLV_OPT_UNDEFINED_APPS;
+        fake.devices["\\\\.\\PLVDOS"];
+        metering.driver = fake.CreateFileA("\\\\.\\PLVDOS", 0, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        // Hosts keep the DOS box host itself off the list of applications.
+        runtime.ignoredPrograms = &ignoredHost;
+        StartProcess(0x400, "C:\\WINDOWS\\SYSTEM\\WINOA386.MOD");
+        box = OpenWindow(0x400, "MS-DOS Prompt", "tty");
+        runtime.ignoredDosPrograms = &ignoredDos;
+        for (const char *path : {"C:\\DOS\\EDIT.COM", "C:\\DOS\\QBASIC.EXE", "C:\\COMMAND.COM"}) {
+            fake.files.files[path];
+        }
+        fake.files.directories.insert("C:\\DOS");
+        Tick();  // the box's host process is in the table
+    }
+    ~DosBoxTest() override { runtime.ignoredDosPrograms = runtime.ignoredPrograms = nullptr; }
+    int Check(const char *path) {
+        char buffer[300] = {};
+        std::strcpy(buffer, path);
+        PLVHWND window = box;
+        return CheckDOSApp(&window, buffer);
+    }
+    std::size_t Answers() const { return fake.devices.at("\\\\.\\PLVDOS").controls.size(); }
+
+    HWND box = nullptr;
+    PLVTextListNode ignoredHost{nullptr, "WINOA386.MOD"};
+    PLVTextListNode ignoredDos{nullptr, "command.com"};
+};
+
+TEST_F(DosBoxTest, TwoProgramsInOneBoxAreMeteredApartAndEndedLastFirst) {
+    EXPECT_EQ(Check("C:\\DOS\\EDIT.COM"), TRUE);
+    Check("C:\\DOS\\QBASIC.EXE");
+    EXPECT_EQ(MeteredCount(), 2u);
+    EXPECT_NE(FindEntry(0x400, 0)->meteredApp, nullptr);
+    RemoveDOSApp(box);  // the most recently admitted goes first
+    Tick();
+    EXPECT_THAT(LoggedEvents(), ElementsAre("Initiated C:\\DOS\\EDIT.COM", "Initiated C:\\DOS\\QBASIC.EXE",
+                                            "Terminated C:\\DOS\\QBASIC.EXE"));
+    EXPECT_EQ(FindEntry(0x400, 0)->meteredApp, nullptr);
+    const auto answer = fake.devices.at("\\\\.\\PLVDOS").controls.back();
+    EXPECT_EQ(answer.first, 3u);
+    EXPECT_EQ(answer.second, std::string(4, '\0'));
+}
+
+TEST_F(DosBoxTest, EndOfTheBoxEndsEveryProgramInItOnce) {
+    Check("C:\\DOS\\EDIT.COM");
+    Check("C:\\DOS\\QBASIC.EXE");
+    EndProcess(0x400);
+    Tick();
+    const auto events = LoggedEvents();
+    EXPECT_EQ(std::count(events.begin(), events.end(), "Terminated C:\\DOS\\EDIT.COM"), 1);
+    EXPECT_EQ(std::count(events.begin(), events.end(), "Terminated C:\\DOS\\QBASIC.EXE"), 1);
+    EXPECT_EQ(MeteredCount(), 0u);
+    EXPECT_EQ(TableSize(), 0u);
+}
+
+TEST_F(DosBoxTest, MissingIgnoredOrOverlongProgramsAreAnsweredButNotMetered) {
+    Check("C:\\DOS\\NONE.EXE");
+    Check("C:\\COMMAND.COM");
+    const std::string longPath = "C:\\DOS\\" + std::string(200, 'X');
+    fake.files.files[longPath.substr(0, 129)];
+    Check(longPath.c_str());
+    EXPECT_EQ(Answers(), 3u);
+    ASSERT_EQ(MeteredCount(), 1u);  // the cut path names an existing file
+    EXPECT_EQ(std::string(static_cast<PLVMeteredApp *>(runtime.meteredApps)->applicationName),
+              longPath.substr(0, 63));
+    RemoveDOSApp(nullptr);
+    EXPECT_EQ(MeteredCount(), 1u);
+}
+
+class HookTest : public MonitorTest {
+  protected:
+    HookTest() { agent.optionFlags |= PLV_OPT_UNDEFINED_APPS; }
+    void Notify(const PLVHookRecord &record, uint32_t byteCount = sizeof(PLVHookRecord)) {
+        const PLVCopyData descriptor{0, byteCount, &record};
+        EXPECT_EQ(NotifyHook(0, &descriptor), 0);
+    }
+    PLVHookRecord Created(HWND window, const char *path, uint32_t is16Bit = 0) {
+        PLVHookRecord record{};
+        record.code = PLV_HOOK_WINDOW_CREATED;
+        record.window = window;
+        std::strcpy(record.title, "Title");
+        std::strcpy(record.className, "Cls");
+        std::strcpy(record.programPath, path);
+        record.is16Bit = is16Bit;
+        return record;
+    }
+};
+
+TEST_F(HookTest, UnknownApplicationIsAdmittedAtOnceAndOnlyOnce) {
+    StartProcess(0x500, "C:\\APPS\\NEW.EXE");
+    Tick();  // windowless: in the table
+    HWND window = OpenWindow(0x500, "New");
+    Notify(Created(window, "C:\\APPS\\NEW.EXE"));
+    EXPECT_EQ(MeteredCount(), 1u);
+    EXPECT_EQ(FindEntry(0x500, 0)->window, window);
+    Notify(Created(window, "C:\\APPS\\NEW.EXE"));
+    Tick();
+    EXPECT_THAT(LoggedEvents(), ElementsAre("Initiated C:\\APPS\\NEW.EXE"));
+}
+
+TEST_F(HookTest, KnownApplicationIsLeftToTheScan) {
+    Define("NEW.EXE");
+    StartProcess(0x510, "C:\\APPS\\NEW.EXE");
+    HWND window = OpenWindow(0x510, "New");
+    Notify(Created(window, "C:\\APPS\\NEW.EXE"));
+    EXPECT_EQ(MeteredCount(), 0u);
+    Tick();
+    EXPECT_EQ(MeteredCount(), 1u);
+}
+
+TEST_F(HookTest, UserExeInAnyCaseIsNeverAdmitted) {
+    fake.files.files["C:\\WINDOWS\\SYSTEM\\user.exe"];
+    HWND window = OpenWindow(0x520, "Program Manager");
+    Notify(Created(window, "C:\\WINDOWS\\SYSTEM\\user.exe"));
+    EXPECT_EQ(MeteredCount(), 0u);
+}
+
+TEST_F(HookTest, SixteenBitWindowTakesItsPathFromTheTracker) {
+    fake.files.files["C:\\WIN16\\CALC.EXE"];
+    fake.files.directories.insert("C:\\WIN16");
+    HWND window = OpenWindow(0x530, "Calc", "SciCalc", true, 0x31);
+    World().hookPaths[window] = "C:\\WIN16\\CALC.EXE";
+    Notify(Created(window, "", 1));
+    ASSERT_EQ(MeteredCount(), 1u);
+    const auto *record = static_cast<PLVMeteredApp *>(runtime.meteredApps);
+    EXPECT_STREQ(record->applicationName, "C:\\WIN16\\CALC.EXE");
+    EXPECT_EQ(DWORD{record->threadId}, 0x31u);
+
+    sixteenBit.getNext16BitTask = nullptr;  // tracking off: 16-bit windows are ignored
+    HWND other = OpenWindow(0x531, "Calc", "SciCalc", true, 0x32);
+    World().hookPaths[other] = "C:\\WIN16\\CALC.EXE";
+    Notify(Created(other, "", 1));
+    EXPECT_EQ(MeteredCount(), 1u);
+}
+
+TEST_F(HookTest, ShortOrMissingDataIsIgnored) {
+    PLVHookRecord abort{};
+    abort.code = PLV_HOOK_ABORT_SCAN;
+    Notify(abort, 4);  // shorter than a hook record
+    EXPECT_FALSE(core.scanAbort);
+    EXPECT_EQ(NotifyHook(0, nullptr), 0);
+    const PLVCopyData empty{0, sizeof abort, nullptr};
+    EXPECT_EQ(NotifyHook(0, &empty), 0);
+    Notify(abort);
+    EXPECT_TRUE(core.scanAbort);  // even when no scan runs
+    PLVHookRecord other{};
+    other.code = 7;
+    Notify(other);
+    EXPECT_EQ(MeteredCount(), 0u);
+}
+
+}  // namespace
+}  // namespace plv::testing

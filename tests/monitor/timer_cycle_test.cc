@@ -1,0 +1,144 @@
+#include "monitor/timer_cycle.h"
+
+#include "core/companions.h"
+#include "monitor/monitor_test.h"
+#include "monitor/process_table.h"
+
+namespace plv::testing {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+class TimerCycleTest : public MonitorTest {
+  protected:
+    TimerCycleTest() {
+        agent.optionFlags |= PLV_OPT_UNDEFINED_APPS;
+        StartProcess(0x120, "C:\\APPS\\EDITOR.EXE");
+        OpenWindow(0x120, "Editor");
+    }
+    std::size_t Posted(UINT message) {
+        std::size_t count = 0;
+        for (const auto &m : fake.messages.posted[fake.host.handle]) count += m.message == message;
+        return count;
+    }
+    std::size_t Sent(UINT message) {
+        std::size_t count = 0;
+        for (const auto &m : fake.messages.sent[fake.host.handle]) count += m.message == message;
+        return count;
+    }
+};
+
+TEST_F(TimerCycleTest, StartAndStopTheOneSecondThreadTimer) {
+    EXPECT_EQ(StopTimer(), 0);
+    EXPECT_EQ(StartTimer(), 1);
+    ASSERT_EQ(fake.timers.active.size(), 1u);
+    EXPECT_EQ(fake.timers.active[0].window, nullptr);
+    EXPECT_EQ(fake.timers.active[0].elapse, 1000u);
+    EXPECT_EQ(fake.FireTimers(), 1);  // the procedure runs a cycle
+    EXPECT_THAT(LoggedEvents(), ElementsAre("Initiated C:\\APPS\\EDITOR.EXE"));
+    EXPECT_EQ(StopTimer(), 1);
+    EXPECT_TRUE(fake.timers.active.empty());
+}
+
+TEST_F(TimerCycleTest, ReentrantTickDoesNothingAndDeferredCloseComesOnce) {
+    int reentrantCycles = 0;
+    fake.duringEnumeration = [&] {
+        const auto before = fake.ListBoxLines().size();
+        Timer1_Timer(nullptr, WM_TIMER, 2, 0);  // dispatched inside the cycle
+        reentrantCycles += fake.ListBoxLines().size() != before;
+        EXPECT_EQ(DeferShutdown(1), 1);
+    };
+    Tick();
+    EXPECT_EQ(reentrantCycles, 0);
+    EXPECT_EQ(Posted(WM_CLOSE), 1u);
+    EXPECT_THAT(LoggedEvents(), ElementsAre("Initiated C:\\APPS\\EDITOR.EXE"));
+    Tick();  // shutting down: nothing more
+    EXPECT_EQ(Posted(WM_CLOSE), 1u);
+}
+
+TEST_F(TimerCycleTest, DeferShutdownOutsideACycleStopsLaterCycles) {
+    EXPECT_EQ(DeferShutdown(1), 0);
+    Tick();
+    EXPECT_THAT(LogLines(), IsEmpty());
+    EXPECT_EQ(Posted(WM_CLOSE), 0u);
+}
+
+TEST_F(TimerCycleTest, SemaphoreHeldElsewhereSkipsTheWork) {
+    agent.optionFlags |= PLV_OPT_SHARED_TIMER;
+    metering.timerSemaphore = fake.CreateSemaphoreA(nullptr, 1, 1, "PLVTimerSemaphore");
+    FakePlatform other;
+    other.machine = fake.machine;
+    HANDLE theirs = other.OpenSemaphoreA(SEMAPHORE_ALL_ACCESS, FALSE, "PLVTimerSemaphore");
+    ASSERT_EQ(other.WaitForSingleObject(theirs, 0), WAIT_OBJECT_0);
+    Tick();
+    EXPECT_THAT(LogLines(), IsEmpty());
+    EXPECT_EQ(TableSize(), 0u);
+    EXPECT_EQ(fake.machine->semaphores["PLVTimerSemaphore"].count, 0);  // nothing released
+    other.ReleaseSemaphore(theirs, 1, nullptr);
+    Tick();
+    EXPECT_THAT(LoggedEvents(), ElementsAre("Initiated C:\\APPS\\EDITOR.EXE"));
+    EXPECT_EQ(fake.machine->semaphores["PLVTimerSemaphore"].count, 1);  // taken and given back
+}
+
+TEST_F(TimerCycleTest, NetworkFailureSkipsTheWorkAndIsReportedOnce) {
+    core.networkFailure = true;
+    fake.host.messages.clear();
+    Tick();
+    EXPECT_EQ(TableSize(), 0u);
+    EXPECT_EQ(Sent(PLV_MSG_NETWORK_FAILURE), 1u);
+    EXPECT_THAT(fake.ListBoxLines(), ElementsAre("09:15:03 Reporting network failure"));
+    EXPECT_FALSE(core.networkFailure);
+    Tick();
+    EXPECT_EQ(Sent(PLV_MSG_NETWORK_FAILURE), 1u);
+    EXPECT_THAT(LoggedEvents(), ElementsAre("Initiated C:\\APPS\\EDITOR.EXE"));
+}
+
+TEST_F(TimerCycleTest, FailedSharedLogWriteIsReportedInTheSameCycle) {
+    fake.files.driveTypes["F:\\"] = DRIVE_REMOTE;
+    fake.files.openFaults["F:\\PLV\\LOGS\\19980820.LOG"] = {ERROR_NETNAME_DELETED, 1};
+    Tick();
+    EXPECT_EQ(Sent(PLV_MSG_NETWORK_FAILURE), 1u);
+    Tick();  // the next cycle tries again in full
+    EXPECT_THAT(LoggedEvents(), ElementsAre("Initiated C:\\APPS\\EDITOR.EXE"));
+}
+
+TEST_F(TimerCycleTest, ScanAbortSkipsRemovalAndIsClearedNextCycle) {
+    Tick();
+    EndProcess(0x120);
+    StartProcess(0x121, "C:\\APPS\\OTHER.EXE");
+    OpenWindow(0x121, "Other");
+    PLVHookRecord abort{};
+    abort.code = PLV_HOOK_ABORT_SCAN;
+    const PLVCopyData descriptor{0, sizeof abort, &abort};
+    fake.duringEnumeration = [&] { NotifyHook(0, &descriptor); };
+    Tick();
+    EXPECT_THAT(LoggedEvents(), ElementsAre("Initiated C:\\APPS\\EDITOR.EXE"));  // no removal, no write
+    Tick();
+    EXPECT_THAT(LoggedEvents(), ElementsAre("Initiated C:\\APPS\\EDITOR.EXE", "Initiated C:\\APPS\\OTHER.EXE",
+                                            "Terminated C:\\APPS\\EDITOR.EXE"));
+}
+
+TEST_F(TimerCycleTest, EmptyListsCallNeitherWriter) {
+    Tick();
+    fake.files.journal.clear();
+    Tick();
+    EXPECT_THAT(fake.files.journal, IsEmpty());
+}
+
+TEST_F(TimerCycleTest, TopParentClimbsVisibleParentsOnly) {
+    HWND top = OpenWindow(1, "top");
+    FakePlatform::Window middle;
+    middle.parent = top;
+    HWND middleHandle = fake.AddWindow(middle);
+    FakePlatform::Window leaf;
+    leaf.parent = middleHandle;
+    HWND leafHandle = fake.AddWindow(leaf);
+    EXPECT_EQ(GetTopParent(leafHandle), top);
+    fake.FindWindow(top)->visible = false;
+    EXPECT_EQ(GetTopParent(leafHandle), middleHandle);
+    EXPECT_EQ(GetTopParent(top), top);
+}
+
+}  // namespace
+}  // namespace plv::testing

@@ -8,6 +8,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libcli11-dev
   binutils
+  libxcb1-dev libxcb-res0-dev
+  xvfb x11-apps
 )
 
 missing=()

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -102,6 +103,15 @@ bool Eventually(const std::function<bool()> &condition) {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     return true;
+}
+
+// The state letter of a process: 'T' once it has stopped.
+char ProcessState(pid_t pid) {
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string line;
+    std::getline(stat, line);
+    const auto end = line.rfind(')');
+    return end != std::string::npos && end + 2 < line.size() ? line[end + 2] : '?';
 }
 
 void ExpectGone(Platform &platform, HWND window) {
@@ -503,6 +513,7 @@ TEST_F(X11ServerTrouble, AStoppedServerIsWaitedForOnceAndTakenBackWhenItAnswers)
     ASSERT_TRUE(platform.IsWindow(HandleOf(window)));
 
     server()->process().Signal(SIGSTOP);
+    ASSERT_TRUE(Eventually([] { return ProcessState(server()->process().pid()) == 'T'; }));
     EXPECT_TRUE(Delivered(platform).empty());
     // Silent still: not asked again, so not waited for again.
     const auto start = std::chrono::steady_clock::now();

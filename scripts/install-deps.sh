@@ -10,6 +10,8 @@ packages=(
   libcli11-dev
   binutils
   binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
+  libxcb1-dev libxcb-res0-dev
+  xvfb x11-apps
 )
 
 missing=()

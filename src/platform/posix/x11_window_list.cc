@@ -1,0 +1,49 @@
+#include <algorithm>
+
+#include "platform/posix/x11_properties.h"
+#include "platform/posix/x11_windows.h"
+
+namespace plv::posix::x11 {
+namespace {
+
+constexpr std::uint32_t kListUnits = 65536;
+
+// A running window manager names its check window on the root and on the
+// window itself; the client list of a manager that has ended is stale.
+bool ManagerRuns(Server &server, std::optional<xcb_window_t> check) {
+    if (!check) return false;
+    const auto cookie =
+        AskProperty(server.connection, *check, server.atoms.netSupportingWmCheck, XCB_ATOM_WINDOW, 1);
+    Replies replies(server.connection);
+    auto reply = replies.Take<xcb_get_property_reply_t>(cookie.sequence);
+    return FirstValue(reply.get(), XCB_ATOM_WINDOW) == check;
+}
+
+}  // namespace
+
+std::vector<xcb_window_t> TopLevelWindows(Server &server) {
+    xcb_connection_t *connection = server.connection;
+    const auto treeCookie = xcb_query_tree(connection, server.root);
+    const auto listCookie = AskProperty(connection, server.root, server.atoms.netClientList,
+                                        XCB_ATOM_WINDOW, kListUnits);
+    const auto checkCookie = AskProperty(connection, server.root,
+                                         server.atoms.netSupportingWmCheck, XCB_ATOM_WINDOW, 1);
+    Replies replies(connection);
+    auto tree = replies.Take<xcb_query_tree_reply_t>(treeCookie.sequence);
+    auto list = replies.Take<xcb_get_property_reply_t>(listCookie.sequence);
+    auto check = replies.Take<xcb_get_property_reply_t>(checkCookie.sequence);
+
+    if (list != nullptr && list->type == XCB_ATOM_WINDOW &&
+        ManagerRuns(server, FirstValue(check.get(), XCB_ATOM_WINDOW))) {
+        const auto clients = Values(list.get(), XCB_ATOM_WINDOW);
+        return {clients.begin(), clients.end()};
+    }
+    if (tree == nullptr) return {};
+    // The server lists children bottom to top.
+    const xcb_window_t *children = xcb_query_tree_children(tree.get());
+    std::vector<xcb_window_t> windows(children, children + xcb_query_tree_children_length(tree.get()));
+    std::reverse(windows.begin(), windows.end());
+    return windows;
+}
+
+}  // namespace plv::posix::x11

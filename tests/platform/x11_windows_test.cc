@@ -1,0 +1,566 @@
+// Top-level windows of the Linux platform against a real X server: an Xvfb
+// of the test's own, with real clients (xeyes sets no _NET_WM_PID, xclock
+// does) and windows the test makes itself.
+#include <signal.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "platform/posix/posix_platform.h"
+#include "support/child_process.h"
+#include "support/x_test_client.h"
+#include "support/xvfb_server.h"
+
+namespace plv::testing {
+namespace {
+
+using posix::PosixPlatform;
+
+HWND HandleOf(xcb_window_t window) {
+    return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(window));
+}
+
+// What the window calls answer about one window.
+struct Described {
+    std::string title;
+    int titleLength = 0;
+    std::string className;
+    DWORD processId = 0;
+    DWORD threadId = 0;
+    HWND parent = nullptr;
+    BOOL visible = FALSE;
+    bool operator==(const Described &) const = default;
+};
+
+void PrintTo(const Described &d, std::ostream *out) {
+    *out << "{\"" << d.title << "\" (" << d.titleLength << "), class \"" << d.className
+         << "\", process " << d.processId << ", thread " << d.threadId << ", parent "
+         << d.parent << ", visible " << d.visible << "}";
+}
+
+Described Describe(Platform &platform, HWND window) {
+    Described d;
+    char text[128];
+    d.titleLength = platform.GetWindowTextA(window, text, sizeof text);
+    d.title = text;
+    char name[130];
+    platform.GetClassNameA(window, name, sizeof name);
+    d.className = name;
+    d.threadId = platform.GetWindowThreadProcessId(window, &d.processId);
+    d.parent = platform.GetParent(window);
+    d.visible = platform.IsWindowVisible(window);
+    return d;
+}
+
+using Visitor = std::function<bool(HWND)>;
+
+BOOL CALLBACK Visit(HWND window, LPARAM parameter) {
+    return (*reinterpret_cast<Visitor *>(parameter))(window) ? TRUE : FALSE;
+}
+
+BOOL Enumerate(Platform &platform, Visitor visitor) {
+    return platform.EnumWindows(Visit, reinterpret_cast<LPARAM>(&visitor));
+}
+
+std::vector<HWND> Delivered(Platform &platform) {
+    std::vector<HWND> windows;
+    Enumerate(platform, [&](HWND window) {
+        windows.push_back(window);
+        return true;
+    });
+    return windows;
+}
+
+// What the enumeration's callback learns about one window; none when the
+// window is not delivered.
+std::optional<Described> DescribedDuringEnumeration(Platform &platform, HWND wanted) {
+    std::optional<Described> found;
+    Enumerate(platform, [&](HWND window) {
+        if (window == wanted) found = Describe(platform, window);
+        return !found;
+    });
+    return found;
+}
+
+// Polls for a condition the X server brings about on its own time (a dead
+// client's windows go when the server notices the connection closed).
+bool Eventually(const std::function<bool()> &condition) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return true;
+}
+
+// The state letter of a process: 'T' once it has stopped.
+char ProcessState(pid_t pid) {
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string line;
+    std::getline(stat, line);
+    const auto end = line.rfind(')');
+    return end != std::string::npos && end + 2 < line.size() ? line[end + 2] : '?';
+}
+
+void ExpectGone(Platform &platform, HWND window) {
+    char text[16] = "stale";
+    platform.SetLastError(ERROR_SUCCESS);
+    EXPECT_EQ(platform.GetWindowTextA(window, text, sizeof text), 0);
+    EXPECT_EQ(platform.GetLastError(), ERROR_INVALID_WINDOW_HANDLE);
+    EXPECT_STREQ(text, "");
+    std::strcpy(text, "stale");
+    platform.SetLastError(ERROR_SUCCESS);
+    EXPECT_EQ(platform.GetClassNameA(window, text, sizeof text), 0);
+    EXPECT_EQ(platform.GetLastError(), ERROR_INVALID_WINDOW_HANDLE);
+    EXPECT_STREQ(text, "");
+    DWORD process = 77;
+    EXPECT_EQ(platform.GetWindowThreadProcessId(window, &process), 0u);
+    EXPECT_EQ(process, 0u);
+    EXPECT_EQ(platform.GetParent(window), nullptr);
+    EXPECT_FALSE(platform.IsWindowVisible(window));
+    EXPECT_FALSE(platform.IsWindow(window));
+}
+
+// One Xvfb per test program; ctest runs every test in a program of its own.
+class X11Test : public ::testing::Test {
+  protected:
+    static void StartServer(const std::vector<std::string> &arguments) {
+        server() = XvfbServer::Start(arguments, whyNoServer());
+    }
+    static void TearDownTestSuite() { server().reset(); }
+
+    void SetUp() override {
+        if (!server()) GTEST_SKIP() << "X11 tests skipped: " << whyNoServer();
+        ::setenv("DISPLAY", server()->display().c_str(), 1);
+        client = std::make_unique<XTestClient>(server()->display());
+        ASSERT_TRUE(client->connected());
+    }
+
+    static std::unique_ptr<XvfbServer> &server() {
+        static std::unique_ptr<XvfbServer> instance;
+        return instance;
+    }
+    static std::string &whyNoServer() {
+        static std::string why;
+        return why;
+    }
+
+    // A real client; its window is awaited.
+    std::unique_ptr<ChildProcess> StartClient(const std::string &program,
+                                              const std::string &className, xcb_window_t &window) {
+        auto child = std::make_unique<ChildProcess>(std::vector<std::string>{program});
+        EXPECT_TRUE(child->started()) << program << " is not installed (Debian package x11-apps)";
+        window = child->started() ? client->AwaitWindowOfClass(className) : 0;
+        EXPECT_NE(window, 0u) << program << " showed no window";
+        return child;
+    }
+
+    xcb_window_t NamedWindow(const std::string &title) {
+        const xcb_window_t window = client->CreateWindow();
+        client->SetBytes(window, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, title);
+        return window;
+    }
+
+    PosixPlatform platform;
+    std::unique_ptr<XTestClient> client;
+};
+
+class X11Windows : public X11Test {
+  protected:
+    static void SetUpTestSuite() { StartServer({}); }
+};
+
+TEST_F(X11Windows, RealClientsTellTitleClassProcessAndVisibility) {
+    struct Case {
+        const char *program;
+        const char *title;
+        const char *className;
+    };
+    for (const Case &c : {Case{"xeyes", "xeyes", "XEyes"}, Case{"xclock", "xclock", "XClock"}}) {
+        SCOPED_TRACE(c.program);
+        xcb_window_t window = 0;
+        auto child = StartClient(c.program, c.className, window);
+        if (window == 0) continue;
+        const DWORD pid = static_cast<DWORD>(child->pid());
+        const Described expected{c.title, static_cast<int>(std::strlen(c.title)), c.className,
+                                 pid, pid, nullptr, TRUE};
+        EXPECT_EQ(DescribedDuringEnumeration(platform, HandleOf(window)), expected);
+        // Outside an enumeration every call asks the server itself.
+        EXPECT_EQ(Describe(platform, HandleOf(window)), expected);
+        EXPECT_TRUE(platform.IsWindow(HandleOf(window)));
+    }
+}
+
+TEST_F(X11Windows, TitlesPreferTheUtf8NameAndAreGivenInTheAnsiCodePage) {
+    const xcb_atom_t netWmName = client->Atom("_NET_WM_NAME");
+    const xcb_atom_t utf8 = client->Atom("UTF8_STRING");
+    struct Case {
+        const char *what;
+        std::optional<std::string> utf8Name;    // _NET_WM_NAME
+        std::optional<std::string> latin1Name;  // WM_NAME as STRING
+        std::string expected;
+    };
+    const Case cases[] = {
+        {"both names", "Editor \xE2\x80\x93 Gr\xC3\xBC\xC3\x9F" "e \xE2\x82\xAC" "5", "old name",
+         "Editor \x96 Gr\xFC\xDF" "e \x80" "5"},
+        {"characters beyond the code page", "\xE6\x97\xA5\xE6\x9C\xAC x", std::nullopt, "?? x"},
+        {"bytes that are no UTF-8", "a\xFF" "b\xE2\x82", std::nullopt, "a?b?"},
+        {"only WM_NAME", std::nullopt, "caf\xE9", "caf\xE9"},
+        {"a control code of ISO 8859-1", std::nullopt, "x\x85y", "x?y"},
+        {"no name", std::nullopt, std::nullopt, ""},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        const xcb_window_t window = client->CreateWindow();
+        if (c.utf8Name) client->SetBytes(window, netWmName, utf8, *c.utf8Name);
+        if (c.latin1Name) client->SetBytes(window, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, *c.latin1Name);
+        const auto during = DescribedDuringEnumeration(platform, HandleOf(window));
+        ASSERT_TRUE(during.has_value());
+        EXPECT_EQ(during->title, c.expected);
+        EXPECT_EQ(during->titleLength, static_cast<int>(c.expected.size()));
+        EXPECT_EQ(Describe(platform, HandleOf(window)).title, c.expected);
+    }
+}
+
+TEST_F(X11Windows, TextsAreCutToTheCallersBuffer) {
+    const xcb_window_t window = NamedWindow("abcdef");
+    client->SetBytes(window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, std::string("abc\0Abcdef\0", 11));
+    char text[8] = "xxxxxxx";
+    EXPECT_EQ(platform.GetWindowTextA(HandleOf(window), text, 4), 3);
+    EXPECT_STREQ(text, "abc");
+    EXPECT_EQ(platform.GetClassNameA(HandleOf(window), text, 3), 2);
+    EXPECT_STREQ(text, "Ab");
+    EXPECT_EQ(platform.GetWindowTextA(HandleOf(window), text, 0), 0);
+    EXPECT_EQ(platform.GetWindowTextA(HandleOf(window), nullptr, 8), 0);
+}
+
+TEST_F(X11Windows, ClassIsTheSecondNameOfWmClass) {
+    struct Case {
+        const char *what;
+        std::optional<std::string> wmClass;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {"instance and class", std::string("editor\0Editor\0", 14), "Editor"},
+        {"without the last zero byte", std::string("editor\0Editor", 13), "Editor"},
+        {"instance only", std::string("editor"), ""},
+        {"none", std::nullopt, ""},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        const xcb_window_t window = client->CreateWindow();
+        if (c.wmClass) client->SetBytes(window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, *c.wmClass);
+        char name[32] = "stale";
+        EXPECT_EQ(platform.GetClassNameA(HandleOf(window), name, sizeof name),
+                  static_cast<int>(c.expected.size()));
+        EXPECT_EQ(std::string(name), c.expected);
+        const auto during = DescribedDuringEnumeration(platform, HandleOf(window));
+        ASSERT_TRUE(during.has_value());
+        EXPECT_EQ(during->className, c.expected);
+    }
+}
+
+TEST_F(X11Windows, MappedAndIconifiedWindowsAreVisible) {
+    const xcb_atom_t wmState = client->Atom("WM_STATE");
+    constexpr std::uint32_t kWithdrawn = 0, kNormal = 1, kIconic = 3;
+    struct Case {
+        const char *what;
+        bool mapped;
+        std::optional<std::uint32_t> state;
+        BOOL visible;
+    };
+    const Case cases[] = {
+        {"mapped", true, kNormal, TRUE},
+        {"mapped, no window manager", true, std::nullopt, TRUE},
+        {"never mapped", false, std::nullopt, FALSE},
+        {"iconified by the window manager", false, kIconic, TRUE},
+        {"withdrawn", false, kWithdrawn, FALSE},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        const xcb_window_t window = client->CreateWindow();
+        if (c.state) client->SetValues(window, wmState, wmState, {*c.state, XCB_WINDOW_NONE});
+        if (c.mapped) client->Map(window);
+        EXPECT_EQ(platform.IsWindowVisible(HandleOf(window)), c.visible);
+        const auto during = DescribedDuringEnumeration(platform, HandleOf(window));
+        ASSERT_TRUE(during.has_value());
+        EXPECT_EQ(during->visible, c.visible);
+    }
+}
+
+TEST_F(X11Windows, TransientWindowsNameTheirOwnerAsParent) {
+    const xcb_window_t owner = NamedWindow("owner");
+    struct Case {
+        const char *what;
+        std::optional<xcb_window_t> transientFor;
+        HWND parent;
+    };
+    const Case cases[] = {
+        {"transient for a window", owner, HandleOf(owner)},
+        {"transient for the root", client->root(), nullptr},
+        {"not transient", std::nullopt, nullptr},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        const xcb_window_t window = client->CreateWindow();
+        if (c.transientFor) {
+            client->SetValues(window, XCB_ATOM_WM_TRANSIENT_FOR, XCB_ATOM_WINDOW, {*c.transientFor});
+        }
+        EXPECT_EQ(platform.GetParent(HandleOf(window)), c.parent);
+        const auto during = DescribedDuringEnumeration(platform, HandleOf(window));
+        ASSERT_TRUE(during.has_value());
+        EXPECT_EQ(during->parent, c.parent);
+    }
+}
+
+TEST_F(X11Windows, TheServerNamesTheProcessBeforeTheClientsOwnClaim) {
+    const xcb_window_t window = NamedWindow("claims another process");
+    client->SetValues(window, client->Atom("_NET_WM_PID"), XCB_ATOM_CARDINAL, {4242});
+    DWORD process = 0;
+    EXPECT_EQ(platform.GetWindowThreadProcessId(HandleOf(window), &process),
+              static_cast<DWORD>(::getpid()));
+    EXPECT_EQ(process, static_cast<DWORD>(::getpid()));
+}
+
+TEST_F(X11Windows, RootChildrenComeTopmostFirst) {
+    const xcb_window_t lower = NamedWindow("lower");
+    const xcb_window_t upper = NamedWindow("upper");
+    const xcb_window_t raised = NamedWindow("raised");
+    client->Raise(upper);
+    std::vector<HWND> ours;
+    for (HWND window : Delivered(platform)) {
+        if (window == HandleOf(lower) || window == HandleOf(upper) || window == HandleOf(raised)) {
+            ours.push_back(window);
+        }
+    }
+    EXPECT_EQ(ours, (std::vector<HWND>{HandleOf(upper), HandleOf(raised), HandleOf(lower)}));
+}
+
+TEST_F(X11Windows, TheClientListOfARunningWindowManagerIsTaken) {
+    const xcb_atom_t clientList = client->Atom("_NET_CLIENT_LIST");
+    const xcb_atom_t check = client->Atom("_NET_SUPPORTING_WM_CHECK");
+    const xcb_window_t first = NamedWindow("first");
+    const xcb_window_t second = NamedWindow("second");
+    const xcb_window_t unlisted = NamedWindow("unlisted");
+    const xcb_window_t gone = client->UnusedId();
+    client->SetValues(client->root(), clientList, XCB_ATOM_WINDOW, {second, gone, first});
+
+    // A manager that has ended leaves its list behind on the root; then the
+    // root's children count. Its check window may be gone, or belong to
+    // someone else by now.
+    const std::function<void(xcb_window_t)> endings[] = {
+        [&](xcb_window_t manager) { client->Destroy(manager); },
+        [&](xcb_window_t manager) { client->DeleteProperty(manager, check); },
+    };
+    for (const auto &end : endings) {
+        const xcb_window_t manager = client->CreateWindow();
+        client->SetValues(client->root(), check, XCB_ATOM_WINDOW, {manager});
+        client->SetValues(manager, check, XCB_ATOM_WINDOW, {manager});
+        // In list order, without the window that is gone.
+        EXPECT_EQ(Delivered(platform), (std::vector<HWND>{HandleOf(second), HandleOf(first)}));
+
+        end(manager);
+        std::vector<HWND> ours;
+        for (HWND window : Delivered(platform)) {
+            if (window == HandleOf(first) || window == HandleOf(second) ||
+                window == HandleOf(unlisted)) {
+                ours.push_back(window);
+            }
+        }
+        EXPECT_EQ(ours,
+                  (std::vector<HWND>{HandleOf(unlisted), HandleOf(second), HandleOf(first)}));
+    }
+    client->DeleteProperty(client->root(), clientList);
+}
+
+TEST_F(X11Windows, AClientKilledDuringAnEnumerationIsNoFault) {
+    xcb_window_t eyes = 0, clock = 0;
+    auto xeyes = StartClient("xeyes", "XEyes", eyes);
+    auto xclock = StartClient("xclock", "XClock", clock);
+    ASSERT_TRUE(eyes != 0 && clock != 0);
+
+    std::vector<HWND> delivered;
+    EXPECT_TRUE(Enumerate(platform, [&](HWND window) {
+        delivered.push_back(window);
+        if (window == HandleOf(eyes) || window == HandleOf(clock)) {
+            xeyes->Kill();
+            xclock->Kill();
+        }
+        Describe(platform, window);
+        return true;
+    }));
+    EXPECT_EQ(std::count(delivered.begin(), delivered.end(), HandleOf(eyes)), 1);
+    EXPECT_EQ(std::count(delivered.begin(), delivered.end(), HandleOf(clock)), 1);
+
+    ASSERT_TRUE(Eventually([&] { return !platform.IsWindow(HandleOf(eyes)); }));
+    ASSERT_TRUE(Eventually([&] { return !platform.IsWindow(HandleOf(clock)); }));
+    ExpectGone(platform, HandleOf(eyes));
+    ExpectGone(platform, HandleOf(clock));
+    const std::vector<HWND> after = Delivered(platform);
+    EXPECT_EQ(std::count(after.begin(), after.end(), HandleOf(eyes)), 0);
+}
+
+TEST_F(X11Windows, HandlesThatNameNoWindowFail) {
+    const std::pair<const char *, HWND> cases[] = {
+        {"null", nullptr},
+        {"wider than an X id", reinterpret_cast<HWND>(~std::uintptr_t{0})},
+        {"an id that names no window", HandleOf(client->UnusedId())},
+    };
+    for (const auto &[what, handle] : cases) {
+        SCOPED_TRACE(what);
+        ExpectGone(platform, handle);
+    }
+}
+
+TEST_F(X11Windows, TheCallbackEndsTheEnumeration) {
+    NamedWindow("one");
+    NamedWindow("two");
+    int calls = 0;
+    EXPECT_FALSE(Enumerate(platform, [&](HWND) {
+        ++calls;
+        return false;
+    }));
+    EXPECT_EQ(calls, 1);
+}
+
+// Calls inside an enumeration are answered from its batch, even where the
+// server has learnt better meanwhile; an enumeration run inside it has a
+// batch of its own.
+TEST_F(X11Windows, CallsInsideAnEnumerationAreAnsweredFromItsBatch) {
+    const xcb_window_t window = NamedWindow("outer");
+    std::optional<Described> before, after;
+    std::optional<Described> inner;
+    Enumerate(platform, [&](HWND found) {
+        if (found != HandleOf(window)) return true;
+        before = Describe(platform, found);
+        client->SetBytes(window, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, "renamed");
+        inner = DescribedDuringEnumeration(platform, found);
+        after = Describe(platform, found);
+        return false;
+    });
+    ASSERT_TRUE(before.has_value() && inner.has_value());
+    EXPECT_EQ(before->title, "outer");
+    EXPECT_EQ(inner->title, "renamed");
+    EXPECT_EQ(after, before);
+    EXPECT_EQ(Describe(platform, HandleOf(window)).title, "renamed");
+}
+
+// Without X-Resource the server cannot tell processes; clients that claim
+// one with _NET_WM_PID are believed when they run on this machine.
+class X11WindowsWithoutClientIds : public X11Test {
+  protected:
+    static void SetUpTestSuite() { StartServer({"-extension", "X-Resource"}); }
+};
+
+TEST_F(X11WindowsWithoutClientIds, ProcessesComeFromTheClientsClaim) {
+    xcb_window_t eyes = 0, clock = 0;
+    auto xeyes = StartClient("xeyes", "XEyes", eyes);
+    auto xclock = StartClient("xclock", "XClock", clock);
+    ASSERT_TRUE(eyes != 0 && clock != 0);
+    EXPECT_EQ(Describe(platform, HandleOf(clock)).processId, static_cast<DWORD>(xclock->pid()));
+    EXPECT_EQ(Describe(platform, HandleOf(eyes)).processId, 0u);
+
+    char host[256] = {};
+    ::gethostname(host, sizeof host - 1);
+    const xcb_atom_t netWmPid = client->Atom("_NET_WM_PID");
+    struct Case {
+        const char *what;
+        std::optional<std::string> machine;
+        DWORD processId;
+    };
+    const Case cases[] = {
+        {"this machine", std::string(host), 4242},
+        {"no machine named", std::nullopt, 4242},
+        {"another machine", std::string("elsewhere.example"), 0},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        const xcb_window_t window = NamedWindow(c.what);
+        client->SetValues(window, netWmPid, XCB_ATOM_CARDINAL, {4242});
+        if (c.machine) {
+            client->SetBytes(window, XCB_ATOM_WM_CLIENT_MACHINE, XCB_ATOM_STRING, *c.machine);
+        }
+        const auto during = DescribedDuringEnumeration(platform, HandleOf(window));
+        ASSERT_TRUE(during.has_value());
+        EXPECT_EQ(during->processId, c.processId);
+        EXPECT_EQ(during->threadId, c.processId);
+    }
+}
+
+// A server that stops answering or ends.
+class X11ServerTrouble : public X11Test {
+  protected:
+    static void SetUpTestSuite() { StartServer({}); }
+    void TearDown() override {
+        if (server()) server()->process().Signal(SIGCONT);
+    }
+};
+
+TEST_F(X11ServerTrouble, AStoppedServerIsWaitedForOnceAndTakenBackWhenItAnswers) {
+    const xcb_window_t window = NamedWindow("waiting");
+    ASSERT_TRUE(platform.IsWindow(HandleOf(window)));
+
+    server()->process().Signal(SIGSTOP);
+    ASSERT_TRUE(Eventually([] { return ProcessState(server()->process().pid()) == 'T'; }));
+    EXPECT_TRUE(Delivered(platform).empty());
+    // Silent still: not asked again, so not waited for again.
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(platform.IsWindow(HandleOf(window)));
+    EXPECT_TRUE(Delivered(platform).empty());
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
+
+    server()->process().Signal(SIGCONT);
+    EXPECT_TRUE(Eventually([&] { return platform.IsWindow(HandleOf(window)) == TRUE; }));
+    const auto during = DescribedDuringEnumeration(platform, HandleOf(window));
+    ASSERT_TRUE(during.has_value());
+    EXPECT_EQ(during->title, "waiting");
+}
+
+TEST_F(X11ServerTrouble, AServerThatEndsLeavesNoWindowsAndItsSuccessorIsFound) {
+    const xcb_window_t window = NamedWindow("before");
+    ASSERT_TRUE(platform.IsWindow(HandleOf(window)));
+
+    server()->process().Kill();
+    EXPECT_TRUE(Delivered(platform).empty());
+    EXPECT_FALSE(platform.IsWindow(HandleOf(window)));
+
+    std::string whyNot;
+    auto successor = XvfbServer::Start({}, whyNot);
+    ASSERT_NE(successor, nullptr) << whyNot;
+    ::setenv("DISPLAY", successor->display().c_str(), 1);
+    XTestClient newClient(successor->display());
+    const xcb_window_t created = newClient.CreateWindow();
+    newClient.SetBytes(created, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, "after");
+    const auto during = DescribedDuringEnumeration(platform, HandleOf(created));
+    ASSERT_TRUE(during.has_value());
+    EXPECT_EQ(during->title, "after");
+}
+
+TEST(X11WithoutServer, NoDisplayMeansNoWindows) {
+    PosixPlatform platform;
+    for (const char *display : {static_cast<const char *>(nullptr), "", ":4242"}) {
+        SCOPED_TRACE(display != nullptr ? display : "unset");
+        if (display != nullptr) {
+            ::setenv("DISPLAY", display, 1);
+        } else {
+            ::unsetenv("DISPLAY");
+        }
+        EXPECT_TRUE(Delivered(platform).empty());
+        ExpectGone(platform, HandleOf(0x200001));
+    }
+}
+
+}  // namespace
+}  // namespace plv::testing

@@ -194,3 +194,27 @@ TEST_P(PlatformContract, NamesAreFoundWithoutRegardToCase) {
 
 }  // namespace
 }  // namespace plv::testing
+
+namespace plv::testing {
+namespace {
+
+TEST_P(PlatformContract, FileFactsGiveSizeAndShortNamesAreThePathItselfWithoutAliases) {
+    WriteWholeFile("T:\\FACTS.EXE", std::string(1234, 'x'));
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    ASSERT_TRUE(os.GetFileAttributesExA("T:\\FACTS.EXE", GetFileExInfoStandard, &data));
+    EXPECT_EQ(data.nFileSizeLow, 1234u);
+    EXPECT_EQ(data.nFileSizeHigh, 0u);
+    EXPECT_EQ(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY, 0u);
+    EXPECT_FALSE(os.GetFileAttributesExA("T:\\NONE.EXE", GetFileExInfoStandard, &data));
+    EXPECT_EQ(os.GetLastError(), ERROR_FILE_NOT_FOUND);
+
+    char path[285] = "T:\\FACTS.EXE";
+    EXPECT_EQ(os.GetShortPathNameA(path, path, 284), 12u);  // in place, as the scan calls it
+    EXPECT_STREQ(path, "T:\\FACTS.EXE");
+    char small[4];
+    EXPECT_EQ(os.GetShortPathNameA("T:\\FACTS.EXE", small, sizeof small), 13u);
+    EXPECT_EQ(os.GetShortPathNameA("T:\\NONE.EXE", path, 284), 0u);
+}
+
+}  // namespace
+}  // namespace plv::testing

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "platform/posix/dos_attributes.h"
 #include "platform/posix/errors.h"
@@ -54,21 +55,75 @@ int StoreAttributes(int fd, DWORD attributes) {
     return ::fsetxattr(fd, kAttributeName, text.data(), text.size(), 0) == 0 ? 0 : errno;
 }
 
-DWORD PosixPlatform::GetFileAttributesA(LPCSTR name) {
-    std::string path;
-    if (DWORD error = HostPathOf(name, &path)) {
-        SetLastError(error);
-        return INVALID_FILE_ATTRIBUTES;
+namespace {
+
+constexpr std::int64_t kTicksPerSecond = 10000000;
+constexpr std::int64_t kSecondsFrom1601To1970 = 11644473600;
+
+// The status of the file a DOS path names; false with the last error set.
+bool StatusOf(Platform &os, LPCSTR name, std::string *path, struct stat *status) {
+    if (DWORD error = HostPathOf(name, path)) {
+        os.SetLastError(error);
+        return false;
     }
-    struct stat status;
-    if (::stat(path.c_str(), &status) != 0) {
-        SetLastErrorFromErrno({FileOperation::Attributes, path});
-        return INVALID_FILE_ATTRIBUTES;
+    if (::stat(path->c_str(), status) != 0) {
+        SetLastErrorFromErrno({FileOperation::Attributes, *path});
+        return false;
     }
+    return true;
+}
+
+DWORD AttributesOf(const std::string &path, const struct stat &status) {
     DWORD attributes = StoredAttributesOf(path);
     if (S_ISDIR(status.st_mode)) attributes |= FILE_ATTRIBUTE_DIRECTORY;
     else if (IsReadOnly(status)) attributes |= FILE_ATTRIBUTE_READONLY;
     return attributes == 0 ? FILE_ATTRIBUTE_NORMAL : attributes;
+}
+
+FILETIME FileTimeOf(const struct timespec &time) {
+    const auto ticks = static_cast<std::uint64_t>((time.tv_sec + kSecondsFrom1601To1970) * kTicksPerSecond +
+                                                  time.tv_nsec / 100);
+    return FILETIME{static_cast<DWORD>(ticks & 0xFFFFFFFF), static_cast<DWORD>(ticks >> 32)};
+}
+
+}  // namespace
+
+DWORD PosixPlatform::GetFileAttributesA(LPCSTR name) {
+    std::string path;
+    struct stat status;
+    if (!StatusOf(*this, name, &path, &status)) return INVALID_FILE_ATTRIBUTES;
+    return AttributesOf(path, status);
+}
+
+BOOL PosixPlatform::GetFileAttributesExA(LPCSTR name, GET_FILEEX_INFO_LEVELS level, LPVOID information) {
+    if (level != GetFileExInfoStandard || information == nullptr) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    std::string path;
+    struct stat status;
+    if (!StatusOf(*this, name, &path, &status)) return FALSE;
+    auto *data = static_cast<WIN32_FILE_ATTRIBUTE_DATA *>(information);
+    data->dwFileAttributes = AttributesOf(path, status);
+    data->ftCreationTime = FileTimeOf(status.st_ctim);
+    data->ftLastAccessTime = FileTimeOf(status.st_atim);
+    data->ftLastWriteTime = FileTimeOf(status.st_mtim);
+    const auto size = S_ISDIR(status.st_mode) ? std::uint64_t{0} : static_cast<std::uint64_t>(status.st_size);
+    data->nFileSizeHigh = static_cast<DWORD>(size >> 32);
+    data->nFileSizeLow = static_cast<DWORD>(size & 0xFFFFFFFF);
+    return TRUE;
+}
+
+// Linux file systems keep no 8.3 aliases: the short form of an existing
+// path is the path itself, as Windows answers where short names are off.
+DWORD PosixPlatform::GetShortPathNameA(LPCSTR longPath, LPSTR shortPath, DWORD size) {
+    std::string path;
+    struct stat status;
+    if (longPath == nullptr || !StatusOf(*this, longPath, &path, &status)) return 0;
+    const std::string result = longPath;  // copied first: the buffers may be one
+    if (shortPath == nullptr || result.size() >= size) return static_cast<DWORD>(result.size() + 1);
+    std::memcpy(shortPath, result.c_str(), result.size() + 1);
+    return static_cast<DWORD>(result.size());
 }
 
 BOOL PosixPlatform::SetFileAttributesA(LPCSTR name, DWORD attributes) {

@@ -3,28 +3,13 @@
 #include <cstring>
 #include <string>
 
+#include "platform/posix/paths.h"
 #include "platform/posix/pe_version.h"
 #include "platform/posix/posix_platform.h"
 #include "platform/posix/version_block.h"
 
 namespace plv::posix {
 namespace {
-
-// STAND-IN for the drive mapping (HostPathOf of platform/posix/paths.h): it
-// only turns backslashes into slashes and drive Z: into the root. Replace it
-// by that header when the mapping lands; nothing else here changes.
-DWORD HostPathOf(LPCSTR dosPath, std::string *hostPath) {
-    if (dosPath == nullptr) return ERROR_INVALID_PARAMETER;
-    std::string path = dosPath;
-    if (path.size() >= 2 && (path[0] == 'Z' || path[0] == 'z') && path[1] == ':') {
-        path.erase(0, 2);
-    }
-    for (char &c : path) {
-        if (c == '\\') c = '/';
-    }
-    *hostPath = path;
-    return ERROR_SUCCESS;
-}
 
 VersionResource ReadVersionResourceOf(LPCSTR fileName) {
     std::string hostPath;

@@ -11,7 +11,8 @@
 
 namespace plv {
 
-#pragma pack(push, 1)
+// The library's own record: it never crosses the interface, so it keeps its
+// natural alignment.
 struct ProcessEntry {
     void *next;
     DWORD processId;
@@ -22,7 +23,6 @@ struct ProcessEntry {
     DWORD flags;
     PLVMeteredApp *meteredApp;
 };
-#pragma pack(pop)
 
 constexpr DWORD kEntryIgnored = 0x1;
 constexpr DWORD kEntrySeen = 0x2;
@@ -42,7 +42,7 @@ extern ProcessTableState processTable;
 void ResetProcessTableState();
 
 // Trace identity: the process id, or process and task thread packed.
-DWORD DisplayId(DWORD processId, DWORD threadId);
+unsigned DisplayId(DWORD processId, DWORD threadId);
 
 // A handle as the number trace lines print.
 unsigned HandleNumber(const void *handle);

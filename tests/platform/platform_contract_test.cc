@@ -84,9 +84,9 @@ TEST_P(PlatformContract, TimersWithoutAWindowGetIdentifiersOfTheirOwn) {
     EXPECT_TRUE(os.KillTimer(nullptr, second));
 }
 
-TEST_P(PlatformContract, MessagesToNoWindowAreRefused) {
-    EXPECT_FALSE(os.PostMessageA(nullptr, WM_CLOSE, 0, 0));
-    EXPECT_EQ(os.GetLastError(), ERROR_INVALID_WINDOW_HANDLE);
+// Posting to no window differs (Windows queues a thread message); the
+// library never does it, so only sending is in the contract.
+TEST_P(PlatformContract, MessagesSentToNoWindowAreRefused) {
     EXPECT_EQ(os.SendMessageA(nullptr, WM_USER + 0x1000, 0, 0), 0);
     EXPECT_EQ(os.GetLastError(), ERROR_INVALID_WINDOW_HANDLE);
 }

@@ -72,22 +72,22 @@ void WINAPI Terminate16BitAgent(DWORD processId, DWORD flag) { world.termination
 void WINAPI RemoveVDMProcessEntry() {}
 
 // KERNEL32 of the Windows 95 family.
-HANDLE WINAPI CreateToolhelp32Snapshot(DWORD, DWORD) {
+HANDLE WINAPI FakeCreateToolhelp32Snapshot(DWORD, DWORD) {
     snapshotPosition = 0;
     return world.listFails ? INVALID_HANDLE_VALUE : kSnapshot;
 }
-BOOL WINAPI Process32Next(HANDLE, PROCESSENTRY32 *entry) {
+BOOL WINAPI FakeProcess32Next(HANDLE, PROCESSENTRY32 *entry) {
     if (snapshotPosition >= world.processes.size()) return FALSE;
     const auto &process = world.processes[snapshotPosition++];
     entry->th32ProcessID = process.id;
     std::strncpy(entry->szExeFile, process.exePath.c_str(), sizeof entry->szExeFile - 1);
     return TRUE;
 }
-BOOL WINAPI Process32First(HANDLE snapshot, PROCESSENTRY32 *entry) {
+BOOL WINAPI FakeProcess32First(HANDLE snapshot, PROCESSENTRY32 *entry) {
     snapshotPosition = 0;
-    return Process32Next(snapshot, entry);
+    return FakeProcess32Next(snapshot, entry);
 }
-DWORD WINAPI RegisterServiceProcess(DWORD, DWORD) { return 1; }
+DWORD WINAPI FakeRegisterServiceProcess(DWORD, DWORD) { return 1; }
 
 // PLVWSI32.DLL
 DWORD WINAPI DoLastLogin(void *) {
@@ -114,19 +114,19 @@ void InstallCompanions(FakePlatform &fake) {
                                          {"GetNextProcessID", AsEntry(&GetNextProcessID)},
                                          {"GetProcessExePath", AsEntry(&GetProcessExePath)},
                                          {"FreeNTProcessList", AsEntry(&FreeNTProcessList)}});
-    fake.RegisterModule("KERNEL32", {{"CreateToolhelp32Snapshot", AsEntry(&CreateToolhelp32Snapshot)},
-                                     {"Process32First", AsEntry(&Process32First)},
-                                     {"Process32Next", AsEntry(&Process32Next)},
-                                     {"RegisterServiceProcess", AsEntry(&RegisterServiceProcess)}});
+    fake.RegisterModule("KERNEL32", {{"CreateToolhelp32Snapshot", AsEntry(&FakeCreateToolhelp32Snapshot)},
+                                     {"Process32First", AsEntry(&FakeProcess32First)},
+                                     {"Process32Next", AsEntry(&FakeProcess32Next)},
+                                     {"RegisterServiceProcess", AsEntry(&FakeRegisterServiceProcess)}});
     fake.systemModules.insert("KERNEL32");
     fake.RegisterModule("PLVWSI32.DLL", {{"DoLastLogin", AsEntry(&DoLastLogin)}});
 }
 
 void BindProcessEnumeration(std::int32_t platformCode) {
     if (platformCode == 1) {
-        metering.createToolhelp32Snapshot = &CreateToolhelp32Snapshot;
-        metering.process32First = &Process32First;
-        metering.process32Next = &Process32Next;
+        metering.createToolhelp32Snapshot = &FakeCreateToolhelp32Snapshot;
+        metering.process32First = &FakeProcess32First;
+        metering.process32Next = &FakeProcess32Next;
     } else {
         metering.resetNTProcessList = &ResetNTProcessList;
         metering.getNextProcessID = &GetNextProcessID;

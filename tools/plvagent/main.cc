@@ -27,6 +27,8 @@ int main() {
     PLVHWND *activeWindow = nullptr;
     InitializePLVLIB(window, &agent, kHostBanner, &activeWindow);
 
+    // Events the library queued (its start-up failures) are the host's to release.
+    RemoveLinkedList(&runtime.pendingEvents);
     plv::posix::DestroyHostWindow(window);
     return 0;
 }

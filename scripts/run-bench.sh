@@ -7,4 +7,4 @@ cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 cmake --preset default >/dev/null
 cmake --build --preset default --target plv_bench
-exec build/default/bench/plv_bench "$@"
+exec build/default/bin/plv_bench "$@"

@@ -49,15 +49,15 @@ void ExamineSixteenBitTasks(DWORD processId) {
     }
 }
 
-// An entry met again: it is looked at only while it waits for a window or a
-// title, and is then admitted once it has one.
-void UpdateEntry(ProcessEntry *entry, PLVCandidate *candidate) {
-    entry->flags |= kEntrySeen;
-    candidate->virtualDosMachine = (entry->flags & kEntryVirtualDosMachine) != 0;
-    if (candidate->virtualDosMachine || (entry->flags & kEntryIgnored) || entry->meteredApp != nullptr)
-        return;
-    if (std::strcmp(entry->title, kNoWindow) != 0 && std::strcmp(entry->title, kNoTitle) != 0) return;
+// An entry met again is looked at only while it waits for a window or a
+// title; most entries, steady ones, cost no more than this test.
+bool WaitsForWindowOrTitle(const ProcessEntry &entry) {
+    return (entry.flags & (kEntryVirtualDosMachine | kEntryIgnored)) == 0 && entry.meteredApp == nullptr &&
+           (std::strcmp(entry.title, kNoWindow) == 0 || std::strcmp(entry.title, kNoTitle) == 0);
+}
 
+// Looks for the waiting entry's window or title, and admits it once it has one.
+void UpdateEntry(ProcessEntry *entry, PLVCandidate *candidate) {
     candidate->window = entry->window;
     if (candidate->window == nullptr) {
         SearchMainWindow(candidate);
@@ -151,15 +151,22 @@ bool ScanProcesses() {
 
 void ExamineProcess(const char *programName, DWORD processId, DWORD threadId) {
     if (core.scanAbort) return;
+
+    if (ProcessEntry *entry = FindEntry(processId, threadId)) {
+        entry->flags |= kEntrySeen;
+        if (WaitsForWindowOrTitle(*entry)) {
+            PLVCandidate candidate{};
+            candidate.processId = processId;
+            candidate.threadId = threadId;
+            UpdateEntry(entry, &candidate);
+        }
+        if (entry->flags & kEntryVirtualDosMachine) ExamineSixteenBitTasks(processId);
+        return;
+    }
+
     PLVCandidate candidate{};
     candidate.processId = processId;
     candidate.threadId = threadId;
-
-    if (ProcessEntry *entry = FindEntry(processId, threadId)) {
-        UpdateEntry(entry, &candidate);
-        if (candidate.virtualDosMachine) ExamineSixteenBitTasks(processId);
-        return;
-    }
 
     bool ignored = false;
     if (programName != nullptr) {

@@ -23,6 +23,7 @@ class Machine {
     explicit Machine(int processes) {
         ResetLibraryState();
         previous_ = SetPlatform(&fake);
+        InstallSixteenBitTracker(fake);  // empties the world of an earlier run
         InstallCompanions(fake);
         agent.runtime = &runtime;
         agent.agentDirectory = "C:\\PLV";

@@ -56,12 +56,13 @@ void ReleaseOrphanedRecords() {
 }  // namespace
 
 void RemoveEndedProcesses() {
+    if (EveryEntrySeen()) return;  // nothing ended
     bool removedAny = false;
     ProcessEntry *previous = nullptr;
     auto *entry = static_cast<ProcessEntry *>(processTable.head);
     while (entry != nullptr) {
         auto *next = static_cast<ProcessEntry *>(entry->next);
-        if (entry->flags & kEntrySeen) {
+        if (SeenInThisScan(*entry)) {
             previous = entry;
             entry = next;
             continue;

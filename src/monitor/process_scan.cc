@@ -92,7 +92,8 @@ void AddEntry(PLVCandidate *candidate, bool ignored) {
     entry.window = static_cast<HWND>(candidate->window);
     Put(entry.programPath, candidate->programPath);
     LeftStr(entry.title, candidate->title, 63);
-    entry.flags = kEntrySeen | (ignored ? kEntryIgnored : 0) |
+    entry.seenInScan = processTable.scan;  // counted when it joins the table
+    entry.flags = (ignored ? kEntryIgnored : 0) |
                   (candidate->virtualDosMachine ? kEntryVirtualDosMachine : 0);
 
     if (candidate->window == nullptr && !ignored) {
@@ -127,10 +128,7 @@ void ShortenProgramPath(char (&path)[285]) {
 }
 
 bool ScanProcesses() {
-    for (auto *entry = static_cast<ProcessEntry *>(processTable.head); entry != nullptr;
-         entry = static_cast<ProcessEntry *>(entry->next)) {
-        entry->flags &= ~kEntrySeen;
-    }
+    StartScan();
     switch (core.platformCode) {
     case kPlatformWindows95:
         if (metering.createToolhelp32Snapshot == nullptr) return false;
@@ -153,7 +151,7 @@ void ExamineProcess(const char *programName, DWORD processId, DWORD threadId) {
     if (core.scanAbort) return;
 
     if (ProcessEntry *entry = FindEntry(processId, threadId)) {
-        entry->flags |= kEntrySeen;
+        MarkSeen(entry);
         if (WaitsForWindowOrTitle(*entry)) {
             PLVCandidate candidate{};
             candidate.processId = processId;

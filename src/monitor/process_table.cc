@@ -12,7 +12,29 @@ void Unindex(ProcessEntry *entry, DWORD processId) {
     auto found = processTable.byProcess.find(processId);
     if (found == processTable.byProcess.end()) return;
     std::erase(found->second, entry);
-    if (found->second.empty()) processTable.byProcess.erase(found);
+    if (found->second.empty()) {
+        processTable.byProcess.erase(found);
+    } else {
+        found->second.front()->firstOfItsProcess = true;
+    }
+}
+
+// The entry the index would answer, when it is the one after the last found.
+ProcessEntry *FoundInOrder(DWORD processId, DWORD threadId) {
+    void *next = processTable.lastFound != nullptr ? processTable.lastFound->next : processTable.head;
+    auto *entry = static_cast<ProcessEntry *>(next);
+    if (entry == nullptr || entry->processId != processId) return nullptr;
+    const bool answers = threadId == 0 ? entry->firstOfItsProcess : entry->threadId == threadId;
+    return answers ? entry : nullptr;
+}
+
+ProcessEntry *FoundInIndex(DWORD processId, DWORD threadId) {
+    auto found = processTable.byProcess.find(processId);
+    if (found == processTable.byProcess.end()) return nullptr;
+    for (ProcessEntry *entry : found->second) {
+        if (threadId == 0 || entry->threadId == threadId) return entry;
+    }
+    return nullptr;
 }
 
 }  // namespace
@@ -28,12 +50,10 @@ unsigned HandleNumber(const void *handle) {
 }
 
 ProcessEntry *FindEntry(DWORD processId, DWORD threadId) {
-    auto found = processTable.byProcess.find(processId);
-    if (found == processTable.byProcess.end()) return nullptr;
-    for (ProcessEntry *entry : found->second) {
-        if (threadId == 0 || entry->threadId == threadId) return entry;
-    }
-    return nullptr;
+    ProcessEntry *entry = FoundInOrder(processId, threadId);
+    if (entry == nullptr) entry = FoundInIndex(processId, threadId);
+    if (entry != nullptr) processTable.lastFound = entry;
+    return entry;
 }
 
 ProcessEntry *AppendEntry(const ProcessEntry &entry) {
@@ -47,13 +67,18 @@ ProcessEntry *AppendEntry(const ProcessEntry &entry) {
         processTable.tail->next = node;
     }
     processTable.tail = node;
-    processTable.byProcess[node->processId].push_back(node);
+    std::vector<ProcessEntry *> &sameProcess = processTable.byProcess[node->processId];
+    node->firstOfItsProcess = sameProcess.empty();
+    sameProcess.push_back(node);
+    ++processTable.entries;
+    if (SeenInThisScan(*node)) ++processTable.seenInScan;
     return node;
 }
 
 bool RemoveEntry(ProcessEntry *previous, ProcessEntry *entry) {
     void *next = entry->next;
     const DWORD processId = entry->processId;
+    const bool seen = SeenInThisScan(*entry);
     if (previous == nullptr) {
         processTable.head = next;
     } else {
@@ -69,6 +94,9 @@ bool RemoveEntry(ProcessEntry *previous, ProcessEntry *entry) {
         return false;
     }
     if (processTable.tail == entry) processTable.tail = previous;
+    if (processTable.lastFound == entry) processTable.lastFound = previous;
+    --processTable.entries;
+    if (seen) --processTable.seenInScan;
     Unindex(entry, processId);
     return true;
 }

@@ -22,22 +22,51 @@ struct ProcessEntry {
     char programPath[285];
     DWORD flags;
     PLVMeteredApp *meteredApp;
+    std::uint32_t seenInScan;  // the scan that last met the process
+    bool firstOfItsProcess;    // no earlier entry has this process id
 };
 
 constexpr DWORD kEntryIgnored = 0x1;
-constexpr DWORD kEntrySeen = 0x2;
 constexpr DWORD kEntryVirtualDosMachine = 0x4;
 
 // The table is a library list in the order processes were first met. An
 // index by process id, kept in that order, spares a scan from walking the
-// table for every process it meets.
+// table for every process it meets; and since the process list comes in
+// much the same order every second, the entry after the last one found is
+// tried first.
 struct ProcessTableState {
     void *head = nullptr;
     ProcessEntry *tail = nullptr;
+    ProcessEntry *lastFound = nullptr;
     std::unordered_map<DWORD, std::vector<ProcessEntry *>> byProcess;
+    // Numbering the scans stands for a seen bit per entry: starting a scan
+    // leaves every entry unseen without visiting it. With the entries counted,
+    // a scan that met them all needs no removal pass.
+    std::uint32_t scan = 0;
+    std::size_t entries = 0;
+    std::size_t seenInScan = 0;
 };
 
+
+
 extern ProcessTableState processTable;
+
+inline bool SeenInThisScan(const ProcessEntry &entry) { return entry.seenInScan == processTable.scan; }
+
+// Marks an entry of the table met by the current scan.
+inline void MarkSeen(ProcessEntry *entry) {
+    if (SeenInThisScan(*entry)) return;
+    entry->seenInScan = processTable.scan;
+    ++processTable.seenInScan;
+}
+
+// Starts a scan: every entry is unseen.
+inline void StartScan() {
+    ++processTable.scan;
+    processTable.seenInScan = 0;
+}
+
+inline bool EveryEntrySeen() { return processTable.seenInScan == processTable.entries; }
 
 void ResetProcessTableState();
 

@@ -378,6 +378,7 @@ class FakePlatform : public Platform {
     std::vector<Lock> locks_;
     std::vector<Module> modules_;
     std::uintptr_t nextWindow_ = 0x5000;
+    std::size_t lastWindow_ = 0;
     std::map<HANDLE, std::string> deviceHandles_;
     std::map<HANDLE, std::string> semaphoreHandles_;  // handle -> name
     std::map<std::string, LONG> semaphoresHeld_;      // units this process took, by name

@@ -29,10 +29,18 @@ void FakePlatform::DestroyWindow(HWND window) {
     std::erase_if(windows, [window](const Window &w) { return w.handle == window; });
 }
 
+// Searched from where the last search ended: an enumeration asks about the
+// windows in order, so a large world stays cheap to query.
 FakePlatform::Window *FakePlatform::FindWindow(HWND window) {
-    auto found = std::find_if(windows.begin(), windows.end(),
-                              [window](const Window &w) { return w.handle == window; });
-    return found == windows.end() ? nullptr : &*found;
+    const std::size_t count = windows.size();
+    for (std::size_t step = 0; step < count; ++step) {
+        const std::size_t index = (lastWindow_ + step) % count;
+        if (windows[index].handle == window) {
+            lastWindow_ = index;
+            return &windows[index];
+        }
+    }
+    return nullptr;
 }
 
 BOOL FakePlatform::EnumWindows(WNDENUMPROC callback, LPARAM parameter) {

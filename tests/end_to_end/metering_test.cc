@@ -133,6 +133,9 @@ TEST_F(MeteringHost, LogsARealXClientInitiatedAndTerminatedWithItsDosProgramPath
 
     StopTimer();
     DLLShutdown();
+    RemoveLinkedList(&runtime.pendingEvents);
+    RemoveLinkedList(&runtime.pendingDefinitions);
+    RemoveLinkedList(&runtime.meteredApps);
     posix::DestroyHostWindow(window);
 
     const auto initiated = Logged("Initiated");

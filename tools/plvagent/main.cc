@@ -27,6 +27,10 @@ int main() {
     PLVHWND *activeWindow = nullptr;
     InitializePLVLIB(window, &agent, kHostBanner, &activeWindow);
 
+    // What the library logged (start-up failures) was never written: the
+    // host releases the list it owns.
+    DLLShutdown();
+    RemoveLinkedList(&runtime.pendingEvents);
     plv::posix::DestroyHostWindow(window);
     return 0;
 }

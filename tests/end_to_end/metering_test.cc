@@ -1,7 +1,6 @@
-// The whole agent on this machine: the shared library, driven by a small host
-// as plvagent drives it, meters a real X client under Xvfb, from its start to
-// its end, into the day's log file.
-#include <sys/stat.h>
+// The whole agent on this machine: the shared library, driven through its
+// exports by a small host inside the test, meters a real X client under Xvfb,
+// from its start to its end, into the day's log file.
 
 #include <chrono>
 #include <cstdlib>

@@ -17,6 +17,7 @@
 #include <cstring>
 #include <optional>
 #include <string>
+#include <system_error>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -112,11 +113,16 @@ void ApplyPriorityClass(pid_t process, DWORD creationFlags) {
         ::setpriority(PRIO_PROCESS, static_cast<id_t>(process), *nice);
 }
 
+// Without a thread to spare the process still runs; it only stays a zombie
+// once it ends.
 void ReapWhenEnded(pid_t process) {
-    std::thread([process] {
-        while (::waitpid(process, nullptr, 0) < 0 && errno == EINTR) {
-        }
-    }).detach();
+    try {
+        std::thread([process] {
+            while (::waitpid(process, nullptr, 0) < 0 && errno == EINTR) {
+            }
+        }).detach();
+    } catch (const std::system_error &) {
+    }
 }
 
 DWORD Spawn(const Program &program, std::vector<std::string> &arguments, LPVOID environment,

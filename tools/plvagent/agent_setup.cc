@@ -7,13 +7,6 @@
 namespace plvagent {
 namespace {
 
-void ApplyPlatformSettings(const AgentConfiguration &c) {
-    if (!c.dataDirectory.empty()) host::SetDataDirectory(c.dataDirectory);
-    if (!c.runtimeDirectory.empty()) host::SetRuntimeDirectory(c.runtimeDirectory);
-    for (const DriveMapping &drive : c.drives) host::MapDrive(drive.letter, drive.directory);
-    for (const ShareMapping &share : c.shares) host::MapShare(share.root, share.directory);
-}
-
 std::string Join(const std::vector<std::string> &items) {
     std::string text;
     for (const std::string &item : items) text += (text.empty() ? "" : ", ") + item;
@@ -46,7 +39,7 @@ std::optional<LoadedAgent> LoadAgent(const std::optional<std::string> &configura
                        {}};
     if (!problems.empty()) return std::nullopt;
     const AgentConfiguration &c = loaded.configuration;
-    ApplyPlatformSettings(c);
+    if (!configurationFile) ApplyPlatformSettings(c);
     std::string why;
     if (!configurationFile && !PrepareLocalDirectory(c, local, &why)) {
         problems.push_back({local, 0, {}, "cannot be prepared: " + why});

@@ -56,16 +56,17 @@ std::string WithoutTrailingSeparator(std::string path) {
 }
 
 // A path of the agent's form, or of the system's (converted), that must fit
-// the room the library gives it.
-void ReadPath(SectionReader &reader, const char *key, std::size_t room, std::string &target) {
+// the room the library gives it. Whether the key gave one.
+bool ReadPath(SectionReader &reader, const char *key, std::size_t room, std::string &target) {
     const std::optional<std::string> value = reader.Text(key);
-    if (!value) return;
+    if (!value) return false;
     const std::string path = WithoutTrailingSeparator(host::AgentPathOf(*value));
     if (path.size() > room) {
         reader.Report(key, "at most " + std::to_string(room) + " characters as " + path);
-        return;
+    } else {
+        target = path;
     }
-    target = path;
+    return true;
 }
 
 // A directory of the system, which must be absolute: the agent may run
@@ -82,8 +83,7 @@ void ReadSystemDirectory(SectionReader &reader, const char *key, std::string &ta
 
 void ReadAgent(const IniFile &file, AgentConfiguration &c, Problems &problems) {
     SectionReader agent(file, file.Find("Agent"), problems);
-    ReadPath(agent, "HomePath", kHomePathRoom, c.homePath);
-    if (c.homePath.empty())
+    if (!ReadPath(agent, "HomePath", kHomePathRoom, c.homePath))
         agent.Report("HomePath", "is required: the shared directory that holds LOGS and SYSTEM");
     c.settingsFile = c.homePath + "\\SYSTEM\\PLV.INI";
     ReadPath(agent, "SettingsFile", kPathRoom, c.settingsFile);
@@ -202,6 +202,13 @@ void ReadMappings(const IniFile &file, AgentConfiguration &c, Problems &problems
 
 }  // namespace
 
+void ApplyPlatformSettings(const AgentConfiguration &c) {
+    if (!c.dataDirectory.empty()) host::SetDataDirectory(c.dataDirectory);
+    if (!c.runtimeDirectory.empty()) host::SetRuntimeDirectory(c.runtimeDirectory);
+    for (const DriveMapping &drive : c.drives) host::MapDrive(drive.letter, drive.directory);
+    for (const ShareMapping &share : c.shares) host::MapShare(share.root, share.directory);
+}
+
 AgentConfiguration DefaultConfiguration() {
     AgentConfiguration c;
     c.workstation = DefaultWorkstation();
@@ -223,11 +230,12 @@ AgentConfiguration ReadConfiguration(const std::string &path, Problems &problems
                                        [&](const char *name) { return SameName(section.name, name); });
         if (!known) problems.push_back(file->At(section, "unknown section"));
     }
+    ReadMappings(*file, c, problems);
+    ApplyPlatformSettings(c);
     ReadAgent(*file, c, problems);
     ReadOptions(*file, c, problems);
     ReadTime(*file, c, problems);
     ReadIgnoreLists(*file, c, problems);
-    ReadMappings(*file, c, problems);
     return c;
 }
 

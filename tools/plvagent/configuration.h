@@ -64,8 +64,13 @@ struct AgentConfiguration {
 AgentConfiguration DefaultConfiguration();
 
 // Reads a configuration file (a path of the system). Every problem found is
-// added; the configuration may be used only when none was.
+// added; the configuration may be used only when none was. The drives,
+// shares and directories it gives are set first, so that a path of the
+// system below a mapped directory takes that drive (and its drive type).
 AgentConfiguration ReadConfiguration(const std::string &path, Problems &problems);
+
+// Sets the platform's drives, shares and directories as configured.
+void ApplyPlatformSettings(const AgentConfiguration &configuration);
 
 // The configuration used when none is given (embedded.cc): home path, data directory and
 // settings file below a local directory, trace on, every application

@@ -58,7 +58,7 @@ TEST_F(ProcessScanTest, UndefinedApplicationsAreMeteredOnlyWhenAsked) {
     Tick();
     EXPECT_THAT(LogLines(), IsEmpty());
     ASSERT_NE(Entry(0x130), nullptr);  // kept in the table, unmetered
-    EXPECT_EQ(Entry(0x130)->meteredApp, nullptr);
+    EXPECT_EQ(static_cast<PLVMeteredApp *>(Entry(0x130)->meteredApp), nullptr);
     EndProcess(0x130);
     Tick();
     EXPECT_EQ(TableSize(), 0u);

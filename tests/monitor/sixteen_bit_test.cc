@@ -139,12 +139,12 @@ TEST_F(DosBoxTest, TwoProgramsInOneBoxAreMeteredApartAndEndedLastFirst) {
     EXPECT_EQ(Check("C:\\DOS\\EDIT.COM"), TRUE);
     Check("C:\\DOS\\QBASIC.EXE");
     EXPECT_EQ(MeteredCount(), 2u);
-    EXPECT_NE(FindEntry(0x400, 0)->meteredApp, nullptr);
+    EXPECT_NE(static_cast<PLVMeteredApp *>(FindEntry(0x400, 0)->meteredApp), nullptr);
     RemoveDOSApp(box);  // the most recently admitted goes first
     Tick();
     EXPECT_THAT(LoggedEvents(), ElementsAre("Initiated C:\\DOS\\EDIT.COM", "Initiated C:\\DOS\\QBASIC.EXE",
                                             "Terminated C:\\DOS\\QBASIC.EXE"));
-    EXPECT_EQ(FindEntry(0x400, 0)->meteredApp, nullptr);
+    EXPECT_EQ(static_cast<PLVMeteredApp *>(FindEntry(0x400, 0)->meteredApp), nullptr);
     const auto answer = fake.devices.at("\\\\.\\PLVDOS").controls.back();
     EXPECT_EQ(answer.first, 3u);
     EXPECT_EQ(answer.second, std::string(4, '\0'));

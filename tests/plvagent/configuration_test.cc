@@ -2,7 +2,6 @@
 // problem for each thing an administrator can get wrong, named by file,
 // line and key.
 #include <algorithm>
-#include <ostream>
 #include <string>
 #include <vector>
 
@@ -94,7 +93,7 @@ h = /srv/plv
     const PLVAgentState &agent = records.agent();
     const PLVAgentRuntime &runtime = records.runtime();
 
-    EXPECT_EQ(agent.runtime, &records.runtime());
+    EXPECT_EQ(static_cast<void *>(agent.runtime), &records.runtime());
     EXPECT_STREQ(agent.agentDirectory, "Z:\\opt\\plvagent");
     EXPECT_EQ(std::uint32_t{agent.updateInterval}, 5u);
     EXPECT_STREQ(agent.logHeaderText, "Usage of WS-017");
@@ -103,7 +102,7 @@ h = /srv/plv
     EXPECT_EQ(std::uint32_t{agent.closeRetryCount}, 0u);
     EXPECT_EQ(std::uint32_t{agent.optionFlags}, PLV_OPT_TRACE | PLV_OPT_CLOCK_FILE | PLV_OPT_UNDEFINED_APPS |
                                                     PLV_OPT_RECORD_DEFINITIONS | PLV_OPT_SHARED_TIMER);
-    EXPECT_EQ(agent.clockFile, nullptr);  // opened when the agent runs
+    EXPECT_EQ(static_cast<void *>(agent.clockFile), nullptr);  // opened when the agent runs
 
     EXPECT_EQ(int{runtime.networkKind}, 3);
     EXPECT_STREQ(runtime.workstationName, "WS-017");
@@ -113,7 +112,7 @@ h = /srv/plv
     EXPECT_STREQ(runtime.settingsFilePath, "Z:\\etc\\plv\\PLV.INI");
     EXPECT_STREQ(runtime.timeServerName, "TIMESRV");
     EXPECT_EQ(std::uint32_t{runtime.netWareConnection}, 7u);
-    EXPECT_EQ(runtime.definitions, nullptr);
+    EXPECT_EQ(static_cast<void *>(runtime.definitions), nullptr);
     EXPECT_THAT(Texts(runtime.ignoredPrograms), ElementsAre("xclock", "EXPLORER.EXE"));
     EXPECT_THAT(Texts(runtime.ignoredClasses), ElementsAre("Shell_TrayWnd"));
     EXPECT_THAT(Texts(runtime.ignoredDosPrograms), ElementsAre("command.com"));
@@ -151,7 +150,7 @@ TEST_F(Configuration, WhatIsNotGivenHasItsDefault) {
     EXPECT_EQ(std::uint32_t{agent.optionFlags}, 0u);
     EXPECT_STREQ(agent.logHeaderText, "Pelvantine usage log");
     EXPECT_EQ(int{runtime.networkKind}, 1);
-    EXPECT_EQ(runtime.ignoredPrograms, nullptr);
+    EXPECT_EQ(static_cast<void *>(runtime.ignoredPrograms), nullptr);
     EXPECT_TRUE(c.definitionsFile.empty());
 }
 
@@ -165,11 +164,10 @@ struct Mistake {
     const char *problem;  // after "<file>:"
 };
 
-void PrintTo(const Mistake &mistake, std::ostream *out) { *out << mistake.problem; }
-
 class ConfigurationMistake : public Configuration, public ::testing::WithParamInterface<Mistake> {};
 
 TEST_P(ConfigurationMistake, IsNamedByFileLineAndKey) {
+    SCOPED_TRACE(GetParam().content);
     Read(GetParam().content);
     EXPECT_THAT(Described(), ::testing::Contains(path + ":" + GetParam().problem));
 }

@@ -1,7 +1,6 @@
 // The definitions file built into the library's node layout, byte for
 // byte, and the library identifying applications with the nodes.
 #include <cstring>
-#include <ostream>
 #include <string>
 #include <vector>
 
@@ -102,8 +101,8 @@ SizeBound1 = 0
     const PLVAppDefinition &editor = list.nodes()[1];
 
     using Row = std::vector<std::uint8_t>;
-    EXPECT_EQ(writer.next, &editor);
-    EXPECT_EQ(editor.next, nullptr);
+    EXPECT_EQ(static_cast<void *>(writer.next), &editor);
+    EXPECT_EQ(static_cast<void *>(editor.next), nullptr);
     EXPECT_EQ(Bytes(writer, kNumber, 4), (Row{1, 0, 0, 0}));
     EXPECT_EQ(Bytes(editor, kNumber, 4), (Row{2, 0, 0, 0}));
     EXPECT_EQ(Bytes(writer, kKind, 1), Row{2});
@@ -156,11 +155,10 @@ struct Mistake {
     const char *problem;  // after "definitions.ini:"
 };
 
-void PrintTo(const Mistake &mistake, std::ostream *out) { *out << mistake.problem; }
-
 class DefinitionMistake : public Definitions, public ::testing::WithParamInterface<Mistake> {};
 
 TEST_P(DefinitionMistake, IsNamedByLineAndKey) {
+    SCOPED_TRACE(GetParam().content);
     Read(GetParam().content);
     EXPECT_THAT(Described(), ::testing::Contains(std::string("definitions.ini:") + GetParam().problem));
 }

@@ -94,7 +94,7 @@ TEST(EndToEnd, MetersTheDefinedClientAndPassesOverTheIgnoredOne) {
                        agent.Output().find("\\xclock,") != std::string::npos;
             },
             30s))
-            << "the clients were not metered:\n" << agent.Output();
+            << "the clients were not metered:\n" << agent.Errors() << agent.Output();
     }  // the clients end here
 
     ASSERT_TRUE(Eventually(
@@ -103,7 +103,7 @@ TEST(EndToEnd, MetersTheDefinedClientAndPassesOverTheIgnoredOne) {
             return !EventsOf(events, "xeyes", "Terminated").empty() && !EventsOf(events, "xlogo", "Terminated").empty();
         },
         30s))
-        << "the ends were not metered:\n" << agent.Output();
+        << "the ends were not metered:\n" << agent.Errors() << agent.Output();
     agent.Signal(SIGTERM);
     ASSERT_EQ(agent.Wait(10s), 0) << agent.Errors();
 

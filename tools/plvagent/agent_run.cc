@@ -1,7 +1,6 @@
 #include "agent_run.h"
 
 #include <cstdio>
-#include <cstring>
 
 #include "plvlib32.h"
 #include "seam_files.h"

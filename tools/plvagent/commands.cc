@@ -1,5 +1,6 @@
 #include "commands.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -15,8 +16,6 @@ namespace {
 void SayAll(const Problems &problems) {
     for (const Problem &problem : problems) Say(Describe(problem));
 }
-
-using FileCloser = int (*)(std::FILE *);
 
 // The trace display's lines, on the terminal or appended to a file, each
 // written out at once so a reader sees the agent as it goes.

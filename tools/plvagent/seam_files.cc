@@ -1,6 +1,5 @@
 #include "seam_files.h"
 
-#include <cstring>
 
 namespace plvagent {
 namespace {

@@ -12,6 +12,8 @@ packages=(
   binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
   libxcb1-dev libxcb-res0-dev
   xvfb x11-apps
+  # The 32-bit build (linux-m32) links the 32-bit XCB libraries.
+  libxcb1-dev:i386 libxcb-res0-dev:i386
 )
 
 missing=()
@@ -25,7 +27,12 @@ if ((${#missing[@]} > 0)); then
   sudo_cmd=()
   if [[ $(id -u) -ne 0 ]]; then sudo_cmd=(sudo); fi
   echo "Installing: ${missing[*]}"
-  "${sudo_cmd[@]}" apt-get update -qq
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    "${sudo_cmd[@]}" dpkg --add-architecture i386
+  fi
+  # A mirror that is being synced may fail one index; the install below
+  # still fails clearly when a package cannot be had.
+  "${sudo_cmd[@]}" apt-get update -qq || echo "apt-get update reported errors; installing all the same"
   DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 

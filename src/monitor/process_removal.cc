@@ -38,9 +38,9 @@ void ReleaseOrphanedRecords() {
     std::unordered_set<const PLVMeteredApp *> referenced;
     for (auto *entry = static_cast<ProcessEntry *>(processTable.head); entry != nullptr;
          entry = static_cast<ProcessEntry *>(entry->next)) {
-        // A copy: the packed entry's pointer may stand at any address.
-        const PLVMeteredApp *metered = entry->meteredApp;
-        if (metered != nullptr) referenced.insert(metered);
+        // Copied out first: the entry is packed and its pointer unaligned.
+        const PLVMeteredApp *app = entry->meteredApp;
+        if (app != nullptr) referenced.insert(app);
     }
     auto *record = static_cast<PLVMeteredApp *>(Runtime().meteredApps);
     while (record != nullptr) {

@@ -19,8 +19,8 @@ void Unindex(ProcessEntry *entry, DWORD processId) {
 
 void ResetProcessTableState() { processTable = ProcessTableState{}; }
 
-DWORD DisplayId(DWORD processId, DWORD threadId) {
-    return threadId == 0 ? processId : (processId << 16) | threadId;
+unsigned DisplayId(DWORD processId, DWORD threadId) {
+    return static_cast<unsigned>(threadId == 0 ? processId : (processId << 16) | threadId);
 }
 
 unsigned HandleNumber(const void *handle) {

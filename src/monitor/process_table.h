@@ -41,8 +41,9 @@ extern ProcessTableState processTable;
 
 void ResetProcessTableState();
 
-// Trace identity: the process id, or process and task thread packed.
-DWORD DisplayId(DWORD processId, DWORD threadId);
+// Trace identity: the process id, or process and task thread packed, as the
+// number trace lines print (DWORD is unsigned long on Windows).
+unsigned DisplayId(DWORD processId, DWORD threadId);
 
 // A handle as the number trace lines print.
 unsigned HandleNumber(const void *handle);

@@ -85,7 +85,8 @@ BOOL WINAPI Process32Next(HANDLE, PROCESSENTRY32 *entry) {
 }
 BOOL WINAPI Process32First(HANDLE snapshot, PROCESSENTRY32 *entry) {
     snapshotPosition = 0;
-    return Process32Next(snapshot, entry);
+    // Qualified: Windows' own Process32Next is declared too.
+    return plv::testing::Process32Next(snapshot, entry);
 }
 DWORD WINAPI RegisterServiceProcess(DWORD, DWORD) { return 1; }
 

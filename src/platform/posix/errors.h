@@ -22,6 +22,7 @@ enum class FileOperation {
     Lock,        // taking a byte-range lock
     Share,       // taking the locks that stand for a share mode
     Module,      // loading a shared object
+    Execute,     // starting a program
 };
 
 struct ErrorContext {

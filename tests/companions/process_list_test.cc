@@ -1,0 +1,264 @@
+// The process-list module against the real kernel, loaded as the library
+// loads it: by the name of the DLL it stands for.
+#include <dirent.h>
+#include <grp.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "core/companions.h"
+#include "platform/entry_point.h"
+#include "platform/posix/posix_platform.h"
+#include "support/child_process.h"
+#include "support/helper_process.h"
+#include "support/temporary_directory.h"
+
+namespace plv::testing {
+namespace {
+
+using namespace std::chrono_literals;
+
+// The five entry points, bound as metering start-up binds them.
+struct ProcessList {
+    explicit ProcessList(posix::PosixPlatform &os) : os(os), module(os.LoadLibraryA("PLVNTPRL.DLL")) {
+        init = Bind<InitNTProcessListFn>("InitNTProcessList");
+        reset = Bind<ResetNTProcessListFn>("ResetNTProcessList");
+        next = Bind<GetNextProcessIDFn>("GetNextProcessID");
+        exePath = Bind<GetProcessExePathFn>("GetProcessExePath");
+        free = Bind<FreeNTProcessListFn>("FreeNTProcessList");
+    }
+    ~ProcessList() {
+        if (module != nullptr) os.FreeLibrary(module);
+    }
+    template <typename Entry>
+    Entry Bind(const char *name) {
+        return module == nullptr ? nullptr : EntryPoint<Entry>(os.GetProcAddress(module, name));
+    }
+    bool bound() const { return init && reset && next && exePath && free; }
+
+    std::vector<DWORD> Walk() const {
+        std::vector<DWORD> ids;
+        for (DWORD id = next(); id != 0; id = next()) ids.push_back(id);
+        return ids;
+    }
+    // The program path, or "(none)" when the module cannot give one.
+    std::string PathOf(DWORD id, BYTE *flag = nullptr) const {
+        char path[285];
+        std::memset(path, 'x', sizeof path);
+        BYTE ignored = 0;
+        return exePath(id, path, flag != nullptr ? flag : &ignored) ? std::string(path) : "(none)";
+    }
+
+    posix::PosixPlatform &os;
+    HMODULE module;
+    InitNTProcessListFn init = nullptr;
+    ResetNTProcessListFn reset = nullptr;
+    GetNextProcessIDFn next = nullptr;
+    GetProcessExePathFn exePath = nullptr;
+    FreeNTProcessListFn free = nullptr;
+};
+
+bool Contains(const std::vector<DWORD> &ids, pid_t id) {
+    return std::find(ids.begin(), ids.end(), static_cast<DWORD>(id)) != ids.end();
+}
+
+bool Eventually(const std::function<bool()> &condition) {
+    const auto deadline = std::chrono::steady_clock::now() + 10s;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        std::this_thread::sleep_for(10ms);
+    }
+    return true;
+}
+
+// The state letter and the flags word of /proc/<pid>/stat.
+struct ProcessStat {
+    char state = '?';
+    unsigned long flags = 0;
+};
+
+ProcessStat StatOf(const std::string &pid) {
+    std::ifstream in("/proc/" + pid + "/stat");
+    std::string line;
+    std::getline(in, line);
+    ProcessStat stat;
+    const auto end = line.rfind(')');
+    if (end == std::string::npos) return stat;
+    std::istringstream fields(line.substr(end + 2));
+    std::string skip;
+    fields >> stat.state;
+    for (int i = 0; i < 5; ++i) fields >> skip;  // ppid pgrp session tty tpgid
+    fields >> stat.flags;
+    return stat;
+}
+
+// A kernel thread that this machine shows (none inside a PID namespace).
+DWORD SomeKernelThread() {
+    constexpr unsigned long kKernelThread = 0x00200000;  // PF_KTHREAD
+    std::unique_ptr<DIR, int (*)(DIR *)> proc(::opendir("/proc"), ::closedir);
+    while (const dirent *entry = ::readdir(proc.get())) {
+        if (entry->d_name[0] < '1' || entry->d_name[0] > '9') continue;
+        if (StatOf(entry->d_name).flags & kKernelThread) return static_cast<DWORD>(std::stoul(entry->d_name));
+    }
+    return 0;
+}
+
+class ProcessListModule : public ::testing::Test {
+  protected:
+    ProcessListModule() {
+        posix::MapDrive('T', volume.path());
+        std::filesystem::create_directory(volume / "Tools");
+        std::filesystem::copy_file("/usr/bin/sleep", volume / "Tools/sleep");
+    }
+    ~ProcessListModule() override {
+        if (list.bound()) list.free();
+    }
+
+    posix::PosixPlatform os;
+    ProcessList list{os};
+    TemporaryDirectory volume;
+};
+
+TEST_F(ProcessListModule, IsFoundByItsDllNameWithAllFiveEntries) {
+    ASSERT_NE(list.module, nullptr) << os.GetLastError();
+    EXPECT_TRUE(list.bound());
+    EXPECT_TRUE(list.init("C:\\PLV"));
+}
+
+TEST_F(ProcessListModule, AResetListsTheRunningProcessesOnce) {
+    ASSERT_TRUE(list.bound());
+    ASSERT_TRUE(list.init("C:\\PLV"));
+    ChildProcess child({"/usr/bin/sleep", "30"});
+    ASSERT_TRUE(child.started());
+    ASSERT_TRUE(list.reset());
+    const std::vector<DWORD> ids = list.Walk();
+    EXPECT_TRUE(Contains(ids, ::getpid()));
+    EXPECT_TRUE(Contains(ids, child.pid()));
+    EXPECT_TRUE(Contains(ids, 1));
+    EXPECT_EQ(std::count(ids.begin(), ids.end(), static_cast<DWORD>(child.pid())), 1);
+    EXPECT_EQ(list.next(), 0u);  // the walk stays at its end
+
+    // The list is what the last reset saw: the ended child goes with the next.
+    const pid_t ended = child.pid();
+    child.Kill();
+    ASSERT_TRUE(list.reset());
+    EXPECT_FALSE(Contains(list.Walk(), ended));
+    EXPECT_TRUE(list.reset());
+    EXPECT_TRUE(Contains(list.Walk(), ::getpid()));
+}
+
+TEST_F(ProcessListModule, ProgramPathsAreInDosFormAndNoProcessIsAVirtualDosMachine) {
+    ASSERT_TRUE(list.bound());
+    ChildProcess system({"/usr/bin/sleep", "30"});
+    ChildProcess mapped({volume / "Tools/sleep", "30"});
+    ASSERT_TRUE(system.started() && mapped.started());
+    BYTE flag = 7;
+    EXPECT_EQ(list.PathOf(static_cast<DWORD>(system.pid()), &flag), "Z:\\usr\\bin\\sleep");
+    EXPECT_EQ(flag, 0);
+    EXPECT_EQ(list.PathOf(static_cast<DWORD>(mapped.pid())), "T:\\Tools\\sleep");
+}
+
+TEST_F(ProcessListModule, AProgramRemovedSinceItStartedKeepsItsPath) {
+    ASSERT_TRUE(list.bound());
+    ChildProcess child({volume / "Tools/sleep", "30"});
+    ASSERT_TRUE(child.started());
+    // Wait until the child runs the copy, then take the file away.
+    const std::string link = "/proc/" + std::to_string(child.pid()) + "/exe";
+    ASSERT_TRUE(Eventually([&] { return std::filesystem::read_symlink(link) == volume / "Tools/sleep"; }));
+    std::filesystem::remove(volume / "Tools/sleep");
+    EXPECT_EQ(list.PathOf(static_cast<DWORD>(child.pid())), "T:\\Tools\\sleep");
+}
+
+TEST_F(ProcessListModule, APathTooLongForTheBufferIsNoPath) {
+    ASSERT_TRUE(list.bound());
+    // Directories that bring the DOS path to exactly 284 characters, then 285.
+    const std::string deep = volume / std::string(120, 'd') + "/" + std::string(120, 'e');
+    std::filesystem::create_directories(deep);
+    const std::size_t prefix = posix::DosPathOf(deep + "/").size();
+    ASSERT_LT(prefix, 284u);
+    for (const std::size_t length : {std::size_t{284}, std::size_t{285}}) {
+        const std::string program = deep + "/" + std::string(length - prefix, 's');
+        std::filesystem::copy_file("/usr/bin/sleep", program);
+        ChildProcess child({program, "30"});
+        ASSERT_TRUE(child.started());
+        const std::string link = "/proc/" + std::to_string(child.pid()) + "/exe";
+        ASSERT_TRUE(Eventually([&] { return std::filesystem::read_symlink(link) == program; }));
+        const std::string path = list.PathOf(static_cast<DWORD>(child.pid()));
+        if (length == 284) {
+            EXPECT_EQ(path, posix::DosPathOf(program));
+        } else {
+            EXPECT_EQ(path, "(none)");
+        }
+    }
+}
+
+TEST_F(ProcessListModule, AKernelThreadHasNoProgram) {
+    ASSERT_TRUE(list.bound());
+    const DWORD thread = SomeKernelThread();
+    if (thread == 0) GTEST_SKIP() << "no kernel thread is visible here (a PID namespace)";
+    ASSERT_TRUE(list.reset());
+    EXPECT_TRUE(Contains(list.Walk(), static_cast<pid_t>(thread)));
+    EXPECT_EQ(list.PathOf(thread), "(none)");
+}
+
+TEST_F(ProcessListModule, AZombieIsListedButHasNoProgram) {
+    ASSERT_TRUE(list.bound());
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) ::_exit(0);
+    EXPECT_TRUE(Eventually([&] { return StatOf(std::to_string(child)).state == 'Z'; }));
+    ASSERT_TRUE(list.reset());
+    EXPECT_TRUE(Contains(list.Walk(), child));
+    EXPECT_EQ(list.PathOf(static_cast<DWORD>(child)), "(none)");
+    ::waitpid(child, nullptr, 0);
+}
+
+// Gives up root for the "nobody" user, then answers each process id it is
+// sent with the program path the module gives for it.
+int PathAsNobody(const std::vector<std::string> &) {
+    posix::PosixPlatform os;
+    ProcessList list(os);  // loaded while the build directory is still readable
+    constexpr gid_t kNobody = 65534;
+    if (!list.bound() || ::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 ||
+        ::setuid(kNobody) != 0)
+        return 2;
+    char line[64];
+    while (std::fgets(line, sizeof line, stdin) != nullptr) {
+        std::printf("%s\n", list.PathOf(static_cast<DWORD>(std::strtoul(line, nullptr, 10))).c_str());
+        std::fflush(stdout);
+    }
+    return 0;
+}
+HelperRole pathAsNobody("path-as-nobody", &PathAsNobody);
+
+TEST_F(ProcessListModule, AnotherUsersProgramIsNotNamed) {
+    ASSERT_TRUE(list.bound());
+    if (::geteuid() != 0) {
+        struct stat status;
+        ASSERT_EQ(::stat("/proc/1", &status), 0);
+        if (status.st_uid == ::geteuid()) GTEST_SKIP() << "every process here is this user's";
+        EXPECT_EQ(list.PathOf(1), "(none)");
+        return;
+    }
+    HelperProcess helper("path-as-nobody", {});
+    EXPECT_EQ(helper.Ask(std::to_string(::getpid())), "(none)");
+}
+
+}  // namespace
+}  // namespace plv::testing

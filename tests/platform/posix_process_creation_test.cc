@@ -1,0 +1,238 @@
+// CreateProcessA on Linux: real programs started with the arguments,
+// directory, environment and priority a Windows program would get.
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "platform/posix/posix_platform.h"
+#include "support/temporary_directory.h"
+
+namespace plv::posix {
+namespace {
+
+using plv::testing::TemporaryDirectory;
+using namespace std::chrono_literals;
+
+// What the probe program reports about itself.
+struct Report {
+    std::map<std::string, std::string> facts;
+    std::vector<std::string> arguments;
+};
+
+std::optional<Report> AwaitReport(const std::string &file) {
+    const auto deadline = std::chrono::steady_clock::now() + 10s;
+    while (::access(file.c_str(), F_OK) != 0) {
+        if (std::chrono::steady_clock::now() > deadline) return std::nullopt;
+        std::this_thread::sleep_for(5ms);
+    }
+    Report report;
+    std::ifstream in(file);
+    for (std::string line; std::getline(in, line);) {
+        const auto equals = line.find('=');
+        if (line.compare(0, equals, "arg") == 0)
+            report.arguments.push_back(line.substr(equals + 1));
+        else
+            report.facts[line.substr(0, equals)] = line.substr(equals + 1);
+    }
+    return report;
+}
+
+bool Eventually(const std::function<bool()> &condition) {
+    const auto deadline = std::chrono::steady_clock::now() + 10s;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        std::this_thread::sleep_for(10ms);
+    }
+    return true;
+}
+
+class ProcessCreation : public ::testing::Test {
+  protected:
+    ProcessCreation() {
+        MapDrive('T', volume.path());
+        std::filesystem::create_directory(volume / "probe dir");
+        std::filesystem::copy_file(PLV_PROCESS_PROBE, volume / "probe dir/Probe.exe");
+        ::setenv("PLV_PROBE_FILE", report.c_str(), 1);
+        ::unsetenv("PLV_PROBE_HOLD");
+        ::unsetenv("PLV_PROBE_VALUE");
+    }
+    ~ProcessCreation() override {
+        ::unsetenv("PLV_PROBE_FILE");
+        ::unsetenv("PLV_PROBE_HOLD");
+    }
+
+    // Starts a program; the last error when it fails.
+    DWORD Start(const char *application, std::string commandLine, DWORD flags = 0,
+                const char *directory = nullptr, const char *environment = nullptr) {
+        STARTUPINFOA startup{};
+        startup.cb = sizeof startup;
+        startup.dwFlags = STARTF_USESHOWWINDOW;
+        startup.wShowWindow = SW_HIDE;
+        info = PROCESS_INFORMATION{};
+        os.SetLastError(ERROR_SUCCESS);
+        const BOOL started =
+            os.CreateProcessA(application, commandLine.empty() ? nullptr : commandLine.data(), nullptr,
+                              nullptr, FALSE, flags, const_cast<char *>(environment), directory,
+                              &startup, &info);
+        if (!started) return os.GetLastError();
+        EXPECT_TRUE(os.CloseHandle(info.hThread));
+        EXPECT_TRUE(os.CloseHandle(info.hProcess));
+        return ERROR_SUCCESS;
+    }
+
+    PosixPlatform os;
+    TemporaryDirectory volume;
+    const std::string report = volume / "report";
+    PROCESS_INFORMATION info{};
+};
+
+TEST_F(ProcessCreation, TheProgramGetsTheCommandLineSplitAsWindowsSplitsIt) {
+    const std::string program = R"(T:\PROBE DIR\probe.exe)";
+    ASSERT_EQ(Start(program.c_str(), R"("T:\PROBE DIR\probe.exe" "two words" a\\\"b "" c"d"e \\server\x)"),
+              ERROR_SUCCESS);
+    auto seen = AwaitReport(report);
+    ASSERT_TRUE(seen);
+    EXPECT_EQ(seen->arguments, (std::vector<std::string>{program, "two words", R"(a\"b)", "",
+                                                         "cde", R"(\\server\x)"}));
+    EXPECT_EQ(seen->facts["pid"], std::to_string(info.dwProcessId));
+    EXPECT_EQ(info.dwThreadId, info.dwProcessId);
+    EXPECT_EQ(seen->facts["value"], "(unset)");
+}
+
+TEST_F(ProcessCreation, WithoutAnApplicationNameTheFirstArgumentNamesTheProgram) {
+    ASSERT_EQ(Start(nullptr, R"("T:\probe dir\PROBE.EXE"-x y)"), ERROR_SUCCESS);
+    auto seen = AwaitReport(report);
+    ASSERT_TRUE(seen);
+    EXPECT_EQ(seen->arguments, (std::vector<std::string>{R"(T:\probe dir\PROBE.EXE)", "-x", "y"}));
+}
+
+TEST_F(ProcessCreation, WithoutACommandLineTheApplicationNameIsTheOnlyArgument) {
+    ASSERT_EQ(Start(R"(T:\probe dir\probe.exe)", ""), ERROR_SUCCESS);
+    auto seen = AwaitReport(report);
+    ASSERT_TRUE(seen);
+    EXPECT_EQ(seen->arguments, (std::vector<std::string>{R"(T:\probe dir\probe.exe)"}));
+}
+
+TEST_F(ProcessCreation, ABareNameIsLookedForAlongThePath) {
+    const std::string path = std::getenv("PATH");
+    ::setenv("PATH", (volume.path() + "/probe dir:" + path).c_str(), 1);
+    const DWORD error = Start(nullptr, "Probe.exe one");
+    ::setenv("PATH", path.c_str(), 1);
+    ASSERT_EQ(error, ERROR_SUCCESS);
+    auto seen = AwaitReport(report);
+    ASSERT_TRUE(seen);
+    EXPECT_EQ(seen->arguments, (std::vector<std::string>{"Probe.exe", "one"}));
+}
+
+TEST_F(ProcessCreation, TheProgramRunsInTheGivenDirectoryAndEnvironment) {
+    std::filesystem::create_directory(volume / "Work");
+    const std::string environment =
+        "PLV_PROBE_FILE=" + report + std::string(1, '\0') + "PLV_PROBE_VALUE=from the block" +
+        std::string(2, '\0');
+    // A relative program is the caller's, not the new directory's.
+    const std::filesystem::path previous = std::filesystem::current_path();
+    std::filesystem::current_path(volume.path());
+    const DWORD error = Start(R"(probe dir\probe.exe)", "probe", 0, R"(T:\work)", environment.c_str());
+    std::filesystem::current_path(previous);
+    ASSERT_EQ(error, ERROR_SUCCESS);
+    auto seen = AwaitReport(report);
+    ASSERT_TRUE(seen);
+    EXPECT_EQ(seen->facts["cwd"], volume / "Work");
+    EXPECT_EQ(seen->facts["value"], "from the block");
+    EXPECT_EQ(seen->facts["variables"], "2");
+}
+
+TEST_F(ProcessCreation, APriorityClassBecomesANiceValue) {
+    const std::string hold = volume / "go";
+    ::setenv("PLV_PROBE_HOLD", hold.c_str(), 1);
+    const int own = ::getpriority(PRIO_PROCESS, 0);
+    struct {
+        DWORD flags;
+        int nice;
+    } const cases[] = {
+        {IDLE_PRIORITY_CLASS, 19},
+        {IDLE_PRIORITY_CLASS | HIGH_PRIORITY_CLASS, 19},  // the lowest class counts
+        {BELOW_NORMAL_PRIORITY_CLASS, own > 10 ? own : 10},
+        {0, own},
+    };
+    for (const auto &c : cases) {
+        std::filesystem::remove(report);
+        std::filesystem::remove(hold);
+        ASSERT_EQ(Start(R"(T:\probe dir\probe.exe)", "probe", c.flags), ERROR_SUCCESS);
+        std::ofstream{hold};
+        auto seen = AwaitReport(report);
+        ASSERT_TRUE(seen);
+        EXPECT_EQ(seen->facts["nice"], std::to_string(c.nice)) << "flags " << c.flags;
+    }
+}
+
+TEST_F(ProcessCreation, AnEndedProcessIsNotLeftAZombie) {
+    ASSERT_EQ(Start(R"(T:\probe dir\probe.exe)", "probe"), ERROR_SUCCESS);
+    ASSERT_TRUE(AwaitReport(report));
+    const std::string entry = "/proc/" + std::to_string(info.dwProcessId);
+    EXPECT_TRUE(Eventually([&] { return ::access(entry.c_str(), F_OK) != 0; }));
+}
+
+TEST_F(ProcessCreation, HandlesAreClosedOnceAndLeaveTheProcessRunning) {
+    ::setenv("PLV_PROBE_HOLD", (volume / "go").c_str(), 1);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    char commandLine[] = "probe";
+    ASSERT_TRUE(os.CreateProcessA(R"(T:\probe dir\probe.exe)", commandLine, nullptr, nullptr, FALSE,
+                                  0, nullptr, nullptr, &startup, &info));
+    ASSERT_NE(info.hProcess, nullptr);
+    ASSERT_NE(info.hThread, nullptr);
+    EXPECT_NE(info.hProcess, info.hThread);
+    EXPECT_TRUE(os.CloseHandle(info.hProcess));
+    EXPECT_TRUE(os.CloseHandle(info.hThread));
+    EXPECT_FALSE(os.CloseHandle(info.hProcess));
+    EXPECT_EQ(os.GetLastError(), ERROR_INVALID_HANDLE);
+    EXPECT_EQ(::kill(static_cast<pid_t>(info.dwProcessId), 0), 0);
+    std::ofstream{volume / "go"};
+    EXPECT_TRUE(AwaitReport(report));
+}
+
+TEST_F(ProcessCreation, FailuresGiveTheCodesWindowsGives) {
+    std::ofstream(volume / "readme.txt") << "text";
+    std::ofstream(volume / "garbage.exe") << "neither ELF nor script";
+    ::chmod((volume / "garbage.exe").c_str(), 0755);
+    struct {
+        const char *application;
+        const char *commandLine;
+        const char *directory;
+        DWORD error;
+    } const cases[] = {
+        {R"(T:\probe dir\missing.exe)", "missing", nullptr, ERROR_FILE_NOT_FOUND},
+        {R"(T:\no dir\probe.exe)", "probe", nullptr, ERROR_PATH_NOT_FOUND},
+        {R"(Q:\probe.exe)", "probe", nullptr, ERROR_PATH_NOT_FOUND},
+        {nullptr, "plv-no-such-program-anywhere", nullptr, ERROR_FILE_NOT_FOUND},
+        {R"(T:\readme.txt)", "readme", nullptr, ERROR_ACCESS_DENIED},
+        {R"(T:\probe dir)", "dir", nullptr, ERROR_ACCESS_DENIED},
+        {R"(T:\garbage.exe)", "garbage", nullptr, ERROR_BAD_EXE_FORMAT},
+        {R"(T:\probe dir\probe.exe)", "probe", R"(T:\nowhere)", ERROR_DIRECTORY},
+        {R"(T:\probe dir\probe.exe)", "probe", R"(T:\readme.txt)", ERROR_DIRECTORY},
+        {nullptr, "", nullptr, ERROR_INVALID_PARAMETER},
+    };
+    for (const auto &c : cases) {
+        EXPECT_EQ(Start(c.application, c.commandLine, 0, c.directory), c.error)
+            << (c.application ? c.application : c.commandLine);
+    }
+    EXPECT_NE(::access(report.c_str(), F_OK), 0);
+}
+
+}  // namespace
+}  // namespace plv::posix

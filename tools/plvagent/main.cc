@@ -1,34 +1,50 @@
 // plvagent: the host program of the metering agent. It owns the agent's
 // records and its window, and drives the library through its exports.
-#include <cstdio>
-#include <string>
+#include <CLI/CLI.hpp>
 
-#include "platform/posix/posix_platform.h"
-#include "plvlib32.h"
+#include "commands.h"
 
-namespace {
+int main(int argc, char **argv) {
+    CLI::App app{"plvagent: the Pelvantine workstation agent, which meters the applications used"
+                 " on this workstation into the log files of a shared home directory"};
+    app.set_version_flag("--version", "plvagent " PLVAGENT_VERSION);
+    app.require_subcommand(0, 1);
 
-constexpr char kHostBanner[] = "Pelvantine Workstation Agent host for Linux";
+    plvagent::RunCommand run;
+    CLI::App *runCommand = app.add_subcommand(
+        "run", "Meter applications until stopped (the default command): SIGINT or SIGTERM stop it cleanly");
+    runCommand->add_option("-c,--config", run.configurationFile,
+                           "Configuration file; without one the built-in configuration keeps "
+                           "everything below ./plvagent-data");
+    runCommand->add_option("--cycles", run.cycles, "Stop after this many timer cycles (one a second)")
+        ->check(CLI::Range(1u, 0xFFFFFFFFu));
+    runCommand->add_option("--trace-file", run.traceFile,
+                           "Append the trace display to this file instead of showing it here");
 
-}  // namespace
+    std::optional<std::string> checkedFile;
+    CLI::App *checkCommand = app.add_subcommand(
+        "check-config", "Read the configuration and the definitions, report every problem, "
+                        "and show what the agent would use");
+    checkCommand->add_option("-c,--config", checkedFile, "Configuration file (default: built-in)");
 
-int main() {
-    // The trace display's list box: every line it receives is shown here.
-    HWND window = plv::posix::CreateHostWindow(
-        "Pelvantine Agent", PLV_TRACE_LISTBOX_ID,
-        [](const std::string &line) { std::printf("%s\n", line.c_str()); });
+    plvagent::ImportCommand import;
+    CLI::App *importCommand = app.add_subcommand(
+        "import-defs", "Turn lines of the day's definition files (YYYYMMDD.DEF) into definitions");
+    importCommand->add_option("files", import.defFiles, "Definition files to read")->required();
+    CLI::Option *config = importCommand->add_option(
+        "-c,--config", import.configurationFile, "Append to the definitions file of this configuration");
+    importCommand
+        ->add_option("-d,--definitions", import.definitionsFile,
+                     "Append to this definitions file (without either, print the definitions)")
+        ->excludes(config);
+    importCommand->add_option("-p,--program", import.options.programs,
+                              "Import only this program file name (repeatable)");
+    importCommand->add_flag("--exact", import.options.exact,
+                            "Also require the recorded directory, size, date, version and language");
 
-    PLVAgentRuntime runtime{};
-    PLVAgentState agent{};
-    agent.runtime = &runtime;
-    agent.agentDirectory = ".";
-    agent.optionFlags = PLV_OPT_TRACE;
+    CLI11_PARSE(app, argc, argv);
 
-    PLVHWND *activeWindow = nullptr;
-    InitializePLVLIB(window, &agent, kHostBanner, &activeWindow);
-
-    // Events the library queued (its start-up failures) are the host's to release.
-    RemoveLinkedList(&runtime.pendingEvents);
-    plv::posix::DestroyHostWindow(window);
-    return 0;
+    if (checkCommand->parsed()) return plvagent::CheckConfiguration(checkedFile);
+    if (importCommand->parsed()) return plvagent::ImportDefs(import);
+    return plvagent::Run(run);
 }

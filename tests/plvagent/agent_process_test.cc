@@ -1,0 +1,168 @@
+// plvagent as an administrator runs it: refusing a bad configuration before
+// it starts anything, running the cycles asked for, stopping cleanly on
+// SIGTERM and SIGINT, saying why metering could not start, and importing
+// recorded definitions.
+#include <signal.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "agent_process.h"
+#include "agent_test_files.h"
+#include "agent_world.h"
+#include "platform/posix/posix_platform.h"
+
+namespace plvagent::testing {
+namespace {
+
+using namespace std::chrono_literals;
+using ::testing::HasSubstr;
+using ::testing::Not;
+
+constexpr auto kStartLimit = 20s;  // sanitizer builds start slowly
+
+int CountEvents(const std::string &trace, const std::string &eventText) {
+    int count = 0;
+    for (std::size_t at = 0; (at = trace.find(";Pelvantine;" + eventText + ";", at)) != std::string::npos; ++at)
+        ++count;
+    return count;
+}
+
+TEST(AgentCommand, RefusesABadConfigurationBeforeStartingAnything) {
+    AgentWorld world;
+    world.Configure("UpdateInterval = soon\nWorkstation = a;b", "[Options]\nTrace = yes\n");
+    for (const char *command : {"run", "check-config"}) {
+        AgentProcess agent(AgentProgram(), {command, "--config", world.configurationFile()}, world.directory());
+        ASSERT_EQ(agent.Wait(kStartLimit), 1) << command;
+        EXPECT_THAT(agent.Errors(), HasSubstr(world.configurationFile() +
+                                              ":3: UpdateInterval: expected a whole number from 1 to 10080"));
+        EXPECT_THAT(agent.Errors(), HasSubstr(world.configurationFile() + ":4: Workstation: must not contain ';'"));
+        EXPECT_EQ(agent.Output(), "") << "no banner: the library was not started";
+        EXPECT_TRUE(std::filesystem::is_empty(world.logsDirectory()));
+        EXPECT_FALSE(std::filesystem::exists(world.directory() + "/plvagent-data"));
+    }
+}
+
+TEST(AgentCommand, ChecksAConfigurationAndShowsWhatItWouldUse) {
+    AgentWorld world;
+    WriteFile(world.directory() + "/definitions.ini", "[Eyes]\nFileName = xeyes\n");
+    world.Configure("Workstation = WS-017\nDefinitions = " + world.directory() + "/definitions.ini");
+    AgentProcess agent(AgentProgram(), {"check-config", "--config", world.configurationFile()}, world.directory());
+    ASSERT_EQ(agent.Wait(kStartLimit), 0) << agent.Errors();
+    EXPECT_THAT(agent.Output(), HasSubstr("home path: H:\\PLV\n"));
+    EXPECT_THAT(agent.Output(), HasSubstr("workstation: WS-017\n"));
+    EXPECT_THAT(agent.Output(), HasSubstr("definition: Eyes\n"));
+    EXPECT_EQ(agent.Errors(), "");
+}
+
+// The agent's own "Updated" event falls due after UpdateCountdown cycles:
+// it shows in the trace only when that many cycles ran.
+TEST(AgentCommand, RunsExactlyTheCyclesAskedForAndStops) {
+    ASSERT_TRUE(ProcessListModuleIsBuilt());
+    for (const auto &[cycles, updates] : {std::pair{2, 0}, std::pair{3, 1}}) {
+        AgentWorld world;
+        world.Configure("UpdateInterval = 1\nUpdateCountdown = 3\nAgentNumber = 7", "[Options]\nTrace = yes\n");
+        AgentProcess agent(AgentProgram(), {"run", "--config", world.configurationFile(), "--cycles", std::to_string(cycles)},
+                           world.directory());
+        ASSERT_EQ(agent.Wait(kStartLimit + std::chrono::seconds(cycles)), 0) << agent.Errors();
+        const std::string trace = agent.Output();
+        EXPECT_THAT(trace, HasSubstr(" Pelvantine Workstation Agent host for Linux\n"));
+        EXPECT_THAT(trace, HasSubstr(" PLVLIB32.DLL Version 2.8 built on Aug 20 1998 at 15:11:57, US build\n"));
+        EXPECT_EQ(CountEvents(trace, "Updated"), updates) << cycles << " cycles\n" << trace;
+    }
+}
+
+TEST(AgentCommand, WritesTheTraceToAFileWhenAsked) {
+    ASSERT_TRUE(ProcessListModuleIsBuilt());
+    AgentWorld world;
+    world.Configure("", "[Options]\nTrace = yes\n");
+    const std::string traceFile = world.directory() + "/trace.txt";
+    AgentProcess agent(AgentProgram(), {"run", "--config", world.configurationFile(), "--cycles", "1", "--trace-file", traceFile},
+                       world.directory());
+    ASSERT_EQ(agent.Wait(kStartLimit), 0) << agent.Errors();
+    EXPECT_EQ(agent.Output(), "");
+    EXPECT_THAT(ReadFile(traceFile), HasSubstr("PLVLIB32.DLL Version 2.8"));
+}
+
+// The 16-bit driver that metering start-up enters among the boot drivers
+// is taken out again by DLLShutdown: its absence after the stop shows the
+// shutdown calls ran.
+std::string BootDrivers(const std::string &dataDirectory) {
+    plv::posix::SetDataDirectory(dataDirectory);
+    plv::posix::PosixPlatform os;
+    HKEY key = nullptr;
+    if (os.RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows NT\\CurrentVersion\\WOW\\boot", 0,
+                         KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return "(no key)";
+    char value[512] = {};
+    DWORD size = sizeof value - 1;
+    DWORD type = 0;
+    const LSTATUS status = os.RegQueryValueExA(key, "drivers", nullptr, &type, reinterpret_cast<BYTE *>(value), &size);
+    os.RegCloseKey(key);
+    return status == ERROR_SUCCESS ? value : "(no value)";
+}
+
+class AgentStop : public ::testing::TestWithParam<int> {};
+
+TEST_P(AgentStop, ClosesCleanlyOnTheSignal) {
+    ASSERT_TRUE(ProcessListModuleIsBuilt());
+    AgentWorld world;
+    world.Configure("", "[Options]\nTrace = yes\n");
+    AgentProcess agent(AgentProgram(), {"run", "--config", world.configurationFile()}, world.directory());
+    ASSERT_TRUE(Eventually([&] { return BootDrivers(world.dataDirectory()).find("plvnts16.dll") != std::string::npos; },
+                           kStartLimit))
+        << "metering did not start: " << agent.Errors();
+
+    agent.Signal(GetParam());
+    ASSERT_EQ(agent.Wait(10s), 0) << agent.Errors();
+    EXPECT_THAT(BootDrivers(world.dataDirectory()), Not(HasSubstr("plvnts16.dll")));
+    EXPECT_EQ(agent.Errors(), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(AgentCommand, AgentStop, ::testing::Values(SIGTERM, SIGINT),
+                         [](const auto &info) { return info.param == SIGTERM ? "SIGTERM" : "SIGINT"; });
+
+// Without its process-list module the library cannot meter: the agent says
+// which module, records the failure in the shared log, and exits.
+TEST(AgentCommand, SaysWhyMeteringCouldNotStart) {
+    AgentWorld world;
+    world.Configure("Workstation = WS-017");
+    const std::filesystem::path built = std::filesystem::path(AgentProgram()).parent_path();
+    const std::filesystem::path copy = world.directory() + "/bin";
+    std::filesystem::create_directories(copy);
+    for (const char *file : {"plvagent", "libplvlib32.so", "libplvposix.so"})
+        std::filesystem::copy_file(built / file, copy / file);
+
+    AgentProcess agent((copy / "plvagent").string(), {"run", "--config", world.configurationFile()}, world.directory());
+    ASSERT_EQ(agent.Wait(kStartLimit), 2);
+    EXPECT_THAT(agent.Errors(), HasSubstr("plvagent: metering could not start: Initialization Failure, PLVNTPRL.DLL "
+                                          "(its module file libplvntprl.so is missing or incomplete)\n"));
+    const auto events = world.LogEvents();
+    EXPECT_TRUE(std::any_of(events.begin(), events.end(), [](const std::vector<std::string> &event) {
+        return event.size() > 8 && event[2] == "WS-017" && event[7] == "Initialization Failure" && event[8] == "PLVNTPRL.DLL";
+    }));
+}
+
+TEST(AgentCommand, ImportsRecordedDefinitionsOnce) {
+    AgentWorld world;
+    const std::string day = world.directory() + "/19980820.DEF";
+    WriteFile(day, "19980820;09:00:00;WS-1;A;C;Z:\\usr\\bin;xlogo;20230101;20000;xlogo;XLogo;;;;0000\r\n");
+    const std::string definitions = world.directory() + "/definitions.ini";
+    for (const char *expected : {"plvagent: imported [xlogo] from ", "plvagent: skipped "}) {
+        AgentProcess agent(AgentProgram(), {"import-defs", day, "--definitions", definitions}, world.directory());
+        ASSERT_EQ(agent.Wait(kStartLimit), 0) << agent.Errors();
+        EXPECT_THAT(agent.Errors(), HasSubstr(expected));
+    }
+    const std::string written = ReadFile(definitions);
+    const std::size_t first = written.find("[xlogo]\r\n");
+    ASSERT_NE(first, std::string::npos) << written;
+    EXPECT_NE(written.find("\r\nFileName=xlogo\r\n", first), std::string::npos) << written;
+    EXPECT_EQ(written.find("[xlogo", first + 1), std::string::npos) << written;
+}
+
+}  // namespace
+}  // namespace plvagent::testing

@@ -1,0 +1,175 @@
+// Lines of the day's definition files, as the library writes them, turned
+// into definitions that read back into the node layout.
+#include <string>
+#include <vector>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "agent_test_files.h"
+#include "def_import.h"
+#include "definitions.h"
+#include "host_system.h"
+#include "support/temporary_directory.h"
+
+namespace plvagent {
+namespace {
+
+using ::testing::ElementsAre;
+
+constexpr char kWriterLine[] =
+    "19980820;09:15:02;WS-017;JDOE;SALES;C:\\OFFICE\\WRITER;WRITER.EXE;19980312;1048576;"
+    "Report - Writer;WriterFrame;Writer Deluxe;Valdrin Systems;2.8;0409";
+
+TEST(DefLine, ReadsEveryField) {
+    std::string why;
+    const auto r = ParseDefLine(std::string(kWriterLine) + "\r", &why);
+    ASSERT_TRUE(r) << why;
+    EXPECT_EQ(r->date, "19980820");
+    EXPECT_EQ(r->time, "09:15:02");
+    EXPECT_EQ(r->workstation, "WS-017");
+    EXPECT_EQ(r->user, "JDOE");
+    EXPECT_EQ(r->userContext, "SALES");
+    EXPECT_EQ(r->directory, "C:\\OFFICE\\WRITER");
+    EXPECT_EQ(r->fileName, "WRITER.EXE");
+    EXPECT_EQ(r->fileDate, "19980312");
+    EXPECT_EQ(r->fileSize, 1048576u);
+    EXPECT_EQ(r->title, "Report - Writer");
+    EXPECT_EQ(r->windowClass, "WriterFrame");
+    EXPECT_EQ(r->product, "Writer Deluxe");
+    EXPECT_EQ(r->company, "Valdrin Systems");
+    EXPECT_EQ(r->version, "2.8");
+    EXPECT_EQ(r->language, 0x409);
+}
+
+// A title may hold the separator; the fields after it are counted from the
+// end of the line.
+TEST(DefLine, KeepsSeparatorsOfTheTitle) {
+    std::string why;
+    const auto r = ParseDefLine("19980820;09:15:02;WS;U;C;C:\\A;A.EXE;;0;one; two; three;Cls;P;Co;1.0;0000", &why);
+    ASSERT_TRUE(r) << why;
+    EXPECT_EQ(r->title, "one; two; three");
+    EXPECT_EQ(r->windowClass, "Cls");
+    EXPECT_EQ(r->product, "P");
+    EXPECT_EQ(r->fileDate, "");
+}
+
+// The size was written as a signed 32-bit number.
+TEST(DefLine, ReadsANegativeSizeAsTheLargeSizeItStandsFor) {
+    std::string why;
+    const auto r = ParseDefLine("19980820;09:15:02;WS;U;C;;;;-1294967296;(no title);(no class);;;;0000", &why);
+    ASSERT_TRUE(r) << why;
+    EXPECT_EQ(r->fileSize, 3000000000u);
+    EXPECT_EQ(r->fileName, "");
+}
+
+TEST(DefLine, RefusesWhatIsNoDefinitionLine) {
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"19980820;09:15:02;WS", "has 3 fields, a definition line 15"},
+        {"1998/08/20;09:15:02;WS;U;C;D;F;;0;T;C;P;Co;V;0409", "does not begin with a recording date and time"},
+        {"19980820;09:15:02;WS;U;C;D;F;1998-03-12;0;T;C;P;Co;V;0409", "has a file date that is not YYYYMMDD: 1998-03-12"},
+        {"19980820;09:15:02;WS;U;C;D;F;;12k;T;C;P;Co;V;0409", "has a file size that is no number: 12k"},
+        {"19980820;09:15:02;WS;U;C;D;F;;4294967296;T;C;P;Co;V;0409", "has a file size that is no number: 4294967296"},
+        {"19980820;09:15:02;WS;U;C;D;F;;0;T;C;P;Co;V;04g9", "does not end in a language of four hexadecimal digits"},
+    };
+    for (const auto &[line, expected] : cases) {
+        std::string why;
+        EXPECT_FALSE(ParseDefLine(line, &why)) << line;
+        EXPECT_EQ(why, expected) << line;
+    }
+}
+
+class Import : public ::testing::Test {
+  protected:
+    // The sections written to a definitions file and read back.
+    DefinitionList ReadBack(const std::string &sections) {
+        testing::WriteFile(path, sections);
+        return ReadDefinitions(host::AgentPathOf(path), "definitions.ini", problems);
+    }
+
+    plv::testing::TemporaryDirectory directory;
+    std::string path = directory / "definitions.ini";
+    Problems problems;
+};
+
+TEST_F(Import, ARecordedApplicationBecomesADefinitionByFileNameAndVersion) {
+    const ImportResult result = ImportDefinitions({{"19980820.DEF", std::string(kWriterLine) + "\r\n"}}, {}, {}, {});
+    EXPECT_THAT(result.imported, ElementsAre("[Writer Deluxe] from 19980820.DEF:1"));
+    EXPECT_EQ(result.sections,
+              "\r\n[Writer Deluxe]\r\n"
+              "; recorded 19980820 09:15:02 on WS-017 for JDOE (19980820.DEF:1)\r\n"
+              "FileName=WRITER.EXE\r\nProduct=Writer Deluxe\r\nCompany=Valdrin Systems\r\n");
+
+    const DefinitionList list = ReadBack(result.sections);
+    ASSERT_TRUE(problems.empty()) << Describe(problems[0]);
+    ASSERT_EQ(list.nodes().size(), 1u);
+    const PLVAppDefinition &d = list.nodes()[0];
+    EXPECT_EQ(int{d.kind}, 2);
+    EXPECT_STREQ(d.fileName, "WRITER.EXE");
+    EXPECT_STREQ(d.productName, "Writer Deluxe");
+    EXPECT_STREQ(d.companyName, "Valdrin Systems");
+    EXPECT_STREQ(d.directory, "");
+    EXPECT_EQ(d.sizeTest, '\0');
+}
+
+TEST_F(Import, ExactAlsoTakesDirectorySizeDateVersionAndLanguage) {
+    ImportOptions exact;
+    exact.exact = true;
+    const ImportResult result = ImportDefinitions({{"19980820.DEF", kWriterLine}}, exact, {}, {});
+    const DefinitionList list = ReadBack(result.sections);
+    ASSERT_TRUE(problems.empty()) << Describe(problems[0]);
+    ASSERT_EQ(list.nodes().size(), 1u);
+    const PLVAppDefinition &d = list.nodes()[0];
+    EXPECT_STREQ(d.directory, "C:\\OFFICE\\WRITER");
+    EXPECT_EQ(d.sizeTest, 'E');
+    EXPECT_EQ(std::uint32_t{d.sizeBound1}, 1048576u);
+    EXPECT_EQ(d.dateTest, 'E');
+    EXPECT_EQ(std::uint32_t{d.dateBound1}, 6645u * 86400u);  // 12 March 1998
+    EXPECT_STREQ(d.productVersion, "2.8");
+    EXPECT_EQ(std::uint32_t{d.languageId}, 0x409u);
+}
+
+TEST_F(Import, EachProgramIsDefinedOnceAndNamesStayUnique) {
+    const std::string day =
+        "19980820;09:00:00;WS-1;A;C;Z:\\usr\\bin;xlogo;20230101;20000;xlogo;XLogo;;;;0000\r\n"
+        "19980820;09:05:00;WS-2;B;C;Z:\\usr\\bin;xlogo;20230101;20000;xlogo;XLogo;;;;0000\r\n"
+        "19980820;09:06:00;WS-2;B;C;;;;0;(no title);(no class);;;;0000\r\n"
+        "19980820;09:07:00;WS-2;B;C;Z:\\usr\\bin;xclock;20230101;20000;xclock;XClock;;;;0000\r\n"
+        "19980820;09:08:00;WS-2;B;C;Z:\\opt;writer;20230101;20000;w;W;[Writer];;;0000\r\n"
+        "garbage\r\n";
+    const ImportResult result =
+        ImportDefinitions({{"19980820.DEF", day}}, {}, {"xlogo", "(Writer)"}, {"XCLOCK"});
+    EXPECT_THAT(result.imported, ElementsAre("[xlogo (2)] from 19980820.DEF:1", "[(Writer) (2)] from 19980820.DEF:5"));
+    EXPECT_THAT(result.skipped, ElementsAre("19980820.DEF:2: xlogo is defined already",
+                                            "19980820.DEF:3: no program file name was recorded",
+                                            "19980820.DEF:4: xclock is defined already",
+                                            "19980820.DEF:6: has 1 fields, a definition line 15"));
+}
+
+TEST_F(Import, OnlyTheProgramsAskedFor) {
+    ImportOptions only;
+    only.programs = {"XLOGO"};
+    const std::string day =
+        "19980820;09:00:00;WS-1;A;C;Z:\\usr\\bin;xeyes;20230101;20000;xeyes;XEyes;;;;0000\r\n"
+        "19980820;09:00:00;WS-1;A;C;Z:\\usr\\bin;xlogo;20230101;20000;xlogo;XLogo;;;;0000\r\n";
+    const ImportResult result = ImportDefinitions({{"19980820.DEF", day}}, only, {}, {});
+    EXPECT_THAT(result.imported, ElementsAre("[xlogo] from 19980820.DEF:2"));
+    EXPECT_THAT(result.skipped, ElementsAre());
+}
+
+// Values that blanks or quotes at their ends would change are quoted.
+TEST_F(Import, ValuesReadBackAsRecorded) {
+    const std::string line =
+        "19980820;09:00:00;WS;A;C;C:\\A; A.EXE;;0;t;c; Spaced Product ;\"Quoted\";;0000";
+    const ImportResult result = ImportDefinitions({{"19980820.DEF", line}}, {}, {}, {});
+    const DefinitionList list = ReadBack(result.sections);
+    ASSERT_TRUE(problems.empty()) << Describe(problems[0]);
+    ASSERT_EQ(list.nodes().size(), 1u);
+    EXPECT_STREQ(list.nodes()[0].fileName, " A.EXE");
+    EXPECT_STREQ(list.nodes()[0].productName, " Spaced Product ");
+    EXPECT_STREQ(list.nodes()[0].companyName, "\"Quoted\"");
+    EXPECT_EQ(DefinitionName(list.nodes()[0]), "Spaced Product");
+}
+
+}  // namespace
+}  // namespace plvagent

@@ -1,0 +1,217 @@
+// The definitions file built into the library's node layout, byte for
+// byte, and the library identifying applications with the nodes.
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "agent_test_files.h"
+#include "definitions.h"
+#include "host_system.h"
+#include "support/temporary_directory.h"
+
+namespace plvagent {
+namespace {
+
+using ::testing::ElementsAre;
+
+// Offsets behind the link word, which is as wide as a pointer.
+constexpr std::size_t kLink = sizeof(void *);
+constexpr std::size_t kNumber = kLink + 0;
+constexpr std::size_t kKind = kLink + 4;
+constexpr std::size_t kName = kLink + 5;
+constexpr std::size_t kLocation = kLink + 107;
+constexpr std::size_t kDirectory = kLink + 108;
+constexpr std::size_t kFileName = kLink + 393;
+constexpr std::size_t kSizeTest = kLink + 406;
+constexpr std::size_t kSizeBound1 = kLink + 407;
+constexpr std::size_t kSizeBound2 = kLink + 411;
+constexpr std::size_t kDateTest = kLink + 415;
+constexpr std::size_t kDateBound1 = kLink + 427;
+constexpr std::size_t kDateBound2 = kLink + 442;
+constexpr std::size_t kTitle = kLink + 446;
+constexpr std::size_t kTitlePosition = kLink + 510;
+constexpr std::size_t kClass = kLink + 511;
+constexpr std::size_t kProduct = kLink + 547;
+constexpr std::size_t kCompany = kLink + 583;
+constexpr std::size_t kVersion = kLink + 619;
+constexpr std::size_t kLanguage = kLink + 637;
+static_assert(sizeof(PLVAppDefinition) == kLink + 641);
+
+std::vector<std::uint8_t> Bytes(const PLVAppDefinition &node, std::size_t offset, std::size_t count) {
+    const auto *bytes = reinterpret_cast<const std::uint8_t *>(&node);
+    return {bytes + offset, bytes + offset + count};
+}
+
+std::string Text(const PLVAppDefinition &node, std::size_t offset) {
+    return reinterpret_cast<const char *>(&node) + offset;
+}
+
+class Definitions : public ::testing::Test {
+  protected:
+    DefinitionList Read(const std::string &content) {
+        testing::WriteFile(path, content);
+        return ReadDefinitions(host::AgentPathOf(path), "definitions.ini", problems);
+    }
+    std::vector<std::string> Described() const {
+        std::vector<std::string> texts;
+        for (const Problem &problem : problems) texts.push_back(Describe(problem));
+        return texts;
+    }
+
+    plv::testing::TemporaryDirectory directory;
+    std::string path = directory / "definitions.ini";
+    Problems problems;
+};
+
+TEST_F(Definitions, EveryCriterionLandsInItsPlaceInTheNode) {
+    const DefinitionList list = Read(R"(; tried in this order
+[Writer Deluxe]
+FileName = WRITER.EXE
+Directory = \OFFICE\WRITER\
+Location = network
+SizeTest = between
+SizeBound1 = 1000
+SizeBound2 = 3000000000
+DateTest = G
+DateBound1 = 1998-08-20
+Title = Writer
+TitlePosition = 1
+Class = WriterFrame
+Product = Writer
+Company = Valdrin
+Version = 2.8
+Language = 0409
+
+[Old editor]
+Kind = 1
+FileName = edit.com
+DateTest = B
+DateBound1 = 19800102
+DateBound2 = 20451231
+Location = L
+SizeTest = E
+SizeBound1 = 0
+)");
+    ASSERT_THAT(Described(), ElementsAre());
+    ASSERT_EQ(list.nodes().size(), 2u);
+    const PLVAppDefinition &writer = list.nodes()[0];
+    const PLVAppDefinition &editor = list.nodes()[1];
+
+    using Row = std::vector<std::uint8_t>;
+    EXPECT_EQ(static_cast<void *>(writer.next), &editor);
+    EXPECT_EQ(static_cast<void *>(editor.next), nullptr);
+    EXPECT_EQ(Bytes(writer, kNumber, 4), (Row{1, 0, 0, 0}));
+    EXPECT_EQ(Bytes(editor, kNumber, 4), (Row{2, 0, 0, 0}));
+    EXPECT_EQ(Bytes(writer, kKind, 1), Row{2});
+    EXPECT_EQ(Bytes(editor, kKind, 1), Row{1});
+    EXPECT_EQ(Text(writer, kName), "Writer Deluxe");
+    EXPECT_EQ(Bytes(writer, kLocation, 1), Row{'N'});
+    EXPECT_EQ(Bytes(editor, kLocation, 1), Row{'L'});
+    EXPECT_EQ(Text(writer, kDirectory), "\\OFFICE\\WRITER");
+    EXPECT_EQ(Text(writer, kFileName), "WRITER.EXE");
+    EXPECT_EQ(Bytes(writer, kSizeTest, 9), (Row{'B', 0xE8, 0x03, 0, 0, 0x00, 0x5E, 0xD0, 0xB2}));
+    EXPECT_EQ(Bytes(editor, kSizeTest, 9), (Row{'E', 0, 0, 0, 0, 0, 0, 0, 0}));
+    // 20 August 1998 is day 6806 after 1 January 1980: 6806 * 86400 = 588038400.
+    EXPECT_EQ(Bytes(writer, kDateTest, 1), Row{'G'});
+    EXPECT_EQ(Bytes(writer, kDateBound1, 4), (Row{0x00, 0xC1, 0x0C, 0x23}));
+    EXPECT_EQ(Bytes(editor, kDateBound1, 4), (Row{0x80, 0x51, 0x01, 0x00}));  // one day
+    EXPECT_EQ(Bytes(editor, kDateBound2, 4), (Row{0x00, 0x5F, 0x24, 0x7C}));  // 24106 days
+    EXPECT_EQ(Text(writer, kTitle), "Writer");
+    EXPECT_EQ(Bytes(writer, kTitlePosition, 1), Row{1});
+    EXPECT_EQ(Text(writer, kClass), "WriterFrame");
+    EXPECT_EQ(Text(writer, kProduct), "Writer");
+    EXPECT_EQ(Text(writer, kCompany), "Valdrin");
+    EXPECT_EQ(Text(writer, kVersion), "2.8");
+    EXPECT_EQ(Bytes(writer, kLanguage, 4), (Row{0x09, 0x04, 0, 0}));
+    EXPECT_EQ(DefinitionName(editor), "Old editor");
+}
+
+// The host's data is all the library does not read: a node with no
+// criteria but a file name is zero everywhere else.
+TEST_F(Definitions, CriteriaNotGivenAreZero) {
+    const DefinitionList list = Read("[Eyes]\nFileName=xeyes\n");
+    ASSERT_THAT(Described(), ElementsAre());
+    ASSERT_EQ(list.nodes().size(), 1u);
+    PLVAppDefinition expected{};
+    const std::uint32_t number = 1;
+    std::memcpy(expected.hostData1, &number, 4);
+    expected.kind = 2;
+    std::memcpy(expected.hostData2, "Eyes", 4);
+    std::memcpy(expected.fileName, "xeyes", 5);
+    EXPECT_EQ(std::memcmp(&expected, &list.nodes()[0], sizeof expected), 0);
+}
+
+struct Mistake {
+    const char *content;
+    const char *problem;  // after "definitions.ini:"
+};
+
+class DefinitionMistake : public Definitions, public ::testing::WithParamInterface<Mistake> {};
+
+TEST_P(DefinitionMistake, IsNamedByLineAndKey) {
+    SCOPED_TRACE(GetParam().content);
+    Read(GetParam().content);
+    EXPECT_THAT(Described(), ::testing::Contains(std::string("definitions.ini:") + GetParam().problem));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Definitions, DefinitionMistake,
+    ::testing::Values(
+        Mistake{"[A]\nFileName=a.exe\nSizeTest=X\n", "3: SizeTest: expected E (equal), L (less), G (greater), B (between)"},
+        Mistake{"[A]\nFileName=a.exe\nSizeTest=B\nSizeBound1=5\n", "1: [A]: SizeBound2: is required by SizeTest B (between)"},
+        Mistake{"[A]\nFileName=a.exe\nSizeTest=B\nSizeBound1=5\nSizeBound2=4\n", "5: SizeBound2: must not be below SizeBound1"},
+        Mistake{"[A]\nFileName=a.exe\nSizeTest=L\nSizeBound1=5\nSizeBound2=9\n", "5: SizeBound2: is read only with SizeTest B (between)"},
+        Mistake{"[A]\nFileName=a.exe\nSizeBound1=5\n", "1: [A]: SizeTest: is required with SizeBound1"},
+        Mistake{"[A]\nFileName=a.exe\nDateTest=E\nDateBound1=1998-02-30\n",
+                "4: DateBound1: expected a date from 1980-01-01 to 2045-12-31, written 1998-08-20 or 19980820"},
+        Mistake{"[A]\nFileName=a.exe\nLocation=remote\n", "3: Location: expected N (network), L (local)"},
+        Mistake{"[A]\nFileName=longer-than.exe\n", "2: FileName: at most 12 characters"},
+        Mistake{"[A]\nFileName=a.exe\nVersion=1.2.3.4567\n", "3: Version: at most 8 characters"},
+        Mistake{"[A]\nFileName=a.exe\nLanguage=english\n", "3: Language: expected up to four hexadecimal digits, such as 0409"},
+        Mistake{"[A]\nFileName=a.exe\nTitlePosition=2\n", "3: TitlePosition: is read only with a Title"},
+        Mistake{"[A]\nKind=1\nTitle=Writer\n",
+                "2: Kind: must be 2 for the Title, Class, Product, Company, Version and Language criteria to count"},
+        Mistake{"[A]\nSizeTest=G\nSizeBound1=10\n",
+                "1: [A]: can never match: give a FileName, Directory, Title, Class or version criterion"},
+        Mistake{"[A]\nFileName=a.exe\nTitel=Writer\n", "3: Titel: unknown key"}));
+
+// The library reads the nodes as laid out: the first definition in file
+// order whose criteria a candidate meets is the answer.
+TEST_F(Definitions, TheLibraryIdentifiesWithTheNodes) {
+    DefinitionList list = Read(R"([By title]
+Title = Report
+[Eyes]
+FileName = XEYES
+[Anything in bin]
+Directory = /usr/bin
+)");
+    ASSERT_THAT(Described(), ElementsAre());
+    PLVAgentRuntime runtime{};
+    PLVAgentState agent{};
+    agent.runtime = &runtime;
+    runtime.definitions = list.head();
+    HWND window = host::CreateAgentWindow("definitions", nullptr);
+    PLVHWND *cell = nullptr;
+    InitializePLVLIB(window, &agent, nullptr, &cell);
+
+    PLVCandidate candidate{};
+    std::strcpy(candidate.programPath, "Z:\\usr\\bin\\xeyes");
+    std::strcpy(candidate.title, "Eyes");
+    EXPECT_EQ(PLVIdentifyApp(&candidate), &list.nodes()[1]);
+    std::strcpy(candidate.title, "Monthly Report");
+    EXPECT_EQ(PLVIdentifyApp(&candidate), &list.nodes()[0]);
+    std::strcpy(candidate.programPath, "Z:\\usr\\bin\\xlogo");
+    std::strcpy(candidate.title, "xlogo");
+    EXPECT_EQ(PLVIdentifyApp(&candidate), &list.nodes()[2]);
+    std::strcpy(candidate.programPath, "Z:\\usr\\local\\bin\\xlogo");
+    EXPECT_EQ(PLVIdentifyApp(&candidate), nullptr);
+
+    RemoveLinkedList(&runtime.pendingEvents);
+    host::DestroyAgentWindow(window);
+}
+
+}  // namespace
+}  // namespace plvagent

@@ -1,0 +1,139 @@
+// The agent on a workstation: plvagent with a configuration and a
+// definitions file, an X server, and real X clients that start and end.
+// The day's log file tells what it saw.
+#include <signal.h>
+#include <stdlib.h>
+
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "agent_process.h"
+#include "agent_test_files.h"
+#include "agent_world.h"
+#include "support/child_process.h"
+#include "support/x_test_client.h"
+#include "support/xvfb_server.h"
+
+namespace plvagent::testing {
+namespace {
+
+using namespace std::chrono_literals;
+using Event = std::vector<std::string>;
+using ::testing::SizeIs;
+
+// Fields of an event line.
+enum { kDate, kTime, kWorkstation, kUser, kContext, kSpare, kApplication, kEventText,
+       kIdentifier, kStartDate, kStartTime };
+
+// Clients of the test's X server see it as their display.
+class ScopedDisplay {
+  public:
+    explicit ScopedDisplay(const std::string &display) {
+        if (const char *old = ::getenv("DISPLAY")) previous_ = old;
+        ::setenv("DISPLAY", display.c_str(), 1);
+    }
+    ~ScopedDisplay() {
+        if (previous_.empty()) {
+            ::unsetenv("DISPLAY");
+        } else {
+            ::setenv("DISPLAY", previous_.c_str(), 1);
+        }
+    }
+
+  private:
+    std::string previous_;
+};
+
+bool IsProgram(const std::string &path, const std::string &program) {
+    const std::string suffix = "\\" + program;
+    return path.size() > suffix.size() && path.compare(path.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
+std::vector<Event> EventsOf(const std::vector<Event> &events, const std::string &program, const std::string &text) {
+    std::vector<Event> found;
+    for (const Event &event : events) {
+        if (event.size() > kStartTime && IsProgram(event[kApplication], program) && event[kEventText] == text)
+            found.push_back(event);
+    }
+    return found;
+}
+
+TEST(EndToEnd, MetersTheDefinedClientAndPassesOverTheIgnoredOne) {
+    ASSERT_TRUE(ProcessListModuleIsBuilt());
+    std::string whyNot;
+    const std::unique_ptr<plv::testing::XvfbServer> server = plv::testing::XvfbServer::Start({}, whyNot);
+    ASSERT_TRUE(server) << whyNot;
+    const ScopedDisplay display(server->display());
+
+    AgentWorld world;
+    const std::string definitions = world.directory() + "/definitions.ini";
+    WriteFile(definitions, "[Eyes]\nFileName = xeyes\nClass = XEyes\n");
+    world.Configure("Workstation = WS-E2E\nUser = tester\nUserContext = QA\nDefinitions = " + definitions,
+                    "[Options]\nTrace = yes\nUndefinedApplications = yes\nRecordDefinitions = yes\n"
+                    "[Ignore]\nPrograms = xclock\n");
+    AgentProcess agent(AgentProgram(), {"run", "--config", world.configurationFile()}, world.directory());
+    ASSERT_TRUE(Eventually([&] { return agent.Output().find("Process added") != std::string::npos; }, 30s))
+        << "the agent did not scan:\n" << agent.Errors() << agent.Output();
+
+    {
+        plv::testing::ChildProcess eyes({"xeyes"});
+        plv::testing::ChildProcess logo({"xlogo"});
+        plv::testing::ChildProcess clock({"xclock"});
+        plv::testing::XTestClient x(server->display());
+        for (const char *windowClass : {"XEyes", "XLogo", "XClock"})
+            ASSERT_NE(x.AwaitWindowOfClass(windowClass), 0u) << windowClass << " shows no window";
+        ASSERT_TRUE(Eventually(
+            [&] {
+                const auto events = world.LogEvents();
+                return !EventsOf(events, "xeyes", "Initiated").empty() && !EventsOf(events, "xlogo", "Initiated").empty() &&
+                       agent.Output().find("\\xclock,") != std::string::npos;
+            },
+            30s))
+            << "the clients were not metered:\n" << agent.Errors() << agent.Output();
+    }  // the clients end here
+
+    ASSERT_TRUE(Eventually(
+        [&] {
+            const auto events = world.LogEvents();
+            return !EventsOf(events, "xeyes", "Terminated").empty() && !EventsOf(events, "xlogo", "Terminated").empty();
+        },
+        30s))
+        << "the ends were not metered:\n" << agent.Errors() << agent.Output();
+    agent.Signal(SIGTERM);
+    ASSERT_EQ(agent.Wait(10s), 0) << agent.Errors();
+
+    const std::vector<Event> events = world.LogEvents();
+    const std::vector<Event> initiated = EventsOf(events, "xeyes", "Initiated");
+    const std::vector<Event> terminated = EventsOf(events, "xeyes", "Terminated");
+    ASSERT_THAT(initiated, SizeIs(1));
+    ASSERT_THAT(terminated, SizeIs(1));
+    for (const Event *event : {&initiated[0], &terminated[0]}) {
+        EXPECT_EQ((*event)[kWorkstation], "WS-E2E");
+        EXPECT_EQ((*event)[kUser], "tester");
+        EXPECT_EQ((*event)[kContext], "QA");
+        EXPECT_EQ((*event)[kIdentifier], "");
+    }
+    // "Terminated" carries the moment of admission: the "Initiated" stamp.
+    EXPECT_EQ(terminated[0][kStartDate], initiated[0][kDate]);
+    EXPECT_EQ(terminated[0][kStartTime], initiated[0][kTime]);
+
+    EXPECT_THAT(EventsOf(events, "xlogo", "Terminated"), SizeIs(1)) << "metered without a definition";
+    EXPECT_TRUE(std::none_of(events.begin(), events.end(), [](const Event &event) {
+        return event.size() > kApplication && IsProgram(event[kApplication], "xclock");
+    })) << "the ignored program was metered";
+
+    // Only the application no definition knew was recorded as a new one.
+    std::vector<std::string> recorded;
+    for (const std::string &line : world.DefinitionLines()) recorded.push_back(Fields(line).at(6));
+    EXPECT_THAT(recorded, ::testing::Contains("xlogo"));
+    EXPECT_THAT(recorded, ::testing::Not(::testing::Contains("xeyes")));
+    EXPECT_THAT(recorded, ::testing::Not(::testing::Contains("xclock")));
+}
+
+}  // namespace
+}  // namespace plvagent::testing

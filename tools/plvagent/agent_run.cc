@@ -1,0 +1,179 @@
+#include "agent_run.h"
+
+#include <cstdio>
+
+#include "plvlib32.h"
+#include "seam_files.h"
+
+namespace plvagent {
+namespace {
+
+constexpr char kWindowTitle[] = "Pelvantine Agent";
+// The host's own timer on its window, beside the library's: it counts the
+// cycles for --cycles. It was set after the library's and has the same
+// period, so it always runs just after the library's timer cycle.
+constexpr UINT_PTR kCycleCountTimer = 1;
+constexpr UINT kCyclePeriod = 1000;
+
+class AgentHost {
+  public:
+    AgentHost(const AgentConfiguration &configuration, HostRecords &records, const RunOptions &options)
+        : configuration_(configuration), records_(records), options_(options) {}
+
+    int Run();
+
+  private:
+    bool AcquireTimeSources();
+    bool StartMetering();
+    std::string MeteringFailure(std::size_t eventsBefore) const;
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    void Shutdown();
+
+    const AgentConfiguration &configuration_;
+    HostRecords &records_;
+    const RunOptions &options_;
+    HWND window_ = nullptr;
+    PLVHWND *activeWindowCell_ = nullptr;
+    HMODULE networkModule_ = nullptr;
+    std::uint32_t cyclesDone_ = 0;
+};
+
+std::size_t CountEvents(void *head) {
+    std::size_t count = 0;
+    for (auto *node = static_cast<PLVUsageEventNode *>(head); node != nullptr;
+         node = static_cast<PLVUsageEventNode *>(node->next))
+        ++count;
+    return count;
+}
+
+// The clock file and the network module come first: a start that cannot
+// have them stops before the library has started anything.
+bool AgentHost::AcquireTimeSources() {
+    if ((configuration_.optionFlags & PLV_OPT_CLOCK_FILE) != 0) {
+        records_.agent().clockFile = OpenClockFile(configuration_.clockFile.c_str());
+        if (records_.agent().clockFile == nullptr) {
+            Say("the clock file " + configuration_.clockFile + " cannot be opened: " +
+                ErrorText(Os().GetLastError()));
+            return false;
+        }
+    }
+    if (!configuration_.networkModule.empty()) {
+        networkModule_ = Os().LoadLibraryA(configuration_.networkModule.c_str());
+        if (networkModule_ == nullptr) {
+            Say("the network module " + configuration_.networkModule + " cannot be loaded: " +
+                ErrorText(Os().GetLastError()));
+            return false;
+        }
+        records_.runtime().networkModule = networkModule_;
+    }
+    return true;
+}
+
+// The failure InitializeMetering recorded, from the events it added.
+std::string AgentHost::MeteringFailure(std::size_t eventsBefore) const {
+    std::string failure = "no reason was recorded";
+    std::size_t index = 0;
+    for (auto *node = static_cast<PLVUsageEventNode *>(records_.runtime().pendingEvents); node != nullptr;
+         node = static_cast<PLVUsageEventNode *>(node->next), ++index) {
+        if (index < eventsBefore) continue;
+        const std::string component = node->event.identifier;
+        failure = std::string(node->event.eventText) + ", " + component;
+        if (component.size() > 4 && component.compare(component.size() - 4, 4, ".DLL") == 0)
+            failure += " (its module file " + host::ModuleFileOf(component) + " is missing or incomplete)";
+    }
+    return failure;
+}
+
+bool AgentHost::StartMetering() {
+    PLVAgentState &agent = records_.agent();
+    InitializePLVLIB(window_, &agent, host::Banner().c_str(), &activeWindowCell_);
+    // The SMS settings and the refresh action, as the settings file has them.
+    GetNewPLVINISettings();
+    if (networkModule_ != nullptr && !InitializeNetworkAPI(configuration_.networkKind))
+        Say("the network time service of " + configuration_.networkModule +
+            " could not be bound; the workstation clock is used");
+
+    const std::size_t eventsBefore = CountEvents(records_.runtime().pendingEvents);
+    if (!InitializeMetering()) {
+        Say("metering could not start: " + MeteringFailure(eventsBefore));
+        // The failure belongs in the shared log, where the administrator looks.
+        PLVUpdateLogs();
+        return false;
+    }
+    if (!StartTimer()) {
+        Say("the library's timer could not be started");
+        return false;
+    }
+    if (options_.cycles && Os().SetTimer(window_, kCycleCountTimer, kCyclePeriod, nullptr) == 0) {
+        Say("the cycle count timer could not be started");
+        return false;
+    }
+    return true;
+}
+
+LRESULT AgentHost::OnMessage(UINT message, WPARAM wParam, LPARAM) {
+    switch (message) {
+    case PLV_MSG_NETWORK_FAILURE:
+        Say(std::string("network failure: ") + records_.runtime().homePath + " cannot be reached (" +
+            ErrorText(static_cast<DWORD>(GetFileError())) + "); metering goes on and tries again");
+        return 0;
+    case WM_CLOSE:
+        // During a cycle the library posts WM_CLOSE again once the cycle ends.
+        if (!DeferShutdown(1)) host::QuitMessageLoop();
+        return 0;
+    case WM_TIMER:
+        if (wParam == kCycleCountTimer && options_.cycles && ++cyclesDone_ >= *options_.cycles) {
+            Os().KillTimer(window_, kCycleCountTimer);
+            Os().PostMessageA(window_, WM_CLOSE, 0, 0);
+        }
+        return 0;
+    default:
+        return 0;
+    }
+}
+
+// The stop calls in the host contract's order, then what the host holds.
+// Applications still metered get no "Terminated" event; the library's own
+// lists are released once it has stopped.
+void AgentHost::Shutdown() {
+    DLLShutdown();
+    ShutdownVXD();
+    UnregisterService();
+    if (networkModule_ != nullptr) TerminateNetworkAPI();
+    if (records_.agent().clockFile != nullptr) Os().CloseHandle(records_.agent().clockFile);
+    PLVAgentRuntime &runtime = records_.runtime();
+    RemoveLinkedList(&runtime.pendingEvents);
+    RemoveLinkedList(&runtime.pendingDefinitions);
+    RemoveLinkedList(&runtime.meteredApps);
+    host::DestroyAgentWindow(window_);
+}
+
+int AgentHost::Run() {
+    host::CatchStopRequests();
+    if (!AcquireTimeSources()) {
+        if (records_.agent().clockFile != nullptr) Os().CloseHandle(records_.agent().clockFile);
+        return kNotStarted;
+    }
+    window_ = host::CreateAgentWindow(kWindowTitle, options_.trace);
+    host::SetMessageHandler(window_, [this](UINT message, WPARAM wParam, LPARAM lParam) {
+        return OnMessage(message, wParam, lParam);
+    });
+    if (!StartMetering()) {
+        Shutdown();
+        return kNotStarted;
+    }
+    host::RunMessageLoop(window_);
+    Shutdown();
+    return kStopped;
+}
+
+}  // namespace
+
+int RunAgent(const AgentConfiguration &configuration, HostRecords &records, const RunOptions &options) {
+    AgentHost host(configuration, records, options);
+    return host.Run();
+}
+
+void Say(const std::string &text) { std::fprintf(stderr, "plvagent: %s\n", text.c_str()); }
+
+}  // namespace plvagent

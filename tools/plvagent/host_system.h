@@ -1,0 +1,64 @@
+// What the host needs of the system beyond the library's seam: its window
+// and the thread's message loop, stop requests from outside, the platform's
+// drive mappings and directories, and the facts that name the workstation
+// and its user. Everything else the host does goes through the seam. Linux
+// implements this in host_system_posix.cc over the platform's host side; a
+// Windows form would use CreateWindowEx with a real list box,
+// GetMessage/DispatchMessage, a console control handler, GetComputerName and
+// GetUserName, and map nothing.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "platform/win32_api.h"
+
+namespace plvagent::host {
+
+// ---- The window and the message loop ----------------------------------
+// Each line the trace list box (identifier 101) receives.
+using TraceSink = std::function<void(const std::string &line)>;
+HWND CreateAgentWindow(const std::string &title, TraceSink sink);
+void DestroyAgentWindow(HWND window);
+
+// What is posted or sent to the window.
+using MessageHandler = std::function<LRESULT(UINT message, WPARAM wParam, LPARAM lParam)>;
+void SetMessageHandler(HWND window, MessageHandler handler);
+
+// From now on an interrupt or termination request (SIGINT, SIGTERM) no
+// longer ends the process: the message loop turns it into WM_CLOSE to the
+// window, on the loop's own thread.
+void CatchStopRequests();
+// Dispatches posted messages and timers until QuitMessageLoop.
+void RunMessageLoop(HWND window);
+void QuitMessageLoop();
+
+// ---- Directories and drives ---------------------------------------------
+// The platform's own data (registry store; drive C:) and runtime (named
+// semaphores) directories, as the system names them.
+void SetDataDirectory(const std::string &directory);
+void SetRuntimeDirectory(const std::string &directory);
+// A drive letter or a \\SERVER\SHARE root stands for a directory.
+void MapDrive(char letter, const std::string &directory);
+void MapShare(const std::string &uncRoot, const std::string &directory);
+
+// A path as the library takes it: an absolute path of the system
+// (/srv/plv) in the agent's form (Z:\srv\plv); any other text unchanged.
+std::string AgentPathOf(const std::string &path);
+// A path of the system made absolute against the current directory.
+std::string AbsolutePath(const std::string &path);
+// Creates a directory of the system and its parents; false, with the
+// reason, when that fails.
+bool MakeDirectories(const std::string &directory, std::string *why);
+// The directory that holds the running program, as the system names it.
+std::string ProgramDirectory();
+// The file that stands for a module name: libplvntprl.so for PLVNTPRL.DLL.
+std::string ModuleFileOf(const std::string &moduleName);
+
+// ---- Who and where ------------------------------------------------------
+std::string HostName();
+std::string LoginName();
+// The host's banner on the trace display.
+std::string Banner();
+
+}  // namespace plvagent::host

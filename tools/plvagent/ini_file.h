@@ -1,0 +1,58 @@
+// An initialisation file as the agent reads it: values through the profile
+// calls of the seam (so they read as Windows reads them), and an index of
+// the file's lines that knows where each section and key stands, so every
+// problem can name its line. Lines the profile calls would silently skip
+// are problems here.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "problems.h"
+
+namespace plvagent {
+
+struct IniKey {
+    std::string name;
+    int line = 0;
+};
+
+struct IniSection {
+    std::string name;
+    int line = 0;
+    std::vector<IniKey> keys;  // in file order, each name once
+};
+
+class IniFile {
+  public:
+    // Reads and indexes the file at path (the agent's form); shownName is
+    // how problems name it. Malformed lines and repeated sections or keys
+    // become problems. Nothing when the file cannot be read.
+    static std::optional<IniFile> Open(const std::string &path, const std::string &shownName,
+                                       Problems &problems);
+
+    const std::string &shownName() const { return shownName_; }
+    const std::vector<IniSection> &sections() const { return sections_; }
+    // The section of that name, ignoring case; null when the file has none.
+    const IniSection *Find(const std::string &section) const;
+
+    // The key's value; nothing, with a problem, when it is too long to read.
+    std::optional<std::string> Value(const IniSection &section, const IniKey &key,
+                                     Problems &problems) const;
+    Problem At(const IniKey &key, std::string text) const;
+    Problem At(const IniSection &section, std::string text) const;
+
+  private:
+    IniFile(std::string path, std::string shownName) : path_(std::move(path)), shownName_(std::move(shownName)) {}
+    void Index(const std::string &content, Problems &problems);
+
+    std::string path_;
+    std::string shownName_;
+    std::vector<IniSection> sections_;
+};
+
+// Names of sections and keys compare without regard to ASCII case.
+bool SameName(const std::string &a, const std::string &b);
+
+}  // namespace plvagent

@@ -53,14 +53,20 @@ TEST_P(PlatformContract, ProfileStringsAreReadAsWindowsReadsThem) {
         {"Pelvantine", "Missing", "default", 4, 3, std::string("def\0", 4)},
         {"Pelvantine", "stray", "none", 255, 4, std::string("none\0", 5)},
         {"Pelvantine", "NoEquals", "none", 255, 4, std::string("none\0", 5)},
-        {"Pelvantine", "Later", "", 255, 25, std::string("from the repeated section") + '\0'},
+        // Only a section's first heading counts for its keys.
+        {"Pelvantine", "Later", "none", 255, 4, std::string("none\0", 5)},
         {"other section", "KEY", "", 255, 5, std::string("other\0", 6)},
         {"Nowhere", "Key", "d", 255, 1, std::string("d\0", 2)},
         {"Pelvantine", "", "d", 255, 1, std::string("d\0", 2)},
-        // Lists of names: each ended by a terminator, the list by one more.
-        {nullptr, nullptr, "", 255, 25, std::string("Pelvantine\0other section\0\0", 26)},
+        // Lists of names: each ended by a terminator, the list by one more;
+        // every heading and key as often as it is written.
+        {nullptr, nullptr, "", 255, 36, std::string("Pelvantine\0other section\0pelvantine\0\0", 37)},
         {nullptr, nullptr, "", 16, 14, std::string("Pelvantine\0oth\0\0", 16)},
         {"other section", nullptr, "", 255, 4, std::string("Key\0\0", 5)},
+        {"Pelvantine", nullptr, "", 255, 112,
+         std::string("SMSOutput\0SMSFrequency\0SMSStart\0Quoted\0HalfQuoted\0Empty\0AgentRefreshAction\0"
+                     "Hex\0Octal\0Trailing\0Nothing\0SMSOutput\0\0",
+                     113)},
     };
     for (const StringCase &c : cases) {
         char buffer[256];

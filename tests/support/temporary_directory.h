@@ -1,4 +1,6 @@
 // A fresh directory for one test, removed with everything in it afterwards.
+// On Windows it lies in the temporary directory and its path is given in
+// short (8.3) form, so that names of files in it are their own short names.
 #pragma once
 
 #include <string>
@@ -14,9 +16,14 @@ class TemporaryDirectory {
 
     const std::string &path() const { return path_; }
     // A path below the directory.
-    std::string operator/(const std::string &name) const { return path_ + "/" + name; }
+    std::string operator/(const std::string &name) const { return path_ + kSeparator + name; }
 
   private:
+#if defined(_WIN32)
+    static constexpr char kSeparator = '\\';
+#else
+    static constexpr char kSeparator = '/';
+#endif
     std::string path_;
 };
 

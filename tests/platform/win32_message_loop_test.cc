@@ -49,7 +49,7 @@ TEST_F(Win32MessageLoop, ATimerWithoutAWindowRunsItsProcedureEveryPeriodUntilKil
     const UINT_PTR id = os.SetTimer(nullptr, 0, 50, &RecordTick);
     ASSERT_NE(id, 0u);
     Pump(420);
-    // About eight runs, each after its period; never one per message.
+    // About eight runs, none before its period has passed.
     ASSERT_GE(ticks.size(), 3u);
     EXPECT_LE(ticks.size(), 9u);
     for (std::size_t n = 0; n < ticks.size(); ++n) {

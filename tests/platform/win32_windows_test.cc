@@ -103,8 +103,8 @@ TEST_F(Win32Windows, EachWindowComesWithItsTitleClassOwnerProcessAndThread) {
     EXPECT_FALSE(popup->visible);
 
     // Besides these, this thread's only top-level windows are hidden ones
-    // titled "Default IME" of class "IME", which Wine (as Windows with an
-    // input method) gives every thread with windows.
+    // titled "Default IME" of class "IME", which Wine gives every thread
+    // with windows; being hidden, the scan's first pass never takes one.
     for (const Found &found : windows) {
         if (found.threadId != ::GetCurrentThreadId() || found.window == owner || found.window == owned) continue;
         EXPECT_EQ(found.title, "Default IME");

@@ -1,6 +1,7 @@
 // A fresh directory for one test, removed with everything in it afterwards.
 // On Windows it lies in the temporary directory and its path is given in
-// short (8.3) form, so that names of files in it are their own short names.
+// short (8.3) form, so that the path of a file with an 8.3 name in it is its
+// own short path.
 #pragma once
 
 #include <string>

@@ -32,7 +32,10 @@ endif()
 # plv_add_test_program(<GoogleTest executable>)
 # Registers every test of the program, found when CTest starts.
 function(plv_add_test_program target)
-  gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
+  # Tests are named by their parameter's index, not its printed value: two
+  # values that print alike would give two tests one name, and CTest would
+  # then set the properties (the emulator fixture among them) on only one.
+  gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60 NO_PRETTY_VALUES
                        PROPERTIES ${PLV_TEST_PROPERTIES})
   # A program that lists no test, as one the platform cannot run may do while
   # exiting 0, fails here instead of passing unnoticed.

@@ -12,7 +12,11 @@ readonly wine_dir=/usr/lib/wine
 export WINEPREFIX=$1
 shift
 export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
+# The locale decides Wine's code pages; the tests expect the Western ones.
+export LC_ALL=C.UTF-8
+# No debugger is started for a program that crashes: it ends, and its test
+# fails, instead of waiting for one.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
 
 if [[ ${1-} == --stop ]]; then
   if [[ -d $WINEPREFIX ]]; then "$wine_dir/wineserver" -k 2>/dev/null || true; fi

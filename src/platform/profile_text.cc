@@ -28,9 +28,11 @@ std::string Unquoted(const std::string &value) {
     return value;
 }
 
-// One key of a section. A section is also kept with an empty key, so that
-// sections without keys are listed.
+// One key of a section, or a section's heading (so that sections without
+// keys are listed). `heading` numbers the headings in the file's order.
 struct Entry {
+    std::size_t heading;
+    bool isHeading;
     std::string section;
     std::string key;
     std::string value;
@@ -42,27 +44,31 @@ std::vector<Entry> Parse(const std::string &content) {
     std::istringstream lines(content);
     std::string line;
     std::string section;
-    bool inSection = false;
+    std::size_t headings = 0;
     while (std::getline(lines, line)) {
         const std::string text = Trim(line);
         if (text.empty() || text.front() == ';') continue;
         if (text.front() == '[') {
             const auto close = text.find(']');
             section = Trim(text.substr(1, close == std::string::npos ? std::string::npos : close - 1));
-            inSection = true;
-            entries.push_back({section, {}, {}});
+            entries.push_back({++headings, true, section, {}, {}});
             continue;
         }
         const auto equals = text.find('=');
-        if (!inSection || equals == std::string::npos) continue;
-        entries.push_back({section, Trim(text.substr(0, equals)), Trim(text.substr(equals + 1))});
+        if (headings == 0 || equals == std::string::npos) continue;
+        entries.push_back({headings, false, section, Trim(text.substr(0, equals)), Trim(text.substr(equals + 1))});
     }
     return entries;
 }
 
-bool Listed(const std::vector<std::string> &names, const std::string &name) {
-    return std::any_of(names.begin(), names.end(),
-                       [&](const std::string &known) { return SameName(known, name); });
+// The number of the first heading of the section, 0 when there is none: a
+// section's keys are looked for under its first heading only, as Windows
+// does, whatever a later heading of the same name holds.
+std::size_t FirstHeading(const std::vector<Entry> &entries, LPCSTR section) {
+    for (const Entry &entry : entries) {
+        if (entry.isHeading && SameName(entry.section, section)) return entry.heading;
+    }
+    return 0;
 }
 
 // Names, each with its terminator, then one more terminator. When they do
@@ -100,21 +106,26 @@ DWORD ProfileString(const std::string *content, LPCSTR section, LPCSTR key, LPCS
                     LPSTR buffer, DWORD size) {
     if (buffer == nullptr || size == 0) return 0;
     const std::vector<Entry> entries = content ? Parse(*content) : std::vector<Entry>{};
-    if (section == nullptr || key == nullptr) {
+    // Lists name every heading and every key as often as it is written.
+    if (section == nullptr) {
         std::vector<std::string> names;
         for (const Entry &entry : entries) {
-            if (section == nullptr) {
-                if (!Listed(names, entry.section)) names.push_back(entry.section);
-            } else if (!entry.key.empty() && SameName(entry.section, section) &&
-                       !Listed(names, entry.key)) {
+            if (entry.isHeading) names.push_back(entry.section);
+        }
+        return CopyList(names, buffer, size);
+    }
+    const std::size_t heading = FirstHeading(entries, section);
+    if (key == nullptr) {
+        std::vector<std::string> names;
+        for (const Entry &entry : entries) {
+            if (!entry.isHeading && entry.heading == heading && !entry.key.empty())
                 names.push_back(entry.key);
-            }
         }
         return CopyList(names, buffer, size);
     }
     if (*key != '\0') {
         for (const Entry &entry : entries) {
-            if (!entry.key.empty() && SameName(entry.section, section) && SameName(entry.key, key))
+            if (!entry.isHeading && entry.heading == heading && SameName(entry.key, key))
                 return CopyValue(Unquoted(entry.value), buffer, size);
         }
     }

@@ -1,5 +1,8 @@
 // Files: dispositions, sharing between handles and processes, the file
 // pointer, access per handle, deletion and attributes.
+#include <cctype>
+#include <cstring>
+
 #include "platform_contract.h"
 
 namespace plv::testing {
@@ -31,7 +34,7 @@ TEST_P(PlatformContract, DispositionsCreateOpenAndTruncateAsWindowsDoes) {
     };
     int n = 0;
     for (const DispositionCase &c : cases) {
-        const std::string path = "T:\\CASE" + std::to_string(n++) + ".DAT";
+        const std::string path = Scratch("CASE") + std::to_string(n++) + ".DAT";
         if (c.exists) WriteWholeFile(path, "old");
         os.SetLastError(12345);
         HANDLE file = Open(path, kReadWrite, 0, c.disposition);
@@ -44,16 +47,16 @@ TEST_P(PlatformContract, DispositionsCreateOpenAndTruncateAsWindowsDoes) {
 
 TEST_P(PlatformContract, AMissingDirectoryIsTold3AndAMissingFile2) {
     for (DWORD disposition : {OPEN_EXISTING, OPEN_ALWAYS, CREATE_NEW}) {
-        EXPECT_EQ(Open("T:\\NO\\SUCH.LOG", GENERIC_WRITE, 0, disposition), INVALID_HANDLE_VALUE);
+        EXPECT_EQ(Open(Scratch("NO\\SUCH.LOG"), GENERIC_WRITE, 0, disposition), INVALID_HANDLE_VALUE);
         EXPECT_EQ(os.GetLastError(), ERROR_PATH_NOT_FOUND) << disposition;
     }
-    EXPECT_EQ(Open("T:\\SUCH.LOG", GENERIC_READ, 0, OPEN_EXISTING), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(Open(Scratch("SUCH.LOG"), GENERIC_READ, 0, OPEN_EXISTING), INVALID_HANDLE_VALUE);
     EXPECT_EQ(os.GetLastError(), ERROR_FILE_NOT_FOUND);
-    EXPECT_EQ(os.GetFileAttributesA("T:\\NO\\SUCH.LOG"), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(os.GetFileAttributesA(Scratch("NO\\SUCH.LOG").c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_EQ(os.GetLastError(), ERROR_PATH_NOT_FOUND);
-    EXPECT_EQ(os.GetFileAttributesA("T:\\SUCH.LOG"), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(os.GetFileAttributesA(Scratch("SUCH.LOG").c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_EQ(os.GetLastError(), ERROR_FILE_NOT_FOUND);
-    EXPECT_FALSE(os.DeleteFileA("T:\\SUCH.LOG"));
+    EXPECT_FALSE(os.DeleteFileA(Scratch("SUCH.LOG").c_str()));
     EXPECT_EQ(os.GetLastError(), ERROR_FILE_NOT_FOUND);
 }
 
@@ -74,12 +77,12 @@ TEST_P(PlatformContract, ShareModesDecideWhetherASecondOpenSucceeds) {
         {GENERIC_READ, 0, GENERIC_READ, FILE_SHARE_READ, false},
         {kReadWrite, kShareAll, kReadWrite, kShareAll, true},
     };
-    WriteWholeFile("T:\\SHARED.LOG", "x");
+    WriteWholeFile(Scratch("SHARED.LOG"), "x");
     int n = 0;
     for (const SharingCase &c : cases) {
-        HANDLE first = Open("T:\\SHARED.LOG", c.firstAccess, c.firstShare, OPEN_EXISTING);
+        HANDLE first = Open(Scratch("SHARED.LOG"), c.firstAccess, c.firstShare, OPEN_EXISTING);
         ASSERT_NE(first, INVALID_HANDLE_VALUE) << n;
-        HANDLE second = Open("T:\\SHARED.LOG", c.secondAccess, c.secondShare, OPEN_EXISTING);
+        HANDLE second = Open(Scratch("SHARED.LOG"), c.secondAccess, c.secondShare, OPEN_EXISTING);
         EXPECT_EQ(second != INVALID_HANDLE_VALUE, c.secondOpens) << "case " << n;
         if (second != INVALID_HANDLE_VALUE) {
             os.CloseHandle(second);
@@ -90,31 +93,31 @@ TEST_P(PlatformContract, ShareModesDecideWhetherASecondOpenSucceeds) {
         ++n;
     }
     // With every handle closed, an exclusive open succeeds again.
-    HANDLE alone = Open("T:\\SHARED.LOG", GENERIC_WRITE, 0, OPEN_EXISTING);
+    HANDLE alone = Open(Scratch("SHARED.LOG"), GENERIC_WRITE, 0, OPEN_EXISTING);
     EXPECT_NE(alone, INVALID_HANDLE_VALUE);
     os.CloseHandle(alone);
 }
 
 TEST_P(PlatformContract, AnExclusiveOpenInAnotherProcessKeepsTheFileUntilThatProcessDies) {
     std::unique_ptr<Peer> peer = world->StartPeer();
-    ASSERT_EQ(peer->Open("T:\\19980820.LOG", GENERIC_WRITE, 0, OPEN_ALWAYS), 0u);
-    EXPECT_EQ(Open("T:\\19980820.LOG", GENERIC_WRITE, 0, OPEN_ALWAYS), INVALID_HANDLE_VALUE);
+    ASSERT_EQ(peer->Open(Scratch("19980820.LOG"), GENERIC_WRITE, 0, OPEN_ALWAYS), 0u);
+    EXPECT_EQ(Open(Scratch("19980820.LOG"), GENERIC_WRITE, 0, OPEN_ALWAYS), INVALID_HANDLE_VALUE);
     EXPECT_EQ(os.GetLastError(), ERROR_SHARING_VIOLATION);
-    EXPECT_EQ(Open("T:\\19980820.log", GENERIC_READ, kShareAll, OPEN_EXISTING), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(Open(Scratch("19980820.log"), GENERIC_READ, kShareAll, OPEN_EXISTING), INVALID_HANDLE_VALUE);
     EXPECT_EQ(os.GetLastError(), ERROR_SHARING_VIOLATION);
-    EXPECT_FALSE(os.DeleteFileA("T:\\19980820.LOG"));
+    EXPECT_FALSE(os.DeleteFileA(Scratch("19980820.LOG").c_str()));
     EXPECT_EQ(os.GetLastError(), ERROR_SHARING_VIOLATION);
     peer->Die();
-    HANDLE file = Open("T:\\19980820.LOG", GENERIC_WRITE, 0, OPEN_ALWAYS);
+    HANDLE file = Open(Scratch("19980820.LOG"), GENERIC_WRITE, 0, OPEN_ALWAYS);
     EXPECT_NE(file, INVALID_HANDLE_VALUE);
     EXPECT_EQ(os.GetLastError(), ERROR_ALREADY_EXISTS);
     os.CloseHandle(file);
 }
 
 TEST_P(PlatformContract, EachHandleHasItsOwnFilePointer) {
-    WriteWholeFile("T:\\POINTER.DAT", "abcdef");
-    HANDLE file = Open("T:\\POINTER.DAT", kReadWrite, kShareAll, OPEN_EXISTING);
-    HANDLE other = Open("T:\\POINTER.DAT", GENERIC_READ, kShareAll, OPEN_EXISTING);
+    WriteWholeFile(Scratch("POINTER.DAT"), "abcdef");
+    HANDLE file = Open(Scratch("POINTER.DAT"), kReadWrite, kShareAll, OPEN_EXISTING);
+    HANDLE other = Open(Scratch("POINTER.DAT"), GENERIC_READ, kShareAll, OPEN_EXISTING);
     ASSERT_NE(file, INVALID_HANDLE_VALUE);
     ASSERT_NE(other, INVALID_HANDLE_VALUE);
     char text[8] = {};
@@ -134,20 +137,24 @@ TEST_P(PlatformContract, EachHandleHasItsOwnFilePointer) {
     LONG high = 1;
     EXPECT_EQ(os.SetFilePointer(file, 5, &high, FILE_BEGIN), 5u);
     EXPECT_EQ(high, 1);
-    EXPECT_EQ(os.GetLastError(), ERROR_SUCCESS);
+    // A position whose low half is 0xFFFFFFFF is told from a failure by the
+    // last error, which is cleared then (and need not be otherwise).
     high = 0;
+    EXPECT_EQ(os.SetFilePointer(file, -1, &high, FILE_BEGIN), INVALID_SET_FILE_POINTER);
+    EXPECT_EQ(high, 0);
+    EXPECT_EQ(os.GetLastError(), ERROR_SUCCESS);
     EXPECT_EQ(os.SetFilePointer(file, 3, &high, FILE_BEGIN), 3u);
     ASSERT_TRUE(os.SetEndOfFile(file));
     EXPECT_EQ(os.SetFilePointer(file, 0, nullptr, FILE_END), 3u);
     os.CloseHandle(file);
     os.CloseHandle(other);
-    EXPECT_EQ(ReadWholeFile("T:\\POINTER.DAT"), "abc");
+    EXPECT_EQ(ReadWholeFile(Scratch("POINTER.DAT")), "abc");
 }
 
 TEST_P(PlatformContract, AHandleOnlyDoesWhatItWasOpenedFor) {
-    WriteWholeFile("T:\\ACCESS.DAT", "data");
-    HANDLE reader = Open("T:\\ACCESS.DAT", GENERIC_READ, kShareAll, OPEN_EXISTING);
-    HANDLE writer = Open("T:\\ACCESS.DAT", GENERIC_WRITE, kShareAll, OPEN_EXISTING);
+    WriteWholeFile(Scratch("ACCESS.DAT"), "data");
+    HANDLE reader = Open(Scratch("ACCESS.DAT"), GENERIC_READ, kShareAll, OPEN_EXISTING);
+    HANDLE writer = Open(Scratch("ACCESS.DAT"), GENERIC_WRITE, kShareAll, OPEN_EXISTING);
     char text[4];
     DWORD count = 7;
     EXPECT_FALSE(os.WriteFile(reader, "x", 1, &count, nullptr));
@@ -163,30 +170,43 @@ TEST_P(PlatformContract, AHandleOnlyDoesWhatItWasOpenedFor) {
 }
 
 TEST_P(PlatformContract, AttributesRoundTripAndReadOnlyFilesRefuseWriters) {
-    WriteWholeFile("T:\\SMS.LOG", "x");
-    EXPECT_EQ(os.GetFileAttributesA("T:\\SMS.LOG"), FILE_ATTRIBUTE_NORMAL);
-    EXPECT_TRUE(os.GetFileAttributesA("T:\\") & FILE_ATTRIBUTE_DIRECTORY);
-    ASSERT_TRUE(os.SetFileAttributesA("T:\\SMS.LOG", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_NORMAL));
-    EXPECT_EQ(os.GetFileAttributesA("T:\\sms.log"), FILE_ATTRIBUTE_HIDDEN);
-    ASSERT_TRUE(os.SetFileAttributesA("T:\\SMS.LOG", FILE_ATTRIBUTE_READONLY));
-    EXPECT_EQ(os.GetFileAttributesA("T:\\SMS.LOG"), FILE_ATTRIBUTE_READONLY);
-    EXPECT_EQ(Open("T:\\SMS.LOG", GENERIC_WRITE, 0, OPEN_ALWAYS), INVALID_HANDLE_VALUE);
-    EXPECT_EQ(os.GetLastError(), ERROR_ACCESS_DENIED);
-    EXPECT_FALSE(os.DeleteFileA("T:\\SMS.LOG"));
-    EXPECT_EQ(os.GetLastError(), ERROR_ACCESS_DENIED);
-    EXPECT_EQ(ReadWholeFile("T:\\SMS.LOG"), "x");
-    ASSERT_TRUE(os.SetFileAttributesA("T:\\SMS.LOG", FILE_ATTRIBUTE_NORMAL));
-    EXPECT_EQ(os.GetFileAttributesA("T:\\SMS.LOG"), FILE_ATTRIBUTE_NORMAL);
-    EXPECT_TRUE(os.DeleteFileA("T:\\SMS.LOG"));
-    EXPECT_EQ(os.GetFileAttributesA("T:\\SMS.LOG"), INVALID_FILE_ATTRIBUTES);
-    EXPECT_FALSE(os.SetFileAttributesA("T:\\SMS.LOG", FILE_ATTRIBUTE_NORMAL));
+    // Wine gives every file the archive attribute and none the normal one;
+    // Windows keeps the attributes as they were set.
+    const auto asSet = [this](DWORD attributes) -> DWORD {
+        if (!world->UnderWine()) return attributes;
+        return (attributes == FILE_ATTRIBUTE_NORMAL ? 0 : attributes) | FILE_ATTRIBUTE_ARCHIVE;
+    };
+    const std::string path = Scratch("SMS.LOG");
+    WriteWholeFile(path, "x");
+    EXPECT_EQ(os.GetFileAttributesA(path.c_str()) &
+                  (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY),
+              0u);
+    EXPECT_TRUE(os.GetFileAttributesA(Scratch("").c_str()) & FILE_ATTRIBUTE_DIRECTORY);
+    ASSERT_TRUE(os.SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_NORMAL));
+    EXPECT_EQ(os.GetFileAttributesA(Scratch("sms.log").c_str()), asSet(FILE_ATTRIBUTE_HIDDEN));
+    ASSERT_TRUE(os.SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY));
+    EXPECT_EQ(os.GetFileAttributesA(path.c_str()), asSet(FILE_ATTRIBUTE_READONLY));
+    if (world->ReadOnlyKeepsWritersOut()) {
+        EXPECT_EQ(Open(path, GENERIC_WRITE, 0, OPEN_ALWAYS), INVALID_HANDLE_VALUE);
+        EXPECT_EQ(os.GetLastError(), ERROR_ACCESS_DENIED);
+        EXPECT_FALSE(os.DeleteFileA(path.c_str()));
+        EXPECT_EQ(os.GetLastError(), ERROR_ACCESS_DENIED);
+    }
+    EXPECT_EQ(ReadWholeFile(path), "x");
+    ASSERT_TRUE(os.SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL));
+    EXPECT_EQ(os.GetFileAttributesA(path.c_str()), asSet(FILE_ATTRIBUTE_NORMAL));
+    EXPECT_TRUE(os.DeleteFileA(path.c_str()));
+    EXPECT_EQ(os.GetFileAttributesA(path.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_FALSE(os.SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL));
     EXPECT_EQ(os.GetLastError(), ERROR_FILE_NOT_FOUND);
 }
 
 TEST_P(PlatformContract, NamesAreFoundWithoutRegardToCase) {
-    WriteWholeFile("T:\\Plv.Ini", "[Pelvantine]\r\n");
-    EXPECT_EQ(ReadWholeFile("T:\\PLV.INI"), "[Pelvantine]\r\n");
-    HANDLE again = Open("t:\\plv.ini", GENERIC_WRITE, 0, OPEN_ALWAYS);
+    WriteWholeFile(Scratch("Plv.Ini"), "[Pelvantine]\r\n");
+    EXPECT_EQ(ReadWholeFile(Scratch("PLV.INI")), "[Pelvantine]\r\n");
+    std::string lower = Scratch("plv.ini");  // the drive letter too
+    for (char &c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    HANDLE again = Open(lower, GENERIC_WRITE, 0, OPEN_ALWAYS);
     ASSERT_NE(again, INVALID_HANDLE_VALUE);
     EXPECT_EQ(os.GetLastError(), ERROR_ALREADY_EXISTS);
     os.CloseHandle(again);
@@ -199,21 +219,24 @@ namespace plv::testing {
 namespace {
 
 TEST_P(PlatformContract, FileFactsGiveSizeAndShortNamesAreThePathItselfWithoutAliases) {
-    WriteWholeFile("T:\\FACTS.EXE", std::string(1234, 'x'));
+    WriteWholeFile(Scratch("FACTS.EXE"), std::string(1234, 'x'));
     WIN32_FILE_ATTRIBUTE_DATA data{};
-    ASSERT_TRUE(os.GetFileAttributesExA("T:\\FACTS.EXE", GetFileExInfoStandard, &data));
+    ASSERT_TRUE(os.GetFileAttributesExA(Scratch("FACTS.EXE").c_str(), GetFileExInfoStandard, &data));
     EXPECT_EQ(data.nFileSizeLow, 1234u);
     EXPECT_EQ(data.nFileSizeHigh, 0u);
     EXPECT_EQ(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY, 0u);
-    EXPECT_FALSE(os.GetFileAttributesExA("T:\\NONE.EXE", GetFileExInfoStandard, &data));
+    EXPECT_FALSE(os.GetFileAttributesExA(Scratch("NONE.EXE").c_str(), GetFileExInfoStandard, &data));
     EXPECT_EQ(os.GetLastError(), ERROR_FILE_NOT_FOUND);
 
-    char path[285] = "T:\\FACTS.EXE";
-    EXPECT_EQ(os.GetShortPathNameA(path, path, 284), 12u);  // in place, as the scan calls it
-    EXPECT_STREQ(path, "T:\\FACTS.EXE");
+    const std::string facts = Scratch("FACTS.EXE");
+    char path[285];
+    ASSERT_LT(facts.size(), sizeof path);
+    std::strcpy(path, facts.c_str());
+    EXPECT_EQ(os.GetShortPathNameA(path, path, 284), facts.size());  // in place, as the scan calls it
+    EXPECT_EQ(path, facts);
     char small[4];
-    EXPECT_EQ(os.GetShortPathNameA("T:\\FACTS.EXE", small, sizeof small), 13u);
-    EXPECT_EQ(os.GetShortPathNameA("T:\\NONE.EXE", path, 284), 0u);
+    EXPECT_EQ(os.GetShortPathNameA(facts.c_str(), small, sizeof small), facts.size() + 1);
+    EXPECT_EQ(os.GetShortPathNameA(Scratch("NONE.EXE").c_str(), path, 284), 0u);
 }
 
 }  // namespace

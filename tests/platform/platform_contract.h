@@ -1,7 +1,8 @@
-// The contract every platform keeps alike, run against the Linux platform
-// and the fake so the two cannot drift apart. Each run gets a world: a
-// platform with an empty drive T:, and another process on the same machine
-// that the test can make open, lock, take semaphores and die.
+// The contract every platform keeps alike, run against the Linux platform,
+// the fake and the real Windows API, so that none can drift from the others.
+// Each run gets a world: a platform with an empty scratch directory (drive
+// T: where the platform maps drives), and another process on the same
+// machine that the test can make open, lock, take semaphores and die.
 #pragma once
 
 #include <functional>
@@ -33,6 +34,14 @@ class World {
     virtual ~World() = default;
     virtual Platform &platform() = 0;
     virtual std::unique_ptr<Peer> StartPeer() = 0;
+    // The scratch directory's path, without a trailing backslash.
+    virtual std::string ScratchRoot() { return "T:"; }
+    // Under Wine, which differs from Windows in ways that some cases accept,
+    // each saying which.
+    virtual bool UnderWine() { return false; }
+    // Whether the read-only attribute keeps writers out. Wine keeps it as the
+    // Unix file's lack of write permission, which does not stop root.
+    virtual bool ReadOnlyKeepsWritersOut() { return true; }
 };
 
 struct PlatformKind {
@@ -45,6 +54,10 @@ class PlatformContract : public ::testing::TestWithParam<PlatformKind> {
   protected:
     std::unique_ptr<World> world = GetParam().make();
     Platform &os = world->platform();
+    const std::string root = world->ScratchRoot();
+
+    // A path in the scratch directory.
+    std::string Scratch(const std::string &name) const { return root + "\\" + name; }
 
     // Whole-file helpers through the seam.
     void WriteWholeFile(const std::string &path, const std::string &content);

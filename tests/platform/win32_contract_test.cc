@@ -1,26 +1,39 @@
-// The contract on the real Windows API. Its cases that need another process
-// or a scratch drive run on the Linux platform and the fake only.
-#include <memory>
-
+// Where Windows differs from the Linux platform by the latter's design, the
+// contract's case for Linux runs there and on the fake only
+// (contract_linux_only_test.cc); Windows' own behaviour is held here.
 #include "platform/platform_contract.h"
-#include "platform/win32/win32_platform.h"
 
 namespace plv::testing {
 namespace {
 
-class Win32World final : public World {
-  public:
-    Platform &platform() override { return os_; }
-    std::unique_ptr<Peer> StartPeer() override { return nullptr; }
+constexpr char kTimerSemaphore[] = "PLVTimerSemaphore";
 
-  private:
-    win32::Win32Platform os_;
-};
+// A semaphore has no owner: the count a dead process took stays taken.
+TEST_P(PlatformContract, TheTimerSemaphoreOfADeadHolderStaysTaken) {
+    HANDLE timer = os.CreateSemaphoreA(nullptr, 1, 1, kTimerSemaphore);
+    ASSERT_NE(timer, nullptr);
+    std::unique_ptr<Peer> other = world->StartPeer();
+    ASSERT_TRUE(other->TakeSemaphore(kTimerSemaphore));
+    other->Die();
+    EXPECT_EQ(os.WaitForSingleObject(timer, 0), WAIT_TIMEOUT);
+    EXPECT_TRUE(os.ReleaseSemaphore(timer, 1, nullptr));
+    EXPECT_EQ(os.WaitForSingleObject(timer, 0), WAIT_OBJECT_0);
+    os.CloseHandle(timer);
+}
+
+// Unnamed semaphores and counts above one, which the Linux platform leaves
+// out, exist here.
+TEST_P(PlatformContract, UnnamedSemaphoresAndLargerCountsExist) {
+    HANDLE unnamed = os.CreateSemaphoreA(nullptr, 1, 1, nullptr);
+    ASSERT_NE(unnamed, nullptr);
+    HANDLE two = os.CreateSemaphoreA(nullptr, 2, 2, "Two");
+    ASSERT_NE(two, nullptr);
+    EXPECT_EQ(os.WaitForSingleObject(two, 0), WAIT_OBJECT_0);
+    EXPECT_EQ(os.WaitForSingleObject(two, 0), WAIT_OBJECT_0);
+    EXPECT_EQ(os.WaitForSingleObject(two, 0), WAIT_TIMEOUT);
+    os.CloseHandle(two);
+    os.CloseHandle(unnamed);
+}
 
 }  // namespace
-
-INSTANTIATE_TEST_SUITE_P(Win32, PlatformContract,
-                         ::testing::Values(PlatformKind{"Win32", [] { return std::make_unique<Win32World>(); }}),
-                         [](const auto &info) { return std::string(info.param.name); });
-
 }  // namespace plv::testing

@@ -3,8 +3,11 @@
 // from its standard input and answers each with one line.
 #pragma once
 
+#if !defined(_WIN32)
 #include <sys/types.h>
+#endif
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -36,9 +39,15 @@ class HelperProcess {
     int Wait();
 
   private:
+#if defined(_WIN32)
+    void *process_ = nullptr;     // HANDLEs: the helper, and the pipes'
+    void *toHelper_ = nullptr;    // ends this process keeps
+    void *fromHelper_ = nullptr;
+#else
     pid_t pid_ = -1;
     int toHelper_ = -1;
     FILE *fromHelper_ = nullptr;
+#endif
 };
 
 }  // namespace plv::testing

@@ -9,7 +9,9 @@
 
 namespace plv::win32 {
 
-class Win32Platform final : public Platform {
+// Not final: the tests' worlds derive from it to keep their semaphore names
+// and registry keys apart from other test programs'.
+class Win32Platform : public Platform {
   public:
     DWORD GetCurrentProcessId() override;
     BOOL GetVersionExA(LPOSVERSIONINFOA info) override;

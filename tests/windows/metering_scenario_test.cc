@@ -1,0 +1,168 @@
+// The agent on the real Win32 platform: PLVLIB32.DLL, loaded by the Windows
+// loader with PLVNTPRL.DLL beside it, driven by a host with a real window and
+// message loop, meters a windowed program from its start to its end into the
+// day's log file.
+#include <windows.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "log_reader.h"
+#include "platform/win32/win32_platform.h"
+#include "plvlib32.h"
+#include "support/temporary_directory.h"
+#include "support/test_window_process.h"
+
+namespace plv::testing {
+namespace {
+
+std::vector<std::string> Fields(const std::string &line) {
+    std::vector<std::string> fields;
+    std::stringstream in(line);
+    for (std::string field; std::getline(in, field, ';');) fields.push_back(field);
+    return fields;
+}
+
+// The host: the agent's records, its window and its home path, all in a
+// temporary directory, and the library's exports found by name.
+class MeteringHost : public ::testing::Test {
+  protected:
+    MeteringHost() {
+        std::filesystem::create_directories(home / "LOGS");
+        std::filesystem::create_directories(home / "SYSTEM");
+        std::ofstream(home / "SYSTEM\\PLV.INI") << "[Pelvantine]\r\n";
+
+        agent.runtime = &runtime;
+        agent.agentDirectory = home.path().c_str();
+        agent.updateInterval = 15;
+        agent.updateCountdown = 900;
+        agent.closeRetryCount = 2;
+        agent.agentNumber = 12;
+        // Every application is metered: the program needs no definition.
+        agent.optionFlags = PLV_OPT_TRACE | PLV_OPT_UNDEFINED_APPS;
+        std::strcpy(agent.logHeaderText, "Pelvantine usage log");
+        std::strcpy(runtime.workstationName, "WS-WINE");
+        std::strcpy(runtime.userName, "TESTER");
+        std::strcpy(runtime.homePath, home.path().c_str());
+        std::strcpy(runtime.settingsFilePath, (home / "SYSTEM\\PLV.INI").c_str());
+    }
+    ~MeteringHost() override {
+        if (window != nullptr) win32::DestroyHostWindow(window);
+        if (library != nullptr) ::FreeLibrary(library);
+    }
+
+    template <class Function>
+    Function *Export(const char *name) {
+        return reinterpret_cast<Function *>(reinterpret_cast<void *>(::GetProcAddress(library, name)));
+    }
+
+    // The records of every log file so far whose program is `program` and
+    // whose event is `event`, each with the name of its file.
+    std::vector<std::pair<std::string, std::vector<std::string>>> Logged(const std::string &program,
+                                                                         const std::string &event) {
+        std::vector<std::pair<std::string, std::vector<std::string>>> records;
+        for (const auto &file : std::filesystem::directory_iterator(home / "LOGS")) {
+            std::ifstream in(file.path(), std::ios::binary);
+            const std::string bytes{std::istreambuf_iterator<char>(in), {}};
+            const auto log = logs::ParseLogFile(bytes);
+            if (!log) continue;
+            for (const auto &record : log->records) {
+                std::vector<std::string> fields = Fields(record.line);
+                if (fields.size() > 7 && fields[6] == program && fields[7] == event)
+                    records.emplace_back(file.path().filename().string(), fields);
+            }
+        }
+        return records;
+    }
+
+    // The host's message loop, run until the condition holds; false when
+    // twenty seconds pass first.
+    static bool PumpUntil(const std::function<bool()> &condition) {
+        const DWORD start = ::GetTickCount();
+        while (!condition()) {
+            if (::GetTickCount() - start > 20000) return false;
+            ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 250, QS_ALLINPUT);
+            MSG message;
+            while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+                ::TranslateMessage(&message);
+                ::DispatchMessageA(&message);
+            }
+        }
+        return true;
+    }
+
+    // The trace list box's last lines, for failure messages.
+    std::string TraceTail() const {
+        const LRESULT count = ::SendDlgItemMessageA(window, PLV_TRACE_LISTBOX_ID, LB_GETCOUNT, 0, 0);
+        std::string tail;
+        for (LRESULT i = count > 40 ? count - 40 : 0; i < count; ++i) {
+            char line[512] = {};
+            ::SendDlgItemMessageA(window, PLV_TRACE_LISTBOX_ID, LB_GETTEXT, i, reinterpret_cast<LPARAM>(line));
+            tail += std::string(line) + "\n";
+        }
+        return tail;
+    }
+
+    TemporaryDirectory home;
+    PLVAgentRuntime runtime{};
+    PLVAgentState agent{};
+    HMODULE library = ::LoadLibraryA("PLVLIB32.DLL");
+    HWND window = win32::CreateHostWindow("Pelvantine Agent", PLV_TRACE_LISTBOX_ID);
+};
+
+TEST_F(MeteringHost, LogsAWindowedProgramInitiatedAndTerminatedInTheDaysLogFile) {
+    ASSERT_NE(library, nullptr) << "error " << ::GetLastError();
+    ASSERT_NE(window, nullptr);
+    // A program of its own name, so that no other test's copy is taken for it.
+    const std::string program = home / "EDITOR.EXE";
+    ASSERT_TRUE(::CopyFileA(TestWindowProcess::DefaultProgram().c_str(), program.c_str(), TRUE));
+    char shortPath[MAX_PATH];
+    ASSERT_GT(::GetShortPathNameA(program.c_str(), shortPath, MAX_PATH), 0u);
+
+    PLVHWND *activeWindow = nullptr;
+    Export<decltype(InitializePLVLIB)>("InitializePLVLIB")(window, &agent, "scenario host", &activeWindow);
+    ASSERT_EQ(Export<decltype(InitializeMetering)>("InitializeMetering")(), 1) << TraceTail();
+    ASSERT_EQ(Export<decltype(StartTimer)>("StartTimer")(), 1);
+
+    {
+        TestWindowProcess editor("Chapter 1 - Editor", program);
+        ASSERT_NE(editor.window(), nullptr);
+        EXPECT_TRUE(PumpUntil([&] { return !Logged(shortPath, "Initiated").empty(); })) << TraceTail();
+        EXPECT_EQ(editor.Close(), 0);
+    }
+    EXPECT_TRUE(PumpUntil([&] { return !Logged(shortPath, "Terminated").empty(); })) << TraceTail();
+
+    Export<decltype(StopTimer)>("StopTimer")();
+    Export<decltype(DLLShutdown)>("DLLShutdown")();
+    auto *removeList = Export<decltype(RemoveLinkedList)>("RemoveLinkedList");
+    removeList(&runtime.pendingEvents);
+    removeList(&runtime.pendingDefinitions);
+    removeList(&runtime.meteredApps);
+
+    const auto initiated = Logged(shortPath, "Initiated");
+    const auto terminated = Logged(shortPath, "Terminated");
+    ASSERT_EQ(initiated.size(), 1u) << TraceTail();
+    ASSERT_EQ(terminated.size(), 1u) << TraceTail();
+    const std::vector<std::string> &start = initiated[0].second;
+    EXPECT_EQ(start[2], "WS-WINE");
+    EXPECT_EQ(start[3], "TESTER");
+    // The day's file: YYYYMMDD.LOG of the event's date, YYYY/MM/DD.
+    ASSERT_EQ(start[0].size(), 10u);
+    EXPECT_EQ(initiated[0].first, start[0].substr(0, 4) + start[0].substr(5, 2) + start[0].substr(8, 2) + ".LOG");
+    // The end carries the start's date and time.
+    const std::vector<std::string> &end = terminated[0].second;
+    ASSERT_GE(end.size(), 11u);
+    EXPECT_EQ(end[9], start[0]);
+    EXPECT_EQ(end[10], start[1]);
+}
+
+}  // namespace
+}  // namespace plv::testing

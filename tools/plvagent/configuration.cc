@@ -169,6 +169,16 @@ bool IsShareRoot(const std::string &root) {
 }
 
 void ReadMappings(const IniFile &file, AgentConfiguration &c, Problems &problems) {
+    // Where the system has its own drives and shares, a mapping would be
+    // silently ignored: the administrator is told instead.
+    if (!host::MapsPaths()) {
+        for (const char *name : {"Drives", "Shares", "Platform"}) {
+            if (const IniSection *section = file.Find(name))
+                problems.push_back(
+                    file.At(*section, "is for Linux hosts: Windows' own drives and shares are used"));
+        }
+        return;
+    }
     if (const IniSection *drives = file.Find("Drives")) {
         SectionReader reader(file, drives, problems);
         for (const IniKey &key : drives->keys) {

@@ -8,7 +8,8 @@
 namespace plvagent {
 namespace {
 
-// The local directory's server part stands for a shared drive.
+// Where the platform maps drives, the local directory's server part stands
+// for a shared drive.
 constexpr char kHomeDrive = 'H';
 constexpr char kHomePath[] = "H:\\PLV";
 
@@ -17,9 +18,13 @@ constexpr char kHomePath[] = "H:\\PLV";
 AgentConfiguration EmbeddedConfiguration(const std::string &localDirectory) {
     AgentConfiguration c = DefaultConfiguration();
     c.source = "the built-in configuration";
-    c.drives.push_back({kHomeDrive, localDirectory + "/server"});
-    c.dataDirectory = localDirectory + "/workstation";
-    c.homePath = kHomePath;
+    if (host::MapsPaths()) {
+        c.drives.push_back({kHomeDrive, localDirectory + "/server"});
+        c.dataDirectory = localDirectory + "/workstation";
+        c.homePath = kHomePath;
+    } else {
+        c.homePath = host::AbsolutePath(localDirectory + "/server/PLV");
+    }
     c.settingsFile = c.homePath + "\\SYSTEM\\PLV.INI";
     c.optionFlags = PLV_OPT_TRACE | PLV_OPT_UNDEFINED_APPS | PLV_OPT_RECORD_DEFINITIONS;
     return c;
@@ -27,9 +32,12 @@ AgentConfiguration EmbeddedConfiguration(const std::string &localDirectory) {
 
 bool PrepareLocalDirectory(const AgentConfiguration &configuration,
                            const std::string &localDirectory, std::string *why) {
-    for (const char *directory : {"/server/PLV/LOGS", "/server/PLV/SYSTEM", "/workstation"}) {
+    for (const char *directory : {"/server/PLV/LOGS", "/server/PLV/SYSTEM"}) {
         if (!host::MakeDirectories(localDirectory + directory, why)) return false;
     }
+    if (!configuration.dataDirectory.empty() &&
+        !host::MakeDirectories(configuration.dataDirectory, why))
+        return false;
     // A settings file that is missing would count as a lost network at the
     // library's first look after the update interval.
     if (Os().GetFileAttributesA(configuration.settingsFile.c_str()) != INVALID_FILE_ATTRIBUTES)

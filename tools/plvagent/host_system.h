@@ -2,10 +2,9 @@
 // and the thread's message loop, stop requests from outside, the platform's
 // drive mappings and directories, and the facts that name the workstation
 // and its user. Everything else the host does goes through the seam. Linux
-// implements this in host_system_posix.cc over the platform's host side; a
-// Windows form would use CreateWindowEx with a real list box,
-// GetMessage/DispatchMessage, a console control handler, GetComputerName and
-// GetUserName, and map nothing.
+// implements this in host_system_posix.cc over the platform's host side;
+// Windows in host_system_win32.cc over the real API, where drives, shares and
+// directories are the system's own and nothing is mapped.
 #pragma once
 
 #include <functional>
@@ -34,6 +33,9 @@ void RunMessageLoop(HWND window);
 void QuitMessageLoop();
 
 // ---- Directories and drives ---------------------------------------------
+// Whether the platform maps drives, shares and its directories as the
+// calls below ask; where it does not, they change nothing.
+bool MapsPaths();
 // The platform's own data (registry store; drive C:) and runtime (named
 // semaphores) directories, as the system names them.
 void SetDataDirectory(const std::string &directory);

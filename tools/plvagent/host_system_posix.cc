@@ -61,6 +61,8 @@ void RunMessageLoop(HWND window) {
 
 void QuitMessageLoop() { plv::posix::QuitMessageLoop(); }
 
+bool MapsPaths() { return true; }
+
 void SetDataDirectory(const std::string &directory) { plv::posix::SetDataDirectory(directory); }
 
 void SetRuntimeDirectory(const std::string &directory) {

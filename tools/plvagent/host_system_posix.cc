@@ -81,19 +81,6 @@ std::string AgentPathOf(const std::string &path) {
     return !path.empty() && path.front() == '/' ? plv::posix::DosPathOf(path) : path;
 }
 
-std::string AbsolutePath(const std::string &path) {
-    std::error_code ignored;
-    const std::filesystem::path absolute = std::filesystem::absolute(path, ignored);
-    return absolute.empty() ? path : absolute.lexically_normal().string();
-}
-
-bool MakeDirectories(const std::string &directory, std::string *why) {
-    std::error_code error;
-    std::filesystem::create_directories(directory, error);
-    if (error) *why = error.message();
-    return !error;
-}
-
 std::string ProgramDirectory() {
     std::error_code error;
     const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);

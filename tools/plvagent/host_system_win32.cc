@@ -5,7 +5,6 @@
 
 #include <atomic>
 #include <filesystem>
-#include <system_error>
 
 #include "host_system.h"
 #include "platform/win32/win32_platform.h"
@@ -107,19 +106,6 @@ void MapDrive(char, const std::string &) {}
 void MapShare(const std::string &, const std::string &) {}
 
 std::string AgentPathOf(const std::string &path) { return path; }
-
-std::string AbsolutePath(const std::string &path) {
-    std::error_code ignored;
-    const std::filesystem::path absolute = std::filesystem::absolute(path, ignored);
-    return absolute.empty() ? path : absolute.lexically_normal().make_preferred().string();
-}
-
-bool MakeDirectories(const std::string &directory, std::string *why) {
-    std::error_code error;
-    std::filesystem::create_directories(directory, error);
-    if (error) *why = error.message();
-    return !error;
-}
 
 std::string ProgramDirectory() {
     char program[MAX_PATH] = {};

@@ -16,6 +16,10 @@ bool IsLowSurrogate(char16_t unit) { return unit >= 0xDC00 && unit < 0xE000; }
 
 }  // namespace
 
+char16_t UnicodeOfAnsiByte(unsigned char byte) {
+    return (byte >= 0x80 && byte < 0xA0) ? kCp1252High[byte - 0x80] : char16_t{byte};
+}
+
 int AnsiByteOf(char32_t character) {
     if (character < 0x80 || (character >= 0xA0 && character < 0x100)) {
         return static_cast<int>(character);

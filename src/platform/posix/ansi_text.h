@@ -6,6 +6,9 @@
 
 namespace plv::posix {
 
+// The character a byte of the code page stands for.
+char16_t UnicodeOfAnsiByte(unsigned char byte);
+
 // The code page's byte for a character, or -1 when it has none.
 int AnsiByteOf(char32_t character);
 

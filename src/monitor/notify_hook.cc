@@ -5,6 +5,7 @@
 #include "core/companions.h"
 #include "core/library_state.h"
 #include "monitor/process_scan.h"
+#include "monitor/process_snapshot.h"
 #include "monitor/process_table.h"
 #include "monitor/sixteen_bit.h"
 #include "platform/platform.h"
@@ -16,18 +17,11 @@ namespace {
 // Takes the executable's name from a process snapshot (Windows 95 family).
 void SnapshotProgramPath(DWORD processId, char (&path)[285]) {
     if (metering.createToolhelp32Snapshot == nullptr) return;
-    HANDLE snapshot = metering.createToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) return;
-    PROCESSENTRY32 process{};
-    process.dwSize = sizeof process;
-    for (BOOL more = metering.process32First(snapshot, &process); more;
-         more = metering.process32Next(snapshot, &process)) {
-        if (process.th32ProcessID == processId) {
-            LeftStr(path, process.szExeFile, 284);
-            break;
-        }
-    }
-    Os().CloseHandle(snapshot);
+    WalkProcessSnapshot([&](const PROCESSENTRY32 &process) {
+        if (process.th32ProcessID != processId) return true;
+        LeftStr(path, process.szExeFile, 284);
+        return false;
+    });
 }
 
 void WindowCreated(const PLVHookRecord &record) {

@@ -5,6 +5,7 @@
 #include "core/companions.h"
 #include "core/display.h"
 #include "core/library_state.h"
+#include "monitor/process_snapshot.h"
 #include "monitor/process_table.h"
 #include "monitor/sixteen_bit.h"
 #include "platform/platform.h"
@@ -108,16 +109,11 @@ void AddEntry(PLVCandidate *candidate, bool ignored) {
 }
 
 void ScanWindows95() {
-    HANDLE snapshot = metering.createToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) return;
-    PROCESSENTRY32 process{};
-    process.dwSize = sizeof process;
-    for (BOOL more = metering.process32First(snapshot, &process); more;
-         more = metering.process32Next(snapshot, &process)) {
+    WalkProcessSnapshot([](const PROCESSENTRY32 &process) {
         if (process.th32ProcessID != core.ownProcessId)
             ExamineProcess(process.szExeFile, process.th32ProcessID, 0);
-    }
-    Os().CloseHandle(snapshot);
+        return true;
+    });
 }
 
 }  // namespace

@@ -109,16 +109,4 @@ TEST_F(LoadedLibrary, DisplayWidensTheListBoxToItsWidestLine) {
     EXPECT_EQ(ListBox(LB_GETHORIZONTALEXTENT, 0), widest);
 }
 
-TEST_F(LoadedLibrary, MemoryBlocksComeZeroFilledFromTheGlobalHeap) {
-    ASSERT_NE(module, nullptr);
-    auto *allocate = Find<decltype(PLVMemAlloc)>("PLVMemAlloc");
-    auto *release = Find<decltype(PLVMemFree)>("PLVMemFree");
-    auto *block = static_cast<unsigned char *>(allocate(431));
-    ASSERT_NE(block, nullptr);
-    EXPECT_GE(::GlobalSize(block), 431u);
-    EXPECT_EQ(block[0], 0);
-    EXPECT_EQ(block[430], 0);
-    EXPECT_EQ(release(block), nullptr);
-}
-
 }  // namespace

@@ -48,8 +48,7 @@ bool Exercise(const std::vector<std::uint8_t> &bytes, std::size_t length) {
     }
     EXPECT_GE(found.bytes.size(), 6u);
     EXPECT_EQ(found.bytes.size(), std::size_t{found.bytes[0]} | (std::size_t{found.bytes[1]} << 8));
-    std::vector<std::uint8_t> block(posix::VersionBlockSize(found.bytes));
-    posix::WriteVersionBlock(found.bytes, block.data());
+    std::vector<std::uint8_t> block = BlockOf(found.bytes);
     for (const char *subBlock : kLookups) {
         void *value = nullptr;
         UINT valueLength = 0;

@@ -15,6 +15,7 @@
 #include "support/command_line.h"
 #else
 #include "platform/posix/posix_platform.h"
+#include "platform/posix/version_block.h"
 #endif
 
 namespace plv::testing {
@@ -28,6 +29,13 @@ inline std::string WitnessHostPath(int bits) {
     return PLV_VERSION_WITNESS_DIR "/version_witness" + std::to_string(bits) + ".exe";
 }
 inline std::string WitnessPath(int bits) { return posix::DosPathOf(WitnessHostPath(bits)); }
+
+// The block the Linux reader makes of a resource, in a buffer of exactly its size.
+inline std::vector<std::uint8_t> BlockOf(const std::vector<std::uint8_t> &resource) {
+    std::vector<std::uint8_t> block(posix::VersionBlockSize(resource));
+    posix::WriteVersionBlock(resource, block.data());
+    return block;
+}
 #endif
 
 // A block as GetFileVersionInfoA fills it, in a buffer of exactly the size

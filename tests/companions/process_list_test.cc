@@ -29,7 +29,6 @@
 namespace plv::testing {
 namespace {
 
-
 // The five entry points, bound as metering start-up binds them.
 struct ProcessList {
     explicit ProcessList(posix::PosixPlatform &os) : os(os), module(os.LoadLibraryA("PLVNTPRL.DLL")) {

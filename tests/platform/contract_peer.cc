@@ -7,7 +7,9 @@
 namespace plv::testing {
 namespace {
 
-DWORD Number(const std::string &answer) { return static_cast<DWORD>(std::strtoul(answer.c_str(), nullptr, 10)); }
+DWORD Number(const std::string &answer) {
+    return static_cast<DWORD>(std::strtoul(answer.c_str(), nullptr, 10));
+}
 
 }  // namespace
 
@@ -24,12 +26,14 @@ int AnswerPeerCommands(Platform &os) {
             words >> access >> share >> disposition;
             std::string path;
             std::getline(words >> std::ws, path);
-            file = os.CreateFileA(path.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+            file = os.CreateFileA(path.c_str(), access, share, nullptr, disposition,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
             std::cout << (file == INVALID_HANDLE_VALUE ? os.GetLastError() : 0) << std::endl;
         } else if (command == "lock") {
             DWORD offset, length;
             words >> offset >> length;
-            std::cout << (os.LockFile(file, offset, 0, length, 0) ? 0 : os.GetLastError()) << std::endl;
+            std::cout << (os.LockFile(file, offset, 0, length, 0) ? 0 : os.GetLastError())
+                      << std::endl;
         } else if (command == "take") {
             std::string name;
             words >> name;
@@ -44,14 +48,16 @@ int AnswerPeerCommands(Platform &os) {
 }
 
 DWORD HelperPeer::Open(const std::string &path, DWORD access, DWORD shareMode, DWORD disposition) {
-    return Number(process_.Ask("open " + std::to_string(access) + " " + std::to_string(shareMode) + " " +
-                               std::to_string(disposition) + " " + path));
+    return Number(process_.Ask("open " + std::to_string(access) + " " + std::to_string(shareMode) +
+                               " " + std::to_string(disposition) + " " + path));
 }
 
 DWORD HelperPeer::Lock(DWORD offset, DWORD length) {
     return Number(process_.Ask("lock " + std::to_string(offset) + " " + std::to_string(length)));
 }
 
-bool HelperPeer::TakeSemaphore(const std::string &name) { return process_.Ask("take " + name) == "taken"; }
+bool HelperPeer::TakeSemaphore(const std::string &name) {
+    return process_.Ask("take " + name) == "taken";
+}
 
 }  // namespace plv::testing

@@ -33,7 +33,8 @@ class PosixWorld final : public World {
     Platform &platform() override { return os_; }
     std::unique_ptr<Peer> StartPeer() override {
         return std::make_unique<HelperPeer>(
-            "peer", std::vector<std::string>{volume_.path(), directories_ / "data", directories_ / "run"});
+            "peer",
+            std::vector<std::string>{volume_.path(), directories_ / "data", directories_ / "run"});
     }
 
   private:

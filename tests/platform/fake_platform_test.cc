@@ -32,9 +32,10 @@ TEST(FakeRegistry, FaultsHitTheirKeyAndOperationTheGivenNumberOfTimes) {
     fake.RegCloseKey(key);
     EXPECT_EQ(fake.OpenKeyCount(), 0u);
     const std::string path = kKey, value = path + "\\LastMIFDate";
-    EXPECT_EQ(fake.registry.journal, (std::vector<std::string>{"open " + path, "query " + value, "query " + value,
-                                                               "set " + value, "set " + value, "set " + value,
-                                                               "close " + path}));
+    EXPECT_EQ(fake.registry.journal,
+              (std::vector<std::string>{"open " + path, "query " + value, "query " + value,
+                                        "set " + value, "set " + value, "set " + value,
+                                        "close " + path}));
 }
 
 FakePlatform *firing = nullptr;

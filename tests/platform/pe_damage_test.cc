@@ -157,7 +157,8 @@ TEST(PeDamage, EachDamagedStructureAnswersNoResourceWithWindowsError) {
         for (const Damage &damage : kDamages) {
             PeImage image = BuildPeImage(kind, SampleVersionBlock());
             damage.apply(image);
-            const std::string path = posix::DosPathOf(WriteHostFile(scratch / "damaged.exe", image.bytes));
+            const std::string path =
+                posix::DosPathOf(WriteHostFile(scratch / "damaged.exe", image.bytes));
             platform.SetLastError(ERROR_SUCCESS);
             const DWORD size = platform.GetFileVersionInfoSizeA(path.c_str(), nullptr);
             EXPECT_EQ(size != 0, damage.error == ERROR_SUCCESS) << damage.what;

@@ -23,7 +23,8 @@ TEST(PeVersionFiles, BuiltImagesOfBothKindsAreRead) {
     PosixPlatform platform;
     TemporaryDirectory scratch;
     for (PeKind kind : {PeKind::kPe32, PeKind::kPe32Plus}) {
-        const std::string path = WriteHostFile(scratch / "app.exe", BuildPeImage(kind, SampleVersionBlock()).bytes);
+        const std::string path =
+            WriteHostFile(scratch / "app.exe", BuildPeImage(kind, SampleVersionBlock()).bytes);
         std::vector<std::uint8_t> block = FetchBlock(platform, posix::DosPathOf(path));
         ASSERT_EQ(block.size(), 2 * SampleVersionBlock().size() + 5);
         EXPECT_EQ(QueryText(platform, block, "\\StringFileInfo\\040904b0\\ProductName"), "Writer Deluxe");
@@ -42,21 +43,26 @@ TEST(PeVersionFiles, FilesWithoutAResourceAnswerZeroAndTheirError) {
         DWORD error;
     } cases[] = {
         {"missing", scratch / "missing.exe", ERROR_FILE_NOT_FOUND},
-        {"text", WriteHostFile(scratch / "readme.txt", std::string("hello\n")), ERROR_RESOURCE_DATA_NOT_FOUND},
-        {"empty", WriteHostFile(scratch / "empty.exe", std::string()), ERROR_RESOURCE_DATA_NOT_FOUND},
+        {"text", WriteHostFile(scratch / "readme.txt", std::string("hello\n")),
+         ERROR_RESOURCE_DATA_NOT_FOUND},
+        {"empty", WriteHostFile(scratch / "empty.exe", std::string()),
+         ERROR_RESOURCE_DATA_NOT_FOUND},
         {"ELF executable", "/proc/self/exe", ERROR_RESOURCE_DATA_NOT_FOUND},
         {"directory", scratch.path(), ERROR_ACCESS_DENIED},
         {"named pipe without writer", fifo, ERROR_ACCESS_DENIED},
         {"other resources only",
-         WriteHostFile(scratch / "icons.exe", BuildPeImage(PeKind::kPe32, SampleVersionBlock(), 3).bytes),
+         WriteHostFile(scratch / "icons.exe",
+                       BuildPeImage(PeKind::kPe32, SampleVersionBlock(), 3).bytes),
          ERROR_RESOURCE_TYPE_NOT_FOUND},
     };
     for (const auto &c : cases) {
         platform.SetLastError(ERROR_SUCCESS);
-        EXPECT_EQ(platform.GetFileVersionInfoSizeA(posix::DosPathOf(c.path).c_str(), nullptr), 0u) << c.what;
+        EXPECT_EQ(platform.GetFileVersionInfoSizeA(posix::DosPathOf(c.path).c_str(), nullptr), 0u)
+            << c.what;
         EXPECT_EQ(platform.GetLastError(), c.error) << c.what;
         std::uint8_t buffer[64] = {};
-        EXPECT_FALSE(platform.GetFileVersionInfoA(posix::DosPathOf(c.path).c_str(), 0, sizeof buffer, buffer));
+        EXPECT_FALSE(platform.GetFileVersionInfoA(posix::DosPathOf(c.path).c_str(), 0,
+                                                  sizeof buffer, buffer));
         EXPECT_EQ(platform.GetLastError(), c.error) << c.what;
     }
 }

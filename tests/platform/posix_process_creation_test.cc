@@ -96,7 +96,8 @@ TEST_F(ProcessCreation, TheProgramGetsItsArgumentsAsWindowsGivesThem) {
         std::vector<std::string> arguments;
     } cases[] = {
         // The command line split as Windows' runtime splits it.
-        {R"(T:\PROBE DIR\probe.exe)", R"("T:\PROBE DIR\probe.exe" "two words" a\\\"b "" c"d"e \\server\x)",
+        {R"(T:\PROBE DIR\probe.exe)",
+         R"("T:\PROBE DIR\probe.exe" "two words" a\\\"b "" c"d"e \\server\x)",
          {R"(T:\PROBE DIR\probe.exe)", "two words", R"(a\"b)", "", "cde", R"(\\server\x)"}},
         // Without an application name the first argument names the program.
         {nullptr, R"("T:\probe dir\PROBE.EXE"-x y)", {R"(T:\probe dir\PROBE.EXE)", "-x", "y"}},

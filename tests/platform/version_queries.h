@@ -50,7 +50,8 @@ inline std::vector<std::uint8_t> FetchBlock(Platform &os, const std::string &pat
 }
 
 // A text answer, checked to lie in the block and to end where its length says.
-inline std::string QueryText(Platform &os, std::vector<std::uint8_t> &block, const std::string &subBlock) {
+inline std::string QueryText(Platform &os, std::vector<std::uint8_t> &block,
+                             const std::string &subBlock) {
     void *value = nullptr;
     UINT length = 0;
     if (!os.VerQueryValueA(block.data(), subBlock.c_str(), &value, &length)) return "(none)";

@@ -72,12 +72,14 @@ TEST_P(Witness, StringsOfTheFirstTranslationReadInTheAnsiCodePage) {
         {"\\StringFileInfo\\04090000\\ProductName", "(none)"},
         {"\\ProductName", "(none)"},
     };
-    for (const auto &[subBlock, text] : cases) EXPECT_EQ(QueryText(os, block, subBlock), text) << subBlock;
+    for (const auto &[subBlock, text] : cases)
+        EXPECT_EQ(QueryText(os, block, subBlock), text) << subBlock;
 
     // Every copy handed out stays valid while the block lives.
     std::vector<std::pair<const char *, std::string>> answers;
     for (const char *name : {"ProductName", "CompanyName", "ProductVersion", "LegalCopyright"}) {
-        ASSERT_TRUE(os.VerQueryValueA(block.data(), (std::string(prefix) + name).c_str(), &value, &length));
+        ASSERT_TRUE(
+            os.VerQueryValueA(block.data(), (std::string(prefix) + name).c_str(), &value, &length));
         answers.emplace_back(static_cast<const char *>(value), static_cast<const char *>(value));
     }
     for (const auto &[pointer, text] : answers) EXPECT_EQ(pointer, text);
@@ -126,12 +128,14 @@ TEST_P(Witness, BlockIsTheResourceTheSignatureAndTheRoomForCopies) {
 
     void *value = nullptr;
     UINT length = 0;
-    ASSERT_TRUE(os.VerQueryValueA(block.data(), "\\StringFileInfo\\040904b0\\ProductName", &value, &length));
+    ASSERT_TRUE(os.VerQueryValueA(block.data(), "\\StringFileInfo\\040904b0\\ProductName", &value,
+                                  &length));
     const std::vector<std::uint8_t> utf16Tiny = {'T', 0, 'i', 0, 'n', 0, 'y', 0};
-    const auto utf16 =
-        std::search(block.begin(), block.begin() + resourceLength, utf16Tiny.begin(), utf16Tiny.end());
+    const auto utf16 = std::search(block.begin(), block.begin() + resourceLength, utf16Tiny.begin(),
+                                   utf16Tiny.end());
     ASSERT_NE(utf16, block.begin() + resourceLength);
-    EXPECT_EQ(static_cast<std::uint8_t *>(value), block.data() + resourceLength + 4 + (utf16 - block.begin()));
+    EXPECT_EQ(static_cast<std::uint8_t *>(value),
+              block.data() + resourceLength + 4 + (utf16 - block.begin()));
 }
 
 INSTANTIATE_TEST_SUITE_P(Pe32AndPe32Plus, Witness, ::testing::Values(32, 64),

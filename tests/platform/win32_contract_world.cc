@@ -74,7 +74,8 @@ class Win32World final : public World {
 
     Platform &platform() override { return os_; }
     std::unique_ptr<Peer> StartPeer() override {
-        return std::make_unique<HelperPeer>("win32-peer", std::vector<std::string>{semaphorePrefix_});
+        return std::make_unique<HelperPeer>("win32-peer",
+                                            std::vector<std::string>{semaphorePrefix_});
     }
     std::string ScratchRoot() override { return scratch_.path(); }
     bool UnderWine() override { return RunningUnderWine(); }

@@ -14,7 +14,8 @@ TEST(Win32HostWindow, OtherControlsAndWindowsAreNotReached) {
     Win32Platform platform;
     HWND window = CreateHostWindow("test", kListBox);
     ASSERT_NE(window, nullptr);
-    EXPECT_EQ(platform.SendDlgItemMessageA(window, kListBox + 1, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>("lost")),
+    EXPECT_EQ(platform.SendDlgItemMessageA(window, kListBox + 1, LB_ADDSTRING, 0,
+                                           reinterpret_cast<LPARAM>("lost")),
               0);
     EXPECT_EQ(platform.SendDlgItemMessageA(window, kListBox, LB_GETCOUNT, 0, 0), 0);
     DestroyHostWindow(window);

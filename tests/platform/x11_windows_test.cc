@@ -87,7 +87,8 @@ std::vector<HWND> Delivered(Platform &platform) {
 std::vector<HWND> DeliveredAmong(Platform &platform, std::initializer_list<xcb_window_t> ours) {
     std::vector<HWND> delivered;
     for (HWND window : Delivered(platform)) {
-        if (std::any_of(ours.begin(), ours.end(), [&](xcb_window_t w) { return HandleOf(w) == window; }))
+        if (std::any_of(ours.begin(), ours.end(),
+                        [&](xcb_window_t w) { return HandleOf(w) == window; }))
             delivered.push_back(window);
     }
     return delivered;
@@ -200,7 +201,8 @@ TEST_F(X11Windows, PropertiesAreReadAsTheWindowsApiGivesThem) {
     const auto bytes = [this](xcb_atom_t property, xcb_atom_t type, std::string value) -> Setup {
         return [=, this](xcb_window_t window) { client->SetBytes(window, property, type, value); };
     };
-    const auto values = [this](xcb_atom_t property, xcb_atom_t type, std::vector<std::uint32_t> value) -> Setup {
+    const auto values = [this](xcb_atom_t property, xcb_atom_t type,
+                               std::vector<std::uint32_t> value) -> Setup {
         return [=, this](xcb_window_t window) { client->SetValues(window, property, type, value); };
     };
     const auto both = [](Setup first, Setup second) -> Setup {
@@ -213,10 +215,16 @@ TEST_F(X11Windows, PropertiesAreReadAsTheWindowsApiGivesThem) {
     const auto utf8Name = [&](std::string name) {
         return bytes(client->Atom("_NET_WM_NAME"), client->Atom("UTF8_STRING"), name);
     };
-    const auto latin1Name = [&](std::string name) { return bytes(XCB_ATOM_WM_NAME, XCB_ATOM_STRING, name); };
-    const auto wmClass = [&](std::string names) { return bytes(XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, names); };
+    const auto latin1Name = [&](std::string name) {
+        return bytes(XCB_ATOM_WM_NAME, XCB_ATOM_STRING, name);
+    };
+    const auto wmClass = [&](std::string names) {
+        return bytes(XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, names);
+    };
     const xcb_atom_t wmState = client->Atom("WM_STATE");
-    const auto state = [&](std::uint32_t value) { return values(wmState, wmState, {value, XCB_WINDOW_NONE}); };
+    const auto state = [&](std::uint32_t value) {
+        return values(wmState, wmState, {value, XCB_WINDOW_NONE});
+    };
     constexpr std::uint32_t kWithdrawn = 0, kNormal = 1, kIconic = 3;
     const xcb_window_t owner = NamedWindow("owner");
     const auto transientFor = [&](xcb_window_t window) {
@@ -232,17 +240,21 @@ TEST_F(X11Windows, PropertiesAreReadAsTheWindowsApiGivesThem) {
     };
     const Case cases[] = {
         // Titles prefer the UTF-8 name and come in the ANSI code page.
+        // clang-format off
         {"both names",
-         both(utf8Name("Editor \xE2\x80\x93 Gr\xC3\xBC\xC3\x9F" "e \xE2\x82\xAC" "5"), latin1Name("old name")),
+         both(utf8Name("Editor \xE2\x80\x93 Gr\xC3\xBC\xC3\x9F" "e \xE2\x82\xAC" "5"),
+              latin1Name("old name")),
          "Editor \x96 Gr\xFC\xDF" "e \x80" "5", ""},
         {"characters beyond the code page", utf8Name("\xE6\x97\xA5\xE6\x9C\xAC x"), "?? x", ""},
         {"bytes that are no UTF-8", utf8Name("a\xFF" "b\xE2\x82"), "a?b?", ""},
+        // clang-format on
         {"only WM_NAME", latin1Name("caf\xE9"), "caf\xE9", ""},
         {"a control code of ISO 8859-1", latin1Name("x\x85y"), "x?y", ""},
         {"no name", [](xcb_window_t) {}, "", ""},
         // The class is the second name of WM_CLASS.
         {"instance and class", wmClass(std::string("editor\0Editor\0", 14)), "", "Editor"},
-        {"class without the last zero byte", wmClass(std::string("editor\0Editor", 13)), "", "Editor"},
+        {"class without the last zero byte", wmClass(std::string("editor\0Editor", 13)), "",
+         "Editor"},
         {"instance only", wmClass("editor"), "", ""},
         // Mapped and iconified windows are visible.
         {"mapped", both(state(kNormal), map), "", "", nullptr, TRUE},
@@ -253,15 +265,17 @@ TEST_F(X11Windows, PropertiesAreReadAsTheWindowsApiGivesThem) {
         {"transient for a window", transientFor(owner), "", "", HandleOf(owner)},
         {"transient for the root", transientFor(client->root()), "", ""},
         // The server names the process before the client's own claim.
-        {"claims another process", values(client->Atom("_NET_WM_PID"), XCB_ATOM_CARDINAL, {4242}), "", ""},
+        {"claims another process", values(client->Atom("_NET_WM_PID"), XCB_ATOM_CARDINAL, {4242}),
+         "", ""},
     };
     const DWORD self = static_cast<DWORD>(::getpid());
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
         const xcb_window_t window = client->CreateWindow();
         c.setup(window);
-        const Described expected{c.title, static_cast<int>(c.title.size()), c.className, self, self,
-                                 c.parent, c.visible};
+        const Described expected{
+            c.title,  static_cast<int>(c.title.size()), c.className, self, self, c.parent,
+            c.visible};
         EXPECT_EQ(Describe(platform, HandleOf(window)), expected);
         EXPECT_EQ(DescribedDuringEnumeration(platform, HandleOf(window)), expected);
     }
@@ -446,7 +460,8 @@ TEST_F(X11ServerTrouble, AStoppedServerIsWaitedForOnceAndTakenBackWhenItAnswers)
     ASSERT_TRUE(platform.IsWindow(HandleOf(window)));
 
     server()->process().Signal(SIGSTOP);
-    ASSERT_TRUE(Eventually([] { return StatOf(std::to_string(server()->process().pid())).state == 'T'; }));
+    ASSERT_TRUE(
+        Eventually([] { return StatOf(std::to_string(server()->process().pid())).state == 'T'; }));
     EXPECT_TRUE(Delivered(platform).empty());
     // Silent still: not asked again, so not waited for again.
     const auto start = std::chrono::steady_clock::now();

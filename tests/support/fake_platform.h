@@ -367,8 +367,8 @@ class FakePlatform : public Platform {
         REGSAM access;
     };
     LSTATUS FindKey(HKEY key, std::string *path, REGSAM *access);
-    LSTATUS KeyPath(HKEY key, LPCSTR subKey, const char *verb, std::map<std::string, Fault, NoCaseLess> &faults,
-                    std::string *path);
+    LSTATUS KeyPath(HKEY key, LPCSTR subKey, const char *verb,
+                    std::map<std::string, Fault, NoCaseLess> &faults, std::string *path);
 
     DWORD lastError_ = 0;
     std::map<HANDLE, OpenFile> handles_;

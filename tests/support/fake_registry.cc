@@ -53,7 +53,7 @@ LSTATUS FakePlatform::KeyPath(HKEY key, LPCSTR subKey, const char *verb,
     registry.journal.push_back(verb + *path);
     auto fault = faults.find(*path);
     return fault != faults.end() && Hit(&fault->second) ? static_cast<LSTATUS>(fault->second.error)
-                                                         : ERROR_SUCCESS;
+                                                        : ERROR_SUCCESS;
 }
 
 LSTATUS FakePlatform::RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD, REGSAM access, PHKEY result) {
@@ -69,7 +69,8 @@ LSTATUS FakePlatform::RegCreateKeyExA(HKEY key, LPCSTR subKey, DWORD, LPSTR, DWO
                                       const LPSECURITY_ATTRIBUTES, PHKEY result,
                                       LPDWORD disposition) {
     std::string path;
-    if (LSTATUS status = KeyPath(key, subKey, "create ", registry.createFaults, &path)) return status;
+    if (LSTATUS status = KeyPath(key, subKey, "create ", registry.createFaults, &path))
+        return status;
     const bool existed = registry.keys.count(path) != 0;
     // A new key brings its missing parents with it.
     for (std::size_t slash = path.find('\\'); slash != std::string::npos;

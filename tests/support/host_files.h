@@ -17,7 +17,8 @@ inline std::string ReadHostFile(const std::string &path) {
 template <class Bytes>
 std::string WriteHostFile(const std::string &path, const Bytes &bytes) {
     std::ofstream(path, std::ios::binary | std::ios::trunc)
-        .write(reinterpret_cast<const char *>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        .write(reinterpret_cast<const char *>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
     return path;
 }
 

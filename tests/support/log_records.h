@@ -29,7 +29,8 @@ struct LoggedRecord {
 // Every record of the directory's .LOG files, the files in name (day) order.
 // A file that is no sound log, or ends in part of a record, is counted in
 // `damaged` when it is given; its whole records are taken all the same.
-inline std::vector<LoggedRecord> LoggedRecords(const std::string &directory, int *damaged = nullptr) {
+inline std::vector<LoggedRecord> LoggedRecords(const std::string &directory,
+                                               int *damaged = nullptr) {
     std::vector<std::filesystem::path> files;
     for (const auto &entry : std::filesystem::directory_iterator(directory)) {
         if (entry.path().extension() == ".LOG") files.push_back(entry.path());

@@ -59,7 +59,8 @@ class MeteringHost : public ::testing::Test {
     std::vector<LoggedRecord> Logged(const std::string &program, const std::string &event) {
         std::vector<LoggedRecord> records = LoggedRecords(home / "LOGS");
         std::erase_if(records, [&](const LoggedRecord &record) {
-            return record.fields.size() <= 7 || record.fields[6] != program || record.fields[7] != event;
+            return record.fields.size() <= 7 || record.fields[6] != program ||
+                   record.fields[7] != event;
         });
         return records;
     }
@@ -137,7 +138,8 @@ TEST_F(MeteringHost, LogsAWindowedProgramInitiatedAndTerminatedInTheDaysLogFile)
     EXPECT_EQ(start[3], "TESTER");
     // The day's file: YYYYMMDD.LOG of the event's date, YYYY/MM/DD.
     ASSERT_EQ(start[0].size(), 10u);
-    EXPECT_EQ(initiated[0].file, start[0].substr(0, 4) + start[0].substr(5, 2) + start[0].substr(8, 2) + ".LOG");
+    EXPECT_EQ(initiated[0].file,
+              start[0].substr(0, 4) + start[0].substr(5, 2) + start[0].substr(8, 2) + ".LOG");
     // The end carries the start's date and time.
     const std::vector<std::string> &end = terminated[0].fields;
     ASSERT_GE(end.size(), 11u);

@@ -105,7 +105,8 @@ std::shared_ptr<FileObject> FileForTransfer(HANDLE handle, const void *buffer, D
     }
     const off_t position = ::lseek(file->fd, 0, SEEK_CUR);
     const bool writing = access == GENERIC_WRITE;
-    if (DWORD error = CheckRangeFree(*file, static_cast<std::uint64_t>(position), length, writing)) {
+    if (DWORD error =
+            CheckRangeFree(*file, static_cast<std::uint64_t>(position), length, writing)) {
         NativePlatform().SetLastError(error);
         return nullptr;
     }
@@ -172,7 +173,8 @@ HANDLE PosixPlatform::CreateFileA(LPCSTR name, DWORD access, DWORD shareMode,
 BOOL PosixPlatform::ReadFile(HANDLE handle, LPVOID buffer, DWORD toRead, LPDWORD read,
                              LPOVERLAPPED overlapped) {
     if (read) *read = 0;
-    std::shared_ptr<FileObject> file = FileForTransfer(handle, buffer, toRead, overlapped, GENERIC_READ);
+    std::shared_ptr<FileObject> file =
+        FileForTransfer(handle, buffer, toRead, overlapped, GENERIC_READ);
     if (!file) return FALSE;
     DWORD done = 0;
     while (done < toRead) {
@@ -193,7 +195,8 @@ BOOL PosixPlatform::ReadFile(HANDLE handle, LPVOID buffer, DWORD toRead, LPDWORD
 BOOL PosixPlatform::WriteFile(HANDLE handle, LPCVOID buffer, DWORD toWrite, LPDWORD written,
                               LPOVERLAPPED overlapped) {
     if (written) *written = 0;
-    std::shared_ptr<FileObject> file = FileForTransfer(handle, buffer, toWrite, overlapped, GENERIC_WRITE);
+    std::shared_ptr<FileObject> file =
+        FileForTransfer(handle, buffer, toWrite, overlapped, GENERIC_WRITE);
     if (!file) return FALSE;
     DWORD done = 0;
     while (done < toWrite) {

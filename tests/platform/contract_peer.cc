@@ -40,6 +40,12 @@ int AnswerPeerCommands(Platform &os) {
             HANDLE semaphore = os.CreateSemaphoreA(nullptr, 1, 1, name.c_str());
             const bool taken = semaphore && os.WaitForSingleObject(semaphore, 0) == WAIT_OBJECT_0;
             std::cout << (taken ? "taken" : "busy") << std::endl;
+        } else if (command == "release") {
+            std::string name;
+            words >> name;
+            HANDLE semaphore = os.OpenSemaphoreA(SEMAPHORE_ALL_ACCESS, FALSE, name.c_str());
+            const bool released = semaphore && os.ReleaseSemaphore(semaphore, 1, nullptr);
+            std::cout << (released ? "released" : "refused") << std::endl;
         } else {
             std::cout << "unknown " << command << std::endl;
         }

@@ -10,7 +10,8 @@
 
 namespace plv::testing {
 
-// The helper's side: answers HelperPeer's commands over `os` until its input ends.
+// The helper's side: answers HelperPeer's commands over `os` until its input
+// ends; "release <name>" besides gives back a unit this process took.
 int AnswerPeerCommands(Platform &os);
 
 class HelperPeer final : public Peer {

@@ -1,8 +1,6 @@
 // The persistent registry: its store survives the process, two writers at
 // once lose nothing, and damage costs no more than what is damaged.
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -10,6 +8,7 @@
 #include "platform/posix/posix_platform.h"
 #include "platform/posix/registry_store.h"
 #include "support/helper_process.h"
+#include "support/host_files.h"
 #include "support/temporary_directory.h"
 
 namespace plv::posix {
@@ -113,10 +112,7 @@ TEST(PersistentRegistry, AStoreIsReplacedWholeAndLeavesNoTemporaryFiles) {
     ASSERT_EQ(os.RegSetValueExA(key, "LastMIFDate", 0, REG_SZ, reinterpret_cast<const BYTE *>("01/15/1998"), 11),
               ERROR_SUCCESS);
     os.RegCloseKey(key);
-    std::ifstream store(RegistryStorePath());
-    std::ostringstream text;
-    text << store.rdbuf();
-    EXPECT_EQ(text.str(),
+    EXPECT_EQ(plv::testing::ReadHostFile(RegistryStorePath()),
               "PLV registry 1\n"
               "[SOFTWARE]\n"
               "[SOFTWARE\\Valdrin%20Systems%20Corp.]\n"

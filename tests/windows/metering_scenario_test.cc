@@ -15,6 +15,7 @@
 
 #include "platform/win32/win32_platform.h"
 #include "plvlib32.h"
+#include "support/list_box_lines.h"
 #include "support/log_records.h"
 #include "support/temporary_directory.h"
 #include "support/test_window_process.h"
@@ -83,13 +84,10 @@ class MeteringHost : public ::testing::Test {
 
     // The trace list box's last lines, for failure messages.
     std::string TraceTail() const {
-        const LRESULT count = ::SendDlgItemMessageA(window, PLV_TRACE_LISTBOX_ID, LB_GETCOUNT, 0, 0);
+        const std::vector<std::string> lines = ListBoxLines(window, PLV_TRACE_LISTBOX_ID);
         std::string tail;
-        for (LRESULT i = count > 40 ? count - 40 : 0; i < count; ++i) {
-            char line[512] = {};
-            ::SendDlgItemMessageA(window, PLV_TRACE_LISTBOX_ID, LB_GETTEXT, i, reinterpret_cast<LPARAM>(line));
-            tail += std::string(line) + "\n";
-        }
+        for (std::size_t i = lines.size() > 40 ? lines.size() - 40 : 0; i < lines.size(); ++i)
+            tail += lines[i] + "\n";
         return tail;
     }
 

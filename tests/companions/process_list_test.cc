@@ -9,15 +9,10 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <chrono>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <functional>
 #include <memory>
-#include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -26,13 +21,13 @@
 #include "platform/entry_point.h"
 #include "platform/posix/posix_platform.h"
 #include "support/child_process.h"
+#include "support/eventually.h"
 #include "support/helper_process.h"
+#include "support/proc_stat.h"
 #include "support/temporary_directory.h"
 
 namespace plv::testing {
 namespace {
-
-using namespace std::chrono_literals;
 
 // The five entry points, bound as metering start-up binds them.
 struct ProcessList {
@@ -78,36 +73,6 @@ bool Contains(const std::vector<DWORD> &ids, pid_t id) {
     return std::find(ids.begin(), ids.end(), static_cast<DWORD>(id)) != ids.end();
 }
 
-bool Eventually(const std::function<bool()> &condition) {
-    const auto deadline = std::chrono::steady_clock::now() + 10s;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        std::this_thread::sleep_for(10ms);
-    }
-    return true;
-}
-
-// The state letter and the flags word of /proc/<pid>/stat.
-struct ProcessStat {
-    char state = '?';
-    unsigned long flags = 0;
-};
-
-ProcessStat StatOf(const std::string &pid) {
-    std::ifstream in("/proc/" + pid + "/stat");
-    std::string line;
-    std::getline(in, line);
-    ProcessStat stat;
-    const auto end = line.rfind(')');
-    if (end == std::string::npos) return stat;
-    std::istringstream fields(line.substr(end + 2));
-    std::string skip;
-    fields >> stat.state;
-    for (int i = 0; i < 5; ++i) fields >> skip;  // ppid pgrp session tty tpgid
-    fields >> stat.flags;
-    return stat;
-}
-
 // A kernel thread that this machine shows (none inside a PID namespace).
 DWORD SomeKernelThread() {
     constexpr unsigned long kKernelThread = 0x00200000;  // PF_KTHREAD
@@ -134,12 +99,6 @@ class ProcessListModule : public ::testing::Test {
     ProcessList list{os};
     TemporaryDirectory volume;
 };
-
-TEST_F(ProcessListModule, IsFoundByItsDllNameWithAllFiveEntries) {
-    ASSERT_NE(list.module, nullptr) << os.GetLastError();
-    EXPECT_TRUE(list.bound());
-    EXPECT_TRUE(list.init("C:\\PLV"));
-}
 
 TEST_F(ProcessListModule, AResetListsTheRunningProcessesOnce) {
     ASSERT_TRUE(list.bound());

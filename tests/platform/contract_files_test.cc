@@ -212,12 +212,6 @@ TEST_P(PlatformContract, NamesAreFoundWithoutRegardToCase) {
     os.CloseHandle(again);
 }
 
-}  // namespace
-}  // namespace plv::testing
-
-namespace plv::testing {
-namespace {
-
 TEST_P(PlatformContract, FileFactsGiveSizeAndShortNamesAreThePathItselfWithoutAliases) {
     WriteWholeFile(Scratch("FACTS.EXE"), std::string(1234, 'x'));
     WIN32_FILE_ATTRIBUTE_DATA data{};

@@ -1,15 +1,11 @@
 // The two worlds the contract runs in: the Linux platform over a temporary
 // directory, with this test binary re-run as the other process; and the
 // fake, with a second fake on the same machine as the other process.
-#include <cstdlib>
-#include <iostream>
-#include <sstream>
 #include <vector>
 
+#include "platform/contract_peer.h"
 #include "platform/posix/posix_platform.h"
-#include "platform_contract.h"
 #include "support/fake_platform.h"
-#include "support/helper_process.h"
 #include "support/temporary_directory.h"
 
 namespace plv::testing {
@@ -23,57 +19,9 @@ int PeerMain(const std::vector<std::string> &arguments) {
     posix::SetDataDirectory(arguments.at(1));
     posix::SetRuntimeDirectory(arguments.at(2));
     posix::PosixPlatform os;
-    HANDLE file = INVALID_HANDLE_VALUE;
-    std::string line;
-    while (std::getline(std::cin, line)) {
-        std::istringstream words(line);
-        std::string command;
-        words >> command;
-        if (command == "open") {
-            DWORD access, share, disposition;
-            std::string path;
-            words >> access >> share >> disposition >> path;
-            file = os.CreateFileA(path.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
-            std::cout << (file == INVALID_HANDLE_VALUE ? os.GetLastError() : 0) << std::endl;
-        } else if (command == "lock") {
-            DWORD offset, length;
-            words >> offset >> length;
-            std::cout << (os.LockFile(file, offset, 0, length, 0) ? 0 : os.GetLastError()) << std::endl;
-        } else if (command == "take") {
-            std::string name;
-            words >> name;
-            HANDLE semaphore = os.CreateSemaphoreA(nullptr, 1, 1, name.c_str());
-            const bool taken = semaphore && os.WaitForSingleObject(semaphore, 0) == WAIT_OBJECT_0;
-            std::cout << (taken ? "taken" : "busy") << std::endl;
-        } else {
-            std::cout << "unknown " << command << std::endl;
-        }
-    }
-    return 0;
+    return AnswerPeerCommands(os);
 }
 const HelperRole peerRole("peer", &PeerMain);
-
-class PosixPeer final : public Peer {
-  public:
-    explicit PosixPeer(const std::vector<std::string> &arguments) : process_("peer", arguments) {}
-    DWORD Open(const std::string &path, DWORD access, DWORD shareMode, DWORD disposition) override {
-        return Number(process_.Ask("open " + std::to_string(access) + " " + std::to_string(shareMode) +
-                                   " " + std::to_string(disposition) + " " + path));
-    }
-    DWORD Lock(DWORD offset, DWORD length) override {
-        return Number(process_.Ask("lock " + std::to_string(offset) + " " + std::to_string(length)));
-    }
-    bool TakeSemaphore(const std::string &name) override {
-        return process_.Ask("take " + name) == "taken";
-    }
-    void Die() override { process_.Kill(); }
-
-  private:
-    static DWORD Number(const std::string &answer) {
-        return static_cast<DWORD>(std::strtoul(answer.c_str(), nullptr, 10));
-    }
-    HelperProcess process_;
-};
 
 class PosixWorld final : public World {
   public:
@@ -84,8 +32,9 @@ class PosixWorld final : public World {
     }
     Platform &platform() override { return os_; }
     std::unique_ptr<Peer> StartPeer() override {
-        return std::make_unique<PosixPeer>(std::vector<std::string>{
-            volume_.path(), directories_ / "data", directories_ / "run"});
+        return std::make_unique<HelperPeer>(
+            "peer",
+            std::vector<std::string>{volume_.path(), directories_ / "data", directories_ / "run"});
     }
 
   private:

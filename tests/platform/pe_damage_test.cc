@@ -13,7 +13,9 @@
 #include "platform/posix/pe_version.h"
 #include "platform/posix/posix_platform.h"
 #include "platform/posix/version_block.h"
-#include "platform/version_test_files.h"
+#include "platform/version_queries.h"
+#include "support/host_files.h"
+#include "support/temporary_directory.h"
 
 namespace plv::testing {
 namespace {
@@ -46,8 +48,7 @@ bool Exercise(const std::vector<std::uint8_t> &bytes, std::size_t length) {
     }
     EXPECT_GE(found.bytes.size(), 6u);
     EXPECT_EQ(found.bytes.size(), std::size_t{found.bytes[0]} | (std::size_t{found.bytes[1]} << 8));
-    std::vector<std::uint8_t> block(posix::VersionBlockSize(found.bytes));
-    posix::WriteVersionBlock(found.bytes, block.data());
+    std::vector<std::uint8_t> block = BlockOf(found.bytes);
     for (const char *subBlock : kLookups) {
         void *value = nullptr;
         UINT valueLength = 0;
@@ -59,8 +60,14 @@ bool Exercise(const std::vector<std::uint8_t> &bytes, std::size_t length) {
     return true;
 }
 
+std::vector<std::uint8_t> WitnessBytes(int bits) {
+    const std::string bytes = ReadHostFile(WitnessHostPath(bits));
+    EXPECT_FALSE(bytes.empty()) << WitnessHostPath(bits);
+    return {bytes.begin(), bytes.end()};
+}
+
 std::vector<std::vector<std::uint8_t>> SampleFiles() {
-    return {ReadHostFile(WitnessPath(32)), ReadHostFile(WitnessPath(64)),
+    return {WitnessBytes(32), WitnessBytes(64),
             BuildPeImage(PeKind::kPe32, SampleVersionBlock()).bytes,
             BuildPeImage(PeKind::kPe32Plus, SampleVersionBlock()).bytes};
 }
@@ -145,12 +152,13 @@ const Damage kDamages[] = {
 
 TEST(PeDamage, EachDamagedStructureAnswersNoResourceWithWindowsError) {
     posix::PosixPlatform platform;
-    ScratchDirectory scratch;
+    TemporaryDirectory scratch;
     for (PeKind kind : {PeKind::kPe32, PeKind::kPe32Plus}) {
         for (const Damage &damage : kDamages) {
             PeImage image = BuildPeImage(kind, SampleVersionBlock());
             damage.apply(image);
-            const std::string path = DosPathOf(scratch.Write("damaged.exe", image.bytes));
+            const std::string path =
+                posix::DosPathOf(WriteHostFile(scratch / "damaged.exe", image.bytes));
             platform.SetLastError(ERROR_SUCCESS);
             const DWORD size = platform.GetFileVersionInfoSizeA(path.c_str(), nullptr);
             EXPECT_EQ(size != 0, damage.error == ERROR_SUCCESS) << damage.what;
@@ -164,10 +172,10 @@ TEST(PeDamage, EachDamagedStructureAnswersNoResourceWithWindowsError) {
 // then the whole file's.
 TEST(PeDamage, EveryPrefixOfAGoodFileIsReadSafely) {
     posix::PosixPlatform platform;
-    ScratchDirectory scratch;
+    TemporaryDirectory scratch;
     for (const auto &whole : SampleFiles()) {
-        const std::string host = scratch.Write("cut.exe", whole);
-        const std::string dos = DosPathOf(host);
+        const std::string host = WriteHostFile(scratch / "cut.exe", whole);
+        const std::string dos = posix::DosPathOf(host);
         const DWORD fullSize = platform.GetFileVersionInfoSizeA(dos.c_str(), nullptr);
         ASSERT_GT(fullSize, 0u);
         std::vector<std::uint8_t> full(fullSize);

@@ -5,7 +5,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -13,19 +12,19 @@
 #include <map>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "platform/posix/posix_platform.h"
+#include "support/eventually.h"
 #include "support/temporary_directory.h"
 
 namespace plv::posix {
 namespace {
 
+using plv::testing::Eventually;
 using plv::testing::TemporaryDirectory;
-using namespace std::chrono_literals;
 
 // What the probe program reports about itself.
 struct Report {
@@ -34,11 +33,7 @@ struct Report {
 };
 
 std::optional<Report> AwaitReport(const std::string &file) {
-    const auto deadline = std::chrono::steady_clock::now() + 10s;
-    while (::access(file.c_str(), F_OK) != 0) {
-        if (std::chrono::steady_clock::now() > deadline) return std::nullopt;
-        std::this_thread::sleep_for(5ms);
-    }
+    if (!Eventually([&] { return ::access(file.c_str(), F_OK) == 0; })) return std::nullopt;
     Report report;
     std::ifstream in(file);
     for (std::string line; std::getline(in, line);) {
@@ -49,15 +44,6 @@ std::optional<Report> AwaitReport(const std::string &file) {
             report.facts[line.substr(0, equals)] = line.substr(equals + 1);
     }
     return report;
-}
-
-bool Eventually(const std::function<bool()> &condition) {
-    const auto deadline = std::chrono::steady_clock::now() + 10s;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        std::this_thread::sleep_for(10ms);
-    }
-    return true;
 }
 
 class ProcessCreation : public ::testing::Test {
@@ -73,6 +59,7 @@ class ProcessCreation : public ::testing::Test {
     ~ProcessCreation() override {
         ::unsetenv("PLV_PROBE_FILE");
         ::unsetenv("PLV_PROBE_HOLD");
+        ::setenv("PATH", path.c_str(), 1);
     }
 
     // Starts a program; the last error when it fails.
@@ -97,45 +84,39 @@ class ProcessCreation : public ::testing::Test {
     PosixPlatform os;
     TemporaryDirectory volume;
     const std::string report = volume / "report";
+    const std::string path = std::getenv("PATH");
     PROCESS_INFORMATION info{};
 };
 
-TEST_F(ProcessCreation, TheProgramGetsTheCommandLineSplitAsWindowsSplitsIt) {
-    const std::string program = R"(T:\PROBE DIR\probe.exe)";
-    ASSERT_EQ(Start(program.c_str(), R"("T:\PROBE DIR\probe.exe" "two words" a\\\"b "" c"d"e \\server\x)"),
-              ERROR_SUCCESS);
-    auto seen = AwaitReport(report);
-    ASSERT_TRUE(seen);
-    EXPECT_EQ(seen->arguments, (std::vector<std::string>{program, "two words", R"(a\"b)", "",
-                                                         "cde", R"(\\server\x)"}));
-    EXPECT_EQ(seen->facts["pid"], std::to_string(info.dwProcessId));
-    EXPECT_EQ(info.dwThreadId, info.dwProcessId);
-    EXPECT_EQ(seen->facts["value"], "(unset)");
-}
-
-TEST_F(ProcessCreation, WithoutAnApplicationNameTheFirstArgumentNamesTheProgram) {
-    ASSERT_EQ(Start(nullptr, R"("T:\probe dir\PROBE.EXE"-x y)"), ERROR_SUCCESS);
-    auto seen = AwaitReport(report);
-    ASSERT_TRUE(seen);
-    EXPECT_EQ(seen->arguments, (std::vector<std::string>{R"(T:\probe dir\PROBE.EXE)", "-x", "y"}));
-}
-
-TEST_F(ProcessCreation, WithoutACommandLineTheApplicationNameIsTheOnlyArgument) {
-    ASSERT_EQ(Start(R"(T:\probe dir\probe.exe)", ""), ERROR_SUCCESS);
-    auto seen = AwaitReport(report);
-    ASSERT_TRUE(seen);
-    EXPECT_EQ(seen->arguments, (std::vector<std::string>{R"(T:\probe dir\probe.exe)"}));
-}
-
-TEST_F(ProcessCreation, ABareNameIsLookedForAlongThePath) {
-    const std::string path = std::getenv("PATH");
+TEST_F(ProcessCreation, TheProgramGetsItsArgumentsAsWindowsGivesThem) {
     ::setenv("PATH", (volume.path() + "/probe dir:" + path).c_str(), 1);
-    const DWORD error = Start(nullptr, "Probe.exe one");
-    ::setenv("PATH", path.c_str(), 1);
-    ASSERT_EQ(error, ERROR_SUCCESS);
-    auto seen = AwaitReport(report);
-    ASSERT_TRUE(seen);
-    EXPECT_EQ(seen->arguments, (std::vector<std::string>{"Probe.exe", "one"}));
+    const struct {
+        const char *application;
+        const char *commandLine;
+        std::vector<std::string> arguments;
+    } cases[] = {
+        // The command line split as Windows' runtime splits it.
+        {R"(T:\PROBE DIR\probe.exe)",
+         R"("T:\PROBE DIR\probe.exe" "two words" a\\\"b "" c"d"e \\server\x)",
+         {R"(T:\PROBE DIR\probe.exe)", "two words", R"(a\"b)", "", "cde", R"(\\server\x)"}},
+        // Without an application name the first argument names the program.
+        {nullptr, R"("T:\probe dir\PROBE.EXE"-x y)", {R"(T:\probe dir\PROBE.EXE)", "-x", "y"}},
+        // Without a command line the application name is the only argument.
+        {R"(T:\probe dir\probe.exe)", "", {R"(T:\probe dir\probe.exe)"}},
+        // A bare name is looked for along the path.
+        {nullptr, "Probe.exe one", {"Probe.exe", "one"}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.commandLine);
+        std::filesystem::remove(report);
+        ASSERT_EQ(Start(c.application, c.commandLine), ERROR_SUCCESS);
+        auto seen = AwaitReport(report);
+        ASSERT_TRUE(seen);
+        EXPECT_EQ(seen->arguments, c.arguments);
+        EXPECT_EQ(seen->facts["pid"], std::to_string(info.dwProcessId));
+        EXPECT_EQ(info.dwThreadId, info.dwProcessId);
+        EXPECT_EQ(seen->facts["value"], "(unset)");
+    }
 }
 
 TEST_F(ProcessCreation, TheProgramRunsInTheGivenDirectoryAndEnvironment) {

@@ -1,11 +1,11 @@
 // Named semaphores on the real kernel: waiting with a time-out, names that
 // are no file names, access rights, and a holder killed while others wait.
 #include <chrono>
-#include <cstdio>
 #include <thread>
 
 #include <gtest/gtest.h>
 
+#include "platform/contract_peer.h"
 #include "platform/posix/posix_platform.h"
 #include "support/helper_process.h"
 #include "support/temporary_directory.h"
@@ -19,21 +19,11 @@ using plv::testing::TemporaryDirectory;
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
-// "holder <runtime directory> <name>": answers "take" with taken or busy
-// and "release" with released or refused.
+// "holder <runtime directory>": takes and releases semaphores on command.
 int HolderMain(const std::vector<std::string> &arguments) {
     SetRuntimeDirectory(arguments.at(0));
     PosixPlatform os;
-    HANDLE semaphore = os.CreateSemaphoreA(nullptr, 1, 1, arguments.at(1).c_str());
-    char command[32];
-    while (std::fgets(command, sizeof command, stdin)) {
-        const bool take = std::string(command) == "take\n";
-        const char *answer = take ? (os.WaitForSingleObject(semaphore, 0) == WAIT_OBJECT_0 ? "taken" : "busy")
-                                  : (os.ReleaseSemaphore(semaphore, 1, nullptr) ? "released" : "refused");
-        std::printf("%s\n", answer);
-        std::fflush(stdout);
-    }
-    return 0;
+    return plv::testing::AnswerPeerCommands(os);
 }
 const HelperRole holderRole("holder", &HolderMain);
 
@@ -47,8 +37,8 @@ class Semaphores : public ::testing::Test {
 TEST_F(Semaphores, AWaitWithATimeOutEndsWhenTheHolderLetsGoOrTheTimeIsUp) {
     HANDLE timer = os.CreateSemaphoreA(nullptr, 1, 1, "PLVTimerSemaphore");
     ASSERT_NE(timer, nullptr);
-    HelperProcess holder("holder", {runtime.path(), "PLVTimerSemaphore"});
-    ASSERT_EQ(holder.Ask("take"), "taken");
+    HelperProcess holder("holder", {runtime.path()});
+    ASSERT_EQ(holder.Ask("take PLVTimerSemaphore"), "taken");
 
     Clock::time_point start = Clock::now();
     EXPECT_EQ(os.WaitForSingleObject(timer, 150), WAIT_TIMEOUT);
@@ -56,20 +46,20 @@ TEST_F(Semaphores, AWaitWithATimeOutEndsWhenTheHolderLetsGoOrTheTimeIsUp) {
 
     std::thread releaser([&] {
         std::this_thread::sleep_for(milliseconds(100));
-        EXPECT_EQ(holder.Ask("release"), "released");
+        EXPECT_EQ(holder.Ask("release PLVTimerSemaphore"), "released");
     });
     start = Clock::now();
     EXPECT_EQ(os.WaitForSingleObject(timer, 10000), WAIT_OBJECT_0);
     EXPECT_GE(Clock::now() - start, milliseconds(90));
     releaser.join();
-    EXPECT_EQ(holder.Ask("take"), "busy");
-    EXPECT_EQ(holder.Ask("release"), "refused");
+    EXPECT_EQ(holder.Ask("take PLVTimerSemaphore"), "busy");
+    EXPECT_EQ(holder.Ask("release PLVTimerSemaphore"), "refused");
     os.CloseHandle(timer);
 }
 
 TEST_F(Semaphores, AHolderKilledWhileOthersWaitLetsThemIn) {
-    HelperProcess holder("holder", {runtime.path(), "PLVTimerSemaphore"});
-    ASSERT_EQ(holder.Ask("take"), "taken");
+    HelperProcess holder("holder", {runtime.path()});
+    ASSERT_EQ(holder.Ask("take PLVTimerSemaphore"), "taken");
     HANDLE timer = os.OpenSemaphoreA(SEMAPHORE_ALL_ACCESS, FALSE, "PLVTimerSemaphore");
     ASSERT_NE(timer, nullptr);
     std::thread killer([&] {

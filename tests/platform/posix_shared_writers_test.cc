@@ -1,12 +1,11 @@
 // Two agents on one machine, each running the real log and definition
 // writers through the Linux platform against one LOGS directory at once:
 // the exclusive opens must keep every record whole and in its writer's order.
-#include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -16,9 +15,9 @@
 #include <gtest/gtest.h>
 
 #include "core/library_state.h"
-#include "log_reader.h"
 #include "platform/posix/posix_platform.h"
 #include "support/helper_process.h"
+#include "support/log_records.h"
 #include "support/temporary_directory.h"
 #include "usage/definition_files.h"
 
@@ -69,26 +68,6 @@ int AgentMain(const std::vector<std::string> &arguments) {
 }
 const HelperRole agentRole("agent", &AgentMain);
 
-std::vector<std::string> FilesEndingIn(const std::string &directory, const std::string &suffix) {
-    std::vector<std::string> paths;
-    if (DIR *listing = ::opendir(directory.c_str())) {
-        while (const dirent *entry = ::readdir(listing)) {
-            const std::string name = entry->d_name;
-            if (name.size() > suffix.size() && name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0)
-                paths.push_back(directory + "/" + name);
-        }
-        ::closedir(listing);
-    }
-    return paths;
-}
-
-std::string ReadFile(const std::string &path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
 // Each agent's names must come exactly once each, in the order written.
 void ExpectEveryNameOnceInOrder(const std::vector<std::string> &names) {
     std::map<char, int> next;
@@ -110,30 +89,22 @@ TEST(SharedWriters, TwoAgentsWritingOneDirectoryLoseAndInterleaveNothing) {
     ASSERT_EQ(a.Wait(), 0);
     ASSERT_EQ(b.Wait(), 0);
 
+    int damaged = 0;
     std::vector<std::string> applications;
-    for (const std::string &path : FilesEndingIn(volume / "LOGS", ".LOG")) {
-        const auto log = logs::ParseLogFile(ReadFile(path));
-        ASSERT_TRUE(log.has_value()) << path;
-        EXPECT_EQ(log->trailingBytes, 0u) << path;
-        for (const auto &record : log->records) {
-            std::vector<std::string> fields;
-            std::istringstream line(record.line);
-            for (std::string field; std::getline(line, field, ';');) fields.push_back(field);
-            ASSERT_GE(fields.size(), 8u) << record.line;
-            applications.push_back(fields[6]);
-        }
+    for (const LoggedRecord &record : LoggedRecords(volume / "LOGS", &damaged)) {
+        ASSERT_GE(record.fields.size(), 8u);
+        applications.push_back(record.fields[6]);
     }
+    EXPECT_EQ(damaged, 0);
     ExpectEveryNameOnceInOrder(applications);
 
     std::vector<std::string> programs;
-    for (const std::string &path : FilesEndingIn(volume / "LOGS", ".DEF")) {
-        std::istringstream lines(ReadFile(path));
+    for (const auto &file : std::filesystem::directory_iterator(volume / "LOGS")) {
+        if (file.path().extension() != ".DEF") continue;
+        std::istringstream lines(ReadHostFile(file.path()));
         for (std::string line; std::getline(lines, line);) {
-            ASSERT_FALSE(line.empty());
-            ASSERT_EQ(line.back(), '\r');
-            std::vector<std::string> fields;
-            std::istringstream fieldsOf(line);
-            for (std::string field; std::getline(fieldsOf, field, ';');) fields.push_back(field);
+            ASSERT_TRUE(!line.empty() && line.back() == '\r') << line;
+            const std::vector<std::string> fields = SplitFields(line);
             ASSERT_GE(fields.size(), 7u) << line;
             programs.push_back(fields[6].substr(0, fields[6].size() - 4));  // without ".EXE"
         }

@@ -10,6 +10,7 @@
 
 #include "platform/pe_image_builder.h"
 #include "platform/posix/version_block.h"
+#include "platform/version_queries.h"
 
 namespace plv::testing {
 namespace {
@@ -18,8 +19,7 @@ namespace {
 // the block's size so the sanitizer sees any overrun.
 std::string Lookup(const std::vector<std::uint8_t> &resource, const char *subBlock,
                    UINT *length = nullptr) {
-    std::vector<std::uint8_t> block(posix::VersionBlockSize(resource));
-    posix::WriteVersionBlock(resource, block.data());
+    std::vector<std::uint8_t> block = BlockOf(resource);
     void *value = nullptr;
     UINT valueLength = 0;
     if (!posix::QueryVersionBlock(block.data(), subBlock, &value, &valueLength)) return "(none)";
@@ -132,8 +132,7 @@ TEST(VersionBlock, DeclaredLengthsAreHeldToTheirEnclosingNodes) {
 
 TEST(VersionBlock, BinaryValueClaimingMoreThanItsNodeIsCutThere) {
     const auto resource = Patched(SampleVersionBlock(), 2, 0xFFFF);
-    std::vector<std::uint8_t> block(posix::VersionBlockSize(resource));
-    posix::WriteVersionBlock(resource, block.data());
+    std::vector<std::uint8_t> block = BlockOf(resource);
     void *value = nullptr;
     UINT length = 0;
     ASSERT_TRUE(posix::QueryVersionBlock(block.data(), "\\", &value, &length));

@@ -2,14 +2,10 @@
 // place of drive T:, semaphore names and a registry of its own, and this test
 // program run again as the other process.
 #include <atomic>
-#include <cstdlib>
-#include <iostream>
-#include <sstream>
 #include <vector>
 
-#include "platform/platform_contract.h"
+#include "platform/contract_peer.h"
 #include "platform/win32/win32_platform.h"
-#include "support/helper_process.h"
 #include "support/temporary_directory.h"
 #include "support/wine.h"
 
@@ -52,62 +48,12 @@ class WorldPlatform final : public win32::Win32Platform {
     HKEY machine_;
 };
 
-// The other process: "win32-peer <semaphore prefix>". Each command is one
-// line, a path its last word and possibly holding blanks.
+// The other process: "win32-peer <semaphore prefix>".
 int PeerMain(const std::vector<std::string> &arguments) {
     WorldPlatform os(arguments.at(0), nullptr);
-    HANDLE file = INVALID_HANDLE_VALUE;
-    std::string line;
-    while (std::getline(std::cin, line)) {
-        std::istringstream words(line);
-        std::string command;
-        words >> command;
-        if (command == "open") {
-            DWORD access, share, disposition;
-            words >> access >> share >> disposition;
-            std::string path;
-            std::getline(words >> std::ws, path);
-            file = os.CreateFileA(path.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
-            std::cout << (file == INVALID_HANDLE_VALUE ? os.GetLastError() : 0) << std::endl;
-        } else if (command == "lock") {
-            DWORD offset, length;
-            words >> offset >> length;
-            std::cout << (os.LockFile(file, offset, 0, length, 0) ? 0 : os.GetLastError()) << std::endl;
-        } else if (command == "take") {
-            std::string name;
-            words >> name;
-            HANDLE semaphore = os.CreateSemaphoreA(nullptr, 1, 1, name.c_str());
-            const bool taken = semaphore && os.WaitForSingleObject(semaphore, 0) == WAIT_OBJECT_0;
-            std::cout << (taken ? "taken" : "busy") << std::endl;
-        } else {
-            std::cout << "unknown " << command << std::endl;
-        }
-    }
-    return 0;
+    return AnswerPeerCommands(os);
 }
 const HelperRole peerRole("win32-peer", &PeerMain);
-
-class Win32Peer final : public Peer {
-  public:
-    explicit Win32Peer(const std::string &semaphorePrefix) : process_("win32-peer", {semaphorePrefix}) {}
-    DWORD Open(const std::string &path, DWORD access, DWORD shareMode, DWORD disposition) override {
-        return Number(process_.Ask("open " + std::to_string(access) + " " + std::to_string(shareMode) + " " +
-                                   std::to_string(disposition) + " " + path));
-    }
-    DWORD Lock(DWORD offset, DWORD length) override {
-        return Number(process_.Ask("lock " + std::to_string(offset) + " " + std::to_string(length)));
-    }
-    bool TakeSemaphore(const std::string &name) override { return process_.Ask("take " + name) == "taken"; }
-    // TerminateProcess, as a crash would; its handles (and their locks) are
-    // closed once it has ended, which Kill waits for.
-    void Die() override { process_.Kill(); }
-
-  private:
-    static DWORD Number(const std::string &answer) {
-        return static_cast<DWORD>(std::strtoul(answer.c_str(), nullptr, 10));
-    }
-    HelperProcess process_;
-};
 
 std::string UniqueName() {
     static std::atomic<unsigned> worlds{0};
@@ -127,7 +73,10 @@ class Win32World final : public World {
     }
 
     Platform &platform() override { return os_; }
-    std::unique_ptr<Peer> StartPeer() override { return std::make_unique<Win32Peer>(semaphorePrefix_); }
+    std::unique_ptr<Peer> StartPeer() override {
+        return std::make_unique<HelperPeer>("win32-peer",
+                                            std::vector<std::string>{semaphorePrefix_});
+    }
     std::string ScratchRoot() override { return scratch_.path(); }
     bool UnderWine() override { return RunningUnderWine(); }
     bool ReadOnlyKeepsWritersOut() override { return !RunningUnderWineAsRoot(); }

@@ -8,18 +8,18 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "platform/posix/posix_platform.h"
 #include "support/child_process.h"
+#include "support/eventually.h"
+#include "support/proc_stat.h"
 #include "support/x_test_client.h"
 #include "support/xvfb_server.h"
 
@@ -52,10 +52,10 @@ void PrintTo(const Described &d, std::ostream *out) {
 
 Described Describe(Platform &platform, HWND window) {
     Described d;
-    char text[128];
+    char text[128] = "stale";
     d.titleLength = platform.GetWindowTextA(window, text, sizeof text);
     d.title = text;
-    char name[130];
+    char name[130] = "stale";
     platform.GetClassNameA(window, name, sizeof name);
     d.className = name;
     d.threadId = platform.GetWindowThreadProcessId(window, &d.processId);
@@ -83,6 +83,17 @@ std::vector<HWND> Delivered(Platform &platform) {
     return windows;
 }
 
+// The windows among `ours` that an enumeration delivers, in its order.
+std::vector<HWND> DeliveredAmong(Platform &platform, std::initializer_list<xcb_window_t> ours) {
+    std::vector<HWND> delivered;
+    for (HWND window : Delivered(platform)) {
+        if (std::any_of(ours.begin(), ours.end(),
+                        [&](xcb_window_t w) { return HandleOf(w) == window; }))
+            delivered.push_back(window);
+    }
+    return delivered;
+}
+
 // What the enumeration's callback learns about one window; none when the
 // window is not delivered.
 std::optional<Described> DescribedDuringEnumeration(Platform &platform, HWND wanted) {
@@ -92,26 +103,6 @@ std::optional<Described> DescribedDuringEnumeration(Platform &platform, HWND wan
         return !found;
     });
     return found;
-}
-
-// Polls for a condition the X server brings about on its own time (a dead
-// client's windows go when the server notices the connection closed).
-bool Eventually(const std::function<bool()> &condition) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return true;
-}
-
-// The state letter of a process: 'T' once it has stopped.
-char ProcessState(pid_t pid) {
-    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-    std::string line;
-    std::getline(stat, line);
-    const auto end = line.rfind(')');
-    return end != std::string::npos && end + 2 < line.size() ? line[end + 2] : '?';
 }
 
 void ExpectGone(Platform &platform, HWND window) {
@@ -203,34 +194,90 @@ TEST_F(X11Windows, RealClientsTellTitleClassProcessAndVisibility) {
     }
 }
 
-TEST_F(X11Windows, TitlesPreferTheUtf8NameAndAreGivenInTheAnsiCodePage) {
-    const xcb_atom_t netWmName = client->Atom("_NET_WM_NAME");
-    const xcb_atom_t utf8 = client->Atom("UTF8_STRING");
+// Each window's properties as clients set them, read alike by the calls on
+// their own and during an enumeration.
+TEST_F(X11Windows, PropertiesAreReadAsTheWindowsApiGivesThem) {
+    using Setup = std::function<void(xcb_window_t)>;
+    const auto bytes = [this](xcb_atom_t property, xcb_atom_t type, std::string value) -> Setup {
+        return [=, this](xcb_window_t window) { client->SetBytes(window, property, type, value); };
+    };
+    const auto values = [this](xcb_atom_t property, xcb_atom_t type,
+                               std::vector<std::uint32_t> value) -> Setup {
+        return [=, this](xcb_window_t window) { client->SetValues(window, property, type, value); };
+    };
+    const auto both = [](Setup first, Setup second) -> Setup {
+        return [=](xcb_window_t window) {
+            first(window);
+            second(window);
+        };
+    };
+    const Setup map = [this](xcb_window_t window) { client->Map(window); };
+    const auto utf8Name = [&](std::string name) {
+        return bytes(client->Atom("_NET_WM_NAME"), client->Atom("UTF8_STRING"), name);
+    };
+    const auto latin1Name = [&](std::string name) {
+        return bytes(XCB_ATOM_WM_NAME, XCB_ATOM_STRING, name);
+    };
+    const auto wmClass = [&](std::string names) {
+        return bytes(XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, names);
+    };
+    const xcb_atom_t wmState = client->Atom("WM_STATE");
+    const auto state = [&](std::uint32_t value) {
+        return values(wmState, wmState, {value, XCB_WINDOW_NONE});
+    };
+    constexpr std::uint32_t kWithdrawn = 0, kNormal = 1, kIconic = 3;
+    const xcb_window_t owner = NamedWindow("owner");
+    const auto transientFor = [&](xcb_window_t window) {
+        return values(XCB_ATOM_WM_TRANSIENT_FOR, XCB_ATOM_WINDOW, {window});
+    };
     struct Case {
         const char *what;
-        std::optional<std::string> utf8Name;    // _NET_WM_NAME
-        std::optional<std::string> latin1Name;  // WM_NAME as STRING
-        std::string expected;
+        Setup setup;
+        std::string title;
+        std::string className;
+        HWND parent = nullptr;
+        BOOL visible = FALSE;
     };
     const Case cases[] = {
-        {"both names", "Editor \xE2\x80\x93 Gr\xC3\xBC\xC3\x9F" "e \xE2\x82\xAC" "5", "old name",
-         "Editor \x96 Gr\xFC\xDF" "e \x80" "5"},
-        {"characters beyond the code page", "\xE6\x97\xA5\xE6\x9C\xAC x", std::nullopt, "?? x"},
-        {"bytes that are no UTF-8", "a\xFF" "b\xE2\x82", std::nullopt, "a?b?"},
-        {"only WM_NAME", std::nullopt, "caf\xE9", "caf\xE9"},
-        {"a control code of ISO 8859-1", std::nullopt, "x\x85y", "x?y"},
-        {"no name", std::nullopt, std::nullopt, ""},
+        // Titles prefer the UTF-8 name and come in the ANSI code page.
+        // clang-format off
+        {"both names",
+         both(utf8Name("Editor \xE2\x80\x93 Gr\xC3\xBC\xC3\x9F" "e \xE2\x82\xAC" "5"),
+              latin1Name("old name")),
+         "Editor \x96 Gr\xFC\xDF" "e \x80" "5", ""},
+        {"characters beyond the code page", utf8Name("\xE6\x97\xA5\xE6\x9C\xAC x"), "?? x", ""},
+        {"bytes that are no UTF-8", utf8Name("a\xFF" "b\xE2\x82"), "a?b?", ""},
+        // clang-format on
+        {"only WM_NAME", latin1Name("caf\xE9"), "caf\xE9", ""},
+        {"a control code of ISO 8859-1", latin1Name("x\x85y"), "x?y", ""},
+        {"no name", [](xcb_window_t) {}, "", ""},
+        // The class is the second name of WM_CLASS.
+        {"instance and class", wmClass(std::string("editor\0Editor\0", 14)), "", "Editor"},
+        {"class without the last zero byte", wmClass(std::string("editor\0Editor", 13)), "",
+         "Editor"},
+        {"instance only", wmClass("editor"), "", ""},
+        // Mapped and iconified windows are visible.
+        {"mapped", both(state(kNormal), map), "", "", nullptr, TRUE},
+        {"mapped, no window manager", map, "", "", nullptr, TRUE},
+        {"iconified by the window manager", state(kIconic), "", "", nullptr, TRUE},
+        {"withdrawn", state(kWithdrawn), "", ""},
+        // Transient windows name their owner as parent.
+        {"transient for a window", transientFor(owner), "", "", HandleOf(owner)},
+        {"transient for the root", transientFor(client->root()), "", ""},
+        // The server names the process before the client's own claim.
+        {"claims another process", values(client->Atom("_NET_WM_PID"), XCB_ATOM_CARDINAL, {4242}),
+         "", ""},
     };
+    const DWORD self = static_cast<DWORD>(::getpid());
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
         const xcb_window_t window = client->CreateWindow();
-        if (c.utf8Name) client->SetBytes(window, netWmName, utf8, *c.utf8Name);
-        if (c.latin1Name) client->SetBytes(window, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, *c.latin1Name);
-        const auto during = DescribedDuringEnumeration(platform, HandleOf(window));
-        ASSERT_TRUE(during.has_value());
-        EXPECT_EQ(during->title, c.expected);
-        EXPECT_EQ(during->titleLength, static_cast<int>(c.expected.size()));
-        EXPECT_EQ(Describe(platform, HandleOf(window)).title, c.expected);
+        c.setup(window);
+        const Described expected{
+            c.title,  static_cast<int>(c.title.size()), c.className, self, self, c.parent,
+            c.visible};
+        EXPECT_EQ(Describe(platform, HandleOf(window)), expected);
+        EXPECT_EQ(DescribedDuringEnumeration(platform, HandleOf(window)), expected);
     }
 }
 
@@ -246,106 +293,13 @@ TEST_F(X11Windows, TextsAreCutToTheCallersBuffer) {
     EXPECT_EQ(platform.GetWindowTextA(HandleOf(window), nullptr, 8), 0);
 }
 
-TEST_F(X11Windows, ClassIsTheSecondNameOfWmClass) {
-    struct Case {
-        const char *what;
-        std::optional<std::string> wmClass;
-        std::string expected;
-    };
-    const Case cases[] = {
-        {"instance and class", std::string("editor\0Editor\0", 14), "Editor"},
-        {"without the last zero byte", std::string("editor\0Editor", 13), "Editor"},
-        {"instance only", std::string("editor"), ""},
-        {"none", std::nullopt, ""},
-    };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.what);
-        const xcb_window_t window = client->CreateWindow();
-        if (c.wmClass) client->SetBytes(window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, *c.wmClass);
-        char name[32] = "stale";
-        EXPECT_EQ(platform.GetClassNameA(HandleOf(window), name, sizeof name),
-                  static_cast<int>(c.expected.size()));
-        EXPECT_EQ(std::string(name), c.expected);
-        const auto during = DescribedDuringEnumeration(platform, HandleOf(window));
-        ASSERT_TRUE(during.has_value());
-        EXPECT_EQ(during->className, c.expected);
-    }
-}
-
-TEST_F(X11Windows, MappedAndIconifiedWindowsAreVisible) {
-    const xcb_atom_t wmState = client->Atom("WM_STATE");
-    constexpr std::uint32_t kWithdrawn = 0, kNormal = 1, kIconic = 3;
-    struct Case {
-        const char *what;
-        bool mapped;
-        std::optional<std::uint32_t> state;
-        BOOL visible;
-    };
-    const Case cases[] = {
-        {"mapped", true, kNormal, TRUE},
-        {"mapped, no window manager", true, std::nullopt, TRUE},
-        {"never mapped", false, std::nullopt, FALSE},
-        {"iconified by the window manager", false, kIconic, TRUE},
-        {"withdrawn", false, kWithdrawn, FALSE},
-    };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.what);
-        const xcb_window_t window = client->CreateWindow();
-        if (c.state) client->SetValues(window, wmState, wmState, {*c.state, XCB_WINDOW_NONE});
-        if (c.mapped) client->Map(window);
-        EXPECT_EQ(platform.IsWindowVisible(HandleOf(window)), c.visible);
-        const auto during = DescribedDuringEnumeration(platform, HandleOf(window));
-        ASSERT_TRUE(during.has_value());
-        EXPECT_EQ(during->visible, c.visible);
-    }
-}
-
-TEST_F(X11Windows, TransientWindowsNameTheirOwnerAsParent) {
-    const xcb_window_t owner = NamedWindow("owner");
-    struct Case {
-        const char *what;
-        std::optional<xcb_window_t> transientFor;
-        HWND parent;
-    };
-    const Case cases[] = {
-        {"transient for a window", owner, HandleOf(owner)},
-        {"transient for the root", client->root(), nullptr},
-        {"not transient", std::nullopt, nullptr},
-    };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.what);
-        const xcb_window_t window = client->CreateWindow();
-        if (c.transientFor) {
-            client->SetValues(window, XCB_ATOM_WM_TRANSIENT_FOR, XCB_ATOM_WINDOW, {*c.transientFor});
-        }
-        EXPECT_EQ(platform.GetParent(HandleOf(window)), c.parent);
-        const auto during = DescribedDuringEnumeration(platform, HandleOf(window));
-        ASSERT_TRUE(during.has_value());
-        EXPECT_EQ(during->parent, c.parent);
-    }
-}
-
-TEST_F(X11Windows, TheServerNamesTheProcessBeforeTheClientsOwnClaim) {
-    const xcb_window_t window = NamedWindow("claims another process");
-    client->SetValues(window, client->Atom("_NET_WM_PID"), XCB_ATOM_CARDINAL, {4242});
-    DWORD process = 0;
-    EXPECT_EQ(platform.GetWindowThreadProcessId(HandleOf(window), &process),
-              static_cast<DWORD>(::getpid()));
-    EXPECT_EQ(process, static_cast<DWORD>(::getpid()));
-}
-
 TEST_F(X11Windows, RootChildrenComeTopmostFirst) {
     const xcb_window_t lower = NamedWindow("lower");
     const xcb_window_t upper = NamedWindow("upper");
     const xcb_window_t raised = NamedWindow("raised");
     client->Raise(upper);
-    std::vector<HWND> ours;
-    for (HWND window : Delivered(platform)) {
-        if (window == HandleOf(lower) || window == HandleOf(upper) || window == HandleOf(raised)) {
-            ours.push_back(window);
-        }
-    }
-    EXPECT_EQ(ours, (std::vector<HWND>{HandleOf(upper), HandleOf(raised), HandleOf(lower)}));
+    EXPECT_EQ(DeliveredAmong(platform, {lower, upper, raised}),
+              (std::vector<HWND>{HandleOf(upper), HandleOf(raised), HandleOf(lower)}));
 }
 
 TEST_F(X11Windows, TheClientListOfARunningWindowManagerIsTaken) {
@@ -372,14 +326,7 @@ TEST_F(X11Windows, TheClientListOfARunningWindowManagerIsTaken) {
         EXPECT_EQ(Delivered(platform), (std::vector<HWND>{HandleOf(second), HandleOf(first)}));
 
         end(manager);
-        std::vector<HWND> ours;
-        for (HWND window : Delivered(platform)) {
-            if (window == HandleOf(first) || window == HandleOf(second) ||
-                window == HandleOf(unlisted)) {
-                ours.push_back(window);
-            }
-        }
-        EXPECT_EQ(ours,
+        EXPECT_EQ(DeliveredAmong(platform, {first, second, unlisted}),
                   (std::vector<HWND>{HandleOf(unlisted), HandleOf(second), HandleOf(first)}));
     }
     client->DeleteProperty(client->root(), clientList);
@@ -513,7 +460,8 @@ TEST_F(X11ServerTrouble, AStoppedServerIsWaitedForOnceAndTakenBackWhenItAnswers)
     ASSERT_TRUE(platform.IsWindow(HandleOf(window)));
 
     server()->process().Signal(SIGSTOP);
-    ASSERT_TRUE(Eventually([] { return ProcessState(server()->process().pid()) == 'T'; }));
+    ASSERT_TRUE(
+        Eventually([] { return StatOf(std::to_string(server()->process().pid())).state == 'T'; }));
     EXPECT_TRUE(Delivered(platform).empty());
     // Silent still: not asked again, so not waited for again.
     const auto start = std::chrono::steady_clock::now();

@@ -21,6 +21,11 @@ bool Overlaps(std::uint64_t a, std::uint64_t aLength, std::uint64_t b, std::uint
 
 std::uint64_t Join(DWORD low, DWORD high) { return (std::uint64_t{high} << 32) | low; }
 
+// What Windows tells of a name that is not there: whether its directory is.
+DWORD MissingError(const FakePlatform::Files &files, const std::string &path) {
+    return files.directories.count(Parent(path)) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
+}
+
 }  // namespace
 
 bool NoCaseLess::operator()(const std::string &a, const std::string &b) const {
@@ -71,8 +76,7 @@ HANDLE FakePlatform::CreateFileA(LPCSTR name, DWORD access, DWORD shareMode,
             SetLastError(ERROR_FILE_NOT_FOUND);
             return INVALID_HANDLE_VALUE;
         }
-        HANDLE handle = reinterpret_cast<HANDLE>(nextHandle_);
-        nextHandle_ += 4;
+        HANDLE handle = NewHandle();
         deviceHandles_[handle] = path;
         return handle;
     }
@@ -96,8 +100,7 @@ HANDLE FakePlatform::CreateFileA(LPCSTR name, DWORD access, DWORD shareMode,
     const bool exists = files.files.count(path) != 0;
     if (!exists) {
         if (disposition == OPEN_EXISTING || disposition == TRUNCATE_EXISTING) {
-            SetLastError(files.directories.count(Parent(path)) ? ERROR_FILE_NOT_FOUND
-                                                               : ERROR_PATH_NOT_FOUND);
+            SetLastError(MissingError(files, path));
             return INVALID_HANDLE_VALUE;
         }
         if (files.directories.count(Parent(path)) == 0) {
@@ -125,20 +128,28 @@ HANDLE FakePlatform::CreateFileA(LPCSTR name, DWORD access, DWORD shareMode,
     return handle;
 }
 
-BOOL FakePlatform::ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read, LPOVERLAPPED) {
+// The handle's file when it may read or write `length` bytes from its file
+// pointer: opened for it, and no other handle's lock in the way.
+FakePlatform::OpenFile *FakePlatform::Transferable(HANDLE file, DWORD access, DWORD length) {
     OpenFile *open = FindHandle(file);
-    if (open == nullptr || (open->access & GENERIC_READ) == 0) {
+    if (open == nullptr || (open->access & access) == 0) {
         SetLastError(open == nullptr ? ERROR_INVALID_HANDLE : ERROR_ACCESS_DENIED);
-        return FALSE;
+        return nullptr;
     }
-    const std::string &data = files.files[open->path].data;
     for (const Lock &lock : locks_) {
         if (lock.owner != file && SamePath(lock.path, open->path) &&
-            Overlaps(lock.offset, lock.length, open->position, toRead)) {
+            Overlaps(lock.offset, lock.length, open->position, length)) {
             SetLastError(ERROR_LOCK_VIOLATION);
-            return FALSE;
+            return nullptr;
         }
     }
+    return open;
+}
+
+BOOL FakePlatform::ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read, LPOVERLAPPED) {
+    OpenFile *open = Transferable(file, GENERIC_READ, toRead);
+    if (open == nullptr) return FALSE;
+    const std::string &data = files.files[open->path].data;
     const std::uint64_t available = open->position < data.size() ? data.size() - open->position : 0;
     const DWORD count = static_cast<DWORD>(std::min<std::uint64_t>(available, toRead));
     std::memcpy(buffer, data.data() + open->position, count);
@@ -149,18 +160,8 @@ BOOL FakePlatform::ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD re
 
 BOOL FakePlatform::WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD written,
                              LPOVERLAPPED) {
-    OpenFile *open = FindHandle(file);
-    if (open == nullptr || (open->access & GENERIC_WRITE) == 0) {
-        SetLastError(open == nullptr ? ERROR_INVALID_HANDLE : ERROR_ACCESS_DENIED);
-        return FALSE;
-    }
-    for (const Lock &lock : locks_) {
-        if (lock.owner != file && SamePath(lock.path, open->path) &&
-            Overlaps(lock.offset, lock.length, open->position, toWrite)) {
-            SetLastError(ERROR_LOCK_VIOLATION);
-            return FALSE;
-        }
-    }
+    OpenFile *open = Transferable(file, GENERIC_WRITE, toWrite);
+    if (open == nullptr) return FALSE;
     DWORD count = toWrite;
     BOOL result = TRUE;
     auto fault = files.writeFaults.find(open->path);
@@ -253,7 +254,7 @@ BOOL FakePlatform::DeleteFileA(LPCSTR name) {
     files.journal.push_back(std::string("delete ") + name);
     const File *file = FindFile(name);
     if (file == nullptr) {
-        SetLastError(files.directories.count(Parent(name)) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND);
+        SetLastError(MissingError(files, name));
         return FALSE;
     }
     const bool open = std::any_of(handles_.begin(), handles_.end(),
@@ -270,7 +271,7 @@ DWORD FakePlatform::GetFileAttributesA(LPCSTR name) {
     if (const File *file = FindFile(name)) return file->attributes;
     if (files.directories.count(WithoutSlash(name)))
         return FILE_ATTRIBUTE_DIRECTORY;
-    SetLastError(files.directories.count(Parent(name)) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND);
+    SetLastError(MissingError(files, name));
     return INVALID_FILE_ATTRIBUTES;
 }
 
@@ -321,7 +322,7 @@ BOOL FakePlatform::UnlockFile(HANDLE file, DWORD offsetLow, DWORD offsetHigh, DW
 BOOL FakePlatform::GetFileAttributesExA(LPCSTR name, GET_FILEEX_INFO_LEVELS, LPVOID information) {
     const File *file = FindFile(name);
     if (file == nullptr) {
-        SetLastError(files.directories.count(Parent(name)) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND);
+        SetLastError(MissingError(files, name));
         return FALSE;
     }
     auto *data = static_cast<WIN32_FILE_ATTRIBUTE_DATA *>(information);

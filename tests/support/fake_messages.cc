@@ -7,10 +7,6 @@
 namespace plv::testing {
 
 UINT_PTR FakePlatform::SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC procedure) {
-    if (timers.setFails) {
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-        return 0;
-    }
     auto found = std::find_if(timers.active.begin(), timers.active.end(), [&](const Timer &timer) {
         return timer.window == window && timer.id == id;
     });
@@ -68,7 +64,7 @@ LRESULT FakePlatform::SendMessageA(HWND window, UINT message, WPARAM wParam, LPA
         return 0;
     }
     messages.sent[window].push_back({message, wParam, lParam});
-    return messages.onSend ? messages.onSend(window, message, wParam, lParam) : 0;
+    return 0;
 }
 
 }  // namespace plv::testing

@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <functional>
 #include <map>
-#include <optional>
 #include <memory>
 #include <optional>
 #include <set>
@@ -161,7 +160,6 @@ class FakePlatform : public Platform {
     };
     struct Timers {
         std::vector<Timer> active;
-        bool setFails = false;
         UINT_PTR nextId = 0x7FE1;  // ids handed out for timers without a window
     } timers;
     // Runs every active timer's procedure once, as a message loop would when
@@ -175,9 +173,7 @@ class FakePlatform : public Platform {
     };
     struct Messages {
         std::map<HWND, std::vector<WindowMessage>> posted;
-        std::map<HWND, std::vector<WindowMessage>> sent;
-        // The window procedure's answer to a sent message; 0 when unset.
-        std::function<LRESULT(HWND, UINT, WPARAM, LPARAM)> onSend;
+        std::map<HWND, std::vector<WindowMessage>> sent;  // each answered 0
     } messages;
 
     // ---- top-level windows of the world, in the order EnumWindows meets them
@@ -194,10 +190,9 @@ class FakePlatform : public Platform {
     void DestroyWindow(HWND window);
     Window *FindWindow(HWND window);
     std::vector<Window> windows;
-    // Runs during the next EnumWindows, after the callback has seen this
-    // many windows: lets a test change the world mid-enumeration.
+    // Runs once, at the start of the next EnumWindows, after the windows
+    // were taken: lets a test change the world mid-enumeration.
     std::function<void()> duringEnumeration;
-    std::size_t duringEnumerationAfter = 0;
 
     // ---- version resources, by file path
     struct VersionResource {
@@ -363,6 +358,7 @@ class FakePlatform : public Platform {
     };
     static bool Hit(Fault *fault);
     OpenFile *FindHandle(HANDLE handle);
+    OpenFile *Transferable(HANDLE file, DWORD access, DWORD length);
     HANDLE NewHandle();
     bool CloseSemaphoreHandle(HANDLE handle);
     // Open registry keys: the key's path and the access asked for.
@@ -371,6 +367,8 @@ class FakePlatform : public Platform {
         REGSAM access;
     };
     LSTATUS FindKey(HKEY key, std::string *path, REGSAM *access);
+    LSTATUS KeyPath(HKEY key, LPCSTR subKey, const char *verb,
+                    std::map<std::string, Fault, NoCaseLess> &faults, std::string *path);
 
     DWORD lastError_ = 0;
     std::map<HANDLE, OpenFile> handles_;

@@ -42,15 +42,23 @@ LSTATUS FakePlatform::FindKey(HKEY key, std::string *path, REGSAM *access) {
     return ERROR_SUCCESS;
 }
 
-LSTATUS FakePlatform::RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD, REGSAM access, PHKEY result) {
+// The key and sub-key's path, journalled as `verb`: an error when the key
+// names nothing or a fault is scripted for the path.
+LSTATUS FakePlatform::KeyPath(HKEY key, LPCSTR subKey, const char *verb,
+                              std::map<std::string, Fault, NoCaseLess> &faults, std::string *path) {
     std::string parent;
-    REGSAM parentAccess = 0;
-    if (LSTATUS status = FindKey(key, &parent, &parentAccess)) return status;
-    const std::string path = Join(parent, subKey);
-    registry.journal.push_back("open " + path);
-    auto fault = registry.openFaults.find(path);
-    if (fault != registry.openFaults.end() && Hit(&fault->second))
-        return static_cast<LSTATUS>(fault->second.error);
+    REGSAM access = 0;
+    if (LSTATUS status = FindKey(key, &parent, &access)) return status;
+    *path = Join(parent, subKey);
+    registry.journal.push_back(verb + *path);
+    auto fault = faults.find(*path);
+    return fault != faults.end() && Hit(&fault->second) ? static_cast<LSTATUS>(fault->second.error)
+                                                        : ERROR_SUCCESS;
+}
+
+LSTATUS FakePlatform::RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD, REGSAM access, PHKEY result) {
+    std::string path;
+    if (LSTATUS status = KeyPath(key, subKey, "open ", registry.openFaults, &path)) return status;
     if (registry.keys.count(path) == 0) return ERROR_FILE_NOT_FOUND;
     *result = reinterpret_cast<HKEY>(NewHandle());
     keyHandles_[*result] = OpenKey{path, access};
@@ -60,14 +68,9 @@ LSTATUS FakePlatform::RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD, REGSAM acces
 LSTATUS FakePlatform::RegCreateKeyExA(HKEY key, LPCSTR subKey, DWORD, LPSTR, DWORD, REGSAM access,
                                       const LPSECURITY_ATTRIBUTES, PHKEY result,
                                       LPDWORD disposition) {
-    std::string parent;
-    REGSAM parentAccess = 0;
-    if (LSTATUS status = FindKey(key, &parent, &parentAccess)) return status;
-    const std::string path = Join(parent, subKey);
-    registry.journal.push_back("create " + path);
-    auto fault = registry.createFaults.find(path);
-    if (fault != registry.createFaults.end() && Hit(&fault->second))
-        return static_cast<LSTATUS>(fault->second.error);
+    std::string path;
+    if (LSTATUS status = KeyPath(key, subKey, "create ", registry.createFaults, &path))
+        return status;
     const bool existed = registry.keys.count(path) != 0;
     // A new key brings its missing parents with it.
     for (std::size_t slash = path.find('\\'); slash != std::string::npos;

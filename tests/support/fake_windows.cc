@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "support/fake_platform.h"
 
@@ -48,14 +49,8 @@ BOOL FakePlatform::EnumWindows(WNDENUMPROC callback, LPARAM parameter) {
     // meanwhile is still delivered, and its queries then fail.
     std::vector<HWND> snapshot;
     for (const Window &w : windows) snapshot.push_back(w.handle);
-    std::size_t seen = 0;
+    if (duringEnumeration) std::exchange(duringEnumeration, nullptr)();
     for (HWND handle : snapshot) {
-        if (duringEnumeration && seen == duringEnumerationAfter) {
-            auto change = std::move(duringEnumeration);
-            duringEnumeration = nullptr;
-            change();
-        }
-        ++seen;
         if (!callback(handle, parameter)) break;
     }
     return TRUE;

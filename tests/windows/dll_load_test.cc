@@ -11,6 +11,7 @@
 #include "exported_names.h"
 #include "platform/win32/win32_platform.h"
 #include "plvlib32.h"
+#include "support/list_box_lines.h"
 
 namespace {
 
@@ -45,19 +46,8 @@ class LoadedLibrary : public ::testing::Test {
         initialize(window, &agent, banner, &activeWindowCell);
     }
 
-    LRESULT ListBox(UINT message, WPARAM wParam, LPARAM lParam = 0) {
-        return ::SendDlgItemMessageA(window, PLV_TRACE_LISTBOX_ID, message, wParam, lParam);
-    }
-
     std::vector<std::string> Lines() {
-        std::vector<std::string> lines;
-        const LRESULT count = ListBox(LB_GETCOUNT, 0);
-        for (LRESULT i = 0; i < count; ++i) {
-            std::string line(static_cast<std::size_t>(ListBox(LB_GETTEXTLEN, i)), '\0');
-            ListBox(LB_GETTEXT, i, reinterpret_cast<LPARAM>(line.data()));
-            lines.push_back(line);
-        }
-        return lines;
+        return plv::testing::ListBoxLines(window, PLV_TRACE_LISTBOX_ID);
     }
 
     HMODULE module = ::LoadLibraryA("PLVLIB32.DLL");
@@ -106,19 +96,8 @@ TEST_F(LoadedLibrary, DisplayWidensTheListBoxToItsWidestLine) {
     }
     ::ReleaseDC(window, dc);
     EXPECT_GT(widest, 0);
-    EXPECT_EQ(ListBox(LB_GETHORIZONTALEXTENT, 0), widest);
-}
-
-TEST_F(LoadedLibrary, MemoryBlocksComeZeroFilledFromTheGlobalHeap) {
-    ASSERT_NE(module, nullptr);
-    auto *allocate = Find<decltype(PLVMemAlloc)>("PLVMemAlloc");
-    auto *release = Find<decltype(PLVMemFree)>("PLVMemFree");
-    auto *block = static_cast<unsigned char *>(allocate(431));
-    ASSERT_NE(block, nullptr);
-    EXPECT_GE(::GlobalSize(block), 431u);
-    EXPECT_EQ(block[0], 0);
-    EXPECT_EQ(block[430], 0);
-    EXPECT_EQ(release(block), nullptr);
+    EXPECT_EQ(::SendDlgItemMessageA(window, PLV_TRACE_LISTBOX_ID, LB_GETHORIZONTALEXTENT, 0, 0),
+              widest);
 }
 
 }  // namespace

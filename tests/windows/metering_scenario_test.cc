@@ -8,28 +8,20 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <iterator>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
-#include "log_reader.h"
 #include "platform/win32/win32_platform.h"
 #include "plvlib32.h"
+#include "support/list_box_lines.h"
+#include "support/log_records.h"
 #include "support/temporary_directory.h"
 #include "support/test_window_process.h"
 
 namespace plv::testing {
 namespace {
-
-std::vector<std::string> Fields(const std::string &line) {
-    std::vector<std::string> fields;
-    std::stringstream in(line);
-    for (std::string field; std::getline(in, field, ';');) fields.push_back(field);
-    return fields;
-}
 
 // The host: the agent's records, its window and its home path, all in a
 // temporary directory, and the library's exports found by name.
@@ -64,22 +56,13 @@ class MeteringHost : public ::testing::Test {
         return reinterpret_cast<Function *>(reinterpret_cast<void *>(::GetProcAddress(library, name)));
     }
 
-    // The records of every log file so far whose program is `program` and
-    // whose event is `event`, each with the name of its file.
-    std::vector<std::pair<std::string, std::vector<std::string>>> Logged(const std::string &program,
-                                                                         const std::string &event) {
-        std::vector<std::pair<std::string, std::vector<std::string>>> records;
-        for (const auto &file : std::filesystem::directory_iterator(home / "LOGS")) {
-            std::ifstream in(file.path(), std::ios::binary);
-            const std::string bytes{std::istreambuf_iterator<char>(in), {}};
-            const auto log = logs::ParseLogFile(bytes);
-            if (!log) continue;
-            for (const auto &record : log->records) {
-                std::vector<std::string> fields = Fields(record.line);
-                if (fields.size() > 7 && fields[6] == program && fields[7] == event)
-                    records.emplace_back(file.path().filename().string(), fields);
-            }
-        }
+    // The records logged so far for `program` with `event`.
+    std::vector<LoggedRecord> Logged(const std::string &program, const std::string &event) {
+        std::vector<LoggedRecord> records = LoggedRecords(home / "LOGS");
+        std::erase_if(records, [&](const LoggedRecord &record) {
+            return record.fields.size() <= 7 || record.fields[6] != program ||
+                   record.fields[7] != event;
+        });
         return records;
     }
 
@@ -101,13 +84,10 @@ class MeteringHost : public ::testing::Test {
 
     // The trace list box's last lines, for failure messages.
     std::string TraceTail() const {
-        const LRESULT count = ::SendDlgItemMessageA(window, PLV_TRACE_LISTBOX_ID, LB_GETCOUNT, 0, 0);
+        const std::vector<std::string> lines = ListBoxLines(window, PLV_TRACE_LISTBOX_ID);
         std::string tail;
-        for (LRESULT i = count > 40 ? count - 40 : 0; i < count; ++i) {
-            char line[512] = {};
-            ::SendDlgItemMessageA(window, PLV_TRACE_LISTBOX_ID, LB_GETTEXT, i, reinterpret_cast<LPARAM>(line));
-            tail += std::string(line) + "\n";
-        }
+        for (std::size_t i = lines.size() > 40 ? lines.size() - 40 : 0; i < lines.size(); ++i)
+            tail += lines[i] + "\n";
         return tail;
     }
 
@@ -151,14 +131,15 @@ TEST_F(MeteringHost, LogsAWindowedProgramInitiatedAndTerminatedInTheDaysLogFile)
     const auto terminated = Logged(shortPath, "Terminated");
     ASSERT_EQ(initiated.size(), 1u) << TraceTail();
     ASSERT_EQ(terminated.size(), 1u) << TraceTail();
-    const std::vector<std::string> &start = initiated[0].second;
+    const std::vector<std::string> &start = initiated[0].fields;
     EXPECT_EQ(start[2], "WS-WINE");
     EXPECT_EQ(start[3], "TESTER");
     // The day's file: YYYYMMDD.LOG of the event's date, YYYY/MM/DD.
     ASSERT_EQ(start[0].size(), 10u);
-    EXPECT_EQ(initiated[0].first, start[0].substr(0, 4) + start[0].substr(5, 2) + start[0].substr(8, 2) + ".LOG");
+    EXPECT_EQ(initiated[0].file,
+              start[0].substr(0, 4) + start[0].substr(5, 2) + start[0].substr(8, 2) + ".LOG");
     // The end carries the start's date and time.
-    const std::vector<std::string> &end = terminated[0].second;
+    const std::vector<std::string> &end = terminated[0].fields;
     ASSERT_GE(end.size(), 11u);
     EXPECT_EQ(end[9], start[0]);
     EXPECT_EQ(end[10], start[1]);

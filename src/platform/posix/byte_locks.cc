@@ -65,6 +65,23 @@ short LockType(int fd) {
     return (::fcntl(fd, F_GETFL) & O_ACCMODE) == O_RDONLY ? F_RDLCK : F_WRLCK;
 }
 
+// What LockFile and UnlockFile both begin with: the handle's file (null,
+// with the last error set, when the handle names none), the range as 64-bit
+// numbers, and the lock table held for the rest of the call.
+struct LockRequest {
+    LockRequest(HANDLE handle, DWORD offsetLow, DWORD offsetHigh, DWORD lengthLow, DWORD lengthHigh)
+        : file(FindObjectOf<FileObject>(handle)),
+          offset(Join(offsetLow, offsetHigh)),
+          length(Join(lengthLow, lengthHigh)),
+          guard(Locks().mutex) {
+        if (!file) NativePlatform().SetLastError(ERROR_INVALID_HANDLE);
+    }
+    std::shared_ptr<FileObject> file;
+    std::uint64_t offset;
+    std::uint64_t length;
+    std::lock_guard<std::mutex> guard;
+};
+
 }  // namespace
 
 DWORD CheckRangeFree(const FileObject &file, std::uint64_t offset, std::uint64_t length,
@@ -98,14 +115,9 @@ void ForgetLocks(const FileObject &file) {
 
 BOOL PosixPlatform::LockFile(HANDLE handle, DWORD offsetLow, DWORD offsetHigh, DWORD lengthLow,
                              DWORD lengthHigh) {
-    std::shared_ptr<FileObject> file = FindObjectOf<FileObject>(handle);
-    if (!file) {
-        SetLastError(ERROR_INVALID_HANDLE);
-        return FALSE;
-    }
-    const std::uint64_t offset = Join(offsetLow, offsetHigh);
-    const std::uint64_t length = Join(lengthLow, lengthHigh);
-    std::lock_guard lock(Locks().mutex);
+    const LockRequest request(handle, offsetLow, offsetHigh, lengthLow, lengthHigh);
+    if (!request.file) return FALSE;
+    const auto &[file, offset, length, guard] = request;
     std::vector<LockedRange> &ranges = RangesOf(*file);
     for (const LockedRange &range : ranges) {
         if (Overlaps(range.offset, range.length, offset, length)) {
@@ -125,14 +137,9 @@ BOOL PosixPlatform::LockFile(HANDLE handle, DWORD offsetLow, DWORD offsetHigh, D
 
 BOOL PosixPlatform::UnlockFile(HANDLE handle, DWORD offsetLow, DWORD offsetHigh, DWORD lengthLow,
                                DWORD lengthHigh) {
-    std::shared_ptr<FileObject> file = FindObjectOf<FileObject>(handle);
-    if (!file) {
-        SetLastError(ERROR_INVALID_HANDLE);
-        return FALSE;
-    }
-    const std::uint64_t offset = Join(offsetLow, offsetHigh);
-    const std::uint64_t length = Join(lengthLow, lengthHigh);
-    std::lock_guard lock(Locks().mutex);
+    const LockRequest request(handle, offsetLow, offsetHigh, lengthLow, lengthHigh);
+    if (!request.file) return FALSE;
+    const auto &[file, offset, length, guard] = request;
     std::vector<LockedRange> &ranges = RangesOf(*file);
     auto found = std::find_if(ranges.begin(), ranges.end(), [&](const LockedRange &range) {
         return range.owner == file.get() && range.offset == offset && range.length == length;

@@ -88,6 +88,31 @@ std::shared_ptr<FileObject> FileOf(HANDLE handle) {
     return file;
 }
 
+// What a read or write checks before it moves bytes: its arguments, the
+// handle's access, and that no other handle's lock covers the range from the
+// file pointer on. Null, with the last error set, when one fails.
+std::shared_ptr<FileObject> FileForTransfer(HANDLE handle, const void *buffer, DWORD length,
+                                            LPOVERLAPPED overlapped, DWORD access) {
+    if (overlapped != nullptr || (buffer == nullptr && length > 0)) {
+        NativePlatform().SetLastError(ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
+    std::shared_ptr<FileObject> file = FileOf(handle);
+    if (!file) return nullptr;
+    if ((file->access & access) == 0) {
+        NativePlatform().SetLastError(ERROR_ACCESS_DENIED);
+        return nullptr;
+    }
+    const off_t position = ::lseek(file->fd, 0, SEEK_CUR);
+    const bool writing = access == GENERIC_WRITE;
+    if (DWORD error =
+            CheckRangeFree(*file, static_cast<std::uint64_t>(position), length, writing)) {
+        NativePlatform().SetLastError(error);
+        return nullptr;
+    }
+    return file;
+}
+
 }  // namespace
 
 FileObject::~FileObject() {
@@ -148,21 +173,9 @@ HANDLE PosixPlatform::CreateFileA(LPCSTR name, DWORD access, DWORD shareMode,
 BOOL PosixPlatform::ReadFile(HANDLE handle, LPVOID buffer, DWORD toRead, LPDWORD read,
                              LPOVERLAPPED overlapped) {
     if (read) *read = 0;
-    if (overlapped != nullptr || (buffer == nullptr && toRead > 0)) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return FALSE;
-    }
-    std::shared_ptr<FileObject> file = FileOf(handle);
+    std::shared_ptr<FileObject> file =
+        FileForTransfer(handle, buffer, toRead, overlapped, GENERIC_READ);
     if (!file) return FALSE;
-    if ((file->access & GENERIC_READ) == 0) {
-        SetLastError(ERROR_ACCESS_DENIED);
-        return FALSE;
-    }
-    const off_t position = ::lseek(file->fd, 0, SEEK_CUR);
-    if (DWORD error = CheckRangeFree(*file, static_cast<std::uint64_t>(position), toRead, false)) {
-        SetLastError(error);
-        return FALSE;
-    }
     DWORD done = 0;
     while (done < toRead) {
         const ssize_t count = ::read(file->fd, static_cast<char *>(buffer) + done, toRead - done);
@@ -182,21 +195,9 @@ BOOL PosixPlatform::ReadFile(HANDLE handle, LPVOID buffer, DWORD toRead, LPDWORD
 BOOL PosixPlatform::WriteFile(HANDLE handle, LPCVOID buffer, DWORD toWrite, LPDWORD written,
                               LPOVERLAPPED overlapped) {
     if (written) *written = 0;
-    if (overlapped != nullptr || (buffer == nullptr && toWrite > 0)) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return FALSE;
-    }
-    std::shared_ptr<FileObject> file = FileOf(handle);
+    std::shared_ptr<FileObject> file =
+        FileForTransfer(handle, buffer, toWrite, overlapped, GENERIC_WRITE);
     if (!file) return FALSE;
-    if ((file->access & GENERIC_WRITE) == 0) {
-        SetLastError(ERROR_ACCESS_DENIED);
-        return FALSE;
-    }
-    const off_t position = ::lseek(file->fd, 0, SEEK_CUR);
-    if (DWORD error = CheckRangeFree(*file, static_cast<std::uint64_t>(position), toWrite, true)) {
-        SetLastError(error);
-        return FALSE;
-    }
     DWORD done = 0;
     while (done < toWrite) {
         const ssize_t count = ::write(file->fd, static_cast<const char *>(buffer) + done, toWrite - done);

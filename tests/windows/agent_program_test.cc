@@ -6,32 +6,20 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
-#include "log_reader.h"
 #include "support/command_line.h"
+#include "support/eventually.h"
+#include "support/host_files.h"
+#include "support/log_records.h"
 #include "support/temporary_directory.h"
 #include "support/test_window_process.h"
 
 namespace plv::testing {
 namespace {
-
-std::string ReadAll(const std::string &path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
-std::vector<std::string> Fields(const std::string &line) {
-    std::vector<std::string> fields;
-    std::stringstream in(line);
-    for (std::string field; std::getline(in, field, ';');) fields.push_back(field);
-    return fields;
-}
 
 // plvagent.exe started in a directory of its own, its diagnostics kept in a
 // file there.
@@ -68,7 +56,7 @@ class AgentProgram {
     AgentProgram &operator=(const AgentProgram &) = delete;
 
     bool started() const { return process_ != nullptr; }
-    std::string Errors() const { return ReadAll(errorsFile_); }
+    std::string Errors() const { return ReadHostFile(errorsFile_); }
 
     // The exit code, or -1 when the program did not end within 30 seconds.
     int Wait() {
@@ -105,15 +93,6 @@ class AgentProgram {
     DWORD processId_ = 0;
 };
 
-template <class Condition>
-bool Eventually(Condition condition) {
-    for (int attempt = 0; attempt < 300; ++attempt) {
-        if (condition()) return true;
-        ::Sleep(100);
-    }
-    return condition();
-}
-
 class AgentProgramTest : public ::testing::Test {
   protected:
     AgentProgramTest() {
@@ -128,18 +107,13 @@ class AgentProgramTest : public ::testing::Test {
                                      << extra;
     }
 
-    // Event lines of every log file whose program file is `program`.
+    // Event lines of the log files whose program file is `program`.
     std::vector<std::vector<std::string>> Logged(const std::string &program, const std::string &event) {
         std::vector<std::vector<std::string>> found;
-        for (const auto &file : std::filesystem::directory_iterator(home / "LOGS")) {
-            const auto log = logs::ParseLogFile(ReadAll(file.path().string()));
-            if (!log) continue;
-            for (const auto &record : log->records) {
-                std::vector<std::string> fields = Fields(record.line);
-                const std::string &path = fields.size() > 7 ? fields[6] : "";
-                if (path.size() > program.size() && path.ends_with("\\" + program) && fields[7] == event)
-                    found.push_back(fields);
-            }
+        for (LoggedRecord &record : LoggedRecords(home / "LOGS")) {
+            const std::vector<std::string> &fields = record.fields;
+            if (fields.size() > 7 && fields[6].ends_with("\\" + program) && fields[7] == event)
+                found.push_back(std::move(record.fields));
         }
         return found;
     }
@@ -168,11 +142,11 @@ TEST_F(AgentProgramTest, MetersProgramsUntilItsWindowIsClosed) {
         TestWindowProcess ledger("Ledger", Program("LEDGER.EXE"));
         ASSERT_NE(ledger.window(), nullptr);
         ASSERT_TRUE(Eventually([&] { return !Logged("LEDGER.EXE", "Initiated").empty(); }))
-            << agent.Errors() << ReadAll(trace);
+            << agent.Errors() << ReadHostFile(trace);
         EXPECT_EQ(ledger.Close(), 0);
     }
     ASSERT_TRUE(Eventually([&] { return !Logged("LEDGER.EXE", "Terminated").empty(); }))
-        << agent.Errors() << ReadAll(trace);
+        << agent.Errors() << ReadHostFile(trace);
 
     // Closing the window stops the agent cleanly.
     HWND window = agent.Window();
@@ -186,7 +160,7 @@ TEST_F(AgentProgramTest, MetersProgramsUntilItsWindowIsClosed) {
     EXPECT_EQ(initiated[0][3], "tester");
     EXPECT_TRUE(Logged("CLOCK.EXE", "Initiated").empty()) << "the ignored program was metered";
     // The library's trace reached the file through the window's list box.
-    EXPECT_NE(ReadAll(trace).find("Process added"), std::string::npos) << ReadAll(trace);
+    EXPECT_NE(ReadHostFile(trace).find("Process added"), std::string::npos) << ReadHostFile(trace);
 }
 
 // Windows' drives and shares are its own: a mapping section is refused

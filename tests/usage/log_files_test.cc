@@ -75,18 +75,7 @@ TEST_F(LogFileTest, HeaderTextIsCutTo64Characters) {
     EXPECT_EQ(data.substr(68, 4), "\r\n\x18\x01");
 }
 
-TEST_F(LogFileTest, ExistingFileGetsNoSecondHeader) {
-    Add();
-    PLVUpdateLogs();
-    Add("Terminated");
-    PLVUpdateLogs();
-    const auto log = logs::ParseLogFile(fake.FindFile(kAugust20)->data);
-    ASSERT_TRUE(log);
-    EXPECT_EQ(log->header, "Pelvantine usage log");
-    ASSERT_EQ(log->records.size(), 2u);
-    EXPECT_EQ(log->trailingBytes, 0u);
-}
-
+// Written after midnight, the first two still go to the file of their date.
 TEST_F(LogFileTest, EventsGoToTheFileOfTheirOwnDateInOnePass) {
     Add();
     Add("Terminated");
@@ -103,14 +92,6 @@ TEST_F(LogFileTest, EventsGoToTheFileOfTheirOwnDateInOnePass) {
     EXPECT_EQ(Lines(kAugust21).size(), 1u);
     EXPECT_EQ(static_cast<void *>(runtime.pendingEvents), nullptr);
     EXPECT_EQ(fake.OpenHandleCount(), 0u);
-}
-
-TEST_F(LogFileTest, AnEventWrittenNextDayStillGoesToItsOwnDate) {
-    Add();
-    fake.SetLocalTime(1998, 8, 21, 8, 0, 0);
-    PLVUpdateLogs();
-    EXPECT_THAT(Lines(kAugust20), ElementsAre(kInitiated));
-    EXPECT_EQ(fake.FindFile(kAugust21), nullptr);
 }
 
 TEST_F(LogFileTest, TracesTheFileAndEachRecord) {

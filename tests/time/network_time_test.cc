@@ -94,14 +94,10 @@ TEST_F(NetworkTimeTest, CheckIntervalOutsideOneTo24HoursIsTwo) {
     }
 }
 
-TEST_F(NetworkTimeTest, PauseOfMoreThan120SecondsAsksAgain) {
+TEST_F(NetworkTimeTest, PauseOfMoreThan120SecondsOrAClockGoingBackAsksAgain) {
     Now();
     EXPECT_EQ(QuestionsOver(120, 120), 0u);
     EXPECT_EQ(QuestionsOver(121, 121), 1u);
-}
-
-TEST_F(NetworkTimeTest, ClockGoingBackAsksAgain) {
-    Now();
     server.askedAt.clear();
     fake.AdvanceSeconds(-1);
     Now();

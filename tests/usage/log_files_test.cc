@@ -6,6 +6,7 @@
 #include "core/library_state.h"
 #include "log_reader.h"
 #include "support/library_test.h"
+#include "support/pending_events.h"
 #include "usage/usage_event.h"
 
 namespace plv::testing {
@@ -37,13 +38,7 @@ class LogFileTest : public LibraryTest {
         for (const auto &record : log->records) lines.push_back(record.line);
         return lines;
     }
-    std::size_t PendingCount() const {
-        std::size_t count = 0;
-        for (auto *node = static_cast<PLVUsageEventNode *>(runtime.pendingEvents); node;
-             node = static_cast<PLVUsageEventNode *>(node->next))
-            ++count;
-        return count;
-    }
+    std::size_t PendingCount() const { return PendingEvents(runtime).size(); }
 };
 
 TEST_F(LogFileTest, NewFileIsHeaderThenScrambledRecordByteForByte) {

@@ -66,12 +66,6 @@ TEST_F(MeteredAppsTest, AdmissionFillsTheRecordAndLogsInitiated) {
     EXPECT_THAT(Lines(), ElementsAre(Line("09:15:02", kEditor, "Initiated")));
 }
 
-TEST_F(MeteredAppsTest, NewRecordsGoToTheFront) {
-    PLVMeteredApp *first = AuthorizeApp(Window(1, 1), 0, kEditor);
-    PLVMeteredApp *second = AuthorizeApp(Window(2, 2), 0, kWriter);
-    EXPECT_THAT(Records(), ElementsAre(second, first));
-}
-
 TEST_F(MeteredAppsTest, SecondWindowOfTheSameThreadReusesTheRecordSilently) {
     PLVMeteredApp *app = AuthorizeApp(Window(0x310, 0x311), 0, kEditor);
     const HWND second = Window(0x310, 0x311);

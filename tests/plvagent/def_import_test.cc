@@ -10,7 +10,6 @@
 #include "def_import.h"
 #include "definitions.h"
 #include "host_system.h"
-#include "support/temporary_directory.h"
 
 namespace plvagent {
 namespace {
@@ -58,17 +57,14 @@ TEST(DefLine, RefusesWhatIsNoDefinitionLine) {
     }
 }
 
-class Import : public ::testing::Test {
+class Import : public testing::HostFileTest {
   protected:
+    Import() : HostFileTest("definitions.ini") {}
     // The sections written to a definitions file and read back.
     DefinitionList ReadBack(const std::string &sections) {
         testing::WriteFile(path, sections);
         return ReadDefinitions(host::AgentPathOf(path), "definitions.ini", problems);
     }
-
-    plv::testing::TemporaryDirectory directory;
-    std::string path = directory / "definitions.ini";
-    Problems problems;
 };
 
 TEST_F(Import, ARecordedApplicationBecomesADefinitionByFileNameAndVersion) {

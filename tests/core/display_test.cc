@@ -1,6 +1,5 @@
 #include <string>
 
-#include "core/display.h"
 #include "support/library_test.h"
 
 namespace plv::testing {
@@ -95,11 +94,6 @@ TEST_F(DisplayTest, OverlongLineIsCutToTheBuffer) {
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[0], "09:05:07 " + std::string(351 - 9, 'x'));
     EXPECT_EQ(lines[1], kIndent + std::string(351 - 18, 'y'));
-}
-
-TEST_F(DisplayTest, TraceFormatsBeforeDisplaying) {
-    Trace("%s: %s", "Event", "line");
-    EXPECT_THAT(fake.ListBoxLines(), ElementsAre("09:05:07 Event: line"));
 }
 
 }  // namespace

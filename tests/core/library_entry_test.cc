@@ -15,7 +15,8 @@ TEST_F(LibraryTest, InitializeShowsBannerThenVersion) {
     const char banner[] = "one\ntwo";
     Initialize(banner);
     EXPECT_STREQ(banner, "one\ntwo");  // Display must not cut the host's text
-    EXPECT_THAT(fake.ListBoxLines(), ElementsAre("09:15:02 one", std::string(18, ' ') + "two", kVersionLine));
+    EXPECT_THAT(fake.ListBoxLines(),
+                ElementsAre("09:15:02 one", std::string(18, ' ') + "two", kVersionLine));
     fake.host.messages.clear();
     Initialize(nullptr);
     EXPECT_THAT(fake.ListBoxLines(), ElementsAre(kVersionLine));

@@ -24,14 +24,18 @@ TEST_F(ProcessScanTest, ApplicationIsMeteredFromStartToEndAndTraced) {
     StartProcess(0x120, kEditor);
     HWND window = OpenWindow(0x120, "Untitled - Editor");
     Tick();  // 09:15:04: found, identified, admitted and logged
-    EXPECT_THAT(LogLines(), ElementsAre("1998/08/20;09:15:04;WS-017;JDOE;SALES;;C:\\APPS\\EDITOR.EXE;Initiated;;;;;;"));
+    EXPECT_THAT(
+        LogLines(),
+        ElementsAre("1998/08/20;09:15:04;WS-017;JDOE;SALES;;C:\\APPS\\EDITOR.EXE;Initiated;;;;;;"));
     char found[32], added[160];
     std::snprintf(found, sizeof found, "09:15:04 Found hWnd %04x", HandleNumber(window));
     std::snprintf(added, sizeof added,
-                  "09:15:04    Process:  Title = Untitled - Editor, Path = C:\\APPS\\EDITOR.EXE, ID = 120, hWnd = %i",
+                  "09:15:04    Process:  Title = Untitled - Editor, Path = C:\\APPS\\EDITOR.EXE, "
+                  "ID = 120, hWnd = %i",
                   static_cast<int>(HandleNumber(window)));
-    EXPECT_THAT(TraceLines(), ::testing::IsSupersetOf({std::string(found), std::string("09:15:04 Process added"),
-                                                       std::string(added)}));
+    EXPECT_THAT(TraceLines(),
+                ::testing::IsSupersetOf({std::string(found), std::string("09:15:04 Process added"),
+                                         std::string(added)}));
     fake.AdvanceSeconds(3600);
     EndProcess(0x120);
     Tick();  // 10:15:05: gone, released with its start date and time

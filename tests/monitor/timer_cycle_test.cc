@@ -19,11 +19,14 @@ class TimerCycleTest : public MonitorTest {
         StartProcess(0x120, "C:\\APPS\\EDITOR.EXE");
         OpenWindow(0x120, "Editor");
     }
-    std::size_t Posted(UINT message) { return Count(fake.messages.posted[fake.host.handle], message); }
+    std::size_t Posted(UINT message) {
+        return Count(fake.messages.posted[fake.host.handle], message);
+    }
     std::size_t Sent(UINT message) { return Count(fake.messages.sent[fake.host.handle], message); }
     template <typename Messages>
     static std::size_t Count(const Messages &messages, UINT message) {
-        return std::count_if(messages.begin(), messages.end(), [message](const auto &m) { return m.message == message; });
+        return std::count_if(messages.begin(), messages.end(),
+                             [message](const auto &m) { return m.message == message; });
     }
 };
 

@@ -2,12 +2,12 @@
 // finds reading one.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "problems.h"
 #include "support/temporary_directory.h"

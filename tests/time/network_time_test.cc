@@ -140,7 +140,8 @@ TEST_F(NetworkTimeTest, ImpossibleAnswerFallsBackAndIsLoggedOnce) {
     const BYTE month13[7] = {98, 13, 20, 10, 0, 0, 0};
     std::memcpy(server.reading, month13, 7);
     EXPECT_EQ(Now(), "1998-08-20 09:15:02");
-    EXPECT_THAT(PendingSummaries(runtime), ::testing::ElementsAre("NOS API Failure|Pelvantine|Invalid time"));
+    EXPECT_THAT(PendingSummaries(runtime),
+                ::testing::ElementsAre("NOS API Failure|Pelvantine|Invalid time"));
     EXPECT_EQ(runtime.networkKind, kNetworkNone);  // NetWare dropped to none
     server.askedAt.clear();
     fake.AdvanceSeconds(1);

@@ -121,7 +121,10 @@ TEST_F(TimeServiceTest, OnlyACompleteModuleIsAskedAndAnIncompleteOneIsReleasedAt
     };
     const Case cases[] = {
         {"code one binds nothing but holds the module", kLanManager, kNetworkNone, 0},
-        {"LAN Manager missing an entry", {{"NetRemoteTOD", AsEntry(&NetRemoteTodNT)}}, kNetworkLanManager, 1},
+        {"LAN Manager missing an entry",
+         {{"NetRemoteTOD", AsEntry(&NetRemoteTodNT)}},
+         kNetworkLanManager,
+         1},
         {"NetWare missing its entry", {}, kNetworkNetWare, 1},
     };
     for (const Case &c : cases) {

@@ -64,7 +64,9 @@ TEST_F(LogFileTest, HeaderTextIsCutTo64Characters) {
     agent.logHeaderText[67] = '\0';
     Add();
     PLVUpdateLogs();
-    const std::string &data = fake.FindFile(kAugust20)->data;
+    const FakePlatform::File *file = fake.FindFile(kAugust20);
+    ASSERT_NE(file, nullptr);
+    const std::string &data = file->data;
     EXPECT_EQ(data.substr(0, 4), std::string("\x00\x00\x40\x00", 4));
     EXPECT_EQ(data.substr(4, 64), std::string(64, 'H'));
     EXPECT_EQ(data.substr(68, 4), "\r\n\x18\x01");

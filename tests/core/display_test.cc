@@ -1,6 +1,5 @@
 #include <string>
 
-#include "core/display.h"
 #include "support/library_test.h"
 
 namespace plv::testing {
@@ -37,13 +36,8 @@ TEST_F(DisplayTest, LinesAreStampedAndContinuationsIndented) {
         fake.host.messages.clear();
         Show(c.text);
         EXPECT_EQ(fake.ListBoxLines(), c.lines) << "text: " << c.text;
+        for (const auto &m : fake.host.messages) EXPECT_EQ(m.controlId, 101);
     }
-}
-
-TEST_F(DisplayTest, MessagesGoToListBox101) {
-    Show("abc");
-    ASSERT_FALSE(fake.host.messages.empty());
-    for (const auto &m : fake.host.messages) EXPECT_EQ(m.controlId, 101);
 }
 
 TEST_F(DisplayTest, LineFeedsOfTheCallersTextBecomeTerminators) {
@@ -52,25 +46,30 @@ TEST_F(DisplayTest, LineFeedsOfTheCallersTextBecomeTerminators) {
     EXPECT_EQ(text[1], '\0');
 }
 
-TEST_F(DisplayTest, TraceFlagClearDoesNothingAtAll) {
-    agent.optionFlags = 0;
-    Show("abc");
-    EXPECT_THAT(fake.host.messages, IsEmpty());
-    EXPECT_EQ(fake.host.dcTaken, 0);
-}
-
-TEST_F(DisplayTest, NullTextAddsNothingButTakesAndReleasesTheContext) {
-    Display(nullptr);
-    EXPECT_THAT(fake.host.messages, IsEmpty());
-    EXPECT_EQ(fake.host.dcTaken, 1);
-    EXPECT_EQ(fake.host.dcReleased, 1);
-}
-
-TEST_F(DisplayTest, NoDeviceContextDropsTheText) {
-    fake.host.getDcFails = true;
-    Show("abc");
-    EXPECT_THAT(fake.host.messages, IsEmpty());
-    EXPECT_EQ(fake.host.dcReleased, 0);
+TEST_F(DisplayTest, NothingIsAddedWithoutTraceTextOrDeviceContext) {
+    struct Case {
+        const char *what;
+        std::uint32_t optionFlags;
+        bool getDcFails;
+        const char *text;
+        int dcTaken, dcReleased;
+    };
+    const Case cases[] = {
+        {"trace off", 0, false, "abc", 0, 0},
+        {"null text", PLV_OPT_TRACE, false, nullptr, 1, 1},
+        {"no context", PLV_OPT_TRACE, true, "abc", 1, 0},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        fake.host = {};
+        agent.optionFlags = c.optionFlags;
+        fake.host.getDcFails = c.getDcFails;
+        std::string text = c.text ? c.text : "";
+        Display(c.text ? text.data() : nullptr);
+        EXPECT_THAT(fake.host.messages, IsEmpty());
+        EXPECT_EQ(fake.host.dcTaken, c.dcTaken);
+        EXPECT_EQ(fake.host.dcReleased, c.dcReleased);
+    }
 }
 
 TEST_F(DisplayTest, ExtentIsSentOnlyForAWiderLineThanEver) {
@@ -95,11 +94,6 @@ TEST_F(DisplayTest, OverlongLineIsCutToTheBuffer) {
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[0], "09:05:07 " + std::string(351 - 9, 'x'));
     EXPECT_EQ(lines[1], kIndent + std::string(351 - 18, 'y'));
-}
-
-TEST_F(DisplayTest, TraceFormatsBeforeDisplaying) {
-    Trace("%s: %s", "Event", "line");
-    EXPECT_THAT(fake.ListBoxLines(), ElementsAre("09:05:07 Event: line"));
 }
 
 }  // namespace

@@ -12,20 +12,14 @@ constexpr char kVersionLine[] =
     "09:15:02 PLVLIB32.DLL Version 2.8 built on Aug 20 1998 at 15:11:57, US build";
 
 TEST_F(LibraryTest, InitializeShowsBannerThenVersion) {
-    Initialize("Host banner");
-    EXPECT_THAT(fake.ListBoxLines(), ElementsAre("09:15:02 Host banner", kVersionLine));
-}
-
-TEST_F(LibraryTest, NullBannerShowsOnlyTheVersion) {
-    Initialize(nullptr);
-    EXPECT_THAT(fake.ListBoxLines(), ElementsAre(kVersionLine));
-}
-
-TEST_F(LibraryTest, MultiLineBannerIsNotChangedByDisplay) {
     const char banner[] = "one\ntwo";
     Initialize(banner);
-    EXPECT_STREQ(banner, "one\ntwo");
-    EXPECT_EQ(fake.ListBoxLines().size(), 3u);
+    EXPECT_STREQ(banner, "one\ntwo");  // Display must not cut the host's text
+    EXPECT_THAT(fake.ListBoxLines(),
+                ElementsAre("09:15:02 one", std::string(18, ' ') + "two", kVersionLine));
+    fake.host.messages.clear();
+    Initialize(nullptr);
+    EXPECT_THAT(fake.ListBoxLines(), ElementsAre(kVersionLine));
 }
 
 TEST_F(LibraryTest, TraceClearShowsNothingButStillInitialises) {
@@ -39,17 +33,13 @@ TEST_F(LibraryTest, TraceClearShowsNothingButStillInitialises) {
     EXPECT_EQ(core.ownProcessId, 777u);
 }
 
-TEST_F(LibraryTest, ActiveWindowCellPointsAtANullVariable) {
+TEST_F(LibraryTest, InitializeResetsTheActiveWindowAndTheFailureAndShutdownFlags) {
     core.activeWindow = reinterpret_cast<PLVHWND>(std::uintptr_t{0x99});
-    Initialize();
-    ASSERT_NE(activeWindowCell, nullptr);
-    EXPECT_EQ(*activeWindowCell, nullptr);
-}
-
-TEST_F(LibraryTest, InitializeLowersNetworkFailureAndShutdownFlags) {
     core.networkFailure = true;
     core.shuttingDown = true;
     Initialize();
+    ASSERT_NE(activeWindowCell, nullptr);
+    EXPECT_EQ(*activeWindowCell, nullptr);
     EXPECT_FALSE(core.networkFailure);
     EXPECT_FALSE(core.shuttingDown);
 }

@@ -1,5 +1,3 @@
-#include <ostream>
-
 #include "monitor/identification_fixture.h"
 
 namespace plv::testing {
@@ -7,40 +5,30 @@ namespace {
 
 constexpr char kPath[] = "C:\\APPS\\EDIT.EXE";
 
-struct Modified {
-    std::int64_t when;
-    int result;
-    std::uint32_t fileDate;
-};
-
-void PrintTo(const Modified &c, std::ostream *out) { *out << c.when; }
-
-class FileInfoTest : public IdentificationTest, public ::testing::WithParamInterface<Modified> {};
-
-TEST_P(FileInfoTest, DatesCountWholeDaysSince1980) {
-    const Modified &c = GetParam();
-    AddFile(kPath, 4321, c.when);
-    std::uint32_t size = 99;
-    std::uint32_t fileDate = 99;
-    EXPECT_EQ(GetAppFileInfo(kPath, &size, &fileDate), c.result);
-    EXPECT_EQ(size, 4321u);  // known even without a date
-    EXPECT_EQ(fileDate, c.fileDate);
-    EXPECT_EQ(identification.fileFactsFetched, c.result == 1);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Dates, FileInfoTest,
-    ::testing::Values(Modified{UtcSeconds(1980, 1, 1, 0), 0, 0},  // day 0 is no date
-                      Modified{UtcSeconds(1980, 1, 2, 23), 1, 86400},
-                      Modified{UtcSeconds(2045, 12, 31), 1, (2468346u - 2444240u) * 86400},
-                      Modified{UtcSeconds(2046, 1, 1), 0, 0}));
-
-TEST_F(IdentificationTest, FileInfoOfAMissingFileIsNothing) {
-    std::uint32_t size = 99;
-    std::uint32_t fileDate = 99;
-    EXPECT_EQ(GetAppFileInfo("C:\\NONE.EXE", &size, &fileDate), 0);
-    EXPECT_EQ(size, 0u);
-    EXPECT_EQ(fileDate, 0u);
+// A missing file shows in the new-definition test: no size, no date.
+TEST_F(IdentificationTest, FileDatesCountWholeDaysSince1980) {
+    struct Case {
+        std::int64_t when;
+        int result;
+        std::uint32_t fileDate;
+    };
+    const Case cases[] = {
+        {UtcSeconds(1980, 1, 1, 0), 0, 0},  // day 0 is no date
+        {UtcSeconds(1980, 1, 2, 23), 1, 86400},
+        {UtcSeconds(2045, 12, 31), 1, (2468346u - 2444240u) * 86400},
+        {UtcSeconds(2046, 1, 1), 0, 0},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.when);
+        AddFile(kPath, 4321, c.when);
+        identification.fileFactsFetched = false;
+        std::uint32_t size = 99;
+        std::uint32_t fileDate = 99;
+        EXPECT_EQ(GetAppFileInfo(kPath, &size, &fileDate), c.result);
+        EXPECT_EQ(size, 4321u);  // known even without a date
+        EXPECT_EQ(fileDate, c.fileDate);
+        EXPECT_EQ(identification.fileFactsFetched, c.result == 1);
+    }
 }
 
 TEST_F(IdentificationTest, VersionInfoReadsTheFirstTranslationsStrings) {

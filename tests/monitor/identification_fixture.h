@@ -46,6 +46,11 @@ class IdentificationTest : public LibraryTest {
         return definition;
     }
 
+    void ClearDefinitions() {
+        definitions_.clear();
+        runtime.definitions = nullptr;
+    }
+
     static PLVCandidate Candidate(const char *path, const char *title = "Report - Writer",
                                   const char *className = "WriterMainWindow") {
         PLVCandidate candidate{};

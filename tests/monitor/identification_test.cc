@@ -1,5 +1,4 @@
 #include <functional>
-#include <ostream>
 
 #include "monitor/identification_fixture.h"
 
@@ -7,23 +6,18 @@ namespace plv::testing {
 namespace {
 
 constexpr char kWriterPath[] = "C:\\OFFICE\\WRITER\\WRITER.EXE";
+constexpr char kVersioned[] = "C:\\OFFICE\\VERSIONED.EXE";
 
 void Set(char *field, const char *text) { std::strcpy(field, text); }
 
-TEST_F(IdentificationTest, NullCandidateIsNoApplication) {
-    AddDefinition(1);
+TEST_F(IdentificationTest, NothingIsRecognisedWithoutCandidateOrDefinitions) {
     agent.optionFlags = PLV_OPT_RECORD_DEFINITIONS;
-    EXPECT_EQ(PLVIdentifyApp(nullptr), nullptr);
-    EXPECT_TRUE(Recorded().empty());
-}
-
-TEST_F(IdentificationTest, EmptyListRecognisesNothing) {
     const PLVCandidate candidate = Candidate(kWriterPath);
     EXPECT_EQ(PLVIdentifyApp(&candidate), nullptr);
-    EXPECT_TRUE(Recorded().empty());
-    agent.optionFlags = PLV_OPT_RECORD_DEFINITIONS;
-    EXPECT_EQ(PLVIdentifyApp(&candidate), nullptr);
-    EXPECT_EQ(Recorded().size(), 1u);
+    EXPECT_EQ(Recorded().size(), 1u);  // described as a new application
+    AddDefinition(1);
+    EXPECT_EQ(PLVIdentifyApp(nullptr), nullptr);
+    EXPECT_EQ(Recorded().size(), 1u);  // no candidate: nothing to describe
 }
 
 TEST_F(IdentificationTest, FirstMatchInListOrderWins) {
@@ -44,11 +38,10 @@ struct MatchCase {
     const char *path;
     bool matches;
     std::uint8_t kind = 1;
+    const char *title = "Report - Writer";
 };
 
-void PrintTo(const MatchCase &c, std::ostream *out) { *out << c.what; }
-
-class CriterionTest : public IdentificationTest, public ::testing::WithParamInterface<MatchCase> {
+class CriterionTest : public IdentificationTest {
   protected:
     CriterionTest() {
         for (std::uint64_t size : {999, 1000, 1500, 2000, 2001})
@@ -56,15 +49,23 @@ class CriterionTest : public IdentificationTest, public ::testing::WithParamInte
         AddFile("C:\\D\\OLD.EXE", 10, UtcSeconds(1997, 12, 31));
         AddFile("C:\\D\\NEW.EXE", 10, UtcSeconds(1998, 8, 1));
         AddFile("C:\\D\\ANCIENT.EXE", 10, UtcSeconds(1979, 6, 1));
+        AddVersion(kVersioned, 0x409, 0x4E4,
+                   {{"ProductName", "Writer Deluxe"},
+                    {"CompanyName", "Valdrin Systems Corp."},
+                    {"ProductVersion", "2.80.1234"}});
+        fake.files.driveTypes["F:\\"] = DRIVE_REMOTE;
+    }
+    // Each case against a list that holds its definition alone.
+    void Expect(const std::vector<MatchCase> &cases) {
+        for (const MatchCase &c : cases) {
+            SCOPED_TRACE(::testing::Message() << c.what << ": " << c.path << " / " << c.title);
+            ClearDefinitions();
+            c.define(AddDefinition(c.kind));
+            const PLVCandidate candidate = Candidate(c.path, c.title);
+            EXPECT_EQ(PLVIdentifyApp(&candidate) != nullptr, c.matches);
+        }
     }
 };
-
-TEST_P(CriterionTest, DecidesTheMatch) {
-    const MatchCase &c = GetParam();
-    c.define(AddDefinition(c.kind));
-    const PLVCandidate candidate = Candidate(c.path);
-    EXPECT_EQ(PLVIdentifyApp(&candidate) != nullptr, c.matches);
-}
 
 MatchCase FileName(const char *name, const char *path, bool matches) {
     return {"file name", [name](PLVAppDefinition &d) { Set(d.fileName, name); }, path, matches};
@@ -78,23 +79,20 @@ MatchCase Directory(const char *directory, const char *fileName, const char *pat
             path, matches};
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    FileNames, CriterionTest,
-    ::testing::Values(FileName("WRITER.EXE", "C:\\OFFICE\\WRITER\\writer.exe", true),
-                      FileName("WRITER.EXE", "C:\\OFFICE\\WRITER\\WRITER.COM", false),
-                      FileName("WRITER.EXE", "C:WRITER.EXE", true),
-                      FileName("WRITER.EXE", "C:/OFFICE/WRITER.EXE", false)));  // '/' does not separate here
-
-INSTANTIATE_TEST_SUITE_P(
-    Directories, CriterionTest,
-    ::testing::Values(Directory("\\OFFICE\\WRITER", "", "C:\\OFFICE\\WRITER\\WRITER.EXE", true),
-                      Directory("\\OFFICE\\WRITER\\", "", "C:\\OFFICE\\WRITER\\WRITER.EXE", true),
-                      Directory("\\OFFICE\\WRITER", "", "D:\\OLD\\OFFICE\\WRITER\\WRITER.EXE", true),
-                      Directory("\\OFFICE\\WRITER", "", "C:\\OFFICE\\WRITER\\BIN\\WRITER.EXE", false),
-                      Directory("\\office\\writer", "", "c:/office/writer\\writer.exe", true),
-                      Directory("C:\\APPS", "EDIT.EXE", "C:\\APPS\\EDIT.EXE", true),
-                      Directory("C:\\APPS", "EDIT.EXE", "D:\\APPS\\EDIT.EXE", false),
-                      Directory("\\APPS", "", "\\\\SERVER\\SHARE\\APPS\\EDIT.EXE", true)));
+TEST_F(CriterionTest, FileNameAndDirectory) {
+    Expect({FileName("WRITER.EXE", "C:\\OFFICE\\WRITER\\writer.exe", true),
+            FileName("WRITER.EXE", "C:\\OFFICE\\WRITER\\WRITER.COM", false),
+            FileName("WRITER.EXE", "C:WRITER.EXE", true),
+            FileName("WRITER.EXE", "C:/OFFICE/WRITER.EXE", false),  // '/' does not separate here
+            Directory("\\OFFICE\\WRITER", "", "C:\\OFFICE\\WRITER\\WRITER.EXE", true),
+            Directory("\\OFFICE\\WRITER\\", "", "C:\\OFFICE\\WRITER\\WRITER.EXE", true),
+            Directory("\\OFFICE\\WRITER", "", "D:\\OLD\\OFFICE\\WRITER\\WRITER.EXE", true),
+            Directory("\\OFFICE\\WRITER", "", "C:\\OFFICE\\WRITER\\BIN\\WRITER.EXE", false),
+            Directory("\\office\\writer", "", "c:/office/writer\\writer.exe", true),
+            Directory("C:\\APPS", "EDIT.EXE", "C:\\APPS\\EDIT.EXE", true),
+            Directory("C:\\APPS", "EDIT.EXE", "D:\\APPS\\EDIT.EXE", false),
+            Directory("\\APPS", "", "\\\\SERVER\\SHARE\\APPS\\EDIT.EXE", true)});
+}
 
 MatchCase Size(char test, std::uint32_t bound1, std::uint32_t bound2, const char *path,
                bool matches) {
@@ -106,19 +104,6 @@ MatchCase Size(char test, std::uint32_t bound1, std::uint32_t bound2, const char
             path, matches};
 }
 
-// Files of sizes 999, 1000, 1500, 2000 and 2001 exist under these names.
-INSTANTIATE_TEST_SUITE_P(
-    Sizes, CriterionTest,
-    ::testing::Values(Size('B', 1000, 2000, "C:\\S\\999.EXE", false),
-                      Size('B', 1000, 2000, "C:\\S\\1000.EXE", true),
-                      Size('B', 1000, 2000, "C:\\S\\2000.EXE", true),
-                      Size('B', 1000, 2000, "C:\\S\\2001.EXE", false),
-                      Size('L', 1000, 0, "C:\\S\\1000.EXE", false),
-                      Size('G', 1000, 0, "C:\\S\\1000.EXE", false),
-                      Size('E', 1500, 0, "C:\\S\\1500.EXE", true),
-                      Size('E', 0, 0, "(none)", false),
-                      Size('x', 0, 0, "(none)", true)));
-
 MatchCase Date(char test, std::uint32_t bound1, std::uint32_t bound2, const char *path,
                bool matches) {
     return {"date", [=](PLVAppDefinition &d) {
@@ -129,16 +114,36 @@ MatchCase Date(char test, std::uint32_t bound1, std::uint32_t bound2, const char
             path, matches};
 }
 
-// C:\D\OLD.EXE dates from 1997/12/31, C:\D\NEW.EXE from 1998/08/01, and
-// C:\D\ANCIENT.EXE from 1979.
-INSTANTIATE_TEST_SUITE_P(
-    Dates, CriterionTest,
-    ::testing::Values(Date('E', FileDate(1998, 8, 1), 0, "C:\\D\\NEW.EXE", true),
-                      Date('L', FileDate(1998, 1, 1), 0, "C:\\D\\OLD.EXE", true),
-                      Date('L', FileDate(1998, 1, 1), 0, "C:\\D\\NEW.EXE", false),
-                      Date('B', FileDate(1997, 12, 31), FileDate(1998, 8, 1), "C:\\D\\OLD.EXE", true),
-                      Date('B', FileDate(1998, 1, 1), FileDate(1998, 7, 31), "C:\\D\\NEW.EXE", false),
-                      Date('G', 0, 0, "C:\\D\\ANCIENT.EXE", false)));
+MatchCase Location(char location, const char *path, bool matches) {
+    return {"location", [location](PLVAppDefinition &d) { d.location = location; }, path, matches};
+}
+
+// Files of sizes 999, 1000, 1500, 2000 and 2001 lie in C:\S; C:\D\OLD.EXE
+// dates from 1997/12/31, C:\D\NEW.EXE from 1998/08/01, C:\D\ANCIENT.EXE
+// from 1979. F: is a network drive.
+TEST_F(CriterionTest, SizeDateAndLocation) {
+    Expect({Size('B', 1000, 2000, "C:\\S\\999.EXE", false),
+            Size('B', 1000, 2000, "C:\\S\\1000.EXE", true),
+            Size('B', 1000, 2000, "C:\\S\\2000.EXE", true),
+            Size('B', 1000, 2000, "C:\\S\\2001.EXE", false),
+            Size('L', 1000, 0, "C:\\S\\1000.EXE", false),
+            Size('G', 1000, 0, "C:\\S\\1000.EXE", false),
+            Size('E', 1500, 0, "C:\\S\\1500.EXE", true),
+            Size('E', 0, 0, "(none)", false),
+            Size('x', 0, 0, "(none)", true),
+            Date('E', FileDate(1998, 8, 1), 0, "C:\\D\\NEW.EXE", true),
+            Date('L', FileDate(1998, 1, 1), 0, "C:\\D\\OLD.EXE", true),
+            Date('L', FileDate(1998, 1, 1), 0, "C:\\D\\NEW.EXE", false),
+            Date('B', FileDate(1997, 12, 31), FileDate(1998, 8, 1), "C:\\D\\OLD.EXE", true),
+            Date('B', FileDate(1998, 1, 1), FileDate(1998, 7, 31), "C:\\D\\NEW.EXE", false),
+            Date('G', 0, 0, "C:\\D\\ANCIENT.EXE", false),
+            Location('N', "C:\\APPS\\EDIT.EXE", false),
+            Location('N', "F:\\APPS\\EDIT.EXE", true),
+            Location('L', "C:\\APPS\\EDIT.EXE", true),
+            Location('L', "F:\\APPS\\EDIT.EXE", false),
+            Location('N', "\\\\SERVER\\SHARE\\EDIT.EXE", true),  // an unknown root is remote
+            Location('l', "F:\\APPS\\EDIT.EXE", true)});
+}
 
 MatchCase Kind(std::uint8_t kind, std::function<void(PLVAppDefinition &)> define, bool matches) {
     MatchCase c{"kind", std::move(define), kWriterPath, matches};
@@ -146,53 +151,79 @@ MatchCase Kind(std::uint8_t kind, std::function<void(PLVAppDefinition &)> define
     return c;
 }
 
+MatchCase Title(const char *text, std::uint8_t position, const char *title, bool matches) {
+    MatchCase c{"title",
+                [=](PLVAppDefinition &d) {
+                    Set(d.titleText, text);
+                    d.titlePosition = position;
+                },
+                kWriterPath, matches, 2, title};
+    return c;
+}
+
+MatchCase Class(const char *text, bool matches) {
+    return Kind(2, [text](PLVAppDefinition &d) { Set(d.classText, text); }, matches);
+}
+
 // The candidate's window is "Report - Writer" of class "WriterMainWindow".
-INSTANTIATE_TEST_SUITE_P(
-    Kinds, CriterionTest,
-    ::testing::Values(Kind(1, [](PLVAppDefinition &d) { Set(d.titleText, "Calculator"); }, true),
-                      Kind(2, [](PLVAppDefinition &d) { Set(d.titleText, "Calculator"); }, false),
-                      Kind(2, [](PLVAppDefinition &d) { Set(d.titleText, "Writer"); }, true),
-                      Kind(1, [](PLVAppDefinition &) {}, true),
-                      Kind(2, [](PLVAppDefinition &) {}, false),
-                      Kind(2, [](PLVAppDefinition &d) {
-                               d.sizeTest = 'G';
-                               d.dateTest = 'G';
-                               d.location = 'L';
-                           },
-                           false),
-                      Kind(2, [](PLVAppDefinition &d) { d.languageId = 0x409; }, false)));
-
-struct TitleCase {
-    const char *text;
-    std::uint8_t position;
-    const char *title;
-    bool matches;
-};
-
-void PrintTo(const TitleCase &c, std::ostream *out) {
-    *out << c.text << " at " << int{c.position} << " in " << c.title;
+TEST_F(CriterionTest, KindTitleAndClass) {
+    Expect({Kind(1, [](PLVAppDefinition &d) { Set(d.titleText, "Calculator"); }, true),
+            Kind(2, [](PLVAppDefinition &d) { Set(d.titleText, "Calculator"); }, false),
+            Kind(2, [](PLVAppDefinition &d) { Set(d.titleText, "Writer"); }, true),
+            Kind(1, [](PLVAppDefinition &) {}, true),
+            Kind(2, [](PLVAppDefinition &) {}, false),
+            Kind(2, [](PLVAppDefinition &d) {
+                     d.sizeTest = 'G';
+                     d.dateTest = 'G';
+                     d.location = 'L';
+                 },
+                 false),
+            Kind(2, [](PLVAppDefinition &d) { d.languageId = 0x409; }, false),
+            Title("Writer", 0, "Report - Writer", true),
+            Title("Writer", 0, "report - writer", false),
+            Title("Writer", 1, "Writer - Report", true),
+            Title("Writer", 1, "Report - Writer", false),
+            Title("Writer", 10, "Report - Writer", true),
+            Title("Writer", 16, "Report - Writer", false),  // just past the end
+            Title("Writer", 200, "Report - Writer", false),
+            Class("writermainwindow", true),
+            Class("Main", true),
+            Class("OtherWindow", false)});
 }
 
-class TitleTest : public IdentificationTest, public ::testing::WithParamInterface<TitleCase> {};
-
-TEST_P(TitleTest, RespectsCaseAndPosition) {
-    const TitleCase &c = GetParam();
-    PLVAppDefinition &definition = AddDefinition(2);
-    Set(definition.titleText, c.text);
-    definition.titlePosition = c.position;
-    const PLVCandidate candidate = Candidate(kWriterPath, c.title);
-    EXPECT_EQ(PLVIdentifyApp(&candidate) != nullptr, c.matches);
+MatchCase Version(std::function<void(PLVAppDefinition &)> define, bool matches) {
+    MatchCase c{"version", std::move(define), kVersioned, matches};
+    c.kind = 2;
+    return c;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Titles, TitleTest,
-    ::testing::Values(TitleCase{"Writer", 0, "Report - Writer", true},
-                      TitleCase{"Writer", 0, "report - writer", false},
-                      TitleCase{"Writer", 1, "Writer - Report", true},
-                      TitleCase{"Writer", 1, "Report - Writer", false},
-                      TitleCase{"Writer", 10, "Report - Writer", true},
-                      TitleCase{"Writer", 16, "Report - Writer", false},  // just past the end
-                      TitleCase{"Writer", 200, "Report - Writer", false}));
+// The program's resource names "Writer Deluxe" of "Valdrin Systems Corp.",
+// version "2.80.1234", language 0x409.
+TEST_F(CriterionTest, VersionTextsArePrefixesIgnoringCase) {
+    std::vector<MatchCase> cases = {
+        Version([](auto &d) { Set(d.productName, "writ"); }, true),
+        Version([](auto &d) { Set(d.productName, "Deluxe"); }, false),
+        Version([](auto &d) { Set(d.productName, "Writer Deluxe 2"); }, false),
+        Version([](auto &d) { Set(d.companyName, "VALDRIN"); }, true),
+        Version([](auto &d) { Set(d.productVersion, "2.80"); }, true),
+        // The fetched version holds eight characters only.
+        Version([](auto &d) { Set(d.productVersion, "2.80.1234"); }, false),
+        Version([](auto &d) { d.languageId = 0x409; }, true),
+        Version([](auto &d) {
+                    Set(d.productName, "Writer");
+                    Set(d.companyName, "Valdrin");
+                    Set(d.productVersion, "2.8");
+                    d.languageId = 0x409;
+                },
+                true),
+    };
+    for (std::size_t i = 0, count = cases.size(); i < count; ++i) {  // no resource, no match
+        cases.push_back(cases[i]);
+        cases.back().path = "C:\\OFFICE\\PLAIN.EXE";
+        cases.back().matches = false;
+    }
+    Expect(cases);
+}
 
 TEST_F(IdentificationTest, TitlePositionNeverReadsBeyondAFullTitle) {
     PLVAppDefinition &definition = AddDefinition(2);
@@ -205,62 +236,6 @@ TEST_F(IdentificationTest, TitlePositionNeverReadsBeyondAFullTitle) {
     definition.titlePosition = 62;  // three characters of title left: the class must not count
     EXPECT_EQ(PLVIdentifyApp(&candidate), nullptr);
 }
-
-TEST_F(IdentificationTest, ClassTextIsSoughtIgnoringCase) {
-    PLVAppDefinition &definition = AddDefinition(2);
-    const PLVCandidate candidate = Candidate(kWriterPath);
-    for (const auto &[text, matches] : std::vector<std::pair<const char *, bool>>{
-             {"writermainwindow", true}, {"Main", true}, {"OtherWindow", false}}) {
-        Set(definition.classText, text);
-        EXPECT_EQ(PLVIdentifyApp(&candidate) != nullptr, matches) << text;
-    }
-}
-
-struct VersionCase {
-    const char *what;
-    std::function<void(PLVAppDefinition &)> define;
-    bool matches;
-};
-
-void PrintTo(const VersionCase &c, std::ostream *out) { *out << c.what; }
-
-class VersionTest : public IdentificationTest, public ::testing::WithParamInterface<VersionCase> {
-  protected:
-    VersionTest() {
-        AddVersion(kWriterPath, 0x409, 0x4E4,
-                   {{"ProductName", "Writer Deluxe"},
-                    {"CompanyName", "Valdrin Systems Corp."},
-                    {"ProductVersion", "2.80.1234"}});
-    }
-};
-
-TEST_P(VersionTest, ComparesPrefixesIgnoringCase) {
-    const VersionCase &c = GetParam();
-    c.define(AddDefinition(2));
-    const PLVCandidate candidate = Candidate(kWriterPath);
-    EXPECT_EQ(PLVIdentifyApp(&candidate) != nullptr, c.matches);
-    const PLVCandidate unversioned = Candidate("C:\\OFFICE\\PLAIN.EXE");
-    EXPECT_EQ(PLVIdentifyApp(&unversioned), nullptr);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Versions, VersionTest,
-    ::testing::Values(
-        VersionCase{"product prefix", [](auto &d) { Set(d.productName, "writ"); }, true},
-        VersionCase{"product inside", [](auto &d) { Set(d.productName, "Deluxe"); }, false},
-        VersionCase{"product longer", [](auto &d) { Set(d.productName, "Writer Deluxe 2"); }, false},
-        VersionCase{"company", [](auto &d) { Set(d.companyName, "VALDRIN"); }, true},
-        VersionCase{"version", [](auto &d) { Set(d.productVersion, "2.80"); }, true},
-        // The fetched version holds eight characters only.
-        VersionCase{"version cut", [](auto &d) { Set(d.productVersion, "2.80.1234"); }, false},
-        VersionCase{"language", [](auto &d) { d.languageId = 0x409; }, true},
-        VersionCase{"all", [](auto &d) {
-                        Set(d.productName, "Writer");
-                        Set(d.companyName, "Valdrin");
-                        Set(d.productVersion, "2.8");
-                        d.languageId = 0x409;
-                    },
-                    true}));
 
 TEST_F(IdentificationTest, VersionFactsAreFetchedOncePerIdentification) {
     AddVersion(kWriterPath, 0x409, 0x4E4, {{"ProductName", "Writer"}, {"CompanyName", "Valdrin"}});
@@ -275,37 +250,6 @@ TEST_F(IdentificationTest, VersionFactsAreFetchedOncePerIdentification) {
     EXPECT_EQ(fake.heap.frees, 1);  // one resource buffer taken and given back
     EXPECT_TRUE(fake.heap.live.empty());
 }
-
-struct LocationCase {
-    char location;
-    const char *path;
-    bool matches;
-};
-
-void PrintTo(const LocationCase &c, std::ostream *out) { *out << c.location << ' ' << c.path; }
-
-class LocationTest : public IdentificationTest,
-                     public ::testing::WithParamInterface<LocationCase> {
-  protected:
-    LocationTest() { fake.files.driveTypes["F:\\"] = DRIVE_REMOTE; }
-};
-
-TEST_P(LocationTest, FollowsTheDriveType) {
-    const LocationCase &c = GetParam();
-    AddDefinition(1).location = c.location;
-    const PLVCandidate candidate = Candidate(c.path);
-    EXPECT_EQ(PLVIdentifyApp(&candidate) != nullptr, c.matches);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Locations, LocationTest,
-    ::testing::Values(LocationCase{'N', "C:\\APPS\\EDIT.EXE", false},
-                      LocationCase{'N', "F:\\APPS\\EDIT.EXE", true},
-                      LocationCase{'L', "C:\\APPS\\EDIT.EXE", true},
-                      LocationCase{'L', "F:\\APPS\\EDIT.EXE", false},
-                      // A root nobody can determine counts as remote.
-                      LocationCase{'N', "\\\\SERVER\\SHARE\\EDIT.EXE", true},
-                      LocationCase{'l', "F:\\APPS\\EDIT.EXE", true}));
 
 TEST_F(IdentificationTest, LongCriteriaAndUnterminatedFieldsAreHandledWithinBounds) {
     PLVAppDefinition &definition = AddDefinition(1);

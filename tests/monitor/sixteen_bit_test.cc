@@ -5,6 +5,7 @@
 #include "monitor/process_table.h"
 #include "monitor/sixteen_bit.h"
 #include "monitor/sixteen_bit_agent.h"
+#include "support/pending_events.h"
 
 namespace plv::testing {
 namespace {
@@ -52,10 +53,8 @@ TEST_F(SixteenBitTest, FailedStartsAreLoggedAndSwitchTrackingOff) {
         c.breakIt();
         EXPECT_FALSE(StartSixteenBitAgent()) << c.component;
         EXPECT_EQ(sixteenBit.getNext16BitTask, nullptr);
-        auto *event = static_cast<PLVUsageEventNode *>(runtime.pendingEvents);
-        ASSERT_NE(event, nullptr);
-        EXPECT_STREQ(event->event.eventText, "Initialization Failure");
-        EXPECT_STREQ(event->event.identifier, c.component);
+        EXPECT_THAT(PendingSummaries(runtime),
+                    ElementsAre(std::string("Initialization Failure|Pelvantine|") + c.component));
     }
 }
 

@@ -1,5 +1,7 @@
 #include "monitor/timer_cycle.h"
 
+#include <algorithm>
+
 #include "core/companions.h"
 #include "monitor/monitor_test.h"
 #include "monitor/process_table.h"
@@ -18,14 +20,13 @@ class TimerCycleTest : public MonitorTest {
         OpenWindow(0x120, "Editor");
     }
     std::size_t Posted(UINT message) {
-        std::size_t count = 0;
-        for (const auto &m : fake.messages.posted[fake.host.handle]) count += m.message == message;
-        return count;
+        return Count(fake.messages.posted[fake.host.handle], message);
     }
-    std::size_t Sent(UINT message) {
-        std::size_t count = 0;
-        for (const auto &m : fake.messages.sent[fake.host.handle]) count += m.message == message;
-        return count;
+    std::size_t Sent(UINT message) { return Count(fake.messages.sent[fake.host.handle], message); }
+    template <typename Messages>
+    static std::size_t Count(const Messages &messages, UINT message) {
+        return std::count_if(messages.begin(), messages.end(),
+                             [message](const auto &m) { return m.message == message; });
     }
 };
 

@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <filesystem>
 #include <string>
+#include <tuple>
+#include <vector>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -60,32 +62,26 @@ TEST(AgentCommand, ChecksAConfigurationAndShowsWhatItWouldUse) {
 }
 
 // The agent's own "Updated" event falls due after UpdateCountdown cycles:
-// it shows in the trace only when that many cycles ran.
+// it shows in the trace only when that many cycles ran. The trace goes to
+// standard output, or to the file asked for.
 TEST(AgentCommand, RunsExactlyTheCyclesAskedForAndStops) {
     ASSERT_TRUE(ProcessListModuleIsBuilt());
-    for (const auto &[cycles, updates] : {std::pair{2, 0}, std::pair{3, 1}}) {
+    for (const auto &[cycles, updates, toFile] : {std::tuple{2, 0, false}, std::tuple{3, 1, true}}) {
         AgentWorld world;
         world.Configure("UpdateInterval = 1\nUpdateCountdown = 3\nAgentNumber = 7", "[Options]\nTrace = yes\n");
-        AgentProcess agent(AgentProgram(), {"run", "--config", world.configurationFile(), "--cycles", std::to_string(cycles)},
-                           world.directory());
+        const std::string traceFile = world.directory() + "/trace.txt";
+        std::vector<std::string> arguments = {"run", "--config", world.configurationFile(), "--cycles", std::to_string(cycles)};
+        if (toFile) arguments.insert(arguments.end(), {"--trace-file", traceFile});
+        AgentProcess agent(AgentProgram(), arguments, world.directory());
         ASSERT_EQ(agent.Wait(kStartLimit + std::chrono::seconds(cycles)), 0) << agent.Errors();
-        const std::string trace = agent.Output();
+        const std::string trace = toFile ? ReadFile(traceFile) : agent.Output();
+        if (toFile) {
+            EXPECT_EQ(agent.Output(), "");
+        }
         EXPECT_THAT(trace, HasSubstr(" Pelvantine Workstation Agent host for Linux\n"));
         EXPECT_THAT(trace, HasSubstr(" PLVLIB32.DLL Version 2.8 built on Aug 20 1998 at 15:11:57, US build\n"));
         EXPECT_EQ(CountEvents(trace, "Updated"), updates) << cycles << " cycles\n" << trace;
     }
-}
-
-TEST(AgentCommand, WritesTheTraceToAFileWhenAsked) {
-    ASSERT_TRUE(ProcessListModuleIsBuilt());
-    AgentWorld world;
-    world.Configure("", "[Options]\nTrace = yes\n");
-    const std::string traceFile = world.directory() + "/trace.txt";
-    AgentProcess agent(AgentProgram(), {"run", "--config", world.configurationFile(), "--cycles", "1", "--trace-file", traceFile},
-                       world.directory());
-    ASSERT_EQ(agent.Wait(kStartLimit), 0) << agent.Errors();
-    EXPECT_EQ(agent.Output(), "");
-    EXPECT_THAT(ReadFile(traceFile), HasSubstr("PLVLIB32.DLL Version 2.8"));
 }
 
 // The 16-bit driver that metering start-up enters among the boot drivers

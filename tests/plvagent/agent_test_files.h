@@ -1,10 +1,16 @@
-// Files of the system for the host's tests, and the agent's form of their
-// paths.
+// Files of the system for the host's tests, and the problems the host
+// finds reading one.
 #pragma once
+
+#include <gtest/gtest.h>
 
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
+
+#include "problems.h"
+#include "support/temporary_directory.h"
 
 namespace plvagent::testing {
 
@@ -18,5 +24,20 @@ inline std::string ReadFile(const std::string &path) {
     content << file.rdbuf();
     return content.str();
 }
+
+// A file of the test's own in a scratch directory, and what reading it found.
+class HostFileTest : public ::testing::Test {
+  protected:
+    explicit HostFileTest(const std::string &name) : path(directory / name) {}
+    std::vector<std::string> Described() const {
+        std::vector<std::string> texts;
+        for (const Problem &problem : problems) texts.push_back(Describe(problem));
+        return texts;
+    }
+
+    plv::testing::TemporaryDirectory directory;
+    std::string path;
+    Problems problems;
+};
 
 }  // namespace plvagent::testing

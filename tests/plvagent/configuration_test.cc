@@ -12,7 +12,6 @@
 #include "configuration.h"
 #include "host_records.h"
 #include "host_system.h"
-#include "support/temporary_directory.h"
 
 namespace plvagent {
 namespace {
@@ -27,21 +26,13 @@ std::vector<std::string> Texts(void *head) {
     return texts;
 }
 
-class Configuration : public ::testing::Test {
+class Configuration : public testing::HostFileTest {
   protected:
+    Configuration() : HostFileTest("agent.ini") {}
     AgentConfiguration Read(const std::string &content) {
         testing::WriteFile(path, content);
         return ReadConfiguration(path, problems);
     }
-    std::vector<std::string> Described() const {
-        std::vector<std::string> texts;
-        for (const Problem &problem : problems) texts.push_back(Describe(problem));
-        return texts;
-    }
-
-    plv::testing::TemporaryDirectory directory;
-    std::string path = directory / "agent.ini";
-    Problems problems;
 };
 
 TEST_F(Configuration, EveryKeyReachesTheHostRecords) {
@@ -213,7 +204,7 @@ TEST_F(Configuration, PathsAreMeasuredInTheAgentsForm) {
     EXPECT_THAT(Described(), ElementsAre());
     problems.clear();
     Read("[Agent]\nHomePath=/" + longest + "\n");
-    ASSERT_EQ(problems.size(), 1u) << Described()[1];
+    ASSERT_EQ(problems.size(), 1u) << ::testing::PrintToString(Described());
     EXPECT_EQ(problems[0].key, "HomePath");
     EXPECT_EQ(problems[0].line, 2);
 }

@@ -10,7 +10,6 @@
 #include "def_import.h"
 #include "definitions.h"
 #include "host_system.h"
-#include "support/temporary_directory.h"
 
 namespace plvagent {
 namespace {
@@ -20,27 +19,6 @@ using ::testing::ElementsAre;
 constexpr char kWriterLine[] =
     "19980820;09:15:02;WS-017;JDOE;SALES;C:\\OFFICE\\WRITER;WRITER.EXE;19980312;1048576;"
     "Report - Writer;WriterFrame;Writer Deluxe;Valdrin Systems;2.8;0409";
-
-TEST(DefLine, ReadsEveryField) {
-    std::string why;
-    const auto r = ParseDefLine(std::string(kWriterLine) + "\r", &why);
-    ASSERT_TRUE(r) << why;
-    EXPECT_EQ(r->date, "19980820");
-    EXPECT_EQ(r->time, "09:15:02");
-    EXPECT_EQ(r->workstation, "WS-017");
-    EXPECT_EQ(r->user, "JDOE");
-    EXPECT_EQ(r->userContext, "SALES");
-    EXPECT_EQ(r->directory, "C:\\OFFICE\\WRITER");
-    EXPECT_EQ(r->fileName, "WRITER.EXE");
-    EXPECT_EQ(r->fileDate, "19980312");
-    EXPECT_EQ(r->fileSize, 1048576u);
-    EXPECT_EQ(r->title, "Report - Writer");
-    EXPECT_EQ(r->windowClass, "WriterFrame");
-    EXPECT_EQ(r->product, "Writer Deluxe");
-    EXPECT_EQ(r->company, "Valdrin Systems");
-    EXPECT_EQ(r->version, "2.8");
-    EXPECT_EQ(r->language, 0x409);
-}
 
 // A title may hold the separator; the fields after it are counted from the
 // end of the line.
@@ -79,17 +57,14 @@ TEST(DefLine, RefusesWhatIsNoDefinitionLine) {
     }
 }
 
-class Import : public ::testing::Test {
+class Import : public testing::HostFileTest {
   protected:
+    Import() : HostFileTest("definitions.ini") {}
     // The sections written to a definitions file and read back.
     DefinitionList ReadBack(const std::string &sections) {
         testing::WriteFile(path, sections);
         return ReadDefinitions(host::AgentPathOf(path), "definitions.ini", problems);
     }
-
-    plv::testing::TemporaryDirectory directory;
-    std::string path = directory / "definitions.ini";
-    Problems problems;
 };
 
 TEST_F(Import, ARecordedApplicationBecomesADefinitionByFileNameAndVersion) {

@@ -10,7 +10,6 @@
 #include "agent_test_files.h"
 #include "definitions.h"
 #include "host_system.h"
-#include "support/temporary_directory.h"
 
 namespace plvagent {
 namespace {
@@ -49,21 +48,13 @@ std::string Text(const PLVAppDefinition &node, std::size_t offset) {
     return reinterpret_cast<const char *>(&node) + offset;
 }
 
-class Definitions : public ::testing::Test {
+class Definitions : public testing::HostFileTest {
   protected:
+    Definitions() : HostFileTest("definitions.ini") {}
     DefinitionList Read(const std::string &content) {
         testing::WriteFile(path, content);
         return ReadDefinitions(host::AgentPathOf(path), "definitions.ini", problems);
     }
-    std::vector<std::string> Described() const {
-        std::vector<std::string> texts;
-        for (const Problem &problem : problems) texts.push_back(Describe(problem));
-        return texts;
-    }
-
-    plv::testing::TemporaryDirectory directory;
-    std::string path = directory / "definitions.ini";
-    Problems problems;
 };
 
 TEST_F(Definitions, EveryCriterionLandsInItsPlaceInTheNode) {

@@ -30,25 +30,6 @@ using ::testing::SizeIs;
 enum { kDate, kTime, kWorkstation, kUser, kContext, kSpare, kApplication, kEventText,
        kIdentifier, kStartDate, kStartTime };
 
-// Clients of the test's X server see it as their display.
-class ScopedDisplay {
-  public:
-    explicit ScopedDisplay(const std::string &display) {
-        if (const char *old = ::getenv("DISPLAY")) previous_ = old;
-        ::setenv("DISPLAY", display.c_str(), 1);
-    }
-    ~ScopedDisplay() {
-        if (previous_.empty()) {
-            ::unsetenv("DISPLAY");
-        } else {
-            ::setenv("DISPLAY", previous_.c_str(), 1);
-        }
-    }
-
-  private:
-    std::string previous_;
-};
-
 bool IsProgram(const std::string &path, const std::string &program) {
     const std::string suffix = "\\" + program;
     return path.size() > suffix.size() && path.compare(path.size() - suffix.size(), suffix.size(), suffix) == 0;
@@ -68,7 +49,7 @@ TEST(EndToEnd, MetersTheDefinedClientAndPassesOverTheIgnoredOne) {
     std::string whyNot;
     const std::unique_ptr<plv::testing::XvfbServer> server = plv::testing::XvfbServer::Start({}, whyNot);
     ASSERT_TRUE(server) << whyNot;
-    const ScopedDisplay display(server->display());
+    ::setenv("DISPLAY", server->display().c_str(), 1);  // for the clients
 
     AgentWorld world;
     const std::string definitions = world.directory() + "/definitions.ini";
@@ -81,7 +62,7 @@ TEST(EndToEnd, MetersTheDefinedClientAndPassesOverTheIgnoredOne) {
         << "the agent did not scan:\n" << agent.Errors() << agent.Output();
 
     {
-        plv::testing::ChildProcess eyes({"xeyes"});
+        plv::testing::ChildProcess eyes({"/usr/bin/xeyes"});
         plv::testing::ChildProcess logo({"xlogo"});
         plv::testing::ChildProcess clock({"xclock"});
         plv::testing::XTestClient x(server->display());
@@ -113,6 +94,7 @@ TEST(EndToEnd, MetersTheDefinedClientAndPassesOverTheIgnoredOne) {
     ASSERT_THAT(initiated, SizeIs(1));
     ASSERT_THAT(terminated, SizeIs(1));
     for (const Event *event : {&initiated[0], &terminated[0]}) {
+        EXPECT_EQ((*event)[kApplication], "Z:\\usr\\bin\\xeyes");  // the program's path in DOS form
         EXPECT_EQ((*event)[kWorkstation], "WS-E2E");
         EXPECT_EQ((*event)[kUser], "tester");
         EXPECT_EQ((*event)[kContext], "QA");

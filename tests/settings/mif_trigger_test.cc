@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "support/library_test.h"
+#include "support/pending_events.h"
 
 namespace plv::testing {
 namespace {
@@ -86,11 +87,9 @@ class MifTriggerTest : public LibraryTest {
         fake.SetLocalTime(1998, 3, 1, 10, 0, 0);
     }
     std::vector<std::string> Events() const {
-        std::vector<std::string> events;
-        for (auto *node = static_cast<PLVUsageEventNode *>(runtime.pendingEvents); node;
-             node = static_cast<PLVUsageEventNode *>(node->next))
-            events.push_back(node->event.eventText);
-        return events;
+        std::vector<std::string> texts;
+        for (const PLVUsageEvent &event : PendingEvents(runtime)) texts.push_back(event.eventText);
+        return texts;
     }
 };
 

@@ -108,37 +108,35 @@ const std::map<std::string, FARPROC> kVines = {
     {"VnsEndStSession", AsEntry(&VnsEndStSession)},   {"VnsDone", AsEntry(&VnsDone)},
     {"UnloadTrueDLL", AsEntry(&UnloadTrueDll)}};
 
-TEST_F(TimeServiceTest, WithoutAModuleNothingIsBoundAndNothingAsked) {
+TEST_F(TimeServiceTest, OnlyACompleteModuleIsAskedAndAnIncompleteOneIsReleasedAtOnce) {
     runtime.networkModule = nullptr;
     EXPECT_EQ(InitializeNetworkAPI(kNetworkLanManager), 0);
     EXPECT_FALSE(Ask());
     EXPECT_EQ(Answer(), std::make_tuple(1998, 8, 20, 9, 15, 2));
-}
-
-TEST_F(TimeServiceTest, CodeOneBindsNothingButHoldsTheModuleUntilTerminated) {
-    HMODULE module = Load(kLanManager);
-    EXPECT_EQ(InitializeNetworkAPI(kNetworkNone), 0);
-    EXPECT_FALSE(Ask());
-    EXPECT_TRUE(script.calls.empty());
-    EXPECT_EQ(fake.ModuleOf(module).frees, 0);
-    TerminateNetworkAPI();
-    EXPECT_EQ(fake.ModuleOf(module).frees, 1);
-}
-
-TEST_F(TimeServiceTest, AModuleMissingAnEntryPointIsReleased) {
-    HMODULE module = Load({{"NetRemoteTOD", AsEntry(&NetRemoteTodNT)}});
-    EXPECT_EQ(InitializeNetworkAPI(kNetworkLanManager), 0);
-    EXPECT_EQ(fake.ModuleOf(module).frees, 1);
-    EXPECT_FALSE(Ask());
-    EXPECT_TRUE(script.calls.empty());
-    TerminateNetworkAPI();
-    EXPECT_EQ(fake.ModuleOf(module).frees, 1);  // already forgotten
-}
-
-TEST_F(TimeServiceTest, NetWareWithoutItsEntryPointIsReleased) {
-    HMODULE module = Load({});
-    EXPECT_EQ(InitializeNetworkAPI(kNetworkNetWare), 0);
-    EXPECT_EQ(fake.ModuleOf(module).frees, 1);
+    struct Case {
+        const char *what;
+        std::map<std::string, FARPROC> entries;
+        std::int32_t kind;
+        int freesBeforeTerminate;
+    };
+    const Case cases[] = {
+        {"code one binds nothing but holds the module", kLanManager, kNetworkNone, 0},
+        {"LAN Manager missing an entry",
+         {{"NetRemoteTOD", AsEntry(&NetRemoteTodNT)}},
+         kNetworkLanManager,
+         1},
+        {"NetWare missing its entry", {}, kNetworkNetWare, 1},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        HMODULE module = Load(c.entries);
+        EXPECT_EQ(InitializeNetworkAPI(c.kind), 0);
+        EXPECT_EQ(fake.ModuleOf(module).frees, c.freesBeforeTerminate);
+        EXPECT_FALSE(Ask());
+        EXPECT_TRUE(script.calls.empty());
+        TerminateNetworkAPI();
+        EXPECT_EQ(fake.ModuleOf(module).frees, 1);  // released once only
+    }
 }
 
 TEST_F(TimeServiceTest, LanManagerOnNTConvertsElapsedSecondsToLocalZone) {

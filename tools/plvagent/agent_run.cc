@@ -150,14 +150,21 @@ void AgentHost::Shutdown() {
 
 int AgentHost::Run() {
     host::CatchStopRequests();
-    if (!AcquireTimeSources()) {
-        if (records_.agent().clockFile != nullptr) Os().CloseHandle(records_.agent().clockFile);
+    // Windows has no window to give where there is no desktop (a service
+    // without one, for instance).
+    window_ = host::CreateAgentWindow(kWindowTitle, options_.trace);
+    if (window_ == nullptr) {
+        Say("the agent's window cannot be created: " + ErrorText(Os().GetLastError()));
         return kNotStarted;
     }
-    window_ = host::CreateAgentWindow(kWindowTitle, options_.trace);
     host::SetMessageHandler(window_, [this](UINT message, WPARAM wParam, LPARAM lParam) {
         return OnMessage(message, wParam, lParam);
     });
+    if (!AcquireTimeSources()) {
+        if (records_.agent().clockFile != nullptr) Os().CloseHandle(records_.agent().clockFile);
+        host::DestroyAgentWindow(window_);
+        return kNotStarted;
+    }
     if (!StartMetering()) {
         Shutdown();
         return kNotStarted;

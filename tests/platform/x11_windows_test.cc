@@ -463,11 +463,13 @@ TEST_F(X11ServerTrouble, AStoppedServerIsWaitedForOnceAndTakenBackWhenItAnswers)
     ASSERT_TRUE(
         Eventually([] { return StatOf(std::to_string(server()->process().pid())).state == 'T'; }));
     EXPECT_TRUE(Delivered(platform).empty());
-    // Silent still: not asked again, so not waited for again.
+    // Silent still: not asked again, so not waited for again. A second wait
+    // would last the whole answer time of a second; anything shorter is no
+    // wait, however busy the machine.
     const auto start = std::chrono::steady_clock::now();
     EXPECT_FALSE(platform.IsWindow(HandleOf(window)));
     EXPECT_TRUE(Delivered(platform).empty());
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
 
     server()->process().Signal(SIGCONT);
     EXPECT_TRUE(Eventually([&] { return platform.IsWindow(HandleOf(window)) == TRUE; }));

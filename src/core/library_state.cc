@@ -4,12 +4,13 @@
 #include "core/display.h"
 #include "core/file_errors.h"
 #include "monitor/identification.h"
-#include "settings/mif_trigger.h"
-#include "settings/settings_refresh.h"
 #include "monitor/process_scan.h"
 #include "monitor/process_table.h"
 #include "monitor/sixteen_bit.h"
 #include "monitor/timer_cycle.h"
+#include "monitor/window_snapshot.h"
+#include "settings/mif_trigger.h"
+#include "settings/settings_refresh.h"
 #include "time/network_time.h"
 #include "time/time_services.h"
 #include "usage/agent_events.h"
@@ -32,6 +33,7 @@ void ResetLibraryState() {
     ResetIdentificationState();
     ResetProcessTableState();
     ResetFilterState();
+    ResetWindowSnapshotState();
     ResetSixteenBitState();
     ResetTimerState();
     ResetTimeServiceState();

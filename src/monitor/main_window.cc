@@ -1,44 +1,49 @@
-#include <cstring>
+#include "monitor/main_window.h"
 
 #include "core/display.h"
-#include "monitor/process_scan.h"
 #include "monitor/process_table.h"
-#include "platform/platform.h"
+#include "monitor/window_snapshot.h"
 
 namespace plv {
 namespace {
 
-BOOL CALLBACK ConsiderWindow(HWND window, LPARAM parameter) {
-    auto *candidate = reinterpret_cast<PLVCandidate *>(parameter);
-    if (Os().GetParent(window) != nullptr) return TRUE;
-    DWORD processId = 0;
-    const DWORD threadId = Os().GetWindowThreadProcessId(window, &processId);
-    if (processId != candidate->processId ||
-        (candidate->threadId != 0 && threadId != candidate->threadId)) {
-        return TRUE;
+// Looks through the process's windows once, taking visible ones only while
+// the candidate says so.
+bool AcceptFirstQualifying(const ProcessWindows &windows, PLVCandidate *candidate) {
+    for (const SnapshotWindow &window : windows) {
+        if (candidate->threadId != 0 && window.threadId != candidate->threadId) continue;
+        LeftStr(candidate->title, window.title, sizeof candidate->title - 1);
+        LeftStr(candidate->className, window.className, sizeof candidate->className - 1);
+        if (IsFilteredApp(candidate) == 0 && (!candidate->visibleOnly || window.visible)) {
+            candidate->window = window.window;
+            Trace("Found hWnd %04x", HandleNumber(window.window));
+            return true;
+        }
+        LeftStr(candidate->title, "(no window)", sizeof candidate->title - 1);
+        LeftStr(candidate->className, "(no class)", sizeof candidate->className - 1);
     }
-    if (Os().GetWindowTextA(window, candidate->title, 64) == 0) LeftStr(candidate->title, "(no title)", 63);
-    if (Os().GetClassNameA(window, candidate->className, 129) == 0)
-        LeftStr(candidate->className, "(no class)", 128);
-    if (IsFilteredApp(candidate) == 0 && (!candidate->visibleOnly || Os().IsWindowVisible(window))) {
-        candidate->window = window;
-        Trace("Found hWnd %04x", HandleNumber(window));
-        return FALSE;
-    }
-    LeftStr(candidate->title, "(no window)", 63);
-    LeftStr(candidate->className, "(no class)", 128);
-    return TRUE;
+    return false;
 }
+
+void SearchSnapshot(PLVCandidate *candidate) {
+    const ProcessWindows windows = WindowsOfProcess(candidate->processId);
+    candidate->window = nullptr;
+    candidate->visibleOnly = 1;
+    if (AcceptFirstQualifying(windows, candidate)) return;
+    candidate->visibleOnly = 0;
+    AcceptFirstQualifying(windows, candidate);
+}
+
+MainWindowSearch search = SearchSnapshot;
 
 }  // namespace
 
-void SearchMainWindow(PLVCandidate *candidate) {
-    candidate->window = nullptr;
-    candidate->visibleOnly = 1;
-    Os().EnumWindows(ConsiderWindow, reinterpret_cast<LPARAM>(candidate));
-    if (candidate->window != nullptr) return;
-    candidate->visibleOnly = 0;
-    Os().EnumWindows(ConsiderWindow, reinterpret_cast<LPARAM>(candidate));
+void SearchMainWindow(PLVCandidate *candidate) { search(candidate); }
+
+MainWindowSearch SetMainWindowSearch(MainWindowSearch replacement) {
+    const MainWindowSearch previous = search;
+    search = replacement != nullptr ? replacement : SearchSnapshot;
+    return previous;
 }
 
 }  // namespace plv

@@ -5,6 +5,7 @@
 #include "core/companions.h"
 #include "core/display.h"
 #include "core/library_state.h"
+#include "monitor/main_window.h"
 #include "monitor/process_snapshot.h"
 #include "monitor/process_table.h"
 #include "monitor/sixteen_bit.h"

@@ -23,10 +23,6 @@ void RemoveEndedProcesses();
 
 void ExamineProcess(const char *programName, DWORD processId, DWORD threadId);
 
-// Looks for the candidate's main window: visible, parentless, of a class not
-// ignored; an invisible one only when no visible one qualifies.
-void SearchMainWindow(PLVCandidate *candidate);
-
 bool IsKnownProgram(const PLVCandidate *candidate);
 
 // Identifies and admits the candidate; null when it is not metered.

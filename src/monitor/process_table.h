@@ -12,18 +12,20 @@
 namespace plv {
 
 // The library's own record: it never crosses the interface, so it keeps its
-// natural alignment.
+// natural alignment, and the fields a scan reads of every entry on every
+// tick come first, with the start of the title, in one cache line: a scan
+// over thousands of entries is bound by the lines it touches.
 struct ProcessEntry {
     void *next;
     DWORD processId;
     DWORD threadId;  // 0 for a whole process; a 16-bit task's thread otherwise
     HWND window;
-    char title[64];
-    char programPath[285];
-    DWORD flags;
     PLVMeteredApp *meteredApp;
+    DWORD flags;
     std::uint32_t seenInScan;  // the scan that last met the process
     bool firstOfItsProcess;    // no earlier entry has this process id
+    char title[64];
+    char programPath[285];
 };
 
 constexpr DWORD kEntryIgnored = 0x1;

@@ -1,6 +1,8 @@
 // Top-level windows of the Linux platform against a real X server: an Xvfb
 // of the test's own, with real clients (xeyes sets no _NET_WM_PID, xclock
 // does) and windows the test makes itself.
+#include <gtest/gtest.h>
+#include <poll.h>
 #include <signal.h>
 #include <unistd.h>
 
@@ -14,9 +16,9 @@
 #include <string>
 #include <vector>
 
-#include <gtest/gtest.h>
-
 #include "platform/posix/posix_platform.h"
+#include "platform/posix/window_notifications.h"
+#include "platform/posix/x11_display.h"
 #include "support/child_process.h"
 #include "support/eventually.h"
 #include "support/proc_stat.h"
@@ -402,6 +404,125 @@ TEST_F(X11Windows, CallsInsideAnEnumerationAreAnsweredFromItsBatch) {
     EXPECT_EQ(inner->title, "renamed");
     EXPECT_EQ(after, before);
     EXPECT_EQ(Describe(platform, HandleOf(window)).title, "renamed");
+}
+
+// Enumerations deliver what the server has notified: each change below is
+// seen by the next enumeration.
+TEST_F(X11Windows, EnumerationsFollowWhatChanged) {
+    const xcb_window_t window = NamedWindow("first");
+    client->Map(window);
+    const xcb_window_t owner = NamedWindow("owner");
+    const auto seen = [&] { return DescribedDuringEnumeration(platform, HandleOf(window)); };
+    ASSERT_TRUE(seen().has_value());
+    struct Case {
+        const char *what;
+        std::function<void()> change;
+        std::function<bool(const std::optional<Described> &)> shows;
+    };
+    const Case cases[] = {
+        {"renamed", [&] { client->SetBytes(window, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, "second"); },
+         [](const auto &d) { return d && d->title == "second"; }},
+        {"named in UTF-8",
+         [&] {
+             client->SetBytes(window, client->Atom("_NET_WM_NAME"), client->Atom("UTF8_STRING"),
+                              "third");
+         },
+         [](const auto &d) { return d && d->title == "third"; }},
+        {"classed",
+         [&] {
+             client->SetBytes(window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING,
+                              std::string("a\0Tool\0", 7));
+         },
+         [](const auto &d) { return d && d->className == "Tool"; }},
+        {"unmapped", [&] { client->Unmap(window); },
+         [](const auto &d) { return d && !d->visible; }},
+        {"mapped", [&] { client->Map(window); }, [](const auto &d) { return d && d->visible; }},
+        {"owned",
+         [&] { client->SetValues(window, XCB_ATOM_WM_TRANSIENT_FOR, XCB_ATOM_WINDOW, {owner}); },
+         [&](const auto &d) { return d && d->parent == HandleOf(owner); }},
+        {"destroyed", [&] { client->Destroy(window); }, [](const auto &d) { return !d; }},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        c.change();
+        EXPECT_TRUE(c.shows(seen()));
+    }
+}
+
+// While nothing changes an enumeration asks the server for nothing but one
+// round trip; a change costs the facts of the window it names.
+TEST_F(X11Windows, AnEnumerationAsksAgainOnlyWhatChanged) {
+    std::vector<xcb_window_t> windows;
+    for (int i = 0; i < 20; ++i) {
+        windows.push_back(NamedWindow("window " + std::to_string(i)));
+        client->Map(windows.back());
+    }
+    Delivered(platform);
+    posix::x11::Server *display = posix::x11::CurrentServer();
+    ASSERT_NE(display, nullptr);
+    // Every request has a number of its own: a probe's tells how many went before.
+    const auto requestsDuring = [&](const std::function<void()> &work) {
+        const auto probe = [&] {
+            const unsigned sequence = xcb_get_input_focus(display->connection).sequence;
+            xcb_discard_reply(display->connection, sequence);
+            return sequence;
+        };
+        const unsigned before = probe();
+        work();
+        return probe() - before - 1;
+    };
+    constexpr unsigned kRoundTrip = 1;
+    constexpr unsigned kOneWindowsFacts =
+        1 + 8;  // the clients' processes, attributes and seven properties
+    const auto enumerate = [&] { Delivered(platform); };
+    EXPECT_EQ(requestsDuring(enumerate), kRoundTrip);
+    client->SetBytes(windows[7], XCB_ATOM_WM_NAME, XCB_ATOM_STRING, "renamed");
+    EXPECT_EQ(requestsDuring(enumerate), kRoundTrip + kOneWindowsFacts);
+    client->SetValues(windows[7], client->Atom("_NET_WM_USER_TIME"), XCB_ATOM_CARDINAL, {42});
+    EXPECT_EQ(requestsDuring(enumerate), kRoundTrip);  // nothing the window calls read
+    EXPECT_EQ(requestsDuring(enumerate), kRoundTrip);
+}
+
+// The host's message loop reads notifications between enumerations; what
+// they name is asked again all the same.
+TEST_F(X11Windows, NotificationsReadBetweenEnumerationsStillCount) {
+    const xcb_window_t window = NamedWindow("before");
+    ASSERT_TRUE(DescribedDuringEnumeration(platform, HandleOf(window)).has_value());
+    posix::x11::Server *display = posix::x11::CurrentServer();
+    ASSERT_NE(display, nullptr);
+    client->SetBytes(window, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, "after");
+    pollfd arrived{xcb_get_file_descriptor(display->connection), POLLIN, 0};
+    ASSERT_EQ(::poll(&arrived, 1, 10'000), 1);
+    posix::AbsorbWindowNotifications();
+    const auto after = DescribedDuringEnumeration(platform, HandleOf(window));
+    ASSERT_TRUE(after.has_value());
+    EXPECT_EQ(after->title, "after");
+}
+
+// Under a window manager the clients sit in frames, the root's children: a
+// client is shown and hidden with its frame.
+TEST_F(X11Windows, UnderAWindowManagerAClientIsHiddenWithItsFrame) {
+    const xcb_window_t frame = client->CreateWindow();
+    client->Map(frame);
+    const xcb_window_t application = NamedWindow("application");
+    client->Reparent(application, frame);
+    client->Map(application);
+    const xcb_window_t manager = client->CreateWindow();
+    const xcb_atom_t check = client->Atom("_NET_SUPPORTING_WM_CHECK");
+    client->SetValues(manager, check, XCB_ATOM_WINDOW, {manager});
+    client->SetValues(client->root(), check, XCB_ATOM_WINDOW, {manager});
+    client->SetValues(client->root(), client->Atom("_NET_CLIENT_LIST"), XCB_ATOM_WINDOW,
+                      {application});
+
+    const auto visible = [&] {
+        const auto described = DescribedDuringEnumeration(platform, HandleOf(application));
+        return described && described->visible;
+    };
+    EXPECT_TRUE(visible());
+    client->Unmap(frame);
+    EXPECT_FALSE(visible());
+    client->Map(frame);
+    EXPECT_TRUE(visible());
 }
 
 // Without X-Resource the server cannot tell processes; clients that claim

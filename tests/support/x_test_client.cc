@@ -59,6 +59,16 @@ void XTestClient::Map(xcb_window_t window) {
     Sync();
 }
 
+void XTestClient::Unmap(xcb_window_t window) {
+    xcb_unmap_window(connection_, window);
+    Sync();
+}
+
+void XTestClient::Reparent(xcb_window_t window, xcb_window_t parent) {
+    xcb_reparent_window(connection_, window, parent, 0, 0);
+    Sync();
+}
+
 void XTestClient::Raise(xcb_window_t window) {
     const std::uint32_t above = XCB_STACK_MODE_ABOVE;
     xcb_configure_window(connection_, window, XCB_CONFIG_WINDOW_STACK_MODE, &above);

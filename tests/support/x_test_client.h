@@ -27,6 +27,10 @@ class XTestClient {
     // An id of this client that names no window.
     xcb_window_t UnusedId();
     void Map(xcb_window_t window);
+    void Unmap(xcb_window_t window);
+    // Makes the window a child of another, as a window manager puts its
+    // clients into frames.
+    void Reparent(xcb_window_t window, xcb_window_t parent);
     void Raise(xcb_window_t window);
     void Destroy(xcb_window_t window);
     void SetBytes(xcb_window_t window, xcb_atom_t property, xcb_atom_t type,

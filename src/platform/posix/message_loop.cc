@@ -9,6 +9,7 @@
 
 #include "platform/posix/host_windows.h"
 #include "platform/posix/posix_platform.h"
+#include "platform/posix/window_notifications.h"
 
 namespace plv::posix {
 namespace {
@@ -156,6 +157,7 @@ bool PumpMessages(Clock::time_point until) {
             const Timer due = *next;
             lock.unlock();
             RunTimer(due);
+            AbsorbWindowNotifications();
             lock.lock();
             continue;
         }

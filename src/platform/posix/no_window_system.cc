@@ -2,8 +2,11 @@
 // (the 32-bit test build): enumeration meets nothing, and every query fails
 // as for a window that is gone.
 #include "platform/posix/posix_platform.h"
+#include "platform/posix/window_notifications.h"
 
 namespace plv::posix {
+
+void AbsorbWindowNotifications() {}
 
 BOOL PosixPlatform::EnumWindows(WNDENUMPROC, LPARAM) { return TRUE; }
 

@@ -94,6 +94,8 @@ std::optional<Connection> Connect(const char *name) {
     const xcb_screen_t *screen = ScreenNumbered(setup, screenNumber);
     if (screen == nullptr) return std::nullopt;
 
+    static std::uint64_t connectionsMade = 0;
+    made.server.number = ++connectionsMade;
     made.server.connection = connection;
     made.server.root = screen->root;
     made.server.clientBits = ~setup->resource_id_mask;
@@ -106,13 +108,14 @@ std::optional<Connection> Connect(const char *name) {
 }
 
 // Whether the server has sent something since the last call: late answers
-// of a silent server, or the end of the connection. What came is read, so
-// that a closed connection shows its error before anything is sent on it.
-// Between calls nothing else arrives: no events are selected.
-bool SpokeSince(xcb_connection_t *connection) {
-    pollfd watch{xcb_get_file_descriptor(connection), POLLIN, 0};
+// of a silent server, events, or the end of the connection. What came is
+// read, so that a closed connection shows its error before anything is sent
+// on it; events are kept for whoever selected them.
+bool SpokeSince(Server &server) {
+    pollfd watch{xcb_get_file_descriptor(server.connection), POLLIN, 0};
     if (::poll(&watch, 1, 0) <= 0) return false;
-    while (xcb_generic_event_t *event = xcb_poll_for_event(connection)) std::free(event);
+    while (xcb_generic_event_t *event = xcb_poll_for_event(server.connection))
+        server.events.emplace_back(event);
     return true;
 }
 
@@ -154,7 +157,7 @@ Server *CurrentServer() {
 
     if (state.connection) {
         xcb_connection_t *connection = state.connection->link.get();
-        const bool spoke = SpokeSince(connection);
+        const bool spoke = SpokeSince(state.connection->server);
         if (state.silent) {
             if (!spoke) return nullptr;
             state.silent = false;
@@ -166,6 +169,25 @@ Server *CurrentServer() {
         state.silent = false;
     }
     return state.connection ? &state.connection->server : nullptr;
+}
+
+Server *ConnectedServer() {
+    DisplayState &state = State();
+    const char *name = std::getenv("DISPLAY");
+    if (!state.connection || state.silent || name == nullptr || state.name != name ||
+        xcb_connection_has_error(state.connection->link.get()))
+        return nullptr;
+    return &state.connection->server;
+}
+
+bool ServerIsSilent() { return State().silent; }
+
+std::vector<EventPtr> TakeEvents(Server &server) {
+    std::vector<EventPtr> events = std::move(server.events);
+    server.events.clear();
+    while (xcb_generic_event_t *event = xcb_poll_for_event(server.connection))
+        events.emplace_back(event);
+    return events;
 }
 
 Replies::Replies(xcb_connection_t *connection)

@@ -10,8 +10,10 @@
 #include <xcb/xcb.h>
 
 #include <chrono>
+#include <cstdint>
 #include <cstdlib>
 #include <memory>
+#include <vector>
 
 namespace plv::posix::x11 {
 
@@ -24,7 +26,17 @@ struct Atoms {
     xcb_atom_t wmState;
 };
 
+struct FreeReply {
+    void operator()(void *reply) const { std::free(reply); }
+};
+template <typename Reply>
+using ReplyPtr = std::unique_ptr<Reply, FreeReply>;
+using EventPtr = ReplyPtr<xcb_generic_event_t>;
+
 struct Server {
+    // Each connection made has a number of its own: what was learnt over an
+    // earlier one is not to be trusted on this one.
+    std::uint64_t number;
     xcb_connection_t *connection;
     xcb_window_t root;
     // The bits of a resource id that name the client owning it.
@@ -32,7 +44,22 @@ struct Server {
     Atoms atoms;
     // X-Resource 1.2 or later: the server tells each local client's process.
     bool tellsClientProcesses;
+    // Events read while looking whether a silent server spoke, kept for
+    // whoever selected them.
+    std::vector<EventPtr> events;
 };
+
+// The server of the current DISPLAY while it is connected and answering;
+// null otherwise. Unlike CurrentServer it never connects.
+Server *ConnectedServer();
+
+// Whether the server left a batch unanswered since it last spoke: what the
+// batches since then answered is not to be trusted.
+bool ServerIsSilent();
+
+// The events the server has sent since the last call, in order: those read
+// while looking whether it spoke and those that came with replies.
+std::vector<EventPtr> TakeEvents(Server &server);
 
 // Writing to a server that has gone raises SIGPIPE, whose default action
 // would end the host. While a guard lives the signal is held back for the
@@ -54,12 +81,6 @@ class SigpipeHeld {
 // the connection was lost. Null when DISPLAY is unset, when the server cannot
 // be reached, and while a server that left requests unanswered stays silent.
 Server *CurrentServer();
-
-struct FreeReply {
-    void operator()(void *reply) const { std::free(reply); }
-};
-template <typename Reply>
-using ReplyPtr = std::unique_ptr<Reply, FreeReply>;
 
 // The replies to requests sent together, awaited within one deadline so that
 // a server that stops answering cannot hold the caller. Construct it after

@@ -21,7 +21,7 @@ bool ManagerRuns(Server &server, std::optional<xcb_window_t> check) {
 
 }  // namespace
 
-std::vector<xcb_window_t> TopLevelWindows(Server &server) {
+TopLevel TopLevelWindows(Server &server) {
     xcb_connection_t *connection = server.connection;
     const auto treeCookie = xcb_query_tree(connection, server.root);
     const auto listCookie = AskProperty(connection, server.root, server.atoms.netClientList,
@@ -33,17 +33,18 @@ std::vector<xcb_window_t> TopLevelWindows(Server &server) {
     auto list = replies.Take<xcb_get_property_reply_t>(listCookie.sequence);
     auto check = replies.Take<xcb_get_property_reply_t>(checkCookie.sequence);
 
-    if (list != nullptr && list->type == XCB_ATOM_WINDOW &&
-        ManagerRuns(server, FirstValue(check.get(), XCB_ATOM_WINDOW))) {
+    const auto manager = FirstValue(check.get(), XCB_ATOM_WINDOW);
+    if (list != nullptr && list->type == XCB_ATOM_WINDOW && ManagerRuns(server, manager)) {
         const auto clients = Values(list.get(), XCB_ATOM_WINDOW);
-        return {clients.begin(), clients.end()};
+        return {{clients.begin(), clients.end()}, *manager};
     }
-    if (tree == nullptr) return {};
+    const xcb_window_t named = manager.value_or(XCB_WINDOW_NONE);
+    if (tree == nullptr) return {{}, named};
     // The server lists children bottom to top.
     const xcb_window_t *children = xcb_query_tree_children(tree.get());
     std::vector<xcb_window_t> windows(children, children + xcb_query_tree_children_length(tree.get()));
     std::reverse(windows.begin(), windows.end());
-    return windows;
+    return {std::move(windows), named};
 }
 
 }  // namespace plv::posix::x11

@@ -2,37 +2,43 @@
 // A window handle carries the X window id. Without a server there are no
 // windows, and every query fails as for a window that is gone.
 //
-// An enumeration asks for the facts of all windows in one pipelined batch and
-// answers the calls its callback makes from that batch; other calls ask the
-// server, one round trip each. The thread of a window is its process's main
-// thread, whose id on Linux is the process id.
+// An enumeration delivers the windows the cache of x11_window_cache.h knows,
+// made current when it starts, and answers the calls its callback makes from
+// them; other calls ask the server, one round trip each. The thread of a
+// window is its process's main thread, whose id on Linux is the process id.
+#include "platform/posix/x11_windows.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
-#include <unordered_map>
 
 #include "platform/posix/posix_platform.h"
-#include "platform/posix/x11_windows.h"
+#include "platform/posix/window_notifications.h"
+#include "platform/posix/x11_window_cache.h"
 
 namespace plv::posix {
 namespace {
 
-using FactsByWindow = std::unordered_map<xcb_window_t, x11::WindowFacts>;
+// The windows of the innermost enumeration in progress, and the one it
+// delivered last, which its callback asks about nearly always.
+struct Enumeration {
+    const std::vector<x11::TopLevelWindow> *windows = nullptr;
+    std::size_t delivered = 0;
+};
 
-// The batch of the innermost enumeration in progress.
-const FactsByWindow *enumerationFacts = nullptr;
+Enumeration *innermost = nullptr;
 
-class Enumeration {
+class EnumerationScope {
   public:
-    explicit Enumeration(const FactsByWindow &facts) : outer_(enumerationFacts) {
-        enumerationFacts = &facts;
+    explicit EnumerationScope(Enumeration &enumeration) : outer_(innermost) {
+        innermost = &enumeration;
     }
-    ~Enumeration() { enumerationFacts = outer_; }
-    Enumeration(const Enumeration &) = delete;
-    Enumeration &operator=(const Enumeration &) = delete;
+    ~EnumerationScope() { innermost = outer_; }
+    EnumerationScope(const EnumerationScope &) = delete;
+    EnumerationScope &operator=(const EnumerationScope &) = delete;
 
   private:
-    const FactsByWindow *outer_;
+    Enumeration *outer_;
 };
 
 HWND HandleOf(xcb_window_t window) {
@@ -45,32 +51,35 @@ std::optional<xcb_window_t> WindowOf(HWND handle) {
     return static_cast<xcb_window_t>(value);
 }
 
-// The top-level windows, and the facts of those that exist, in one batch.
-FactsByWindow FetchTopLevelWindows(std::vector<xcb_window_t> &windows) {
+const x11::SharedFacts *FactsDuringEnumeration(xcb_window_t window) {
+    if (innermost == nullptr) return nullptr;
+    const auto &windows = *innermost->windows;
+    if (innermost->delivered < windows.size() && windows[innermost->delivered].window == window)
+        return &windows[innermost->delivered].facts;
+    const auto found =
+        std::find_if(windows.begin(), windows.end(),
+                     [window](const x11::TopLevelWindow &w) { return w.window == window; });
+    return found != windows.end() ? &found->facts : nullptr;
+}
+
+// Null for a handle that names no window.
+x11::SharedFacts FactsOf(HWND handle) {
+    const auto window = WindowOf(handle);
+    if (!window) return nullptr;
+    if (const x11::SharedFacts *known = FactsDuringEnumeration(*window)) return *known;
+    const x11::SigpipeHeld held;
+    x11::Server *server = x11::CurrentServer();
+    if (server == nullptr) return nullptr;
+    std::optional<x11::WindowFacts> facts =
+        std::move(x11::FetchFacts(*server, std::span(&*window, 1)).front());
+    return facts ? std::make_shared<const x11::WindowFacts>(std::move(*facts)) : nullptr;
+}
+
+std::vector<x11::TopLevelWindow> CurrentWindows() {
     const x11::SigpipeHeld held;
     x11::Server *server = x11::CurrentServer();
     if (server == nullptr) return {};
-    windows = x11::TopLevelWindows(*server);
-    std::vector<std::optional<x11::WindowFacts>> facts = x11::FetchFacts(*server, windows);
-    FactsByWindow batch;
-    for (std::size_t i = 0; i < windows.size(); ++i) {
-        if (facts[i]) batch.emplace(windows[i], std::move(*facts[i]));
-    }
-    return batch;
-}
-
-std::optional<x11::WindowFacts> FactsOf(HWND handle) {
-    const auto window = WindowOf(handle);
-    if (!window) return std::nullopt;
-    if (enumerationFacts != nullptr) {
-        if (auto known = enumerationFacts->find(*window); known != enumerationFacts->end()) {
-            return known->second;
-        }
-    }
-    const x11::SigpipeHeld held;
-    x11::Server *server = x11::CurrentServer();
-    if (server == nullptr) return std::nullopt;
-    return std::move(x11::FetchFacts(*server, std::span(&*window, 1)).front());
+    return x11::CurrentTopLevelWindows(*server);
 }
 
 int CopyText(const std::string &text, LPSTR out, int size) {
@@ -83,18 +92,20 @@ int CopyText(const std::string &text, LPSTR out, int size) {
 
 }  // namespace
 
+void AbsorbWindowNotifications() {
+    const x11::SigpipeHeld held;
+    if (x11::Server *server = x11::ConnectedServer()) x11::AbsorbNotifications(*server);
+}
+
 BOOL PosixPlatform::EnumWindows(WNDENUMPROC callback, LPARAM parameter) {
-    std::vector<xcb_window_t> windows;
-    const FactsByWindow batch = FetchTopLevelWindows(windows);
-    const Enumeration enumeration(batch);
-    for (xcb_window_t window : windows) {
-        // Windows that were gone when the batch was answered are not delivered.
-        if (!batch.contains(window)) continue;
-        if (!callback(HandleOf(window), parameter)) return FALSE;
+    const std::vector<x11::TopLevelWindow> windows = CurrentWindows();
+    Enumeration enumeration{&windows, 0};
+    const EnumerationScope scope(enumeration);
+    for (; enumeration.delivered < windows.size(); ++enumeration.delivered) {
+        if (!callback(HandleOf(windows[enumeration.delivered].window), parameter)) return FALSE;
     }
     return TRUE;
 }
-
 HWND PosixPlatform::GetParent(HWND window) {
     const auto facts = FactsOf(window);
     if (!facts) {
@@ -104,7 +115,7 @@ HWND PosixPlatform::GetParent(HWND window) {
     return facts->owner != XCB_WINDOW_NONE ? HandleOf(facts->owner) : nullptr;
 }
 
-BOOL PosixPlatform::IsWindow(HWND window) { return FactsOf(window) ? TRUE : FALSE; }
+BOOL PosixPlatform::IsWindow(HWND window) { return FactsOf(window) != nullptr ? TRUE : FALSE; }
 
 BOOL PosixPlatform::IsWindowVisible(HWND window) {
     const auto facts = FactsOf(window);

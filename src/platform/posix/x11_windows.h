@@ -26,10 +26,17 @@ struct WindowFacts {
     bool visible = false;
 };
 
-// The top-level client windows in the order they are delivered: the window
-// manager's client list while one runs, else the root's children, topmost
-// first as Windows lists its windows.
-std::vector<xcb_window_t> TopLevelWindows(Server &server);
+struct TopLevel {
+    // The top-level client windows in the order they are delivered: the
+    // window manager's client list while one runs, else the root's children,
+    // topmost first as Windows lists its windows.
+    std::vector<xcb_window_t> windows;
+    // The check window the root names, whether or not its manager still
+    // runs: its changes tell that a manager started or ended.
+    xcb_window_t managerCheck = XCB_WINDOW_NONE;
+};
+
+TopLevel TopLevelWindows(Server &server);
 
 // The facts of every window, asked in one pipelined batch; none for a window
 // that no longer exists.

@@ -82,6 +82,21 @@ TEST_F(MessageLoop, ATimerThatFellBehindRunsOnceNotOncePerPeriodMissed) {
     EXPECT_EQ(ticks.size(), 1u);
 }
 
+// A cycle slower than its period must not keep the caller (the host looking
+// for a stop request) from its turn: the loop gives way once the time it was
+// given is up, even though the timer is due again at once.
+TEST_F(MessageLoop, ATimerSlowerThanItsPeriodLetsTheCallerHaveItsTurn) {
+    static int runs = 0;
+    runs = 0;
+    const UINT_PTR id = os.SetTimer(nullptr, 2, 10, [](HWND, UINT, UINT_PTR, DWORD) {
+        std::this_thread::sleep_for(milliseconds(30));
+        if (++runs == 5) QuitMessageLoop();  // a loop that never gives way ends here
+    });
+    started.push_back(id);
+    EXPECT_TRUE(PumpMessages(Clock::now() + milliseconds(15)));
+    EXPECT_EQ(runs, 1);
+}
+
 TEST_F(MessageLoop, OnlyHostWindowsTakeTimers) {
     EXPECT_EQ(os.SetTimer(reinterpret_cast<HWND>(std::uintptr_t{0x77}), 2, 20, &Tick), 0u);
     EXPECT_EQ(os.GetLastError(), ERROR_INVALID_WINDOW_HANDLE);

@@ -2,18 +2,19 @@
 // it starts anything, running the cycles asked for, stopping cleanly on
 // SIGTERM and SIGINT, saying why metering could not start, and importing
 // recorded definitions.
+#include "agent_process.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <tuple>
 #include <vector>
 
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
-
-#include "agent_process.h"
 #include "agent_test_files.h"
 #include "agent_world.h"
 #include "platform/posix/posix_platform.h"
@@ -121,6 +122,36 @@ TEST_P(AgentStop, ClosesCleanlyOnTheSignal) {
 
 INSTANTIATE_TEST_SUITE_P(AgentCommand, AgentStop, ::testing::Values(SIGTERM, SIGINT),
                          [](const auto &info) { return info.param == SIGTERM ? "SIGTERM" : "SIGINT"; });
+
+// With cycles that outlast their second the agent's loop never waits for a
+// timer, yet a stop request is honoured once the running cycle has ended.
+TEST(AgentCommand, StopsThoughEveryCycleOutlastsItsPeriod) {
+    AgentWorld world;
+    world.Configure("", "[Options]\nTrace = yes\n");
+    const std::filesystem::path built = std::filesystem::path(AgentProgram()).parent_path();
+    const std::filesystem::path copy = world.directory() + "/bin";
+    std::filesystem::create_directories(copy);
+    for (const char *file : {"plvagent", "libplvlib32.so", "libplvposix.so", "libplvwsi32.so"})
+        std::filesystem::copy_file(built / file, copy / file);
+    std::filesystem::copy_file(PLV_SLOW_PROCESS_LIST, copy / "libplvntprl.so");
+
+    AgentProcess agent((copy / "plvagent").string(), {"run", "--config", world.configurationFile()},
+                       world.directory());
+    // Once the first scan has added processes, cycles run back to back.
+    ASSERT_TRUE(Eventually(
+        [&] { return agent.Output().find("Process added") != std::string::npos; }, kStartLimit))
+        << agent.Errors();
+    std::this_thread::sleep_for(2s);
+    const auto asked = std::chrono::steady_clock::now();
+    agent.Signal(SIGTERM);
+    // A cycle takes 1.5 s; an agent that waited for its cycles to get faster
+    // would never stop.
+    ASSERT_EQ(agent.Wait(30s), 0) << agent.Errors();
+    ::testing::Test::RecordProperty(
+        "stop_ms", std::to_string(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                      std::chrono::steady_clock::now() - asked)
+                                      .count()));
+}
 
 // Without its process-list module the library cannot meter: the agent says
 // which module, records the failure in the shared log, and exits.

@@ -25,8 +25,9 @@ using MessageHandler = std::function<LRESULT(UINT message, WPARAM wParam, LPARAM
 void SetMessageHandler(HWND window, MessageHandler handler);
 
 // From now on an interrupt or termination request (SIGINT, SIGTERM) no
-// longer ends the process: the message loop turns it into WM_CLOSE to the
-// window, on the loop's own thread.
+// longer ends the process: while the message loop runs it becomes WM_CLOSE
+// to the window, handled on the loop's own thread. Call it before any thread
+// is made.
 void CatchStopRequests();
 // Dispatches posted messages and timers until QuitMessageLoop.
 void RunMessageLoop(HWND window);

@@ -4,10 +4,10 @@
 #include <signal.h>
 #include <unistd.h>
 
-#include <chrono>
-#include <csignal>
+#include <atomic>
 #include <filesystem>
 #include <system_error>
+#include <thread>
 
 #include "host_system.h"
 #include "platform/posix/posix_platform.h"
@@ -16,14 +16,38 @@
 namespace plvagent::host {
 namespace {
 
-// A stop request is noted here by the signal handler, which may do nothing
-// else safely, and acted upon by the message loop.
-volatile std::sig_atomic_t stopRequested = 0;
+sigset_t StopRequests() {
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGINT);
+    sigaddset(&signals, SIGTERM);
+    return signals;
+}
 
-void NoteStopRequest(int) { stopRequested = 1; }
+// Takes the stop requests, which every thread holds back, while the message
+// loop runs, and posts each as WM_CLOSE: the loop sleeps until its next timer
+// or message instead of looking for requests itself.
+class StopListener {
+  public:
+    explicit StopListener(HWND window) : thread_([this, window] { Listen(window); }) {}
+    ~StopListener() {
+        ending_ = true;
+        ::pthread_kill(thread_.native_handle(), SIGTERM);
+        thread_.join();
+    }
+    StopListener(const StopListener &) = delete;
+    StopListener &operator=(const StopListener &) = delete;
 
-// How long the loop may wait before it looks for a stop request.
-constexpr std::chrono::milliseconds kStopLatency{100};
+  private:
+    void Listen(HWND window) {
+        const sigset_t signals = StopRequests();
+        for (int signal = 0; sigwait(&signals, &signal) == 0 && !ending_;)
+            plv::NativePlatform().PostMessageA(window, WM_CLOSE, 0, 0);
+    }
+
+    std::atomic<bool> ending_ = false;
+    std::thread thread_;
+};
 
 }  // namespace
 
@@ -41,22 +65,13 @@ void SetMessageHandler(HWND window, MessageHandler handler) {
 }
 
 void CatchStopRequests() {
-    struct sigaction action {};
-    action.sa_handler = &NoteStopRequest;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    const sigset_t signals = StopRequests();
+    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
 }
 
 void RunMessageLoop(HWND window) {
-    for (;;) {
-        if (stopRequested != 0) {
-            stopRequested = 0;
-            plv::NativePlatform().PostMessageA(window, WM_CLOSE, 0, 0);
-        }
-        if (!plv::posix::PumpMessages(std::chrono::steady_clock::now() + kStopLatency)) return;
-    }
+    const StopListener listener(window);
+    plv::posix::RunMessageLoop();
 }
 
 void QuitMessageLoop() { plv::posix::QuitMessageLoop(); }

@@ -159,6 +159,9 @@ bool PumpMessages(Clock::time_point until) {
             RunTimer(due);
             AbsorbWindowNotifications();
             lock.lock();
+            // A timer whose work outlasts its period is due again at once:
+            // the caller gets its turn when its time is up all the same.
+            if (Clock::now() >= until) return true;
             continue;
         }
         if (now >= until) return true;

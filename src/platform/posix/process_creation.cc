@@ -135,12 +135,20 @@ DWORD Spawn(const Program &program, std::vector<std::string> &arguments, LPVOID 
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     if (!directory.empty()) posix_spawn_file_actions_addchdir_np(&actions, directory.c_str());
+    // A program starts with no signal blocked, as a Windows process starts
+    // afresh, whatever its starter holds back for itself.
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    sigset_t none;
+    sigemptyset(&none);
+    posix_spawnattr_setsigmask(&attributes, &none);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK);
     char **childEnvironment = environment != nullptr ? envp.data() : environ;
-    const int error = program.searched
-                          ? ::posix_spawnp(process, program.path.c_str(), &actions, nullptr,
-                                           argv.data(), childEnvironment)
-                          : ::posix_spawn(process, program.path.c_str(), &actions, nullptr,
-                                          argv.data(), childEnvironment);
+    const int error = program.searched ? ::posix_spawnp(process, program.path.c_str(), &actions,
+                                                        &attributes, argv.data(), childEnvironment)
+                                       : ::posix_spawn(process, program.path.c_str(), &actions,
+                                                       &attributes, argv.data(), childEnvironment);
+    posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
     if (error == 0) return ERROR_SUCCESS;
     return Win32ErrorOf(error, {FileOperation::Execute, program.searched ? std::string() : program.path});

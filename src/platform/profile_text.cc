@@ -16,11 +16,6 @@ std::string Trim(const std::string &text) {
 
 char Fold(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
 
-bool SameName(const std::string &a, const std::string &b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return Fold(x) == Fold(y); });
-}
-
 std::string Unquoted(const std::string &value) {
     if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
         value.back() == value.front())
@@ -28,47 +23,14 @@ std::string Unquoted(const std::string &value) {
     return value;
 }
 
-// One key of a section, or a section's heading (so that sections without
-// keys are listed). `heading` numbers the headings in the file's order.
-struct Entry {
-    std::size_t heading;
-    bool isHeading;
-    std::string section;
-    std::string key;
-    std::string value;
-};
-
-// Lines before the first section and lines without '=' hold no key.
-std::vector<Entry> Parse(const std::string &content) {
-    std::vector<Entry> entries;
-    std::istringstream lines(content);
-    std::string line;
-    std::string section;
-    std::size_t headings = 0;
-    while (std::getline(lines, line)) {
-        const std::string text = Trim(line);
-        if (text.empty() || text.front() == ';') continue;
-        if (text.front() == '[') {
-            const auto close = text.find(']');
-            section = Trim(text.substr(1, close == std::string::npos ? std::string::npos : close - 1));
-            entries.push_back({++headings, true, section, {}, {}});
-            continue;
-        }
-        const auto equals = text.find('=');
-        if (headings == 0 || equals == std::string::npos) continue;
-        entries.push_back({headings, false, section, Trim(text.substr(0, equals)), Trim(text.substr(equals + 1))});
-    }
-    return entries;
+std::string Folded(std::string_view name) {
+    std::string folded(name);
+    for (char &c : folded) c = Fold(c);
+    return folded;
 }
 
-// The number of the first heading of the section, 0 when there is none: a
-// section's keys are looked for under its first heading only, as Windows
-// does, whatever a later heading of the same name holds.
-std::size_t FirstHeading(const std::vector<Entry> &entries, LPCSTR section) {
-    for (const Entry &entry : entries) {
-        if (entry.isHeading && SameName(entry.section, section)) return entry.heading;
-    }
-    return 0;
+std::string KeyIndex(std::size_t heading, std::string_view key) {
+    return std::to_string(heading) + '\n' + Folded(key);
 }
 
 // Names, each with its terminator, then one more terminator. When they do
@@ -102,37 +64,89 @@ DWORD CopyValue(const std::string &value, LPSTR buffer, DWORD size) {
 
 }  // namespace
 
-DWORD ProfileString(const std::string *content, LPCSTR section, LPCSTR key, LPCSTR defaultValue,
-                    LPSTR buffer, DWORD size) {
+// Lines before the first section and lines without '=' hold no key.
+ProfileText::ProfileText(const std::string &content) {
+    std::istringstream lines(content);
+    std::string line;
+    std::string section;
+    std::size_t headings = 0;
+    while (std::getline(lines, line)) {
+        const std::string text = Trim(line);
+        if (text.empty() || text.front() == ';') continue;
+        if (text.front() == '[') {
+            const auto close = text.find(']');
+            section =
+                Trim(text.substr(1, close == std::string::npos ? std::string::npos : close - 1));
+            entries_.push_back({++headings, true, section, {}, {}});
+            firstHeadings_.try_emplace(Folded(section), headings);
+            continue;
+        }
+        const auto equals = text.find('=');
+        if (headings == 0 || equals == std::string::npos) continue;
+        Entry entry{headings, false, section, Trim(text.substr(0, equals)),
+                    Trim(text.substr(equals + 1))};
+        firstKeys_.try_emplace(KeyIndex(headings, entry.key), entries_.size());
+        entries_.push_back(std::move(entry));
+    }
+}
+
+// A section's keys are looked for under its first heading only, as Windows
+// does, whatever a later heading of the same name holds; 0 when none.
+std::size_t ProfileText::FirstHeading(std::string_view section) const {
+    const auto found = firstHeadings_.find(Folded(section));
+    return found != firstHeadings_.end() ? found->second : 0;
+}
+
+const ProfileText::Entry *ProfileText::FirstKey(std::size_t heading, std::string_view key) const {
+    const auto found = firstKeys_.find(KeyIndex(heading, key));
+    return found != firstKeys_.end() ? &entries_[found->second] : nullptr;
+}
+
+DWORD ProfileText::String(LPCSTR section, LPCSTR key, LPCSTR defaultValue, LPSTR buffer,
+                          DWORD size) const {
     if (buffer == nullptr || size == 0) return 0;
-    const std::vector<Entry> entries = content ? Parse(*content) : std::vector<Entry>{};
     // Lists name every heading and every key as often as it is written.
     if (section == nullptr) {
         std::vector<std::string> names;
-        for (const Entry &entry : entries) {
+        for (const Entry &entry : entries_) {
             if (entry.isHeading) names.push_back(entry.section);
         }
         return CopyList(names, buffer, size);
     }
-    const std::size_t heading = FirstHeading(entries, section);
+    const std::size_t heading = FirstHeading(section);
     if (key == nullptr) {
         std::vector<std::string> names;
-        for (const Entry &entry : entries) {
+        for (const Entry &entry : entries_) {
             if (!entry.isHeading && entry.heading == heading && !entry.key.empty())
                 names.push_back(entry.key);
         }
         return CopyList(names, buffer, size);
     }
-    if (*key != '\0') {
-        for (const Entry &entry : entries) {
-            if (!entry.isHeading && entry.heading == heading && SameName(entry.key, key))
-                return CopyValue(Unquoted(entry.value), buffer, size);
-        }
+    if (*key != '\0' && heading != 0) {
+        if (const Entry *entry = FirstKey(heading, key))
+            return CopyValue(Unquoted(entry->value), buffer, size);
     }
     // The default loses its trailing blanks.
     std::string fallback = defaultValue ? defaultValue : "";
     fallback.erase(fallback.find_last_not_of(' ') + 1);
     return CopyValue(fallback, buffer, size);
+}
+
+std::optional<std::string> ProfileText::Value(std::string_view section,
+                                              std::string_view key) const {
+    const std::size_t heading = FirstHeading(section);
+    if (heading == 0 || key.empty()) return std::nullopt;
+    const Entry *entry = FirstKey(heading, key);
+    if (entry == nullptr) return std::nullopt;
+    return Unquoted(entry->value);
+}
+
+DWORD ProfileString(const std::string *content, LPCSTR section, LPCSTR key, LPCSTR defaultValue,
+                    LPSTR buffer, DWORD size) {
+    if (buffer == nullptr || size == 0) return 0;
+    static const std::string noFile;
+    return ProfileText(content != nullptr ? *content : noFile)
+        .String(section, key, defaultValue, buffer, size);
 }
 
 UINT ProfileInteger(const char *text) {

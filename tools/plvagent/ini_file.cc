@@ -19,6 +19,12 @@ std::string Trim(const std::string &text) {
 
 char Fold(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
 
+std::string Folded(const std::string &name) {
+    std::string folded = name;
+    for (char &c : folded) c = Fold(c);
+    return folded;
+}
+
 }  // namespace
 
 bool SameName(const std::string &a, const std::string &b) {
@@ -34,7 +40,7 @@ std::optional<IniFile> IniFile::Open(const std::string &path, const std::string 
         problems.push_back({shownName, 0, {}, "cannot be read: " + ErrorText(error)});
         return std::nullopt;
     }
-    IniFile file(path, shownName);
+    IniFile file(*content, shownName);
     file.Index(*content, problems);
     return file;
 }
@@ -67,6 +73,7 @@ void IniFile::Index(const std::string &content, Problems &problems) {
                 current = nullptr;
                 continue;
             }
+            sectionsByName_.emplace(Folded(name), sections_.size());
             sections_.push_back({name, number, {}});
             current = &sections_.back();
             continue;
@@ -98,22 +105,18 @@ void IniFile::Index(const std::string &content, Problems &problems) {
 }
 
 const IniSection *IniFile::Find(const std::string &section) const {
-    const auto found = std::find_if(sections_.begin(), sections_.end(),
-                                    [&](const IniSection &known) { return SameName(known.name, section); });
-    return found == sections_.end() ? nullptr : &*found;
+    const auto found = sectionsByName_.find(Folded(section));
+    return found == sectionsByName_.end() ? nullptr : &sections_[found->second];
 }
 
 std::optional<std::string> IniFile::Value(const IniSection &section, const IniKey &key,
                                           Problems &problems) const {
-    std::string value(kValueRoom, '\0');
-    const DWORD length = Os().GetPrivateProfileStringA(section.name.c_str(), key.name.c_str(), "",
-                                                       value.data(), kValueRoom, path_.c_str());
-    if (length >= kValueRoom - 1) {
+    std::optional<std::string> value = profile_.Value(section.name, key.name);
+    if (value && value->size() >= kValueRoom - 1) {
         problems.push_back(At(key, "the value is too long"));
         return std::nullopt;
     }
-    value.resize(length);
-    return value;
+    return value ? value : std::string();
 }
 
 Problem IniFile::At(const IniKey &key, std::string text) const {

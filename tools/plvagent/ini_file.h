@@ -1,14 +1,16 @@
-// An initialisation file as the agent reads it: values through the profile
-// calls of the seam (so they read as Windows reads them), and an index of
-// the file's lines that knows where each section and key stands, so every
-// problem can name its line. Lines the profile calls would silently skip
-// are problems here.
+// An initialisation file as the agent reads it: read once, its values by the
+// rules of the profile calls (so they read as Windows reads them), and an
+// index of the file's lines that knows where each section and key stands, so
+// every problem can name its line. Lines the profile calls would silently
+// skip are problems here.
 #pragma once
 
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
+#include "platform/profile_text.h"
 #include "problems.h"
 
 namespace plvagent {
@@ -44,12 +46,15 @@ class IniFile {
     Problem At(const IniSection &section, std::string text) const;
 
   private:
-    IniFile(std::string path, std::string shownName) : path_(std::move(path)), shownName_(std::move(shownName)) {}
+    IniFile(const std::string &content, std::string shownName)
+        : profile_(content), shownName_(std::move(shownName)) {}
     void Index(const std::string &content, Problems &problems);
 
-    std::string path_;
+    plv::ProfileText profile_;
     std::string shownName_;
     std::vector<IniSection> sections_;
+    // Section positions by name folded to lower case.
+    std::unordered_map<std::string, std::size_t> sectionsByName_;
 };
 
 // Names of sections and keys compare without regard to ASCII case.

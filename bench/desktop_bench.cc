@@ -51,7 +51,7 @@ using Clock = std::chrono::steady_clock;
 // of them unmapped, as toolkits make them.
 constexpr int kWindowsPerOwner = 5;
 
-// Processor time of any process of ours, in nanoseconds.
+// Processor time of any process of ours (0: this one), in seconds.
 double CpuSeconds(pid_t pid) {
     clockid_t clock;
     if (clock_getcpuclockid(pid, &clock) != 0) return 0;
@@ -140,7 +140,9 @@ struct Floor {
     double serverSeconds;  // the X server's, per floor cycle
 };
 
-Floor MeasureFloor(const std::string &display, pid_t serverPid) {
+// At the agent's cadence, once a second: a walk of /proc a second after the
+// last one finds the kernel's caches as cold as the agent finds them.
+Floor MeasureFloor(const std::string &display, pid_t serverPid, int cycles) {
     FloorServer server{xcb_connect(display.c_str(), nullptr), 0, {}};
     server.root = xcb_setup_roots_iterator(xcb_get_setup(server.connection)).data->root;
     const char *names[] = {"_NET_WM_NAME", "_NET_WM_PID", "UTF8_STRING", "WM_STATE"};
@@ -152,15 +154,18 @@ Floor MeasureFloor(const std::string &display, pid_t serverPid) {
         server.atoms[i] = reply->atom;
         std::free(reply);
     }
-    constexpr int kCycles = 200;
-    for (int i = 0; i < 10; ++i) WalkProcessIds(), FetchEveryWindow(server);  // warm
+    std::size_t seen = WalkProcessIds() + FetchEveryWindow(server);
     const double self0 = CpuSeconds(0), x0 = CpuSeconds(serverPid);
-    std::size_t seen = 0;
-    for (int i = 0; i < kCycles; ++i) seen += WalkProcessIds() + FetchEveryWindow(server);
+    auto next = Clock::now();
+    for (int i = 0; i < cycles; ++i) {
+        next += std::chrono::seconds(1);
+        std::this_thread::sleep_until(next);
+        seen += WalkProcessIds() + FetchEveryWindow(server);
+    }
     const double self1 = CpuSeconds(0), x1 = CpuSeconds(serverPid);
     xcb_disconnect(server.connection);
     if (seen == 0) std::fprintf(stderr, "the floor saw nothing\n");
-    return {(self1 - self0) / kCycles, (x1 - x0) / kCycles};
+    return {(self1 - self0) / cycles, (x1 - x0) / cycles};
 }
 
 // ---- the agent --------------------------------------------------------------
@@ -197,16 +202,19 @@ struct Cell {
 };
 
 struct AgentRun {
+    // From its start, and from the moment it was expected to be steady.
     double seconds;  // processor time, user and system
     double wallSeconds;
-    double serverSeconds;  // the X server's meanwhile
+    double steadySeconds;
+    double steadyWallSeconds;
+    double steadyServerSeconds;  // the X server's
     long peakKilobytes;
 };
 
-// plvagent run for so many cycles, its processor time as the kernel
-// accounts it at its end.
+// plvagent run for so many cycles; its processor time as the kernel
+// accounts it at its end, and as it stood once it was expected to be steady.
 AgentRun RunAgent(const std::string &program, const std::string &configuration, int cycles,
-                  pid_t server) {
+                  pid_t server, std::chrono::duration<double> steadyAfter) {
     std::vector<std::string> words{program,       "run",      "--config",
                                    configuration, "--cycles", std::to_string(cycles)};
     std::vector<char *> argv;
@@ -215,7 +223,6 @@ AgentRun RunAgent(const std::string &program, const std::string &configuration, 
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    const double x0 = CpuSeconds(server);
     const auto start = Clock::now();
     pid_t pid = -1;
     if (posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ) != 0) {
@@ -223,14 +230,20 @@ AgentRun RunAgent(const std::string &program, const std::string &configuration, 
         std::exit(1);
     }
     posix_spawn_file_actions_destroy(&actions);
+    std::this_thread::sleep_for(steadyAfter);
+    const auto steady = Clock::now();
+    const double agentAtSteady = CpuSeconds(pid), serverAtSteady = CpuSeconds(server);
     int status = 0;
     rusage usage{};
     ::wait4(pid, &status, 0, &usage);
+    const auto end = Clock::now();
     AgentRun run{};
-    run.wallSeconds = std::chrono::duration<double>(Clock::now() - start).count();
-    run.serverSeconds = CpuSeconds(server) - x0;
     run.seconds = double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
                   double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) * 1e-6;
+    run.wallSeconds = std::chrono::duration<double>(end - start).count();
+    run.steadySeconds = run.seconds - agentAtSteady;
+    run.steadyWallSeconds = std::chrono::duration<double>(end - steady).count();
+    run.steadyServerSeconds = CpuSeconds(server) - serverAtSteady;
     run.peakKilobytes = usage.ru_maxrss;
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
         std::fprintf(stderr, "plvagent ended with %d\n", status);
@@ -246,12 +259,14 @@ struct Result {
     Floor floor;
 };
 
-// Two runs, one with more cycles: the difference is what the steady cycles
-// cost, the first scan's meeting every process as new set aside.
+// The steady cycles of a run, the first scan's meeting every process as new
+// set aside.
 Result Measure(const std::string &agentProgram, const std::string &self, const Cell &cell,
                int cycles) {
     std::string whyNot;
-    auto server = XvfbServer::Start({}, whyNot);
+    // A desktop always has clients: the server is not reset when the agent,
+    // its last client in a world without windows, goes.
+    auto server = XvfbServer::Start({"-noreset"}, whyNot);
     if (!server) {
         std::fprintf(stderr, "no X server: %s\n", whyNot.c_str());
         std::exit(1);
@@ -281,19 +296,21 @@ Result Measure(const std::string &agentProgram, const std::string &self, const C
     TemporaryDirectory directory;
     const std::string configuration = Configure(directory);
     ::setenv("DISPLAY", server->display().c_str(), 1);
+    // The first cycles meet every process as new: a run of those alone tells
+    // when a longer run is steady.
     constexpr int kWarmCycles = 3;
-    const AgentRun shorter =
-        RunAgent(agentProgram, configuration, kWarmCycles, server->process().pid());
-    const AgentRun longer =
-        RunAgent(agentProgram, configuration, kWarmCycles + cycles, server->process().pid());
+    const AgentRun warm = RunAgent(agentProgram, configuration, kWarmCycles, server->process().pid(),
+                                   std::chrono::seconds(0));
+    const AgentRun run = RunAgent(agentProgram, configuration, kWarmCycles + cycles,
+                                  server->process().pid(), std::chrono::duration<double>(warm.wallSeconds));
 
     Result result{};
     result.machineProcesses = WalkProcessIds();
-    result.agentSeconds = (longer.seconds - shorter.seconds) / cycles;
-    result.wallSeconds = (longer.wallSeconds - shorter.wallSeconds) / cycles;
-    result.serverSeconds = (longer.serverSeconds - shorter.serverSeconds) / cycles;
-    result.peakKilobytes = longer.peakKilobytes;
-    result.floor = MeasureFloor(server->display(), server->process().pid());
+    result.agentSeconds = run.steadySeconds / cycles;
+    result.wallSeconds = run.steadyWallSeconds / cycles;
+    result.serverSeconds = run.steadyServerSeconds / cycles;
+    result.peakKilobytes = run.peakKilobytes;
+    result.floor = MeasureFloor(server->display(), server->process().pid(), cycles);
     return result;
 }
 

@@ -151,6 +151,13 @@ std::string DataDirectory();
 // /tmp/plvagent-<uid>.
 void SetRuntimeDirectory(const std::string &directory);
 std::string RuntimeDirectory();
+// Each makes its directories where they are missing (mode 0700) and checks
+// them as every use does: only a real directory of this process's user
+// with no access for group or others is used. Empty when the platform may
+// keep its files there, else why not: "the runtime directory /tmp/x is
+// refused: ...", naming the directory and, when refused, its owner and mode.
+std::string PrepareDataDirectory();  // and the registry store's below it
+std::string PrepareRuntimeDirectory();
 // Drive letters and \\server\share roots stand for host directories; Z:
 // stands for "/" and C: for the data directory unless mapped otherwise.
 void MapDrive(char letter, const std::string &directory);

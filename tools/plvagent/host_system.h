@@ -65,6 +65,11 @@ std::string ModuleFileOf(const std::string &moduleName);
 // naming the directory. Where the system keeps these itself, empty.
 std::string PrepareRuntimeDirectory();
 std::string PrepareDataDirectory();
+// Who besides its owner may change the file or directory of a path in the
+// agent's form, in words ("is writable by everyone, mode 0777"); empty when
+// no one else may, when it does not exist, or where the system's
+// permissions are not examined (Windows).
+std::string OthersWhoMayChange(const std::string &agentPath);
 
 // ---- Who and where ------------------------------------------------------
 std::string HostName();

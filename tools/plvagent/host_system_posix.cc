@@ -85,6 +85,10 @@ std::string PrepareRuntimeDirectory() { return plv::posix::PrepareRuntimeDirecto
 
 std::string PrepareDataDirectory() { return plv::posix::PrepareDataDirectory(); }
 
+std::string OthersWhoMayChange(const std::string &agentPath) {
+    return plv::posix::OthersWhoMayChange(agentPath);
+}
+
 std::string ProgramDirectory() {
     std::error_code error;
     const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);

@@ -164,6 +164,11 @@ void MapDrive(char letter, const std::string &directory);
 void MapShare(const std::string &uncRoot, const std::string &directory);
 // The DOS form of a host path: /usr/bin/xeyes is Z:\usr\bin\xeyes.
 std::string DosPathOf(const std::string &hostPath);
+// Who besides its owner may change the file or directory a DOS path names:
+// "is writable by group staff (gid 50), mode 0775"; any owner but root and
+// this process's user counts as another. Empty when no one else may, or
+// when there is no such file.
+std::string OthersWhoMayChange(const std::string &dosPath);
 
 // The shared object that stands for a module name: "PLVNTPRL.DLL" is
 // libplvntprl.so, installed beside libplvposix.so.

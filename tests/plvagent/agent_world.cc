@@ -28,6 +28,10 @@ AgentWorld::AgentWorld() {
     std::filesystem::create_directories(directory_ / "server/PLV/LOGS");
     std::filesystem::create_directories(directory_ / "server/PLV/SYSTEM");
     WriteFile(directory_ / "server/PLV/SYSTEM/PLV.INI", "[Pelvantine]\r\n");
+    // As an administrator installs them whatever the umask: the agent warns
+    // about directories others may write in.
+    for (const char *directory : {"server", "server/PLV", "server/PLV/LOGS", "server/PLV/SYSTEM"})
+        std::filesystem::permissions(directory_ / directory, std::filesystem::perms(0755));
 }
 
 void AgentWorld::Configure(const std::string &agentLines, const std::string &otherSections) {
@@ -35,6 +39,7 @@ void AgentWorld::Configure(const std::string &agentLines, const std::string &oth
                                        "\n[Drives]\nH = " + directory_ / "server" +
                                        "\n[Platform]\nDataDirectory = " + dataDirectory() +
                                        "\nRuntimeDirectory = " + directory_ / "run" + "\n");
+    std::filesystem::permissions(configurationFile(), std::filesystem::perms(0644));
 }
 
 std::vector<std::vector<std::string>> AgentWorld::LogEvents() const {

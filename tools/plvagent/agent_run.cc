@@ -1,6 +1,7 @@
 #include "agent_run.h"
 
 #include <cstdio>
+#include <utility>
 
 #include "plvlib32.h"
 #include "seam_files.h"
@@ -24,6 +25,7 @@ class AgentHost {
 
   private:
     bool AcquireTimeSources();
+    bool PrepareOwnDirectories();
     bool StartMetering();
     std::string MeteringFailure(std::size_t eventsBefore) const;
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
@@ -84,6 +86,26 @@ std::string AgentHost::MeteringFailure(std::size_t eventsBefore) const {
     return failure;
 }
 
+// A directory the platform refuses for its own files would fail the timer
+// semaphore, or quietly every registry value: the agent does not start, and
+// says so where start-up failures go.
+bool AgentHost::PrepareOwnDirectories() {
+    const std::pair<const char *, std::string> refused[] = {
+        {"Tm Semaphore", host::PrepareRuntimeDirectory()},
+        {"Registry", host::PrepareDataDirectory()},
+    };
+    bool prepared = true;
+    for (const auto &[component, why] : refused) {
+        if (why.empty()) continue;
+        Say(std::string("metering could not start: Initialization Failure, ") + component + " (" +
+            why + ")");
+        PLVAddEvent("Initialization Failure", "Pelvantine", component);
+        prepared = false;
+    }
+    if (!prepared) PLVUpdateLogs();
+    return prepared;
+}
+
 bool AgentHost::StartMetering() {
     PLVAgentState &agent = records_.agent();
     InitializePLVLIB(window_, &agent, host::Banner().c_str(), &activeWindowCell_);
@@ -93,6 +115,7 @@ bool AgentHost::StartMetering() {
         Say("the network time service of " + configuration_.networkModule +
             " could not be bound; the workstation clock is used");
 
+    if (!PrepareOwnDirectories()) return false;
     const std::size_t eventsBefore = CountEvents(records_.runtime().pendingEvents);
     if (!InitializeMetering()) {
         Say("metering could not start: " + MeteringFailure(eventsBefore));

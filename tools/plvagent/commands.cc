@@ -9,6 +9,7 @@
 #include "agent_setup.h"
 #include "host_system.h"
 #include "seam_files.h"
+#include "trust_warnings.h"
 
 namespace plvagent {
 namespace {
@@ -41,6 +42,9 @@ int Run(const RunCommand &command) {
         return kNotConfigured;
     }
     for (const std::string &warning : CheckHomePath(loaded->configuration)) Say("warning: " + warning);
+    for (const std::string &warning :
+         TrustWarnings(loaded->configuration, command.configurationFile))
+        Say("warning: " + warning);
 
     HostRecords records(loaded->configuration, std::move(loaded->definitions));
     RunOptions options{command.cycles, [trace](const std::string &line) {
@@ -59,6 +63,8 @@ int CheckConfiguration(const std::optional<std::string> &configurationFile) {
     }
     for (const std::string &line : Summary(*loaded)) std::printf("%s\n", line.c_str());
     for (const std::string &warning : CheckHomePath(loaded->configuration)) Say("warning: " + warning);
+    for (const std::string &warning : TrustWarnings(loaded->configuration, configurationFile))
+        Say("warning: " + warning);
     return 0;
 }
 

@@ -35,9 +35,7 @@ bool PrepareLocalDirectory(const AgentConfiguration &configuration,
     for (const char *directory : {"/server/PLV/LOGS", "/server/PLV/SYSTEM"}) {
         if (!host::MakeDirectories(localDirectory + directory, why)) return false;
     }
-    if (!configuration.dataDirectory.empty() &&
-        !host::MakeDirectories(configuration.dataDirectory, why))
-        return false;
+    // The data directory is the platform's to make, with no access for others.
     // A settings file that is missing would count as a lost network at the
     // library's first look after the update interval.
     if (Os().GetFileAttributesA(configuration.settingsFile.c_str()) != INVALID_FILE_ATTRIBUTES)

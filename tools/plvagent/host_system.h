@@ -58,6 +58,20 @@ std::string ProgramDirectory();
 // The file that stands for a module name: libplvntprl.so for PLVNTPRL.DLL.
 std::string ModuleFileOf(const std::string &moduleName);
 
+// ---- Whom the agent trusts ------------------------------------------------
+// The directories the platform keeps its own files in, made where missing
+// and checked as the platform checks them at each use: the runtime
+// directory (the timer semaphore) and the data directory (the registry
+// store). Empty when the platform may keep its files there, else why not,
+// naming the directory. Where the system keeps these itself, empty.
+std::string PrepareRuntimeDirectory();
+std::string PrepareDataDirectory();
+// Who besides its owner may change the file or directory of a path in the
+// agent's form, in words ("is writable by everyone, mode 0777"); empty when
+// no one else may, when it does not exist, or where the system's
+// permissions are not examined (Windows).
+std::string OthersWhoMayChange(const std::string &agentPath);
+
 // ---- Who and where ------------------------------------------------------
 std::string HostName();
 std::string LoginName();

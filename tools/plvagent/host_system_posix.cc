@@ -96,6 +96,14 @@ std::string AgentPathOf(const std::string &path) {
     return !path.empty() && path.front() == '/' ? plv::posix::DosPathOf(path) : path;
 }
 
+std::string PrepareRuntimeDirectory() { return plv::posix::PrepareRuntimeDirectory(); }
+
+std::string PrepareDataDirectory() { return plv::posix::PrepareDataDirectory(); }
+
+std::string OthersWhoMayChange(const std::string &agentPath) {
+    return plv::posix::OthersWhoMayChange(agentPath);
+}
+
 std::string ProgramDirectory() {
     std::error_code error;
     const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);

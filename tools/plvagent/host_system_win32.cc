@@ -107,6 +107,12 @@ void MapShare(const std::string &, const std::string &) {}
 
 std::string AgentPathOf(const std::string &path) { return path; }
 
+// Windows keeps the semaphores and the registry itself, and its access
+// lists are not examined here.
+std::string PrepareRuntimeDirectory() { return {}; }
+std::string PrepareDataDirectory() { return {}; }
+std::string OthersWhoMayChange(const std::string &) { return {}; }
+
 std::string ProgramDirectory() {
     char program[MAX_PATH] = {};
     const DWORD length = ::GetModuleFileNameA(nullptr, program, sizeof program);

@@ -151,12 +151,24 @@ std::string DataDirectory();
 // /tmp/plvagent-<uid>.
 void SetRuntimeDirectory(const std::string &directory);
 std::string RuntimeDirectory();
+// Each makes its directories where they are missing (mode 0700) and checks
+// them as every use does: only a real directory of this process's user
+// with no access for group or others is used. Empty when the platform may
+// keep its files there, else why not: "the runtime directory /tmp/x is
+// refused: ...", naming the directory and, when refused, its owner and mode.
+std::string PrepareDataDirectory();  // and the registry store's below it
+std::string PrepareRuntimeDirectory();
 // Drive letters and \\server\share roots stand for host directories; Z:
 // stands for "/" and C: for the data directory unless mapped otherwise.
 void MapDrive(char letter, const std::string &directory);
 void MapShare(const std::string &uncRoot, const std::string &directory);
 // The DOS form of a host path: /usr/bin/xeyes is Z:\usr\bin\xeyes.
 std::string DosPathOf(const std::string &hostPath);
+// Who besides its owner may change the file or directory a DOS path names:
+// "is writable by group staff (gid 50), mode 0775"; any owner but root and
+// this process's user counts as another. Empty when no one else may, or
+// when there is no such file.
+std::string OthersWhoMayChange(const std::string &dosPath);
 
 // The shared object that stands for a module name: "PLVNTPRL.DLL" is
 // libplvntprl.so, installed beside libplvposix.so.

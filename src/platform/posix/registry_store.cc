@@ -1,7 +1,6 @@
 #include "platform/posix/registry_store.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -11,6 +10,7 @@
 
 #include "platform/posix/errors.h"
 #include "platform/posix/ofd_locks.h"
+#include "platform/posix/own_directories.h"
 #include "platform/posix/posix_platform.h"
 
 namespace plv::posix {
@@ -84,21 +84,27 @@ std::optional<std::string> Unhex(const std::string &text) {
     return data;
 }
 
-std::string Directory() { return DataDirectory() + "/registry"; }
+constexpr char kStoreDirectory[] = "registry";
+constexpr char kStoreFile[] = "machine.reg";
+constexpr char kLockFile[] = "machine.lock";
 
-DWORD MakeDirectories(const std::string &path) {
-    for (std::size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
-        const std::string prefix = path.substr(0, slash);
-        if (::mkdir(prefix.c_str(), 0700) != 0 && errno != EEXIST)
-            return Win32ErrorOf(errno, {FileOperation::Open, prefix});
-        if (slash == std::string::npos) return ERROR_SUCCESS;
-    }
+std::string Directory() { return DataDirectory() + "/" + kStoreDirectory; }
+
+// The store's directory below the data directory, both own directories
+// (own_directories.h); without `make`, a missing one is no failure.
+OwnDirectory OpenStoreDirectory(bool make) {
+    OwnDirectory data = OpenOwnDirectory(DataDirectory(), make);
+    if (data.fd() < 0) return data;
+    return OpenOwnDirectory(data.fd(), kStoreDirectory, Directory(), make);
 }
 
-DWORD WriteStore(const std::string &text) {
+DWORD WriteStore(const OwnDirectory &directory, const std::string &text) {
     const std::string store = RegistryStorePath();
-    const std::string temporary = store + ".new." + std::to_string(::getpid());
-    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    const std::string temporaryName =
+        std::string(kStoreFile) + ".new." + std::to_string(::getpid());
+    const std::string temporary = Directory() + "/" + temporaryName;
+    const int fd = ::openat(directory.fd(), temporaryName.c_str(),
+                            O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0) return Win32ErrorOf(errno, {FileOperation::Open, temporary});
     int error = 0;
     for (std::size_t done = 0; done < text.size() && error == 0;) {
@@ -110,16 +116,41 @@ DWORD WriteStore(const std::string &text) {
     // The new store must be on disk before it replaces the old one.
     if (error == 0 && ::fsync(fd) != 0) error = errno;
     ::close(fd);
-    if (error == 0 && ::rename(temporary.c_str(), store.c_str()) != 0) error = errno;
+    if (error == 0 &&
+        ::renameat(directory.fd(), temporaryName.c_str(), directory.fd(), kStoreFile) != 0)
+        error = errno;
     if (error != 0) {
-        ::unlink(temporary.c_str());
+        ::unlinkat(directory.fd(), temporaryName.c_str(), 0);
         return Win32ErrorOf(error, {FileOperation::Write, store});
     }
-    const int directory = ::open(Directory().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (directory >= 0) {
-        ::fsync(directory);
-        ::close(directory);
+    ::fsync(directory.fd());
+    return ERROR_SUCCESS;
+}
+
+// The store in an opened store directory; a missing store is an empty hive.
+DWORD ReadStore(const OwnDirectory &directory, Hive *hive) {
+    *hive = Hive{};
+    const std::string store = RegistryStorePath();
+    const int fd = ::openat(directory.fd(), kStoreFile, O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0)
+        return errno == ENOENT ? ERROR_SUCCESS : Win32ErrorOf(errno, {FileOperation::Read, store});
+    std::string text;
+    char block[4096];
+    int error = 0;
+    for (;;) {
+        const ssize_t count = ::read(fd, block, sizeof block);
+        if (count > 0)
+            text.append(block, static_cast<std::size_t>(count));
+        else if (count == 0)
+            break;
+        else if (errno != EINTR) {
+            error = errno;
+            break;
+        }
     }
+    ::close(fd);
+    if (error != 0) return Win32ErrorOf(error, {FileOperation::Read, store});
+    *hive = ParseHive(text);
     return ERROR_SUCCESS;
 }
 
@@ -137,7 +168,7 @@ RegistryValue *Hive::FindValue(RegistryKey &key, const std::string &name) {
     return found == key.values.end() ? nullptr : &*found;
 }
 
-std::string RegistryStorePath() { return Directory() + "/machine.reg"; }
+std::string RegistryStorePath() { return Directory() + "/" + kStoreFile; }
 
 // [escaped key path]
 // escaped value name=type:hex data
@@ -186,42 +217,36 @@ Hive ParseHive(const std::string &text) {
 
 DWORD ReadHive(Hive *hive) {
     *hive = Hive{};
-    const std::string store = RegistryStorePath();
-    const int fd = ::open(store.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return errno == ENOENT ? ERROR_SUCCESS : Win32ErrorOf(errno, {FileOperation::Read, store});
-    std::string text;
-    char block[4096];
-    int error = 0;
-    for (;;) {
-        const ssize_t count = ::read(fd, block, sizeof block);
-        if (count > 0) text.append(block, static_cast<std::size_t>(count));
-        else if (count == 0) break;
-        else if (errno != EINTR) {
-            error = errno;
-            break;
-        }
-    }
-    ::close(fd);
-    if (error != 0) return Win32ErrorOf(error, {FileOperation::Read, store});
-    *hive = ParseHive(text);
-    return ERROR_SUCCESS;
+    const OwnDirectory directory = OpenStoreDirectory(false);
+    if (directory.error() == ERROR_PATH_NOT_FOUND) return ERROR_SUCCESS;  // nothing stored yet
+    if (directory.error() != ERROR_SUCCESS) return directory.error();
+    return ReadStore(directory, hive);
 }
 
 DWORD ChangeHive(const std::function<bool(Hive &)> &change) {
-    if (DWORD error = MakeDirectories(Directory())) return error;
-    const std::string lockPath = Directory() + "/machine.lock";
-    const int lock = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (lock < 0) return Win32ErrorOf(errno, {FileOperation::Open, lockPath});
+    const OwnDirectory directory = OpenStoreDirectory(true);
+    if (directory.error() != ERROR_SUCCESS) return directory.error();
+    const int lock =
+        ::openat(directory.fd(), kLockFile, O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (lock < 0) return Win32ErrorOf(errno, {FileOperation::Open, Directory() + "/" + kLockFile});
     DWORD result = ERROR_SUCCESS;
     if (int error = WaitLock(lock, F_WRLCK, 0, 1)) {
-        result = Win32ErrorOf(error, {FileOperation::Lock, lockPath});
+        result = Win32ErrorOf(error, {FileOperation::Lock, Directory() + "/" + kLockFile});
     } else {
         Hive hive;
-        result = ReadHive(&hive);
-        if (result == ERROR_SUCCESS && change(hive)) result = WriteStore(FormatHive(hive));
+        result = ReadStore(directory, &hive);
+        if (result == ERROR_SUCCESS && change(hive))
+            result = WriteStore(directory, FormatHive(hive));
     }
     ::close(lock);  // lets the next writer in
     return result;
+}
+
+std::string PrepareDataDirectory() {
+    const OwnDirectory data = OpenOwnDirectory(DataDirectory(), true);
+    if (data.fd() < 0) return "the data directory " + data.why();
+    const OwnDirectory store = OpenOwnDirectory(data.fd(), kStoreDirectory, Directory(), true);
+    return store.fd() < 0 ? "the registry store's directory " + store.why() : std::string();
 }
 
 }  // namespace plv::posix

@@ -1,8 +1,8 @@
 // The registry below HKEY_LOCAL_MACHINE, kept in one text file under the
-// agent's data directory. Every change locks the store, reads it afresh,
-// writes a new file and renames it over the old one: a crash leaves the old
-// store or the new one, never a torn one, and two agents writing at once
-// each see the other's changes.
+// agent's data directory (own directories both: own_directories.h). Every
+// change locks the store, reads it afresh, writes a new file and renames it
+// over the old one: a crash leaves the old store or the new one, never a
+// torn one, and two agents writing at once each see the other's changes.
 #pragma once
 
 #include <functional>

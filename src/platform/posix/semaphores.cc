@@ -1,12 +1,12 @@
 // Named semaphores of count one whose unit the kernel gives back when the
 // process holding it dies, so that a crashed agent never leaves the timer
-// semaphore taken. Each name is a file in the runtime directory; on it a
+// semaphore taken. Each name is a file in the runtime directory (an own
+// directory, own_directories.h, which no other user can enter); on it a
 // shared lock on byte 1 says "a process has this semaphore open" and an
 // exclusive lock on byte 0 is the unit, taken. The locks belong to the open
 // file description, which the process's handles of one name share: they
 // are dropped when its last handle closes or the process ends.
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -19,6 +19,7 @@
 #include "platform/posix/errors.h"
 #include "platform/posix/handles.h"
 #include "platform/posix/ofd_locks.h"
+#include "platform/posix/own_directories.h"
 #include "platform/posix/posix_platform.h"
 
 namespace plv::posix {
@@ -75,17 +76,7 @@ std::string FileNameOf(const std::string &name) {
             file += escaped;
         }
     }
-    return RuntimeDirectory() + "/" + file + ".sem";
-}
-
-DWORD MakeRuntimeDirectory() {
-    const std::string directory = RuntimeDirectory();
-    for (std::size_t slash = directory.find('/', 1);; slash = directory.find('/', slash + 1)) {
-        const std::string prefix = directory.substr(0, slash);
-        if (::mkdir(prefix.c_str(), 0700) != 0 && errno != EEXIST)
-            return Win32ErrorOf(errno, {FileOperation::Open, prefix});
-        if (slash == std::string::npos) return ERROR_SUCCESS;
-    }
+    return file + ".sem";
 }
 
 struct Entered {
@@ -94,14 +85,18 @@ struct Entered {
     bool held = false;
 };
 
-// Opens the name's file and announces this process; with `create`, makes
-// the semaphore when no process has it open, holding the unit from the
-// start when the initial count is 0. 0 or the Win32 code.
-DWORD Enter(const std::string &path, bool create, LONG initialCount, Entered *entered) {
-    if (create) {
-        if (DWORD error = MakeRuntimeDirectory()) return error;
-    }
-    const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC | (create ? O_CREAT : 0), 0600);
+// Opens the name's file in the runtime directory and announces this
+// process; with `create`, makes the semaphore when no process has it open,
+// holding the unit from the start when the initial count is 0. 0 or the
+// Win32 code.
+DWORD Enter(const std::string &directoryPath, const std::string &fileName, bool create,
+            LONG initialCount, Entered *entered) {
+    const OwnDirectory directory = OpenOwnDirectory(directoryPath, create);
+    if (directory.error() == ERROR_PATH_NOT_FOUND && !create) return ERROR_FILE_NOT_FOUND;
+    if (directory.error() != ERROR_SUCCESS) return directory.error();
+    const std::string path = directoryPath + "/" + fileName;
+    const int fd = ::openat(directory.fd(), fileName.c_str(),
+                            O_RDWR | O_CLOEXEC | O_NOFOLLOW | (create ? O_CREAT : 0), 0600);
     if (fd < 0) return errno == ENOENT ? ERROR_FILE_NOT_FOUND : Win32ErrorOf(errno, {FileOperation::Open, path});
     DWORD result = ERROR_SUCCESS;
     if (int error = WaitLock(fd, F_WRLCK, kEntryGuard, 1)) {
@@ -135,7 +130,9 @@ HANDLE NewHandle(NamedSemaphore &semaphore, DWORD access) {
 
 // Creates or opens; `create` false fails for a name no process has open.
 HANDLE OpenNamed(LPCSTR name, bool create, LONG initialCount, DWORD access) {
-    const std::string path = FileNameOf(name);
+    const std::string directory = RuntimeDirectory();
+    const std::string fileName = FileNameOf(name);
+    const std::string path = directory + "/" + fileName;
     std::lock_guard lock(Table().mutex);
     auto known = Table().byPath.find(path);
     if (known != Table().byPath.end()) {
@@ -143,7 +140,7 @@ HANDLE OpenNamed(LPCSTR name, bool create, LONG initialCount, DWORD access) {
         return NewHandle(known->second, access);
     }
     Entered entered;
-    if (DWORD error = Enter(path, create, initialCount, &entered)) {
+    if (DWORD error = Enter(directory, fileName, create, initialCount, &entered)) {
         NativePlatform().SetLastError(error);
         return nullptr;
     }
@@ -182,6 +179,11 @@ int TryTake(NamedSemaphore &semaphore) {
 }
 
 }  // namespace
+
+std::string PrepareRuntimeDirectory() {
+    const OwnDirectory directory = OpenOwnDirectory(RuntimeDirectory(), true);
+    return directory.fd() < 0 ? "the runtime directory " + directory.why() : std::string();
+}
 
 HANDLE PosixPlatform::CreateSemaphoreA(LPSECURITY_ATTRIBUTES, LONG initialCount, LONG maximumCount,
                                        LPCSTR name) {

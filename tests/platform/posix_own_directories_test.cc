@@ -1,0 +1,236 @@
+// The directories the platform keeps its own files in, on the real kernel:
+// one prepared by another user, open to others or replaced by a link is
+// refused and nothing is created in it; a link planted inside is not
+// followed; a good one, made or found, is used.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <functional>
+#include <string>
+
+#include "platform/posix/posix_platform.h"
+#include "support/host_files.h"
+#include "support/other_user.h"
+#include "support/temporary_directory.h"
+
+namespace plv::posix {
+namespace {
+
+namespace fs = std::filesystem;
+using plv::testing::HandOver;
+using plv::testing::HandOverUser;
+using plv::testing::OtherUser;
+using plv::testing::TemporaryDirectory;
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
+
+constexpr char kKey[] = "SOFTWARE\\Valdrin Systems Corp.\\Pelvantine";
+
+// The two uses of own directories: the platform's call that creates its
+// file there, answering its Win32 code, and the host's preparation.
+struct Use {
+    const char *name;
+    void (*set)(const std::string &directory);
+    std::function<DWORD(PosixPlatform &)> create;
+    std::string (*prepare)();
+    const char *role;  // as a refusal names the directory
+};
+
+DWORD CreateTimerSemaphore(PosixPlatform &os) {
+    HANDLE semaphore = os.CreateSemaphoreA(nullptr, 1, 1, "PLVTimerSemaphore");
+    if (semaphore == nullptr) return os.GetLastError();
+    os.CloseHandle(semaphore);
+    return ERROR_SUCCESS;
+}
+
+DWORD CreateKey(PosixPlatform &os) {
+    HKEY key = nullptr;
+    const LSTATUS status = os.RegCreateKeyExA(HKEY_LOCAL_MACHINE, kKey, 0, nullptr, 0,
+                                              KEY_SET_VALUE, nullptr, &key, nullptr);
+    if (status == ERROR_SUCCESS) os.RegCloseKey(key);
+    return static_cast<DWORD>(status);
+}
+
+const Use kUses[] = {
+    {"runtime", &SetRuntimeDirectory, &CreateTimerSemaphore, &PrepareRuntimeDirectory,
+     "the runtime directory "},
+    {"data", &SetDataDirectory, &CreateKey, &PrepareDataDirectory, "the data directory "},
+};
+
+std::string Me() {
+    const passwd *entry = ::getpwuid(::geteuid());
+    return std::string(entry ? entry->pw_name : "?") + " (uid " + std::to_string(::geteuid()) + ")";
+}
+
+std::string Others(const std::optional<OtherUser> &other) {
+    return other ? other->name + " (uid " + std::to_string(other->uid) + ")" : "";
+}
+
+int ModeOf(const std::string &path) {
+    struct stat status;
+    return ::lstat(path.c_str(), &status) == 0 ? static_cast<int>(status.st_mode & 07777) : -1;
+}
+
+void MakeDirectory(const std::string &path, mode_t mode) {
+    fs::create_directory(path);
+    ::chmod(path.c_str(), mode);  // whatever the umask
+}
+
+// How a directory is found before the agent's first use, and what the
+// refusal then says after the directory's path.
+struct Refused {
+    const char *name;
+    bool needsOtherUser;
+    // Prepares `path` below the scratch directory; answers the directory
+    // in which nothing may be created.
+    std::function<std::string(const std::string &path, const std::string &scratch)> prepare;
+    std::function<std::string(const std::optional<OtherUser> &)> says;
+};
+
+const Refused kRefused[] = {
+    {"another user's", true,
+     [](const std::string &path, const std::string &) {
+         MakeDirectory(path, 0700);
+         HandOver(path, *HandOverUser());
+         return path;
+     },
+     [](const auto &other) { return "a directory owned by " + Others(other) + " with mode 0700"; }},
+    {"another user's, open to all (as seen)", true,
+     [](const std::string &path, const std::string &) {
+         MakeDirectory(path, 0777);
+         HandOver(path, *HandOverUser());
+         return path;
+     },
+     [](const auto &other) { return "a directory owned by " + Others(other) + " with mode 0777"; }},
+    {"own, open to all", false,
+     [](const std::string &path, const std::string &) {
+         MakeDirectory(path, 0777);
+         return path;
+     },
+     [](const auto &) { return "a directory owned by " + Me() + " with mode 0777"; }},
+    {"own, readable by the group", false,
+     [](const std::string &path, const std::string &) {
+         MakeDirectory(path, 0750);
+         return path;
+     },
+     [](const auto &) { return "a directory owned by " + Me() + " with mode 0750"; }},
+    {"a link in its place, to a good directory", false,
+     [](const std::string &path, const std::string &scratch) {
+         MakeDirectory(scratch + "/target", 0700);
+         fs::create_directory_symlink(scratch + "/target", path);
+         if (const auto other = HandOverUser()) HandOver(path, *other);
+         return scratch + "/target";
+     },
+     [](const auto &other) {
+         return "a symbolic link owned by " + (other ? Others(other) : Me()) + " with mode 0777";
+     }},
+    {"a file in its place", false,
+     [](const std::string &path, const std::string &scratch) {
+         plv::testing::WriteHostFile(path, std::string("x"));
+         ::chmod(path.c_str(), 0600);
+         return scratch;
+     },
+     [](const auto &) { return "a file owned by " + Me() + " with mode 0600"; }},
+};
+
+void ExpectRefused(bool otherUsersCases) {
+    const std::optional<OtherUser> other = HandOverUser();
+    for (const Use &use : kUses) {
+        for (const Refused &refused : kRefused) {
+            if (refused.needsOtherUser != otherUsersCases) continue;
+            SCOPED_TRACE(std::string(use.name) + " directory: " + refused.name);
+            TemporaryDirectory scratch;
+            const std::string path = scratch / "own";
+            const std::string mustStayAsItIs = refused.prepare(path, scratch.path());
+            const auto entries = [&] {
+                return std::distance(fs::directory_iterator(mustStayAsItIs), {});
+            };
+            const auto before = entries();
+            use.set(path);
+            PosixPlatform os;
+            EXPECT_EQ(use.create(os), ERROR_ACCESS_DENIED);
+            EXPECT_EQ(use.prepare(),
+                      use.role + path + " is refused: " + refused.says(other) +
+                          "; the agent keeps its files only in a directory of its own user, " +
+                          Me() + ", that no one else may use (mode 0700)");
+            EXPECT_EQ(entries(), before);
+        }
+    }
+}
+
+TEST(OwnDirectories, OneOpenToOthersOrNoDirectoryIsRefusedAndNothingIsCreatedInIt) {
+    ExpectRefused(false);
+}
+
+TEST(OwnDirectories, OneAnotherUserPreparedIsRefusedAndNothingIsCreatedInIt) {
+    if (!HandOverUser()) GTEST_SKIP() << plv::testing::kNeedsRoot;
+    ExpectRefused(true);
+}
+
+// The store's own directory below the data directory is checked the same
+// way, and a store planted there is not read.
+TEST(OwnDirectories, TheRegistryStoresDirectoryIsCheckedAndAPlantedStoreIsNotRead) {
+    TemporaryDirectory data;
+    MakeDirectory(data / "registry", 0777);
+    plv::testing::WriteHostFile(data / "registry/machine.reg",
+                                std::string("PLV registry 1\n[Planted]\n"));
+    SetDataDirectory(data.path());
+    PosixPlatform os;
+    HKEY key = nullptr;
+    EXPECT_EQ(os.RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Planted", 0, KEY_QUERY_VALUE, &key),
+              ERROR_ACCESS_DENIED);
+    EXPECT_EQ(CreateKey(os), ERROR_ACCESS_DENIED);
+    EXPECT_THAT(PrepareDataDirectory(),
+                StartsWith("the registry store's directory " + data / "registry" +
+                           " is refused: a directory owned by " + Me() + " with mode 0777;"));
+}
+
+// A link planted among the platform's files, to where the agent's user
+// may write, is neither followed nor replaced.
+TEST(OwnDirectories, ALinkPlantedInsideIsNotFollowed) {
+    const struct {
+        const Use &use;
+        const char *link;  // below the directory
+    } planted[] = {
+        {kUses[0], "PLVTimerSemaphore.sem"},
+        {kUses[1], "registry/machine.lock"},
+        {kUses[1], "registry/machine.reg"},
+    };
+    for (const auto &[use, link] : planted) {
+        SCOPED_TRACE(link);
+        TemporaryDirectory scratch;
+        const std::string own = scratch / "own";
+        MakeDirectory(own, 0700);
+        MakeDirectory(own + "/registry", 0700);
+        fs::create_symlink(scratch / "victim", own + "/" + link);
+        use.set(own);
+        PosixPlatform os;
+        EXPECT_NE(use.create(os), ERROR_SUCCESS);
+        EXPECT_FALSE(fs::exists(scratch / "victim"));
+        EXPECT_TRUE(fs::is_symlink(own + "/" + link));
+    }
+}
+
+TEST(OwnDirectories, AGoodOneIsUsedWhetherMadeOrFound) {
+    for (const Use &use : kUses) {
+        SCOPED_TRACE(use.name);
+        TemporaryDirectory scratch;
+        MakeDirectory(scratch / "found", 0700);
+        for (const std::string &path :
+             {scratch / "made/below/own", scratch / "found", scratch / "found/"}) {
+            use.set(path);
+            PosixPlatform os;
+            EXPECT_EQ(use.create(os), ERROR_SUCCESS) << path;
+            EXPECT_EQ(use.prepare(), "") << path;
+        }
+        for (const std::string made : {"made", "made/below", "made/below/own"})
+            EXPECT_EQ(ModeOf(scratch / made), 0700) << made;
+        EXPECT_FALSE(fs::is_empty(scratch / "made/below/own"));
+    }
+}
+
+}  // namespace
+}  // namespace plv::posix

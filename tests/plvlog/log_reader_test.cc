@@ -53,15 +53,16 @@ std::string Line(int n) {
 struct Log {
     std::string bytes = LogHeaderBytes();
     std::vector<std::size_t> starts;
-    std::vector<std::string> records;
+    std::vector<std::string> records, lines;
 
     void Add(const std::string &line, std::uint16_t key = 9) {
         starts.push_back(bytes.size());
+        lines.push_back(line);
         records.push_back(LogRecordBytes(line, key));
         bytes += records.back();
     }
     std::string Taken(std::size_t i) const {
-        return "record " + Line(static_cast<int>(i) + 1) + " @" + std::to_string(starts[i]) + "+" +
+        return "record " + lines[i] + " @" + std::to_string(starts[i]) + "+" +
                std::to_string(records[i].size());
     }
 };

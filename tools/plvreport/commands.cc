@@ -18,26 +18,17 @@ int ImportCommand(const std::string &database, const std::vector<std::string> &p
         std::fprintf(stderr, "plvreport: %s: %s\n", database.c_str(), error.what());
         return kFailed;
     }
-    std::printf("files: %llu (%llu new, %llu grown, %llu read anew, %llu unchanged)\n",
-                static_cast<unsigned long long>(s.files),
-                static_cast<unsigned long long>(s.newFiles),
-                static_cast<unsigned long long>(s.grownFiles),
-                static_cast<unsigned long long>(s.replacedFiles),
-                static_cast<unsigned long long>(s.unchangedFiles));
-    std::printf("records: %llu (%llu events, %llu definition lines)\n",
-                static_cast<unsigned long long>(s.events + s.definitionLines),
-                static_cast<unsigned long long>(s.events),
-                static_cast<unsigned long long>(s.definitionLines));
-    std::printf("skipped: %llu byte ranges, %llu bytes\n",
-                static_cast<unsigned long long>(s.skippedRanges),
-                static_cast<unsigned long long>(s.skippedBytes));
+    const auto n = [](std::uint64_t count) { return static_cast<unsigned long long>(count); };
+    std::printf("files: %llu new, %llu grown, %llu read anew, %llu unchanged\n", n(s.newFiles),
+                n(s.grownFiles), n(s.replacedFiles), n(s.unchangedFiles));
+    std::printf("records: %llu (events: %llu, definition lines: %llu)\n",
+                n(s.events + s.definitionLines), n(s.events), n(s.definitionLines));
+    std::printf("skipped byte ranges: %llu (%llu bytes)\n", n(s.skippedRanges), n(s.skippedBytes));
     if (s.unfinishedFiles != 0)
         std::printf(
-            "unfinished: %llu files end in part of a record or line, read again next time\n",
-            static_cast<unsigned long long>(s.unfinishedFiles));
-    if (s.unreadable != 0)
-        std::printf("unreadable: %llu paths or files\n",
-                    static_cast<unsigned long long>(s.unreadable));
+            "unfinished files: %llu (ending in part of a record or line, read again next time)\n",
+            n(s.unfinishedFiles));
+    if (s.unreadable != 0) std::printf("unreadable paths or files: %llu\n", n(s.unreadable));
     return s.skippedRanges != 0 || s.unreadable != 0 ? kSkipped : kSucceeded;
 }
 

@@ -66,7 +66,6 @@ class Importer {
 
     ImportSummary Run(const std::vector<std::string> &paths) {
         const std::vector<NamedFile> files = FilesOf(paths);
-        summary_.files = files.size();
         std::vector<std::optional<ImportedFile>> known;
         for (const NamedFile &file : files) {
             known.push_back(store_.FindFile(file.path));

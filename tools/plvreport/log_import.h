@@ -11,7 +11,6 @@
 namespace plvreport {
 
 struct ImportSummary {
-    std::uint64_t files = 0;  // files named, directories' .LOG and .DEF files included
     std::uint64_t newFiles = 0, grownFiles = 0, replacedFiles = 0, unchangedFiles = 0;
     std::uint64_t events = 0;           // log records read whole
     std::uint64_t definitionLines = 0;  // definition lines read whole

@@ -15,6 +15,8 @@ TEST(EventLine, TakesTheAgentsLinesAndNothingElse) {
          "20;09:15:02;0;0;",
          true},
         {"1998/08/21;00:00:00;WS-017;JDOE;SALES;;Pelvantine;Continued;PLV.12;;;;;", true},
+        // A ':' after a separator, and bytes of the code page's upper half.
+        {"1998/08/20;09:15:02;WS;:U;:\xC4;;C:\\\xD6.EXE;Initiated;;;;;;", true},
         {"1998/08/20;09:15:02;WS-017;JDOE;SALES;;C:\\EDITOR.EXE;Initiated;;;;;",
          false},  // 13 fields
         {"1998/08/20;09:15:02;WS-017;JDOE;SALES;;C:\\EDITOR.EXE;Initiated;;;;;;;",

@@ -7,8 +7,10 @@
 namespace plvreport::sqlite {
 
 Connection::Connection(const std::string &path) {
+    // One thread uses a connection: SQLite need not lock around each call.
     const int status =
-        sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+        sqlite3_open_v2(path.c_str(), &db_,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (status != SQLITE_OK) {
         const std::string message = db_ != nullptr ? sqlite3_errmsg(db_) : sqlite3_errstr(status);
         sqlite3_close(db_);

@@ -65,6 +65,7 @@ std::vector<plv::bench::LogDay> GeneratedLogSet(const std::string &logs,
                                                 const plv::bench::LogSetShape &shape) {
     const std::string factsFile = logs + ".facts";
     std::filesystem::remove_all(logs);
+    std::filesystem::create_directories(logs);
     std::fflush(stdout);
     const pid_t maker = fork();
     if (maker == 0) {

@@ -170,6 +170,10 @@ TEST_F(Reports, RefusesWrongUseWithStatus2) {
         EXPECT_EQ(run.status, 2) << ::testing::PrintToString(arguments);
         EXPECT_EQ(run.output, "");
     }
+    const ToolRun missing = RunTool(PLVREPORT_PROGRAM, {"--db", "missing.db", "sessions"}, dir.path());
+    EXPECT_EQ(missing.status, 3);
+    EXPECT_EQ(missing.errors, "plvreport: missing.db: no such database: import log files into it first\n");
+    EXPECT_FALSE(std::filesystem::exists(dir / "missing.db"));
     std::filesystem::create_directory(dir / "not-a-database");
     const ToolRun broken =
         RunTool(PLVREPORT_PROGRAM, {"--db", "not-a-database", "usage"}, dir.path());

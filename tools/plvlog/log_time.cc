@@ -1,7 +1,6 @@
 #include "log_time.h"
 
 #include <chrono>
-#include <cstdio>
 
 namespace plv::logs {
 namespace {
@@ -50,20 +49,31 @@ std::optional<std::int64_t> DayStart(std::string_view day) {
     return *days * kSecondsPerDay;
 }
 
+namespace {
+
+// Digits written by hand: reports write millions of these.
+void PutDigits(char *at, unsigned value, int count) {
+    for (int i = count - 1; i >= 0; --i, value /= 10) at[i] = static_cast<char>('0' + value % 10);
+}
+
+}  // namespace
+
 std::string DayText(std::int64_t instant) {
     const auto civil = CivilDay(instant);
-    char text[16];
-    std::snprintf(text, sizeof text, "%04d-%02u-%02u", static_cast<int>(civil.year()),
-                  static_cast<unsigned>(civil.month()), static_cast<unsigned>(civil.day()));
+    std::string text = "0000-00-00";
+    PutDigits(&text[0], static_cast<unsigned>(static_cast<int>(civil.year())), 4);
+    PutDigits(&text[5], static_cast<unsigned>(civil.month()), 2);
+    PutDigits(&text[8], static_cast<unsigned>(civil.day()), 2);
     return text;
 }
 
 std::string InstantText(std::int64_t instant) {
-    const std::int64_t second = instant - DayOf(instant);
-    char time[16];
-    std::snprintf(time, sizeof time, " %02d:%02d:%02d", static_cast<int>(second / 3600),
-                  static_cast<int>(second / 60 % 60), static_cast<int>(second % 60));
-    return DayText(instant) + time;
+    const auto second = static_cast<unsigned>(instant - DayOf(instant));
+    std::string text = DayText(instant) + " 00:00:00";
+    PutDigits(&text[11], second / 3600, 2);
+    PutDigits(&text[14], second / 60 % 60, 2);
+    PutDigits(&text[17], second % 60, 2);
+    return text;
 }
 
 }  // namespace plv::logs

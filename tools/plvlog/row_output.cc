@@ -31,7 +31,10 @@ std::optional<RowFormat> RowFormatNamed(std::string_view name) {
 }
 
 void AppendCsvField(std::string &out, std::string_view text) {
-    if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
+    const bool plain = std::none_of(text.begin(), text.end(), [](char c) {
+        return c == ',' || c == '"' || c == '\r' || c == '\n';
+    });
+    if (plain) {
         out += text;
         return;
     }

@@ -11,7 +11,7 @@ namespace plvreport {
 int ImportCommand(const std::string &database, const std::vector<std::string> &paths) {
     ImportSummary s;
     try {
-        const auto store = OpenStore(database);
+        const auto store = OpenStore(database, StoreUse::import);
         ImportProgress progress(stderr);
         s = Import(*store, paths, progress);
     } catch (const StoreError &error) {
@@ -34,7 +34,7 @@ int ImportCommand(const std::string &database, const std::vector<std::string> &p
 
 int RunReport(const std::string &database, const ReportCommand &command) {
     try {
-        const auto store = OpenStore(database);
+        const auto store = OpenStore(database, StoreUse::report);
         const SessionSet set = BuildSessions(*store);
         const auto columns = command.report == Report::sessions ? SessionColumns()
                              : command.report == Report::usage  ? UsageColumns()

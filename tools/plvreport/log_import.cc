@@ -113,7 +113,8 @@ class Importer {
             ++summary_.unreadable;
             return;
         }
-        std::string head(static_cast<std::size_t>(std::min<std::uint64_t>(size, kHeadSize)), '\0');
+        std::string &head = head_;
+        head.assign(static_cast<std::size_t>(std::min<std::uint64_t>(size, kHeadSize)), '\0');
         in.read(head.data(), static_cast<std::streamsize>(head.size()));
 
         const bool replaced = known && (known->kind != named.kind || size < known->readTo ||
@@ -166,11 +167,18 @@ class Importer {
         pending_ += read;
         listener_.Progress(done_, total_);
         if (pending_ >= kBytesPerTransaction) {
-            store_.UpdateFile(file_);
+            KeepPosition();
             store_.Commit();
             store_.Begin();
             pending_ = 0;
         }
+    }
+
+    // The file's read position, and the bytes it was read from.
+    void KeepPosition() {
+        file_.head = head_.substr(
+            0, static_cast<std::size_t>(std::min<std::uint64_t>(file_.readTo, kHeadSize)));
+        store_.UpdateFile(file_);
     }
 
     void Skipped(std::uint64_t offset, std::uint64_t length, const std::string &why) {
@@ -285,6 +293,7 @@ class Importer {
     ImportListener &listener_;
     ImportSummary summary_;
     ImportedFile file_;
+    std::string head_;  // the first bytes of the file being read
     Utf8Fields texts_;
     std::uint64_t total_ = 0, done_ = 0, pending_ = 0;
 };

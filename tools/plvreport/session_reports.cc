@@ -40,23 +40,36 @@ std::vector<Column> SessionColumns() {
 void WriteSessions(const SessionSet &set, const ReportFilter &filter, plv::logs::RowWriter &out) {
     const SessionSelection selection(filter, set.names);
     const NameBook &n = set.names;
-    std::vector<const Session *> chosen;
-    for (const Session &s : set.sessions)
-        if (selection.Wanted(s)) chosen.push_back(&s);
-    const auto order = [&](const Session *s) {
-        return std::make_tuple(s->start, n.Rank(Dimension::workstation, s->workstation),
-                               n.Rank(Dimension::user, s->user),
-                               n.Rank(Dimension::context, s->context),
-                               n.Rank(Dimension::application, s->application), s->end, s->open);
+    // The order's keys are taken once a session, not once a comparison.
+    struct Ordered {
+        std::int64_t start, workstation, user, context, application, end;
+        bool open;
+        const Session *session;
+        auto Key() const {
+            return std::tie(start, workstation, user, context, application, end, open);
+        }
     };
+    std::vector<Ordered> chosen;
+    for (const Session &s : set.sessions) {
+        if (!selection.Wanted(s)) continue;
+        chosen.push_back({s.start, n.Rank(Dimension::workstation, s.workstation),
+                          n.Rank(Dimension::user, s.user), n.Rank(Dimension::context, s.context),
+                          n.Rank(Dimension::application, s.application), s.end, s.open, &s});
+    }
     std::sort(chosen.begin(), chosen.end(),
-              [&](const Session *a, const Session *b) { return order(a) < order(b); });
-    for (const Session *s : chosen) {
-        WriteCells(out, {n.Name(Dimension::workstation, s->workstation),
-                         n.Name(Dimension::user, s->user), n.Name(Dimension::context, s->context),
-                         n.Name(Dimension::application, s->application),
-                         plv::logs::InstantText(s->start), plv::logs::InstantText(s->end),
-                         std::to_string(s->end - s->start), s->open ? "open" : "closed"});
+              [](const Ordered &a, const Ordered &b) { return a.Key() < b.Key(); });
+    std::vector<std::string> cells(8);
+    for (const Ordered &o : chosen) {
+        const Session &s = *o.session;
+        cells[0] = n.Name(Dimension::workstation, s.workstation);
+        cells[1] = n.Name(Dimension::user, s.user);
+        cells[2] = n.Name(Dimension::context, s.context);
+        cells[3] = n.Name(Dimension::application, s.application);
+        cells[4] = plv::logs::InstantText(s.start);
+        cells[5] = plv::logs::InstantText(s.end);
+        cells[6] = std::to_string(s.end - s.start);
+        cells[7] = s.open ? "open" : "closed";
+        WriteCells(out, cells);
     }
 }
 

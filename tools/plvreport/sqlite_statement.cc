@@ -6,15 +6,14 @@
 
 namespace plvreport::sqlite {
 
-Connection::Connection(const std::string &path) {
+Connection::Connection(const std::string &path, bool writable) {
     // One thread uses a connection: SQLite need not lock around each call.
-    const int status =
-        sqlite3_open_v2(path.c_str(), &db_,
-                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+    const int access = writable ? SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE : SQLITE_OPEN_READONLY;
+    const int status = sqlite3_open_v2(path.c_str(), &db_, access | SQLITE_OPEN_NOMUTEX, nullptr);
     if (status != SQLITE_OK) {
         const std::string message = db_ != nullptr ? sqlite3_errmsg(db_) : sqlite3_errstr(status);
         sqlite3_close(db_);
-        throw StoreError(path + ": " + message);
+        throw StoreError(message);
     }
     // Another importer or report may hold the file for a moment.
     sqlite3_busy_timeout(db_, 60000);

@@ -14,8 +14,9 @@ namespace plvreport::sqlite {
 
 class Connection {
   public:
-    // Opens the file, creating it when it does not exist.
-    explicit Connection(const std::string &path);
+    // Opens the file to write, creating it when it does not exist, or to
+    // read only.
+    Connection(const std::string &path, bool writable);
     Connection(const Connection &) = delete;
     Connection &operator=(const Connection &) = delete;
     ~Connection();

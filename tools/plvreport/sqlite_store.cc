@@ -1,6 +1,7 @@
 #include "sqlite_store.h"
 
 #include <array>
+#include <filesystem>
 #include <unordered_map>
 
 #include "sqlite_statement.h"
@@ -112,7 +113,8 @@ class NameTable {
 
 class SqliteStore final : public Store {
   public:
-    explicit SqliteStore(const std::string &path) : db_(path) {
+    SqliteStore(const std::string &path, StoreUse use)
+        : writable_(use == StoreUse::import), db_(path, writable_) {
         db_.Execute("PRAGMA cache_size = -65536");
         CreateOrCheckSchema();
         for (std::size_t i = 0; i < kNameTables.size(); ++i)
@@ -259,6 +261,7 @@ class SqliteStore final : public Store {
         const bool exists = tables.Int(0) != 0;
         tables.Run();
         if (!exists) {
+            if (!writable_) throw StoreError("no report database: import log files into it first");
             Begin();
             db_.Execute(kSchema);
             sqlite::Statement version(db_, "INSERT INTO schema_info (version) VALUES (?)");
@@ -274,6 +277,7 @@ class SqliteStore final : public Store {
                              std::to_string(kSchemaVersion));
     }
 
+    bool writable_;
     sqlite::Connection db_;
     std::array<std::unique_ptr<NameTable>, 4> names_;
     // Prepared once the schema is there.
@@ -297,8 +301,11 @@ class SqliteStore final : public Store {
 
 }  // namespace
 
-std::unique_ptr<Store> OpenSqliteStore(const std::string &path) {
-    return std::make_unique<SqliteStore>(path);
+std::unique_ptr<Store> OpenSqliteStore(const std::string &path, StoreUse use) {
+    std::error_code error;
+    if (use == StoreUse::report && !std::filesystem::exists(path, error))
+        throw StoreError("no such database: import log files into it first");
+    return std::make_unique<SqliteStore>(path, use);
 }
 
 }  // namespace plvreport

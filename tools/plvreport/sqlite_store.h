@@ -8,6 +8,6 @@
 
 namespace plvreport {
 
-std::unique_ptr<Store> OpenSqliteStore(const std::string &path);
+std::unique_ptr<Store> OpenSqliteStore(const std::string &path, StoreUse use);
 
 }  // namespace plvreport

@@ -4,6 +4,8 @@
 
 namespace plvreport {
 
-std::unique_ptr<Store> OpenStore(const std::string &location) { return OpenSqliteStore(location); }
+std::unique_ptr<Store> OpenStore(const std::string &location, StoreUse use) {
+    return OpenSqliteStore(location, use);
+}
 
 }  // namespace plvreport

@@ -98,8 +98,12 @@ class Store {
     virtual std::vector<NamedId> Files() = 0;
 };
 
-// The database at `location`: an SQLite file, created with its schema when
-// it does not exist.
-std::unique_ptr<Store> OpenStore(const std::string &location);
+enum class StoreUse {
+    import,  // created with its schema when it does not exist
+    report,  // read only: it must exist
+};
+
+// The database at `location`: an SQLite file.
+std::unique_ptr<Store> OpenStore(const std::string &location, StoreUse use);
 
 }  // namespace plvreport

@@ -66,15 +66,14 @@ class Importer {
 
     ImportSummary Run(const std::vector<std::string> &paths) {
         const std::vector<NamedFile> files = FilesOf(paths);
-        std::vector<std::optional<ImportedFile>> known;
         for (const NamedFile &file : files) {
-            known.push_back(store_.FindFile(file.path));
+            const auto known = store_.FindFile(file.path);
             std::error_code error;
             const std::uint64_t size = fs::file_size(file.path, error);
-            if (!error) total_ += size - std::min(size, known.back() ? known.back()->readTo : 0);
+            if (!error) total_ += size - std::min(size, known ? known->readTo : 0);
         }
         store_.Begin();
-        for (std::size_t i = 0; i < files.size(); ++i) ImportFile(files[i], known[i]);
+        for (const NamedFile &file : files) ImportFile(file);
         store_.Commit();
         return summary_;
     }
@@ -104,7 +103,9 @@ class Importer {
 
     void Problem(const std::string &line) { listener_.Problem(line); }
 
-    void ImportFile(const NamedFile &named, std::optional<ImportedFile> known) {
+    void ImportFile(const NamedFile &named) {
+        // How far the file was read is asked within the transaction that reads on.
+        std::optional<ImportedFile> known = store_.FindFile(named.path);
         std::ifstream in(named.path, std::ios::binary);
         std::error_code error;
         const std::uint64_t size = fs::file_size(named.path, error);
@@ -117,11 +118,10 @@ class Importer {
         head.assign(static_cast<std::size_t>(std::min<std::uint64_t>(size, kHeadSize)), '\0');
         in.read(head.data(), static_cast<std::streamsize>(head.size()));
 
-        const bool replaced = known && (known->kind != named.kind || size < known->readTo ||
+        const bool replaced = known && (size < known->readTo ||
                                         head.compare(0, known->head.size(), known->head) != 0);
         if (replaced) {
             store_.ClearFile(known->id);
-            known->kind = named.kind;
             known->readTo = 0;
             known->header.clear();
         }

@@ -7,7 +7,7 @@ packages=(
   cmake ninja-build g++ pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   googletest g++-multilib
-  libcli11-dev
+  libcli11-dev libsqlite3-dev
   binutils
   binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
   libxcb1-dev libxcb-res0-dev

@@ -68,7 +68,7 @@ std::vector<std::string> MonitorTest::LogLines(const std::string &day) const {
     const FakePlatform::File *file = fake.FindFile("F:\\PLV\\LOGS\\" + day + ".LOG");
     if (file == nullptr) return {};
     const auto log = logs::ParseLogFile(file->data);
-    EXPECT_TRUE(log && log->trailingBytes == 0);
+    EXPECT_TRUE(log && log->skippedBytes == 0);
     std::vector<std::string> lines;
     for (const auto &record : log->records) lines.push_back(record.line);
     return lines;

@@ -27,7 +27,7 @@ struct LoggedRecord {
 };
 
 // Every record of the directory's .LOG files, the files in name (day) order.
-// A file that is no sound log, or ends in part of a record, is counted in
+// A file that is no sound log, or holds bytes of no whole record, is counted in
 // `damaged` when it is given; its whole records are taken all the same.
 inline std::vector<LoggedRecord> LoggedRecords(const std::string &directory,
                                                int *damaged = nullptr) {
@@ -39,7 +39,7 @@ inline std::vector<LoggedRecord> LoggedRecords(const std::string &directory,
     std::vector<LoggedRecord> records;
     for (const auto &file : files) {
         const auto log = logs::ParseLogFile(ReadHostFile(file.string()));
-        if (damaged != nullptr && (!log || log->trailingBytes != 0)) ++*damaged;
+        if (damaged != nullptr && (!log || log->skippedBytes != 0)) ++*damaged;
         if (!log) continue;
         for (const auto &record : log->records)
             records.push_back({file.filename().string(), SplitFields(record.line)});

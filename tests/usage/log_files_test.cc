@@ -33,7 +33,7 @@ class LogFileTest : public LibraryTest {
         if (file == nullptr) return {};
         auto log = logs::ParseLogFile(file->data);
         EXPECT_TRUE(log.has_value()) << path;
-        EXPECT_EQ(log->trailingBytes, 0u) << path;
+        EXPECT_EQ(log->skippedBytes, 0u) << path;
         std::vector<std::string> lines;
         for (const auto &record : log->records) lines.push_back(record.line);
         return lines;

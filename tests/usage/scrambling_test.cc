@@ -16,8 +16,28 @@ TEST_F(LibraryTest, ScramblingMatchesTheGeneratorByteForByte) {
     EXPECT_EQ(text, std::string(reinterpret_cast<const char *>(expected), sizeof expected));
 }
 
+// Any length, whole blocks of four bytes or not, adds the values of one
+// generator step a byte and leaves the generator where those steps end.
+TEST_F(LibraryTest, ScramblingIsOneGeneratorStepAByteAtAnyLength) {
+    for (const uint16_t key : {1, 7, 254}) {
+        for (uint16_t length = 0; length <= 13; ++length) {
+            std::string text(length, 'a'), expected = text;
+            KeyedRandom(key);
+            for (char &c : expected)
+                c = static_cast<char>(static_cast<unsigned char>(c) + KeyedRandom(0));
+            const uint16_t next = KeyedRandom(0);
+            EncryptString(text.data(), length, key);
+            EXPECT_EQ(text, expected) << key << " " << length;
+            EXPECT_EQ(KeyedRandom(0), next);
+            DecryptString(text.data(), length, key);
+            EXPECT_EQ(text, std::string(length, 'a'));
+        }
+    }
+}
+
 TEST_F(LibraryTest, UnscramblingWithTheSameKeyRestoresTheText) {
-    const std::string original = "1998/08/20;09:15:02;WS-017;JDOE;SALES;;C:\\APPS\\EDITOR.EXE;Initiated;;;;;;";
+    const std::string original =
+        "1998/08/20;09:15:02;WS-017;JDOE;SALES;;C:\\APPS\\EDITOR.EXE;Initiated;;;;;;";
     for (uint16_t key : {1, 128, 254}) {
         std::string once = original, twice = original;
         EncryptString(once.data(), static_cast<uint16_t>(once.size()), key);

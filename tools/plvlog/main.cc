@@ -1,37 +1,58 @@
 // plvlog: prints the usage events of log files, one line each.
 #include <CLI/CLI.hpp>
+#include <cstdio>
 
-#include <fstream>
-#include <iostream>
-#include <sstream>
+#include "log_printing.h"
+#include "log_time.h"
 
-#include "log_reader.h"
+namespace {
+
+constexpr int kSkipped = 1;
+constexpr int kUsageError = 2;
+
+std::optional<std::int64_t> Day(const std::optional<std::string> &text) {
+    if (!text) return std::nullopt;
+    return plv::logs::DayStart(*text);
+}
+
+}  // namespace
 
 int main(int argc, char **argv) {
     CLI::App app{"Print the usage events of the agent's log files (YYYYMMDD.LOG)"};
+    app.set_version_flag("--version", "plvlog " PLVLOG_VERSION);
     std::vector<std::string> paths;
     bool showHeader = false;
-    app.add_option("files", paths, "Log files to read")->required()->check(CLI::ExistingFile);
-    app.add_flag("--header", showHeader, "Print each file's header text first");
-    CLI11_PARSE(app, argc, argv);
-
-    int status = 0;
-    for (const std::string &path : paths) {
-        std::ifstream in(path, std::ios::binary);
-        std::ostringstream bytes;
-        bytes << in.rdbuf();
-        const auto log = plv::logs::ParseLogFile(bytes.str());
-        if (!log) {
-            std::cerr << path << ": not a log file\n";
-            status = 1;
-            continue;
-        }
-        if (showHeader) std::cout << log->header << '\n';
-        for (const auto &record : log->records) std::cout << record.line << '\n';
-        if (log->trailingBytes != 0) {
-            std::cerr << path << ": " << log->trailingBytes << " bytes after the last record\n";
-            status = 1;
-        }
+    std::string format = "plain";
+    std::optional<std::string> from, to;
+    app.add_option("paths", paths,
+                   "Log files, or directories whose .LOG files are read in date order")
+        ->required();
+    app.add_flag("--header", showHeader, "Print each file's header text first (plain format)");
+    app.add_option("--format", format, "plain (the lines as logged), csv or json")
+        ->check(CLI::IsMember({"plain", "csv", "json"}));
+    app.add_option("--from", from, "Only events of this day (YYYY-MM-DD) and after");
+    app.add_option("--to", to, "Only events of this day (YYYY-MM-DD) and before");
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError &error) {
+        const int status = app.exit(error);
+        return status == 0 ? 0 : kUsageError;
     }
-    return status;
+
+    plv::logs::PrintOptions options;
+    options.format = format == "csv"    ? plv::logs::LogFormat::csv
+                     : format == "json" ? plv::logs::LogFormat::json
+                                        : plv::logs::LogFormat::plain;
+    options.headers = showHeader;
+    options.from = Day(from);
+    options.to = Day(to);
+    const auto usage = [](const char *message) {
+        std::fprintf(stderr, "%s\nRun with --help for more information.\n", message);
+        return kUsageError;
+    };
+    if ((from && !options.from) || (to && !options.to))
+        return usage("--from and --to take a day, YYYY-MM-DD");
+    if (showHeader && options.format != plv::logs::LogFormat::plain)
+        return usage("--header goes with the plain format only");
+    return plv::logs::PrintLogs(paths, options, stdout, stderr) ? 0 : kSkipped;
 }

@@ -1,0 +1,243 @@
+// The streaming reader on sound and damaged files: what it takes, what it
+// skips, and that reading goes on at the next whole record.
+#include "log_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "plvlog/log_bytes.h"
+
+namespace plv::testing {
+namespace {
+
+using logs::LogItem;
+using logs::LogReader;
+
+// Each item as one text: "header TEXT", "record LINE", "skipped OFFSET+LENGTH"
+// or "unfinished OFFSET+LENGTH".
+std::vector<std::string> Items(const std::string &bytes, std::uint64_t offset = 0) {
+    std::istringstream in(bytes.substr(offset));
+    LogReader reader(in, offset);
+    std::vector<std::string> items;
+    LogItem item;
+    while (reader.Next(item)) {
+        const std::string range = std::to_string(item.offset) + "+" + std::to_string(item.length);
+        switch (item.kind) {
+            case LogItem::Kind::header:
+                items.push_back("header " + std::string(item.text));
+                break;
+            case LogItem::Kind::record:
+                items.push_back("record " + std::string(item.text) + " @" + range);
+                break;
+            case LogItem::Kind::skipped:
+                items.push_back("skipped " + range);
+                break;
+            case LogItem::Kind::unfinished:
+                items.push_back("unfinished " + range);
+                break;
+        }
+    }
+    return items;
+}
+
+std::string Line(int n) {
+    return EventLine("1998/08/20",
+                     "09:15:" + std::string(n < 10 ? "0" : "") + std::to_string(n % 60),
+                     "WS-" + std::to_string(n), "USER" + std::to_string(n), "C:\\APPS\\EDITOR.EXE");
+}
+
+// Records of lines 1..count after a header, with where each begins.
+struct Log {
+    std::string bytes = LogHeaderBytes();
+    std::vector<std::size_t> starts;
+    std::vector<std::string> records, lines;
+
+    void Add(const std::string &line, std::uint16_t key = 9) {
+        starts.push_back(bytes.size());
+        lines.push_back(line);
+        records.push_back(LogRecordBytes(line, key));
+        bytes += records.back();
+    }
+    std::string Taken(std::size_t i) const {
+        return "record " + lines[i] + " @" + std::to_string(starts[i]) + "+" +
+               std::to_string(records[i].size());
+    }
+};
+
+Log LogOf(int count) {
+    Log log;
+    for (int n = 1; n <= count; ++n) log.Add(Line(n), static_cast<std::uint16_t>(n * 37 % 254 + 1));
+    return log;
+}
+
+TEST(LogReader, TakesTheHeaderAndEveryRecordOfASoundFile) {
+    const Log log = LogOf(3);
+    EXPECT_EQ(Items(log.bytes),
+              (std::vector<std::string>{"header Pelvantine usage log", log.Taken(0), log.Taken(1),
+                                        log.Taken(2)}));
+    EXPECT_TRUE(Items("").empty());
+    EXPECT_EQ(Items(LogHeaderBytes("H")), std::vector<std::string>{"header H"});
+}
+
+// A workstation killed mid-write leaves part of a record; the next writer
+// appends after it.
+TEST(LogReader, RecordsAfterARecordCutOffAtAnyByteAreRead) {
+    const Log whole = LogOf(5);
+    const std::size_t cutRecord = 2;
+    for (std::size_t kept = 1; kept < whole.records[cutRecord].size(); ++kept) {
+        std::string bytes = whole.bytes.substr(0, whole.starts[cutRecord] + kept);
+        const std::size_t next = bytes.size();
+        bytes += whole.records[3] + whole.records[4];
+        const std::vector<std::string> items = Items(bytes);
+        ASSERT_EQ(items.size(), 6u) << kept;
+        EXPECT_EQ(items[2], whole.Taken(1)) << kept;
+        EXPECT_EQ(items[3], "skipped " + std::to_string(whole.starts[cutRecord]) + "+" +
+                                std::to_string(kept));
+        EXPECT_EQ(items[4], "record " + Line(4) + " @" + std::to_string(next) + "+" +
+                                std::to_string(whole.records[3].size()))
+            << kept;
+        EXPECT_EQ(items[5].substr(0, 7 + Line(5).size()), "record " + Line(5)) << kept;
+    }
+}
+
+TEST(LogReader, ARecordCutOffAtTheEndIsUnfinished) {
+    const Log whole = LogOf(3);
+    for (std::size_t kept = 1; kept < whole.records[2].size(); ++kept) {
+        const std::vector<std::string> items = Items(whole.bytes.substr(0, whole.starts[2] + kept));
+        ASSERT_EQ(items.size(), 4u) << kept;
+        EXPECT_EQ(items[2], whole.Taken(1));
+        EXPECT_EQ(items[3],
+                  "unfinished " + std::to_string(whole.starts[2]) + "+" + std::to_string(kept));
+    }
+}
+
+// Four bytes overwritten in a record's head, in its date, or across the end
+// of one record and the start of the next lose those records only.
+TEST(LogReader, OverwrittenBytesLoseOnlyTheRecordsTheyHit) {
+    const Log whole = LogOf(6);
+    const std::size_t hit = 2, end = whole.starts[hit] + whole.records[hit].size();
+    std::vector<std::size_t> places;
+    for (std::size_t at = whole.starts[hit]; at < whole.starts[hit] + 8 + 10; ++at)
+        places.push_back(at);
+    places.push_back(end - 2);
+    for (const std::size_t at : places) {
+        std::string bytes = whole.bytes;
+        bytes.replace(at, 4, "\xff\x00\xee\x11", 4);
+        const bool both = at + 4 > end;
+        const std::size_t lost =
+            whole.records[hit].size() + (both ? whole.records[hit + 1].size() : 0);
+        std::vector<std::string> expected = {
+            "header Pelvantine usage log", whole.Taken(0), whole.Taken(1),
+            "skipped " + std::to_string(whole.starts[hit]) + "+" + std::to_string(lost)};
+        for (std::size_t i = both ? hit + 2 : hit + 1; i < 6; ++i)
+            expected.push_back(whole.Taken(i));
+        EXPECT_EQ(Items(bytes), expected) << at;
+    }
+}
+
+TEST(LogReader, HeadsOutOfRangeAreSkipped) {
+    std::string tooLong = Line(3);
+    tooLong.insert(tooLong.find("EDITOR"), std::string(423 - tooLong.size(), 'X'));
+    const std::vector<std::pair<const char *, std::string>> cases = {
+        {"key 0", LogRecordBytes(Line(3), 0)},
+        {"key 255", LogRecordBytes(Line(3), 255)},
+        {"key 256", LogRecordBytes(Line(3), 256)},
+        {"length 423", LogRecordBytes(tooLong, 5)},
+        {"length 0", LogRecordBytes("", 5)},
+        {"13 fields", LogRecordBytes(Line(3).substr(0, Line(3).size() - 1), 5)},
+        {"15 fields", LogRecordBytes(Line(3) + ";", 5)},
+        {"no date", LogRecordBytes("1998/02/30" + Line(3).substr(10), 5)},
+        {"no start time", LogRecordBytes(EventLine("1998/08/20", "10:00:00", "WS", "U", "A",
+                                                   "Terminated", "1998/08/20", "24:00:00"),
+                                         5)},
+    };
+    Log log = LogOf(2);
+    for (const auto &[what, record] : cases) {
+        const std::string bytes = log.bytes + record + LogRecordBytes(Line(3), 6);
+        const std::vector<std::string> items = Items(bytes);
+        ASSERT_EQ(items.size(), 5u) << what;
+        EXPECT_EQ(items[3], "skipped " + std::to_string(log.bytes.size()) + "+" +
+                                std::to_string(record.size()))
+            << what;
+        EXPECT_EQ(items[4].substr(0, 7 + Line(3).size()), "record " + Line(3)) << what;
+    }
+}
+
+TEST(LogReader, GarbageBetweenRecordsIsOneSkippedRange) {
+    const std::vector<std::string> garbage = {
+        "x", "\r\n\x18", "\r\n\x18\x01", std::string(100, '\0'),
+        // Record starts with nothing sound behind them.
+        std::string(3000, '\r') + "\r\n\x18\x01\x07\x00\x10\x00" + std::string(2000, '\n') +
+            "\r\n\x18\x01"};
+    const Log log = LogOf(2);
+    for (const std::string &junk : garbage) {
+        const std::string bytes = log.bytes + junk + LogRecordBytes(Line(3), 4);
+        const std::vector<std::string> items = Items(bytes);
+        ASSERT_EQ(items.size(), 5u) << junk.size();
+        EXPECT_EQ(items[3], "skipped " + std::to_string(log.bytes.size()) + "+" +
+                                std::to_string(junk.size()));
+        EXPECT_EQ(items[4], "record " + Line(3) + " @" +
+                                std::to_string(log.bytes.size() + junk.size()) + "+" +
+                                std::to_string(Line(3).size() + 8));
+    }
+}
+
+TEST(LogReader, ADamagedHeaderIsSkippedUpToTheFirstRecord) {
+    Log log = LogOf(2);
+    std::string bytes = log.bytes;
+    bytes[0] = 'X';
+    EXPECT_EQ(Items(bytes), (std::vector<std::string>{"skipped 0+" + std::to_string(log.starts[0]),
+                                                      log.Taken(0), log.Taken(1)}));
+    // The agent writes at most 64 characters; a longer header holds when a
+    // record follows it.
+    const std::string longHeader = LogHeaderBytes(std::string(100, 'H')) + log.records[0];
+    EXPECT_EQ(Items(longHeader)[0], "header " + std::string(100, 'H'));
+}
+
+// Damage where the reader's buffer ends and is filled again, and a file
+// read from a record it stopped at.
+TEST(LogReader, ReadsOnAcrossItsBufferWholeAndFromAnOffset) {
+    Log log;
+    for (int n = 1; n <= 20000; ++n)
+        log.Add(Line(n % 50 + 1), static_cast<std::uint16_t>(n % 254 + 1));
+    ASSERT_GT(log.bytes.size(), (1u << 20) + (1u << 19));
+    std::size_t hit = 0;
+    while (log.starts[hit] + log.records[hit].size() < (1u << 20) - 4) ++hit;
+    for (std::size_t record = hit - 1; record <= hit + 1; ++record) {
+        std::string bytes = log.bytes;
+        bytes.replace(log.starts[record] + 8, 10, "##########");
+        std::size_t records = 0, skipped = 0;
+        std::istringstream in(bytes);
+        LogReader reader(in);
+        LogItem item;
+        while (reader.Next(item)) {
+            if (item.kind == LogItem::Kind::record) ++records;
+            if (item.kind == LogItem::Kind::skipped) {
+                ++skipped;
+                EXPECT_EQ(item.offset, log.starts[record]);
+                EXPECT_EQ(item.length, log.records[record].size());
+            }
+        }
+        EXPECT_EQ(records, log.records.size() - 1) << record;
+        EXPECT_EQ(skipped, 1u);
+    }
+    const std::vector<std::string> fromOffset = Items(log.bytes, log.starts[19998]);
+    ASSERT_EQ(fromOffset.size(), 2u);
+    EXPECT_EQ(fromOffset[1], log.Taken(19999));
+}
+
+TEST(ParseLogFile, CountsTheSkippedBytesAndRefusesWhatIsNoLog) {
+    const Log log = LogOf(3);
+    const auto file = logs::ParseLogFile(log.bytes + "xyz" + log.records[0]);
+    ASSERT_TRUE(file);
+    EXPECT_EQ(file->header, "Pelvantine usage log");
+    EXPECT_EQ(file->records.size(), 4u);
+    EXPECT_EQ(file->skippedBytes, 3u);
+    EXPECT_FALSE(logs::ParseLogFile("not a log"));
+}
+
+}  // namespace
+}  // namespace plv::testing

@@ -1,0 +1,106 @@
+// plvlog run as an administrator runs it, over files of a directory of its own.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "plvlog/log_bytes.h"
+#include "plvlog/tool_run.h"
+#include "support/host_files.h"
+#include "support/temporary_directory.h"
+
+namespace plv::testing {
+namespace {
+
+const std::string kStart =
+    EventLine("1998/08/20", "09:15:02", "WS-017", "JDOE", "C:\\APPS\\EDITOR.EXE");
+const std::string kEnd = EventLine("1998/08/20", "17:40:11", "WS-017", "JDOE",
+                                   "C:\\APPS\\EDITOR.EXE", "Terminated", "1998/08/20", "09:15:02");
+const std::string kNextDay =
+    EventLine("1998/08/21", "08:00:00", "WS-018", "ASMITH", "Z:\\usr\\bin\\xeyes");
+
+class Plvlog : public ::testing::Test {
+  protected:
+    ToolRun Run(const std::vector<std::string> &arguments) {
+        return RunTool(PLVLOG_PROGRAM, arguments, dir.path());
+    }
+    std::string Write(const std::string &name, const std::string &bytes) {
+        return WriteHostFile(dir / name, bytes);
+    }
+    TemporaryDirectory dir;
+};
+
+// Two damaged files around a missing one: every whole record is printed, in
+// order, and every skipped range and the missing file are named.
+TEST_F(Plvlog, GoesOnAfterDamageAndMissingFiles) {
+    const std::string first = LogBytes({kStart}) + "garbage" + LogRecordBytes(kEnd, 3);
+    const std::string second = LogBytes({kNextDay}) + LogRecordBytes(kStart, 4).substr(0, 20);
+    Write("19980820.LOG", first);
+    Write("19980821.LOG", second);
+    const ToolRun run = Run({"--header", "19980820.LOG", "missing.LOG", "19980821.LOG"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.output, "Pelvantine usage log\n" + kStart + "\n" + kEnd +
+                              "\nPelvantine usage log\n" + kNextDay + "\n");
+    const std::string atFirst = std::to_string(LogBytes({kStart}).size());
+    const std::string atSecond = std::to_string(LogBytes({kNextDay}).size());
+    EXPECT_EQ(run.errors, "19980820.LOG: skipped 7 bytes at offset " + atFirst +
+                              ": no whole record\n"
+                              "missing.LOG: cannot be read: No such file or directory\n"
+                              "19980821.LOG: skipped 20 bytes at offset " +
+                              atSecond + ": no whole record at the end\n");
+    EXPECT_EQ(Run({"19980820.LOG"}).status, 1);
+    Write("sound.LOG", LogBytes({kStart, kEnd}));
+    EXPECT_EQ(Run({"sound.LOG"}).status, 0);
+}
+
+TEST_F(Plvlog, ReadsADirectoryInDateOrderWithinTheDaysAsked) {
+    Write("19980821.LOG", LogBytes({kNextDay}));
+    Write("19980820.LOG", LogBytes({kStart, kEnd}));
+    Write("notes.txt", "not a log");
+    EXPECT_EQ(Run({"."}).output, kStart + "\n" + kEnd + "\n" + kNextDay + "\n");
+    EXPECT_EQ(Run({".", "--from", "1998-08-21"}).output, kNextDay + "\n");
+    EXPECT_EQ(Run({".", "--to", "1998-08-20"}).output, kStart + "\n" + kEnd + "\n");
+    EXPECT_EQ(Run({".", "--from", "1998-08-22"}).output, "");
+}
+
+// A comma and a quote are quoted; the code page's characters become UTF-8.
+TEST_F(Plvlog, WritesCsvAndJsonInUtf8) {
+    const std::string odd = EventLine("1998/08/20", "10:00:00", "WS,1", "J\"D", "C:\\\xD6L.EXE");
+    Write("19980820.LOG", LogBytes({odd}));
+    const ToolRun csv = Run({"--format", "csv", "19980820.LOG"});
+    EXPECT_EQ(csv.status, 0);
+    EXPECT_EQ(csv.output,
+              "date,time,workstation,user,context,spare1,application,event,identifier,start_date,"
+              "start_time,"
+              "count1,count2,spare2\n"
+              "1998/08/20,10:00:00,\"WS,1\",\"J\"\"D\",SALES,,C:\\\xC3\x96L.EXE,Initiated,,,,,,\n");
+    const ToolRun json = Run({"--format", "json", "19980820.LOG"});
+    EXPECT_EQ(json.output,
+              "[\n{\"date\":\"1998/08/"
+              "20\",\"time\":\"10:00:00\",\"workstation\":\"WS,1\",\"user\":\"J\\\"D\","
+              "\"context\":\"SALES\",\"spare1\":\"\",\"application\":\"C:\\\\\xC3\x96L.EXE\","
+              "\"event\":\"Initiated\","
+              "\"identifier\":\"\",\"start_date\":\"\",\"start_time\":\"\",\"count1\":\"\","
+              "\"count2\":\"\","
+              "\"spare2\":\"\"}\n]\n");
+    EXPECT_EQ(Run({"--format", "json", "--to", "1998-08-19", "19980820.LOG"}).output, "[]\n");
+}
+
+TEST_F(Plvlog, AnswersItsVersionAndRefusesWrongUseWithStatus2) {
+    const ToolRun version = Run({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.output, "plvlog " PLV_VERSION "\n");
+    for (const std::vector<std::string> &arguments :
+         std::vector<std::vector<std::string>>{{},
+                                               {"--format", "xml", "x.LOG"},
+                                               {"--from", "1998/08/20", "x.LOG"},
+                                               {"--header", "--format", "csv", "x.LOG"},
+                                               {"--bogus", "x.LOG"}}) {
+        const ToolRun run = Run(arguments);
+        EXPECT_EQ(run.status, 2) << ::testing::PrintToString(arguments);
+        EXPECT_NE(run.errors, "");
+        EXPECT_EQ(run.output, "");
+    }
+}
+
+}  // namespace
+}  // namespace plv::testing

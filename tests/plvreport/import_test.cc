@@ -1,0 +1,168 @@
+// plvreport import over a LOGS directory that grows as the agents write:
+// imports along the way end as one import at the end, and nothing twice.
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "plvlog/log_bytes.h"
+#include "plvlog/tool_run.h"
+#include "support/host_files.h"
+#include "support/temporary_directory.h"
+
+namespace plv::testing {
+namespace {
+
+const std::string kDefLine =
+    "19980820;09:15:02;WS-1;ANN;SALES;C:\\OFFICE\\WRITER;WRITER.EXE;19980312;1048576;Report; a "
+    "draft;"
+    "WriterFrame;Writer Deluxe;Valdrin Systems;2.8;0409\r\n";
+
+std::string Line(int n, const char *date = "1998/08/20") {
+    const std::string second = (n % 60 < 10 ? "0" : "") + std::to_string(n % 60);
+    return EventLine(date, "10:00:" + second, "WS-" + std::to_string(n % 7),
+                     "U" + std::to_string(n % 5), "C:\\APPS\\APP" + std::to_string(n % 3) + ".EXE");
+}
+
+// Every row of the database, its numbers for names and files replaced by
+// the names and paths, in one order whatever order the rows went in.
+std::string Dump(const std::string &database) {
+    sqlite3 *db = nullptr;
+    EXPECT_EQ(sqlite3_open_v2(database.c_str(), &db, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+    std::string dump;
+    for (const char *query :
+         {"SELECT path, kind, read_to, hex(head), header FROM files ORDER BY path",
+          "SELECT f.path, e.file_offset, e.logged_at, w.name, u.name, c.name, e.spare1, a.name, "
+          "e.event, "
+          "e.identifier, e.start_at, e.count1, e.count2, e.spare2 FROM events e JOIN files f ON "
+          "f.id = e.file_id "
+          "JOIN workstations w ON w.id = e.workstation_id JOIN users u ON u.id = e.user_id "
+          "JOIN contexts c ON c.id = e.context_id JOIN applications a ON a.id = e.application_id "
+          "ORDER BY f.path, e.file_offset",
+          "SELECT f.path, d.file_offset, d.recorded_at, w.name, u.name, c.name, d.directory, "
+          "d.file_name, "
+          "d.file_date, d.file_size, d.title, d.window_class, d.product, d.company, d.version, "
+          "d.language "
+          "FROM definition_lines d JOIN files f ON f.id = d.file_id JOIN workstations w ON w.id = "
+          "d.workstation_id JOIN users u ON u.id = d.user_id JOIN contexts c ON c.id = "
+          "d.context_id "
+          "ORDER BY f.path, d.file_offset",
+          "SELECT f.path, s.file_offset, s.length FROM skipped_ranges s JOIN files f ON f.id = "
+          "s.file_id "
+          "ORDER BY f.path, s.file_offset"}) {
+        sqlite3_stmt *statement = nullptr;
+        EXPECT_EQ(sqlite3_prepare_v2(db, query, -1, &statement, nullptr), SQLITE_OK)
+            << sqlite3_errmsg(db);
+        while (sqlite3_step(statement) == SQLITE_ROW) {
+            for (int i = 0; i < sqlite3_column_count(statement); ++i) {
+                const auto *text = sqlite3_column_text(statement, i);
+                dump += text == nullptr ? "NULL" : reinterpret_cast<const char *>(text);
+                dump += '|';
+            }
+            dump += '\n';
+        }
+        sqlite3_finalize(statement);
+        dump += "--\n";
+    }
+    sqlite3_close(db);
+    return dump;
+}
+
+class Import : public ::testing::Test {
+  protected:
+    Import() { std::filesystem::create_directory(dir / "LOGS"); }
+    ToolRun Run(const std::string &database, std::vector<std::string> arguments) {
+        arguments.insert(arguments.begin(), {"--db", database});
+        return RunTool(PLVREPORT_PROGRAM, arguments, dir.path());
+    }
+    void Append(const std::string &name, const std::string &bytes) {
+        std::ofstream(dir / ("LOGS/" + name), std::ios::binary | std::ios::app) << bytes;
+    }
+    TemporaryDirectory dir;
+};
+
+// Records come one by one, one is cut off mid-write and written again
+// whole, a definition line comes in two writes, and a second day starts.
+TEST_F(Import, ImportsAlongAGrowingDirectoryEndAsOneImportAtTheEnd) {
+    std::string day1 = LogBytes({Line(1), Line(2)});
+    const std::string cut = LogRecordBytes(Line(3), 40).substr(0, 30);
+    Append("19980820.LOG", day1 + cut);
+    Append("19980820.DEF", kDefLine.substr(0, 50));
+    const ToolRun first = Run("along.db", {"import", "LOGS"});
+    EXPECT_EQ(first.status, 0) << first.errors;
+    EXPECT_EQ(first.output,
+              "files: 2 new, 0 grown, 0 read anew, 0 unchanged\n"
+              "records: 2 (events: 2, definition lines: 0)\n"
+              "skipped byte ranges: 0 (0 bytes)\n"
+              "unfinished files: 2 (ending in part of a record or line, read again next time)\n");
+    EXPECT_NE(first.errors.find("19980820.LOG: the 30 bytes at offset " +
+                                std::to_string(day1.size()) + " hold no whole record yet"),
+              std::string::npos)
+        << first.errors;
+
+    Append("19980820.LOG", LogRecordBytes(Line(3), 41) + LogRecordBytes(Line(4), 42));
+    Append("19980820.DEF", kDefLine.substr(50) + "not a definition line\r\n");
+    const ToolRun second = Run("along.db", {"import", "LOGS"});
+    EXPECT_EQ(second.status, 1);
+    EXPECT_EQ(second.output,
+              "files: 0 new, 2 grown, 0 read anew, 0 unchanged\n"
+              "records: 3 (events: 2, definition lines: 1)\n"
+              "skipped byte ranges: 2 (53 bytes)\n");
+    EXPECT_NE(second.errors.find("19980820.LOG: skipped 30 bytes at offset " +
+                                 std::to_string(day1.size()) + ": no whole record"),
+              std::string::npos)
+        << second.errors;
+
+    Append("19980821.LOG", LogBytes({Line(5, "1998/08/21")}));
+    Append("19980820.LOG", LogRecordBytes(Line(6), 43));
+    EXPECT_EQ(Run("along.db", {"import", "LOGS"}).output,
+              "files: 1 new, 1 grown, 0 read anew, 1 unchanged\n"
+              "records: 2 (events: 2, definition lines: 0)\n"
+              "skipped byte ranges: 0 (0 bytes)\n");
+
+    EXPECT_EQ(Run("once.db", {"import", dir / "LOGS"}).status, 1);
+    const std::string once = Dump(dir / "once.db");
+    EXPECT_EQ(Dump(dir / "along.db"), once);
+    EXPECT_NE(once.find("|WS-1|ANN|SALES|C:\\OFFICE\\WRITER|WRITER.EXE|19980312|1048576|Report; a "
+                        "draft|WriterFrame|"
+                        "Writer Deluxe|Valdrin Systems|2.8|1033|"),
+              std::string::npos)
+        << once;
+
+    // The same set again changes nothing.
+    EXPECT_EQ(Run("once.db", {"import", "LOGS", "LOGS/19980821.LOG"}).output,
+              "files: 0 new, 0 grown, 0 read anew, 3 unchanged\n"
+              "records: 0 (events: 0, definition lines: 0)\n"
+              "skipped byte ranges: 0 (0 bytes)\n");
+    EXPECT_EQ(Dump(dir / "once.db"), once);
+}
+
+// A file that no longer begins as it did is another file under the old
+// name: what it held gives way to what it holds.
+TEST_F(Import, AFileWrittenAnewReplacesWhatItHeld) {
+    const std::string path = dir / "LOGS/19980820.LOG";
+    WriteHostFile(path, LogBytes({Line(1), Line(2), Line(3)}));
+    EXPECT_EQ(Run("report.db", {"import", "LOGS"}).status, 0);
+    WriteHostFile(path, LogBytes({Line(4)}));
+    const ToolRun again = Run("report.db", {"import", "LOGS"});
+    EXPECT_EQ(again.output,
+              "files: 0 new, 0 grown, 1 read anew, 0 unchanged\n"
+              "records: 1 (events: 1, definition lines: 0)\n"
+              "skipped byte ranges: 0 (0 bytes)\n");
+    EXPECT_EQ(Run("fresh.db", {"import", "LOGS"}).status, 0);
+    EXPECT_EQ(Dump(dir / "report.db"), Dump(dir / "fresh.db"));
+}
+
+TEST_F(Import, GoesOnAfterPathsItCannotRead) {
+    WriteHostFile(dir / "LOGS/19980820.LOG", LogBytes({Line(1)}));
+    const ToolRun run = Run("report.db", {"import", "missing", "LOGS"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.errors, "missing: cannot be read: No such file or directory\n");
+    EXPECT_NE(run.output.find("records: 1 (events: 1,"), std::string::npos);
+    EXPECT_NE(run.output.find("unreadable paths or files: 1\n"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace plv::testing

@@ -1,5 +1,5 @@
 // The built-in configuration: a working agent on a fresh machine, keeping
-// everything below one local directory.
+// everything below the agent's data directory of the user.
 #include "configuration.h"
 #include "host_system.h"
 #include "plvlib32.h"
@@ -20,7 +20,6 @@ AgentConfiguration EmbeddedConfiguration(const std::string &localDirectory) {
     c.source = "the built-in configuration";
     if (host::MapsPaths()) {
         c.drives.push_back({kHomeDrive, localDirectory + "/server"});
-        c.dataDirectory = localDirectory + "/workstation";
         c.homePath = kHomePath;
     } else {
         c.homePath = host::AbsolutePath(localDirectory + "/server/PLV");
@@ -35,9 +34,6 @@ bool PrepareLocalDirectory(const AgentConfiguration &configuration,
     for (const char *directory : {"/server/PLV/LOGS", "/server/PLV/SYSTEM"}) {
         if (!host::MakeDirectories(localDirectory + directory, why)) return false;
     }
-    if (!configuration.dataDirectory.empty() &&
-        !host::MakeDirectories(configuration.dataDirectory, why))
-        return false;
     // A settings file that is missing would count as a lost network at the
     // library's first look after the update interval.
     if (Os().GetFileAttributesA(configuration.settingsFile.c_str()) != INVALID_FILE_ATTRIBUTES)

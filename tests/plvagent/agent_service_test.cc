@@ -2,6 +2,8 @@
 // and while events wait, that no event is lost or written twice across a
 // share that goes away, a stop or a kill, one agent per session, a reload
 // on SIGHUP, and its command-line conventions.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <stdlib.h>
 #include <sys/stat.h>
@@ -11,9 +13,6 @@
 #include <memory>
 #include <string>
 #include <vector>
-
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
 
 #include "agent_process.h"
 #include "agent_test_files.h"
@@ -33,20 +32,22 @@ constexpr auto kLimit = 30s;  // sanitizer builds on a loaded machine start slow
 
 std::size_t Count(const std::string &text, const std::string &part) {
     std::size_t count = 0;
-    for (std::size_t at = 0; (at = text.find(part, at)) != std::string::npos; at += part.size()) ++count;
+    for (std::size_t at = 0; (at = text.find(part, at)) != std::string::npos; at += part.size())
+        ++count;
     return count;
 }
 
 // The world's log events that are this event of this program (or of the
 // agent itself, "Pelvantine").
-std::size_t Logged(const AgentWorld &world, const std::string &program, const std::string &eventText) {
+std::size_t Logged(const AgentWorld &world, const std::string &program,
+                   const std::string &eventText) {
     const auto events = world.LogEvents();
     return std::count_if(events.begin(), events.end(), [&](const std::vector<std::string> &event) {
         const std::string &application = event.size() > 7 ? event[6] : "";
-        const bool named = application == program ||
-                           (application.size() > program.size() &&
-                            application.compare(application.size() - program.size() - 1, std::string::npos,
-                                                "\\" + program) == 0);
+        const bool named =
+            application == program || (application.size() > program.size() &&
+                                       application.compare(application.size() - program.size() - 1,
+                                                           std::string::npos, "\\" + program) == 0);
         return named && event[7] == eventText;
     });
 }
@@ -66,8 +67,10 @@ class WithDisplay : public ::testing::Test {
     std::string display() const { return server_->display(); }
 
     // A client whose window is mapped.
-    std::unique_ptr<plv::testing::ChildProcess> StartClient(const char *program, const char *windowClass) {
-        auto client = std::make_unique<plv::testing::ChildProcess>(std::vector<std::string>{program});
+    std::unique_ptr<plv::testing::ChildProcess> StartClient(const char *program,
+                                                            const char *windowClass) {
+        auto client =
+            std::make_unique<plv::testing::ChildProcess>(std::vector<std::string>{program});
         plv::testing::XTestClient x(display());
         EXPECT_NE(x.AwaitWindowOfClass(windowClass), 0u) << program << " shows no window";
         return client;
@@ -86,22 +89,27 @@ TEST(AgentStartLine, NamesTheConfigurationDefinitionsLogAndDisplayAndWarns) {
         std::string display;
         const char *warning;  // null: none about the display
     } kCases[] = {
-        {"", "warning: DISPLAY is not set: no application window can be seen, so nothing is metered"},
-        {":59999", "warning: the display :59999 cannot be opened: no application window can be seen"},
+        {"",
+         "warning: DISPLAY is not set: no application window can be seen, so nothing is metered"},
+        {":59999",
+         "warning: the display :59999 cannot be opened: no application window can be seen"},
         {server->display(), nullptr},
     };
     for (const auto &c : kCases) {
         AgentWorld world;
-        WriteFile(world.directory() + "/definitions.ini", "[Eyes]\nFileName = xeyes\n[Logo]\nFileName = xlogo\n");
+        WriteFile(world.directory() + "/definitions.ini",
+                  "[Eyes]\nFileName = xeyes\n[Logo]\nFileName = xlogo\n");
         world.Configure("Definitions = " + world.directory() + "/definitions.ini");
-        AgentProcess agent(AgentProgram(), {"run", "--config", world.configurationFile(), "--cycles", "1"},
+        AgentProcess agent(AgentProgram(),
+                           {"run", "--config", world.configurationFile(), "--cycles", "1"},
                            world.directory(), {"DISPLAY=" + c.display});
         ASSERT_EQ(agent.Wait(kLimit), 0) << agent.Errors();
         const std::string errors = agent.Errors();
         EXPECT_THAT(errors, HasSubstr("plvagent: starting 2.8 (commit "));
-        EXPECT_THAT(errors, HasSubstr("): configuration " + world.configurationFile() + ", 2 definitions, shared log " +
-                                      world.logsDirectory() + ", display " +
-                                      (c.display.empty() ? "none" : c.display) + "\n"));
+        EXPECT_THAT(errors,
+                    HasSubstr("): configuration " + world.configurationFile() +
+                              ", 2 definitions, shared log " + world.logsDirectory() +
+                              ", display " + (c.display.empty() ? "none" : c.display) + "\n"));
         if (c.warning != nullptr) {
             EXPECT_THAT(errors, HasSubstr(c.warning)) << c.display;
         } else {
@@ -121,13 +129,18 @@ TEST(AgentStartLine, CarriesJournalPrioritiesWhenStandardErrorIsTheJournal) {
     ASSERT_EQ(::stat(errors.c_str(), &status), 0);
     const std::string stream = std::to_string(status.st_dev) + ":" + std::to_string(status.st_ino);
     for (const std::string &journal : {stream, std::string("1:1")}) {
-        AgentProcess agent(AgentProgram(), {"run", "--config", world.configurationFile(), "--cycles", "1"},
+        AgentProcess agent(AgentProgram(),
+                           {"run", "--config", world.configurationFile(), "--cycles", "1"},
                            world.directory(), {"DISPLAY=", "JOURNAL_STREAM=" + journal});
         ASSERT_EQ(agent.Wait(kLimit), 0) << agent.Errors();
         const bool toJournal = journal == stream;
-        EXPECT_EQ(agent.Errors().rfind(toJournal ? "<6>plvagent: starting " : "plvagent: starting ", 0), 0u)
+        EXPECT_EQ(
+            agent.Errors().rfind(toJournal ? "<6>plvagent: starting " : "plvagent: starting ", 0),
+            0u)
             << agent.Errors();
-        EXPECT_EQ(agent.Errors().find("\n<4>plvagent: warning: DISPLAY is not set") != std::string::npos, toJournal)
+        EXPECT_EQ(
+            agent.Errors().find("\n<4>plvagent: warning: DISPLAY is not set") != std::string::npos,
+            toJournal)
             << agent.Errors();
     }
 }
@@ -141,7 +154,8 @@ class HeldEvents : public WithDisplay {
         // One attempt at the shared log after each event, made in the cycle
         // that built it: once the agent says it holds an event, only the
         // host's retry tries the log again.
-        world.Configure("CloseRetryCount = 0", "[Options]\nTrace = yes\nUndefinedApplications = yes\n");
+        world.Configure("CloseRetryCount = 0",
+                        "[Options]\nTrace = yes\nUndefinedApplications = yes\n");
         TakeShareAway();
     }
     void TakeShareAway() { std::filesystem::rename(world.logsDirectory(), away()); }
@@ -154,8 +168,9 @@ class HeldEvents : public WithDisplay {
         return "";
     }
     std::unique_ptr<AgentProcess> Start() {
-        return std::make_unique<AgentProcess>(AgentProgram(), std::vector<std::string>{"run", "--config", world.configurationFile()},
-                                              world.directory());
+        return std::make_unique<AgentProcess>(
+            AgentProgram(), std::vector<std::string>{"run", "--config", world.configurationFile()},
+            world.directory());
     }
 
     AgentWorld world;
@@ -164,22 +179,30 @@ class HeldEvents : public WithDisplay {
 TEST_F(HeldEvents, AreReportedAndWrittenOnceWhenTheShareAnswersAgain) {
     const auto agent = Start();
     // Every start on Linux records its "Initialization Failure" for PLVWOW32.DLL.
-    ASSERT_TRUE(Eventually([&] { return agent->Errors().find("holding 1 event,") != std::string::npos; }, kLimit))
+    ASSERT_TRUE(Eventually(
+        [&] { return agent->Errors().find("holding 1 event,") != std::string::npos; }, kLimit))
         << agent->Errors();
-    EXPECT_THAT(agent->Errors(), HasSubstr("warning: the log files cannot be written (its directory does not exist): "
-                                           "holding 1 event, tried again every cycle\n"));
+    EXPECT_THAT(
+        agent->Errors(),
+        HasSubstr("warning: the log files cannot be written (its directory does not exist): "
+                  "holding 1 event, tried again every cycle\n"));
     const auto logo = StartClient("xlogo", "XLogo");
-    ASSERT_TRUE(Eventually([&] { return agent->Errors().find("warning: holding 2 events\n") != std::string::npos; }, kLimit))
+    ASSERT_TRUE(Eventually(
+        [&] { return agent->Errors().find("warning: holding 2 events\n") != std::string::npos; },
+        kLimit))
         << agent->Errors();
     BringShareBack();
-    ASSERT_TRUE(Eventually([&] { return agent->Errors().find("no event is held") != std::string::npos; }, kLimit))
+    ASSERT_TRUE(Eventually(
+        [&] { return agent->Errors().find("no event is held") != std::string::npos; }, kLimit))
         << agent->Errors();
-    EXPECT_THAT(agent->Errors(), HasSubstr("plvagent: the log files are written again: no event is held\n"));
+    EXPECT_THAT(agent->Errors(),
+                HasSubstr("plvagent: the log files are written again: no event is held\n"));
     agent->Signal(SIGTERM);
     ASSERT_EQ(agent->Wait(kLimit), 0) << agent->Errors();
     EXPECT_EQ(Logged(world, "xlogo", "Initiated"), 1u);
     EXPECT_EQ(Logged(world, "Pelvantine", "Initialization Failure"), 1u);
-    EXPECT_EQ(Count(agent->Errors(), "holding"), 2u) << "said once per change:\n" << agent->Errors();
+    EXPECT_EQ(Count(agent->Errors(), "holding"), 2u) << "said once per change:\n"
+                                                     << agent->Errors();
     EXPECT_EQ(Spool(), "") << "nothing is left pending";
 }
 
@@ -192,7 +215,8 @@ TEST_P(HeldAcrossAStop, AreWrittenOnceByTheNextStart) {
     {
         const auto agent = Start();
         const auto logo = StartClient("xlogo", "XLogo");
-        ASSERT_TRUE(Eventually([&] { return agent->Errors().find("holding 2 events") != std::string::npos; }, kLimit))
+        ASSERT_TRUE(Eventually(
+            [&] { return agent->Errors().find("holding 2 events") != std::string::npos; }, kLimit))
             << agent->Errors();
         if (stop == SIGKILL) {
             // Kept up to date each cycle: what waited a cycle ago survives a crash.
@@ -201,8 +225,9 @@ TEST_P(HeldAcrossAStop, AreWrittenOnceByTheNextStart) {
         agent->Signal(stop);
         ASSERT_EQ(agent->Wait(kLimit), stop == SIGKILL ? 128 + SIGKILL : 0) << agent->Errors();
         if (stop == SIGTERM) {
-            EXPECT_THAT(agent->Errors(), HasSubstr("warning: stopping with 2 events not yet written, kept in " +
-                                                   world.dataDirectory() + "/pending-"));
+            EXPECT_THAT(agent->Errors(),
+                        HasSubstr("warning: stopping with 2 events not yet written, kept in " +
+                                  world.dataDirectory() + "/pending-"));
         }
     }
     EXPECT_THAT(Spool(), HasSubstr("\\xlogo;Initiated;"));
@@ -210,17 +235,21 @@ TEST_P(HeldAcrossAStop, AreWrittenOnceByTheNextStart) {
 
     BringShareBack();
     const auto agent = Start();
-    ASSERT_TRUE(Eventually([&] { return Logged(world, "xlogo", "Initiated") > 0 && Spool().empty(); }, kLimit))
+    ASSERT_TRUE(Eventually(
+        [&] { return Logged(world, "xlogo", "Initiated") > 0 && Spool().empty(); }, kLimit))
         << agent->Errors();
     agent->Signal(SIGTERM);
     ASSERT_EQ(agent->Wait(kLimit), 0) << agent->Errors();
-    EXPECT_THAT(agent->Errors(), HasSubstr("plvagent: put back 2 events that the last run left pending, from "));
+    EXPECT_THAT(agent->Errors(),
+                HasSubstr("plvagent: put back 2 events that the last run left pending, from "));
     EXPECT_EQ(Logged(world, "xlogo", "Initiated"), 1u);
     EXPECT_EQ(Logged(world, "Pelvantine", "Initialization Failure"), 2u) << "one for each start";
 }
 
 INSTANTIATE_TEST_SUITE_P(AgentService, HeldAcrossAStop, ::testing::Values(SIGTERM, SIGKILL),
-                         [](const auto &info) { return info.param == SIGTERM ? "SIGTERM" : "SIGKILL"; });
+                         [](const auto &info) {
+                             return info.param == SIGTERM ? "SIGTERM" : "SIGKILL";
+                         });
 
 class AgentSession : public WithDisplay {};
 
@@ -228,18 +257,24 @@ class AgentSession : public WithDisplay {};
 TEST_F(AgentSession, AllowsOneAgentPerUserAndDisplay) {
     AgentWorld world;
     world.Configure("");
-    AgentProcess first(AgentProgram(), {"run", "--config", world.configurationFile()}, world.directory());
-    ASSERT_TRUE(Eventually([&] { return first.Errors().find("starting") != std::string::npos; }, kLimit));
+    AgentProcess first(AgentProgram(), {"run", "--config", world.configurationFile()},
+                       world.directory());
+    ASSERT_TRUE(
+        Eventually([&] { return first.Errors().find("starting") != std::string::npos; }, kLimit));
 
     // Each agent keeps its output in its own working directory.
-    for (const char *directory : {"/second", "/third"}) std::filesystem::create_directories(world.directory() + directory);
-    AgentProcess second(AgentProgram(), {"run", "--config", world.configurationFile()}, world.directory() + "/second");
+    for (const char *directory : {"/second", "/third"})
+        std::filesystem::create_directories(world.directory() + directory);
+    AgentProcess second(AgentProgram(), {"run", "--config", world.configurationFile()},
+                        world.directory() + "/second");
     ASSERT_EQ(second.Wait(kLimit), 2) << second.Errors();
-    EXPECT_THAT(second.Errors(), HasSubstr("plvagent: not started: another plvagent (process " +
-                                           std::to_string(first.pid()) + ") meters this session already"));
+    EXPECT_THAT(second.Errors(),
+                HasSubstr("plvagent: not started: another plvagent (process " +
+                          std::to_string(first.pid()) + ") meters this session already"));
     EXPECT_THAT(second.Errors(), Not(HasSubstr("starting")));
 
-    AgentProcess otherDisplay(AgentProgram(), {"run", "--config", world.configurationFile(), "--cycles", "1"},
+    AgentProcess otherDisplay(AgentProgram(),
+                              {"run", "--config", world.configurationFile(), "--cycles", "1"},
                               world.directory() + "/third", {"DISPLAY=:59999"});
     EXPECT_EQ(otherDisplay.Wait(kLimit), 0) << otherDisplay.Errors();
     first.Signal(SIGTERM);
@@ -254,39 +289,49 @@ TEST_F(AgentSession, ReloadsDefinitionsOnSighup) {
     const std::string definitions = world.directory() + "/definitions.ini";
     WriteFile(definitions, "[Eyes]\nFileName = xeyes\n");
     world.Configure("Definitions = " + definitions, "[Options]\nTrace = yes\n");
-    AgentProcess agent(AgentProgram(), {"run", "--config", world.configurationFile()}, world.directory());
-    ASSERT_TRUE(Eventually([&] { return agent.Output().find("Process added") != std::string::npos; }, kLimit))
+    AgentProcess agent(AgentProgram(), {"run", "--config", world.configurationFile()},
+                       world.directory());
+    ASSERT_TRUE(Eventually(
+        [&] { return agent.Output().find("Process added") != std::string::npos; }, kLimit))
         << agent.Errors();
     {
         const auto logo = StartClient("xlogo", "XLogo");
-        ASSERT_TRUE(Eventually([&] { return agent.Output().find("\\xlogo,") != std::string::npos; }, kLimit))
+        ASSERT_TRUE(Eventually([&] { return agent.Output().find("\\xlogo,") != std::string::npos; },
+                               kLimit))
             << agent.Output();
     }
     EXPECT_EQ(Logged(world, "xlogo", "Initiated"), 0u) << "no definition knew it";
 
     WriteFile(definitions, "[Logo]\nFileName = xlogo\nSize = 12\n");
     agent.Signal(SIGHUP);
-    ASSERT_TRUE(Eventually([&] { return agent.Errors().find("nothing was reloaded") != std::string::npos; }, kLimit))
+    ASSERT_TRUE(Eventually(
+        [&] { return agent.Errors().find("nothing was reloaded") != std::string::npos; }, kLimit))
         << agent.Errors();
     EXPECT_THAT(agent.Errors(), HasSubstr(definitions + ":3: Size: unknown key\n"));
 
     WriteFile(definitions, "[Logo]\nFileName = xlogo\n");
-    world.Configure("Definitions = " + definitions + "\nWorkstation = WS-NEW", "[Options]\nTrace = yes\n");
+    world.Configure("Definitions = " + definitions + "\nWorkstation = WS-NEW",
+                    "[Options]\nTrace = yes\n");
     agent.Signal(SIGHUP);
-    ASSERT_TRUE(Eventually([&] { return agent.Errors().find("reloaded ") != std::string::npos; }, kLimit))
+    ASSERT_TRUE(
+        Eventually([&] { return agent.Errors().find("reloaded ") != std::string::npos; }, kLimit))
         << agent.Errors();
-    EXPECT_THAT(agent.Errors(), HasSubstr("plvagent: reloaded " + world.configurationFile() + ": 1 definitions from " +
-                                          definitions));
-    EXPECT_THAT(agent.Errors(), HasSubstr("warning: changed settings take effect only at the next start: Workstation\n"));
+    EXPECT_THAT(agent.Errors(), HasSubstr("plvagent: reloaded " + world.configurationFile() +
+                                          ": 1 definitions from " + definitions));
+    EXPECT_THAT(
+        agent.Errors(),
+        HasSubstr("warning: changed settings take effect only at the next start: Workstation\n"));
     {
         const auto logo = StartClient("xlogo", "XLogo");
-        ASSERT_TRUE(Eventually([&] { return Logged(world, "xlogo", "Initiated") == 1; }, kLimit)) << agent.Output();
+        ASSERT_TRUE(Eventually([&] { return Logged(world, "xlogo", "Initiated") == 1; }, kLimit))
+            << agent.Output();
     }
     agent.Signal(SIGTERM);
     ASSERT_EQ(agent.Wait(kLimit), 0) << agent.Errors();
     const auto events = world.LogEvents();
-    EXPECT_TRUE(std::none_of(events.begin(), events.end(),
-                             [](const std::vector<std::string> &event) { return event.at(2) == "WS-NEW"; }));
+    EXPECT_TRUE(std::none_of(
+        events.begin(), events.end(),
+        [](const std::vector<std::string> &event) { return event.at(2) == "WS-NEW"; }));
 }
 
 TEST(AgentCommandLine, ExitsTwoOnAUsageErrorAndNamesItsBuild) {
@@ -314,7 +359,8 @@ TEST(AgentCommandLine, ExitsTwoOnAUsageErrorAndNamesItsBuild) {
 // Without --config: the user's configuration, else the machine's, else the
 // built-in one, whose files go to the data directory, never the current one.
 TEST(AgentCommandLine, LooksUpItsConfigurationAndKeepsDataOutOfTheCurrentDirectory) {
-    if (std::filesystem::exists("/etc/plvagent/agent.ini")) GTEST_SKIP() << "this machine has /etc/plvagent/agent.ini";
+    if (std::filesystem::exists("/etc/plvagent/agent.ini"))
+        GTEST_SKIP() << "this machine has /etc/plvagent/agent.ini";
     AgentWorld world;
     world.Configure("Workstation = WS-XDG");
     const std::string config = world.directory() + "/config";
@@ -327,7 +373,8 @@ TEST(AgentCommandLine, LooksUpItsConfigurationAndKeepsDataOutOfTheCurrentDirecto
                          {"XDG_CONFIG_HOME=" + config, "XDG_DATA_HOME=" + data, "PLV_DATA_DIR="});
     ASSERT_EQ(builtIn.Wait(kLimit), 0) << builtIn.Errors();
     EXPECT_THAT(builtIn.Output(), HasSubstr("configuration: the built-in configuration\n"));
-    EXPECT_THAT(builtIn.Output(), HasSubstr("shared log directory: " + data + "/plvagent/server/PLV/LOGS\n"));
+    EXPECT_THAT(builtIn.Output(),
+                HasSubstr("shared log directory: " + data + "/plvagent/server/PLV/LOGS\n"));
     for (const auto &entry : std::filesystem::directory_iterator(cwd))
         EXPECT_THAT(entry.path().filename().string(), ::testing::AnyOf("agent.out", "agent.err"));
 

@@ -7,9 +7,9 @@
 #include "event_backlog.h"
 #include "event_spool.h"
 #include "messages.h"
-#include "restart_settings.h"
 #include "platform/win32_api.h"
 #include "plvlib32.h"
+#include "restart_settings.h"
 #include "session.h"
 
 namespace plvagent::testing {
@@ -21,16 +21,21 @@ TEST(SessionName, KeysTheHostAndTheDisplayButNotItsScreen) {
     const struct {
         const char *host, *display, *name;
     } kCases[] = {
-        {"ws017", ":0", "ws017-0"},         {"ws017", ":0.1", "ws017-0"},
-        {"ws017", ":12", "ws017-12"},       {"ws017", "", "ws017"},
-        {"ws017", "tc5:10.0", "ws017-tc5_10"}, {"ws/017", "../:1", "ws_017-..__1"},
+        {"ws017", ":0", "ws017-0"},
+        {"ws017", ":0.1", "ws017-0"},
+        {"ws017", ":12", "ws017-12"},
+        {"ws017", "", "ws017"},
+        {"ws017", "tc5:10.0", "ws017-tc5_10"},
+        {"ws/017", "../:1", "ws_017-..__1"},
     };
     for (const auto &c : kCases) EXPECT_EQ(SessionName(c.host, c.display), c.name) << c.display;
 }
 
 TEST(MessageLine, CarriesTheJournalPriorityOnlyForTheJournal) {
-    EXPECT_EQ(MessageLine(Priority::kWarning, "holding 2 events", false), "plvagent: warning: holding 2 events");
-    EXPECT_EQ(MessageLine(Priority::kWarning, "holding 2 events", true), "<4>plvagent: warning: holding 2 events");
+    EXPECT_EQ(MessageLine(Priority::kWarning, "holding 2 events", false),
+              "plvagent: warning: holding 2 events");
+    EXPECT_EQ(MessageLine(Priority::kWarning, "holding 2 events", true),
+              "<4>plvagent: warning: holding 2 events");
     EXPECT_EQ(MessageLine(Priority::kInfo, "starting", true), "<6>plvagent: starting");
     EXPECT_EQ(MessageLine(Priority::kError, "not started", true), "<3>plvagent: not started");
 }
@@ -61,9 +66,10 @@ TEST(EventSpool, WritesOneLinePerEventWithTheLogsItStillWants) {
 
 TEST(EventSpool, NamesTheLinesThatAreNoEventAndKeepsTheOthers) {
     std::vector<std::string> bad;
-    const auto read = ParseSpool("# heading\nshared\tgood\n\nboth\tx\nshared no tab\nsms\tcut %4\n"
-                                 "sms\tnul %00\nsms\traw\ttab\nshared\tlast\n",
-                                 &bad);
+    const auto read = ParseSpool(
+        "# heading\nshared\tgood\n\nboth\tx\nshared no tab\nsms\tcut %4\n"
+        "sms\tnul %00\nsms\traw\ttab\nshared\tlast\n",
+        &bad);
     ASSERT_EQ(read.size(), 2u);
     EXPECT_EQ(read[0].line, "good");
     EXPECT_EQ(read[1].line, "last");
@@ -78,19 +84,24 @@ TEST(BacklogWatch, SaysTheFailureOnceThenTheCountAsItChangesThenTheRecovery) {
         std::vector<std::string> said;
     } kCycles[] = {
         {0, {}},
-        {1, {"the log files cannot be written (its directory does not exist): holding 1 event, tried again every cycle"}},
+        {1,
+         {"the log files cannot be written (its directory does not exist): holding 1 event, tried "
+          "again every cycle"}},
         {1, {}},
         {3, {"holding 3 events"}},
         {3, {}},
         {0, {"the log files are written again: no event is held"}},
         {0, {}},
-        {2, {"the log files cannot be written (its directory does not exist): holding 2 events, tried again every cycle"}},
+        {2,
+         {"the log files cannot be written (its directory does not exist): holding 2 events, tried "
+          "again every cycle"}},
     };
     BacklogWatch watch;
     int cycle = 0;
     for (const auto &c : kCycles) {
         std::vector<std::string> said;
-        for (const Report &report : watch.AfterCycle(c.held, ERROR_PATH_NOT_FOUND)) said.push_back(report.text);
+        for (const Report &report : watch.AfterCycle(c.held, ERROR_PATH_NOT_FOUND))
+            said.push_back(report.text);
         EXPECT_EQ(said, c.said) << "cycle " << cycle++;
     }
 }

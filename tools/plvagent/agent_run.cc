@@ -17,7 +17,8 @@ constexpr UINT kCyclePeriod = 1000;
 
 class AgentHost {
   public:
-    AgentHost(const AgentConfiguration &configuration, HostRecords &records, const RunOptions &options)
+    AgentHost(const AgentConfiguration &configuration, HostRecords &records,
+              const RunOptions &options)
         : configuration_(configuration),
           records_(records),
           options_(options),

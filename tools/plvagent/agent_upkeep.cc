@@ -33,8 +33,9 @@ void Tell(const Report &report) {
 
 }  // namespace
 
-AgentUpkeep::AgentUpkeep(const AgentConfiguration &running, std::optional<std::string> configurationFile,
-                         HostRecords &records, const std::string &spoolPath)
+AgentUpkeep::AgentUpkeep(const AgentConfiguration &running,
+                         std::optional<std::string> configurationFile, HostRecords &records,
+                         const std::string &spoolPath)
     : running_(running),
       configurationFile_(std::move(configurationFile)),
       records_(records),
@@ -49,13 +50,15 @@ void AgentUpkeep::PutBackSpooledEvents() {
         // The next spool leaves out what could not be read: it is kept aside.
         const std::string aside = spool_.path() + ".damaged";
         std::error_code ignored;
-        std::filesystem::copy_file(spool_.path(), aside, std::filesystem::copy_options::overwrite_existing,
-                                   ignored);
-        for (const std::string &problem : bad) Warn(spool_.path() + ": " + problem + "; kept in " + aside);
+        std::filesystem::copy_file(spool_.path(), aside,
+                                   std::filesystem::copy_options::overwrite_existing, ignored);
+        for (const std::string &problem : bad)
+            Warn(spool_.path() + ": " + problem + "; kept in " + aside);
     }
     if (events.empty()) return;
     const std::size_t putBack = PutBackPending(events);
-    Inform("put back " + Events(putBack) + " that the last run left pending, from " + spool_.path());
+    Inform("put back " + Events(putBack) + " that the last run left pending, from " +
+           spool_.path());
     RetrySharedLog();
 }
 
@@ -83,8 +86,9 @@ void AgentUpkeep::AtStop() {
 // once nothing waits and no cycle meets it, the next loss is said anew.
 void AgentUpkeep::ReportNetwork(std::size_t held) {
     if (networkFailed_ && !networkReported_) {
-        Warn("network failure: " + std::string(records_.runtime().homePath) + " cannot be reached (" +
-             ErrorText(static_cast<DWORD>(GetFileError())) + "); metering goes on and tries again");
+        Warn("network failure: " + std::string(records_.runtime().homePath) +
+             " cannot be reached (" + ErrorText(static_cast<DWORD>(GetFileError())) +
+             "); metering goes on and tries again");
         networkReported_ = true;
     } else if (!networkFailed_ && held == 0) {
         networkReported_ = false;
@@ -95,7 +99,8 @@ void AgentUpkeep::ReportNetwork(std::size_t held) {
 void AgentUpkeep::KeepSpool() {
     std::string why;
     if (spool_.Keep(PendingEvents(records_.runtime().pendingEvents), &why)) {
-        if (spoolFailureReported_) Inform("the spool of pending events is written again: " + spool_.path());
+        if (spoolFailureReported_)
+            Inform("the spool of pending events is written again: " + spool_.path());
         spoolFailureReported_ = false;
         return;
     }
@@ -121,7 +126,8 @@ void AgentUpkeep::Reload() {
 
     DefinitionList definitions;
     if (problems.empty() && !reread.definitionsFile.empty())
-        definitions = ReadDefinitions(reread.definitionsFile, reread.definitionsShownName, problems);
+        definitions =
+            ReadDefinitions(reread.definitionsFile, reread.definitionsShownName, problems);
     if (!problems.empty()) {
         for (const Problem &problem : problems) Say(Describe(problem));
         Warn("nothing was reloaded: the definitions and settings in use stay");
@@ -133,7 +139,8 @@ void AgentUpkeep::Reload() {
            (reread.definitionsFile.empty() ? "" : " from " + reread.definitionsShownName) +
            " and the ignore lists in use from the next cycle on");
     const std::vector<std::string> waiting = SettingsWaitingForRestart(running_, reread);
-    if (!waiting.empty()) Warn("changed settings take effect only at the next start: " + Joined(waiting));
+    if (!waiting.empty())
+        Warn("changed settings take effect only at the next start: " + Joined(waiting));
 }
 
 }  // namespace plvagent

@@ -41,7 +41,7 @@ class AgentUpkeep {
     HostRecords &records_;
     EventSpool spool_;
     BacklogWatch backlog_;
-    std::string dataDirectory_;     // as the agent started with them
+    std::string dataDirectory_;  // as the agent started with them
     std::string runtimeDirectory_;
     bool networkFailed_ = false;
     bool networkReported_ = false;

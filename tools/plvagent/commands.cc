@@ -33,7 +33,8 @@ std::shared_ptr<std::FILE> OpenTraceOutput(const std::optional<std::string> &tra
 
 int Run(const RunCommand &command) {
     Problems problems;
-    const std::optional<std::string> configurationFile = LocateConfiguration(command.configurationFile);
+    const std::optional<std::string> configurationFile =
+        LocateConfiguration(command.configurationFile);
     std::optional<LoadedAgent> loaded = LoadAgent(configurationFile, problems);
     if (!loaded) {
         SayAll(problems);
@@ -60,7 +61,8 @@ int Run(const RunCommand &command) {
                            std::fprintf(trace.get(), "%s\n", line.c_str());
                            std::fflush(trace.get());
                        },
-                       configurationFile, host::DataDirectory() + "/pending-" + session + ".events"};
+                       configurationFile,
+                       host::DataDirectory() + "/pending-" + session + ".events"};
     return RunAgent(loaded->configuration, records, options);
 }
 
@@ -127,7 +129,8 @@ int ImportDefs(const ImportCommand &command) {
             return kNotConfigured;
         }
     }
-    for (const std::string &imported : result.imported) Inform("imported " + imported + " into " + targetShown);
+    for (const std::string &imported : result.imported)
+        Inform("imported " + imported + " into " + targetShown);
     return 0;
 }
 

@@ -16,8 +16,9 @@ std::vector<Report> BacklogWatch::AfterCycle(std::size_t held, std::int32_t file
     std::vector<Report> reports;
     if (held_ == 0 && held > 0) {
         reports.push_back({Priority::kWarning, "the log files cannot be written (" +
-                                                   ErrorText(static_cast<DWORD>(fileError)) + "): holding " +
-                                                   Events(held) + ", tried again every cycle"});
+                                                   ErrorText(static_cast<DWORD>(fileError)) +
+                                                   "): holding " + Events(held) +
+                                                   ", tried again every cycle"});
     } else if (held_ > 0 && held == 0) {
         reports.push_back({Priority::kInfo, "the log files are written again: no event is held"});
     } else if (held != held_) {
@@ -31,7 +32,8 @@ std::size_t HeldEvents(void *pendingHead) {
     std::size_t held = 0;
     for (auto *node = static_cast<PLVUsageEventNode *>(pendingHead); node != nullptr;
          node = static_cast<PLVUsageEventNode *>(node->next)) {
-        if ((node->event.flags & (PLV_EVENT_WANTS_SHARED_LOG | PLV_EVENT_WANTS_SMS_LOG)) != 0) ++held;
+        if ((node->event.flags & (PLV_EVENT_WANTS_SHARED_LOG | PLV_EVENT_WANTS_SMS_LOG)) != 0)
+            ++held;
     }
     return held;
 }

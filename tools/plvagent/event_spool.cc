@@ -12,7 +12,8 @@
 namespace plvagent {
 namespace {
 
-constexpr char kHeading[] = "# plvagent pending events: the logs each still wants, a tab, its event line\n";
+constexpr char kHeading[] =
+    "# plvagent pending events: the logs each still wants, a tab, its event line\n";
 constexpr std::size_t kLineRoom = 423;  // the longest event line, 422, and its end
 constexpr std::uint32_t kBothLogs = PLV_EVENT_WANTS_SHARED_LOG | PLV_EVENT_WANTS_SMS_LOG;
 
@@ -86,7 +87,8 @@ const char *DestinationsWord(std::uint32_t bits) {
 std::string SpoolText(const std::vector<SpooledEvent> &events) {
     std::string text = kHeading;
     for (const SpooledEvent &event : events)
-        text += std::string(DestinationsWord(event.destinations)) + "\t" + Escape(event.line) + "\n";
+        text +=
+            std::string(DestinationsWord(event.destinations)) + "\t" + Escape(event.line) + "\n";
     return text;
 }
 
@@ -98,7 +100,8 @@ std::vector<SpooledEvent> ParseSpool(const std::string &text, std::vector<std::s
         ++number;
         if (line.empty() || line.front() == '#') continue;
         const std::size_t tab = line.find('\t');
-        const auto destinations = tab == std::string::npos ? std::nullopt : DestinationsNamed(line.substr(0, tab));
+        const auto destinations =
+            tab == std::string::npos ? std::nullopt : DestinationsNamed(line.substr(0, tab));
         const auto event = destinations ? Unescape(line.substr(tab + 1)) : std::nullopt;
         if (!event) {
             bad->push_back("line " + std::to_string(number) + " is no spooled event");

@@ -4,8 +4,9 @@
 namespace plvagent::host {
 
 std::optional<std::string> DisplayProblem() {
-    return std::string("this build of the agent has no window system: no application window can be "
-                       "seen, so nothing is metered");
+    return std::string(
+        "this build of the agent has no window system: no application window can be "
+        "seen, so nothing is metered");
 }
 
 }  // namespace plvagent::host

@@ -88,7 +88,8 @@ bool ReplaceFile(const std::string &path, const std::string &content, std::strin
         return false;
     }
     const std::string directory = std::filesystem::path(path).parent_path().string();
-    const int parent = ::open(directory.empty() ? "." : directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int parent =
+        ::open(directory.empty() ? "." : directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (parent >= 0) {
         ::fsync(parent);
         ::close(parent);

@@ -17,7 +17,7 @@ void ForgetMappings() {}
 std::string BuiltInDirectory() {
     const char *local = std::getenv("LOCALAPPDATA");
     return local != nullptr && *local != '\0' ? std::string(local) + "\\plvagent"
-                                               : AbsolutePath("plvagent-data");
+                                              : AbsolutePath("plvagent-data");
 }
 
 std::string DataDirectory() { return BuiltInDirectory(); }
@@ -34,9 +34,9 @@ bool ReplaceFile(const std::string &path, const std::string &content, std::strin
         return false;
     }
     DWORD written = 0;
-    const bool whole = ::WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written,
-                                   nullptr) &&
-                       written == content.size() && ::FlushFileBuffers(file);
+    const bool whole =
+        ::WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr) &&
+        written == content.size() && ::FlushFileBuffers(file);
     const DWORD error = ::GetLastError();
     ::CloseHandle(file);
     if (!whole || !::MoveFileExA(fresh.c_str(), path.c_str(),

@@ -103,6 +103,8 @@ std::string LoginName() {
     return std::to_string(::getuid());
 }
 
-std::string Banner() { return "Pelvantine Workstation Agent host " + BuildIdentity() + " for Linux"; }
+std::string Banner() {
+    return "Pelvantine Workstation Agent host " + BuildIdentity() + " for Linux";
+}
 
 }  // namespace plvagent::host

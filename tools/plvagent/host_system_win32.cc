@@ -130,6 +130,8 @@ std::string LoginName() {
     return ::GetUserNameA(name, &size) ? name : "unknown";
 }
 
-std::string Banner() { return "Pelvantine Workstation Agent host " + BuildIdentity() + " for Windows"; }
+std::string Banner() {
+    return "Pelvantine Workstation Agent host " + BuildIdentity() + " for Windows";
+}
 
 }  // namespace plvagent::host

@@ -7,7 +7,8 @@ namespace {
 
 std::string Mappings(const AgentConfiguration &c) {
     std::string text;
-    for (const DriveMapping &drive : c.drives) text += std::string(1, drive.letter) + "=" + drive.directory + "\n";
+    for (const DriveMapping &drive : c.drives)
+        text += std::string(1, drive.letter) + "=" + drive.directory + "\n";
     for (const ShareMapping &share : c.shares) text += share.root + "=" + share.directory + "\n";
     return text;
 }

@@ -6,8 +6,8 @@ namespace {
 std::string FileNameSafe(const std::string &text) {
     std::string safe = text;
     for (char &c : safe) {
-        const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-                           c == '.' || c == '-' || c == '_';
+        const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+                           (c >= '0' && c <= '9') || c == '.' || c == '-' || c == '_';
         if (!plain) c = '_';
     }
     return safe;

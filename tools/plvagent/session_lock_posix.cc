@@ -35,7 +35,8 @@ bool SessionLock::Take(const std::string &directory, const std::string &session,
         return false;
     }
     // Per user too: a runtime directory may be configured for many.
-    const std::string path = directory + "/session-" + std::to_string(::getuid()) + "-" + session + ".lock";
+    const std::string path =
+        directory + "/session-" + std::to_string(::getuid()) + "-" + session + ".lock";
     const int descriptor = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (descriptor < 0) {
         *why = path + ": " + std::strerror(errno);
@@ -50,8 +51,8 @@ bool SessionLock::Take(const std::string &directory, const std::string &session,
         return false;
     }
     const std::string holder = std::to_string(::getpid()) + "\n";
-    if (::ftruncate(descriptor, 0) != 0 ||
-        ::pwrite(descriptor, holder.data(), holder.size(), 0) != static_cast<ssize_t>(holder.size())) {
+    if (::ftruncate(descriptor, 0) != 0 || ::pwrite(descriptor, holder.data(), holder.size(), 0) !=
+                                               static_cast<ssize_t>(holder.size())) {
         *why = path + ": " + std::strerror(errno);
         ::close(descriptor);
         return false;

@@ -6,7 +6,8 @@
 
 namespace plvagent {
 
-StartReport DescribeStart(const LoadedAgent &loaded, const std::optional<std::string> &configurationFile) {
+StartReport DescribeStart(const LoadedAgent &loaded,
+                          const std::optional<std::string> &configurationFile) {
     const std::string display = host::DisplayName();
     StartReport report;
     report.line = "starting " + BuildIdentity() + ": configuration " +
@@ -15,7 +16,8 @@ StartReport DescribeStart(const LoadedAgent &loaded, const std::optional<std::st
                   SharedLogDirectory(loaded.configuration) + ", display " +
                   (display.empty() ? "none" : display);
     report.warnings = CheckHomePath(loaded.configuration);
-    if (const std::optional<std::string> problem = host::DisplayProblem()) report.warnings.push_back(*problem);
+    if (const std::optional<std::string> problem = host::DisplayProblem())
+        report.warnings.push_back(*problem);
     return report;
 }
 

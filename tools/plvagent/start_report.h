@@ -19,7 +19,8 @@ struct StartReport {
 };
 
 // configurationFile: the file read; none for the built-in configuration.
-StartReport DescribeStart(const LoadedAgent &loaded, const std::optional<std::string> &configurationFile);
+StartReport DescribeStart(const LoadedAgent &loaded,
+                          const std::optional<std::string> &configurationFile);
 
 void Tell(const StartReport &report);
 

@@ -94,6 +94,13 @@ sed "s|/usr/bin/plvagent|$prefix/bin/plvagent|" "$prefix/lib/systemd/user/plvage
 XDG_RUNTIME_DIR=$work/runtime MANPATH=$prefix/share/man systemd-analyze --user verify "$work/plvagent.service" ||
   fail "systemd-analyze verify plvagent.service"
 grep -q '^Exec=plvagent run$' "$destdir/etc/xdg/autostart/plvagent.desktop" || fail "the autostart entry"
+# The example configuration reads without a problem once its definitions
+# file is where it names it.
+examples=$prefix/share/doc/plvagent/examples
+sed "s|^Definitions = .*|Definitions = $examples/definitions.ini|" "$examples/agent.ini" >"$work/example.ini"
+"$prefix/bin/plvagent" check-config --config "$work/example.ini" >"$work/example.out" 2>&1 ||
+  fail "the example configuration: $(cat "$work/example.out")"
+grep -q '^definitions: 2 from ' "$work/example.out" || fail "the example definitions: $(cat "$work/example.out")"
 configure "$work/destdir-world"
 meters_xlogo "env PATH=$prefix/bin:$PATH" "$work/destdir-world" "$work/destdir-world"
 

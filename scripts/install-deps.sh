@@ -1,34 +1,18 @@
 #!/usr/bin/env bash
-# Installs, from Debian's packages, what building and testing the agent needs.
-# Packages already present are left alone, so a second run costs nothing.
+# Installs, from Debian's packages, what building and testing the agent
+# needs: what the agent needs (install-agent-deps.sh), the test and
+# benchmark libraries, the 32-bit compilers, an X server and clients, and
+# what the package test uses (the package tools, debootstrap, systemd's
+# unit checker, man); then the Windows builds' compilers and Wine.
 set -euo pipefail
 
-packages=(
-  cmake ninja-build g++ pkg-config
-  libgtest-dev libgmock-dev libbenchmark-dev
-  googletest g++-multilib
-  libcli11-dev libsqlite3-dev
-  binutils
-  binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
-  libxcb1-dev libxcb-res0-dev
-  xvfb x11-apps
-)
-
-missing=()
-for package in "${packages[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
-    missing+=("$package")
-  fi
-done
-
-if ((${#missing[@]} > 0)); then
-  sudo_cmd=()
-  if [[ $(id -u) -ne 0 ]]; then sudo_cmd=(sudo); fi
-  echo "Installing: ${missing[*]}"
-  # A mirror that is being synced may fail one index; the install below
-  # still fails clearly when a package cannot be had.
-  "${sudo_cmd[@]}" apt-get update -qq || echo "apt-get update reported errors; installing all the same"
-  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+bash "$(dirname "$0")/install-agent-deps.sh" \
+  libgtest-dev libgmock-dev libbenchmark-dev \
+  googletest g++-multilib \
+  libsqlite3-dev \
+  binutils \
+  binutils-mingw-w64-x86-64 binutils-mingw-w64-i686 \
+  xvfb x11-apps \
+  dpkg-dev debootstrap systemd man-db
 
 bash "$(dirname "$0")/install-windows-deps.sh"

@@ -32,6 +32,7 @@ class AgentProcess {
     AgentProcess &operator=(const AgentProcess &) = delete;
 
     bool started() const { return pid_ > 0; }
+    pid_t pid() const { return pid_; }
     void Signal(int signal) const;
     // The exit status once the process has ended within the limit (a
     // signal that ended it as 128 + its number); nothing when it still runs.

@@ -1,8 +1,8 @@
 #include "agent_run.h"
 
-#include <cstdio>
 #include <utility>
 
+#include "agent_upkeep.h"
 #include "plvlib32.h"
 #include "seam_files.h"
 
@@ -10,16 +10,21 @@ namespace plvagent {
 namespace {
 
 constexpr char kWindowTitle[] = "Pelvantine Agent";
-// The host's own timer on its window, beside the library's: it counts the
-// cycles for --cycles. It was set after the library's and has the same
-// period, so it always runs just after the library's timer cycle.
-constexpr UINT_PTR kCycleCountTimer = 1;
+// The host's own timer on its window, beside the library's: it does the
+// host's upkeep between cycles and counts the cycles for --cycles. It was
+// set after the library's and has the same period, so it runs just after
+// the library's timer cycle.
+constexpr UINT_PTR kHostTimer = 1;
 constexpr UINT kCyclePeriod = 1000;
 
 class AgentHost {
   public:
-    AgentHost(const AgentConfiguration &configuration, HostRecords &records, const RunOptions &options)
-        : configuration_(configuration), records_(records), options_(options) {}
+    AgentHost(const AgentConfiguration &configuration, HostRecords &records,
+              const RunOptions &options)
+        : configuration_(configuration),
+          records_(records),
+          options_(options),
+          upkeep_(configuration, options.configurationFile, records, options.spoolFile) {}
 
     int Run();
 
@@ -34,6 +39,7 @@ class AgentHost {
     const AgentConfiguration &configuration_;
     HostRecords &records_;
     const RunOptions &options_;
+    AgentUpkeep upkeep_;
     HWND window_ = nullptr;
     PLVHWND *activeWindowCell_ = nullptr;
     HMODULE networkModule_ = nullptr;
@@ -111,6 +117,7 @@ bool AgentHost::StartMetering() {
     InitializePLVLIB(window_, &agent, host::Banner().c_str(), &activeWindowCell_);
     // The SMS settings and the refresh action, as the settings file has them.
     GetNewPLVINISettings();
+    upkeep_.PutBackSpooledEvents();
     if (networkModule_ != nullptr && !InitializeNetworkAPI(configuration_.networkKind))
         Say("the network time service of " + configuration_.networkModule +
             " could not be bound; the workstation clock is used");
@@ -127,8 +134,8 @@ bool AgentHost::StartMetering() {
         Say("the library's timer could not be started");
         return false;
     }
-    if (options_.cycles && Os().SetTimer(window_, kCycleCountTimer, kCyclePeriod, nullptr) == 0) {
-        Say("the cycle count timer could not be started");
+    if (Os().SetTimer(window_, kHostTimer, kCyclePeriod, nullptr) == 0) {
+        Say("the host's timer could not be started");
         return false;
     }
     return true;
@@ -137,16 +144,17 @@ bool AgentHost::StartMetering() {
 LRESULT AgentHost::OnMessage(UINT message, WPARAM wParam, LPARAM) {
     switch (message) {
     case PLV_MSG_NETWORK_FAILURE:
-        Say(std::string("network failure: ") + records_.runtime().homePath + " cannot be reached (" +
-            ErrorText(static_cast<DWORD>(GetFileError())) + "); metering goes on and tries again");
+        upkeep_.NoteNetworkFailure();
         return 0;
     case WM_CLOSE:
         // During a cycle the library posts WM_CLOSE again once the cycle ends.
         if (!DeferShutdown(1)) host::QuitMessageLoop();
         return 0;
     case WM_TIMER:
-        if (wParam == kCycleCountTimer && options_.cycles && ++cyclesDone_ >= *options_.cycles) {
-            Os().KillTimer(window_, kCycleCountTimer);
+        if (wParam != kHostTimer) return 0;
+        upkeep_.AfterCycle();
+        if (options_.cycles && ++cyclesDone_ >= *options_.cycles) {
+            Os().KillTimer(window_, kHostTimer);
             Os().PostMessageA(window_, WM_CLOSE, 0, 0);
         }
         return 0;
@@ -156,14 +164,16 @@ LRESULT AgentHost::OnMessage(UINT message, WPARAM wParam, LPARAM) {
 }
 
 // The stop calls in the host contract's order, then what the host holds.
-// Applications still metered get no "Terminated" event; the library's own
-// lists are released once it has stopped.
+// Applications still metered get no "Terminated" event; events not yet
+// written go to the spool; the library's own lists are released once it
+// has stopped.
 void AgentHost::Shutdown() {
     DLLShutdown();
     ShutdownVXD();
     UnregisterService();
     if (networkModule_ != nullptr) TerminateNetworkAPI();
     if (records_.agent().clockFile != nullptr) Os().CloseHandle(records_.agent().clockFile);
+    upkeep_.AtStop();
     PLVAgentRuntime &runtime = records_.runtime();
     RemoveLinkedList(&runtime.pendingEvents);
     RemoveLinkedList(&runtime.pendingDefinitions);
@@ -173,6 +183,7 @@ void AgentHost::Shutdown() {
 
 int AgentHost::Run() {
     host::CatchStopRequests();
+    host::CatchReloadRequests();
     // Windows has no window to give where there is no desktop (a service
     // without one, for instance).
     window_ = host::CreateAgentWindow(kWindowTitle, options_.trace);
@@ -203,7 +214,5 @@ int RunAgent(const AgentConfiguration &configuration, HostRecords &records, cons
     AgentHost host(configuration, records, options);
     return host.Run();
 }
-
-void Say(const std::string &text) { std::fprintf(stderr, "plvagent: %s\n", text.c_str()); }
 
 }  // namespace plvagent

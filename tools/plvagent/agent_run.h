@@ -4,16 +4,20 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 
 #include "configuration.h"
 #include "host_records.h"
 #include "host_system.h"
+#include "messages.h"
 
 namespace plvagent {
 
 struct RunOptions {
     std::optional<std::uint32_t> cycles;  // stop after this many timer cycles
     host::TraceSink trace;
+    std::optional<std::string> configurationFile;  // re-read on SIGHUP; none: built in
+    std::string spoolFile;                         // the pending events' spool
 };
 
 // Exit statuses of the agent.
@@ -25,8 +29,5 @@ inline constexpr int kNotStarted = 2;
 // then, kNotStarted when metering could not start (nothing is left running).
 int RunAgent(const AgentConfiguration &configuration, HostRecords &records,
              const RunOptions &options);
-
-// A message of the host's own, on the standard error.
-void Say(const std::string &text);
 
 }  // namespace plvagent

@@ -1,5 +1,8 @@
 #include "agent_setup.h"
 
+#include <filesystem>
+#include <system_error>
+
 #include "host_system.h"
 #include "plvlib32.h"
 #include "seam_files.h"
@@ -31,9 +34,18 @@ std::string OptionNames(std::uint32_t flags) {
 
 }  // namespace
 
+std::optional<std::string> LocateConfiguration(const std::optional<std::string> &named) {
+    if (named) return named;
+    for (const std::string &candidate : host::ConfigurationCandidates()) {
+        std::error_code ignored;
+        if (std::filesystem::exists(candidate, ignored)) return candidate;
+    }
+    return std::nullopt;
+}
+
 std::optional<LoadedAgent> LoadAgent(const std::optional<std::string> &configurationFile,
                                      Problems &problems) {
-    const std::string local = host::AbsolutePath(kLocalDirectory);
+    const std::string local = host::BuiltInDirectory();
     LoadedAgent loaded{configurationFile ? ReadConfiguration(*configurationFile, problems)
                                          : EmbeddedConfiguration(local),
                        {}};
@@ -62,11 +74,18 @@ std::vector<std::string> CheckHomePath(const AgentConfiguration &c) {
     return missing;
 }
 
+std::string SharedLogDirectory(const AgentConfiguration &c) {
+    const std::string logs = c.homePath + "\\LOGS";
+    const std::optional<std::string> directory = host::SystemPathOf(logs);
+    return directory ? *directory : logs + " (its drive or share stands for no directory)";
+}
+
 std::vector<std::string> Summary(const LoadedAgent &loaded) {
     const AgentConfiguration &c = loaded.configuration;
     std::vector<std::string> lines = {
         "configuration: " + c.source,
         "home path: " + c.homePath,
+        "shared log directory: " + SharedLogDirectory(c),
         "settings file: " + c.settingsFile,
         "agent directory: " + c.agentDirectory,
         "workstation: " + c.workstation,

@@ -8,7 +8,10 @@
 #include "agent_run.h"
 #include "agent_setup.h"
 #include "host_system.h"
+#include "messages.h"
 #include "seam_files.h"
+#include "session.h"
+#include "start_report.h"
 #include "trust_warnings.h"
 
 namespace plvagent {
@@ -31,7 +34,9 @@ std::shared_ptr<std::FILE> OpenTraceOutput(const std::optional<std::string> &tra
 
 int Run(const RunCommand &command) {
     Problems problems;
-    std::optional<LoadedAgent> loaded = LoadAgent(command.configurationFile, problems);
+    const std::optional<std::string> configurationFile =
+        LocateConfiguration(command.configurationFile);
+    std::optional<LoadedAgent> loaded = LoadAgent(configurationFile, problems);
     if (!loaded) {
         SayAll(problems);
         return kNotConfigured;
@@ -41,30 +46,42 @@ int Run(const RunCommand &command) {
         Say(*command.traceFile + ": cannot be opened for the trace: " + std::strerror(errno));
         return kNotConfigured;
     }
-    for (const std::string &warning : CheckHomePath(loaded->configuration)) Say("warning: " + warning);
-    for (const std::string &warning :
-         TrustWarnings(loaded->configuration, command.configurationFile))
-        Say("warning: " + warning);
+    // Two agents of one session would meter everything twice.
+    const std::string session = SessionName(host::HostName(), host::DisplayName());
+    SessionLock lock;
+    std::string why;
+    if (!lock.Take(host::RuntimeDirectory(), session, &why)) {
+        Say("not started: " + why);
+        return kNotStarted;
+    }
+    StartReport start = DescribeStart(*loaded, configurationFile);
+    for (std::string &warning : TrustWarnings(loaded->configuration, configurationFile))
+        start.warnings.push_back(std::move(warning));
+    Tell(start);
 
     HostRecords records(loaded->configuration, std::move(loaded->definitions));
-    RunOptions options{command.cycles, [trace](const std::string &line) {
+    RunOptions options{command.cycles,
+                       [trace](const std::string &line) {
                            std::fprintf(trace.get(), "%s\n", line.c_str());
                            std::fflush(trace.get());
-                       }};
+                       },
+                       configurationFile,
+                       host::DataDirectory() + "/pending-" + session + ".events"};
     return RunAgent(loaded->configuration, records, options);
 }
 
-int CheckConfiguration(const std::optional<std::string> &configurationFile) {
+int CheckConfiguration(const std::optional<std::string> &namedFile) {
     Problems problems;
+    const std::optional<std::string> configurationFile = LocateConfiguration(namedFile);
     const std::optional<LoadedAgent> loaded = LoadAgent(configurationFile, problems);
     if (!loaded) {
         SayAll(problems);
         return kNotConfigured;
     }
     for (const std::string &line : Summary(*loaded)) std::printf("%s\n", line.c_str());
-    for (const std::string &warning : CheckHomePath(loaded->configuration)) Say("warning: " + warning);
+    for (const std::string &warning : CheckHomePath(loaded->configuration)) Warn(warning);
     for (const std::string &warning : TrustWarnings(loaded->configuration, configurationFile))
-        Say("warning: " + warning);
+        Warn(warning);
     return 0;
 }
 
@@ -108,7 +125,7 @@ int ImportDefs(const ImportCommand &command) {
     }
 
     const ImportResult result = ImportDefinitions(files, command.options, names, fileNames);
-    for (const std::string &skipped : result.skipped) Say("skipped " + skipped);
+    for (const std::string &skipped : result.skipped) Inform("skipped " + skipped);
     if (target.empty()) {
         std::printf("%s", result.sections.c_str());
         return 0;
@@ -119,7 +136,8 @@ int ImportDefs(const ImportCommand &command) {
             return kNotConfigured;
         }
     }
-    for (const std::string &imported : result.imported) Say("imported " + imported + " into " + targetShown);
+    for (const std::string &imported : result.imported)
+        Inform("imported " + imported + " into " + targetShown);
     return 0;
 }
 

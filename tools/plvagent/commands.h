@@ -11,7 +11,7 @@
 namespace plvagent {
 
 struct RunCommand {
-    std::optional<std::string> configurationFile;  // none: the built-in configuration
+    std::optional<std::string> configurationFile;  // none: looked up, else built in
     std::optional<std::uint32_t> cycles;
     std::optional<std::string> traceFile;  // none: the terminal
 };
@@ -23,8 +23,11 @@ struct ImportCommand {
     ImportOptions options;
 };
 
+// The exit status of a command line that is not the agent's.
+inline constexpr int kUsageError = 2;
+
 int Run(const RunCommand &command);
-int CheckConfiguration(const std::optional<std::string> &configurationFile);
+int CheckConfiguration(const std::optional<std::string> &namedFile);
 int ImportDefs(const ImportCommand &command);
 
 }  // namespace plvagent

@@ -72,8 +72,9 @@ AgentConfiguration ReadConfiguration(const std::string &path, Problems &problems
 // Sets the platform's drives, shares and directories as configured.
 void ApplyPlatformSettings(const AgentConfiguration &configuration);
 
-// The configuration used when none is given (embedded.cc): home path, data directory and
-// settings file below a local directory, trace on, every application
+// The configuration used when none is given (embedded.cc): home path and
+// settings file below a local directory (the platform's data directory,
+// which holds the workstation's own data too), trace on, every application
 // metered and unknown ones recorded.
 AgentConfiguration EmbeddedConfiguration(const std::string &localDirectory);
 // Creates what the built-in configuration needs below the local directory:

@@ -1,5 +1,5 @@
 // The built-in configuration: a working agent on a fresh machine, keeping
-// everything below one local directory.
+// everything below the agent's data directory of the user.
 #include "configuration.h"
 #include "host_system.h"
 #include "plvlib32.h"
@@ -20,7 +20,6 @@ AgentConfiguration EmbeddedConfiguration(const std::string &localDirectory) {
     c.source = "the built-in configuration";
     if (host::MapsPaths()) {
         c.drives.push_back({kHomeDrive, localDirectory + "/server"});
-        c.dataDirectory = localDirectory + "/workstation";
         c.homePath = kHomePath;
     } else {
         c.homePath = host::AbsolutePath(localDirectory + "/server/PLV");
@@ -32,10 +31,14 @@ AgentConfiguration EmbeddedConfiguration(const std::string &localDirectory) {
 
 bool PrepareLocalDirectory(const AgentConfiguration &configuration,
                            const std::string &localDirectory, std::string *why) {
+    // The data directory is the platform's to make, with no access for others.
+    if (std::string refused = host::PrepareDataDirectory(); !refused.empty()) {
+        *why = std::move(refused);
+        return false;
+    }
     for (const char *directory : {"/server/PLV/LOGS", "/server/PLV/SYSTEM"}) {
         if (!host::MakeDirectories(localDirectory + directory, why)) return false;
     }
-    // The data directory is the platform's to make, with no access for others.
     // A settings file that is missing would count as a lost network at the
     // library's first look after the update interval.
     if (Os().GetFileAttributesA(configuration.settingsFile.c_str()) != INVALID_FILE_ATTRIBUTES)

@@ -14,13 +14,16 @@ TextList::TextList(std::vector<std::string> texts) : texts_(std::move(texts)), n
 // The SMS settings and the refresh action are the library's to read from
 // the settings file; the network module and the clock file are opened when
 // the agent runs.
+HostLists::HostLists(const AgentConfiguration &c, DefinitionList definitions)
+    : definitions(std::move(definitions)),
+      ignoredPrograms(c.ignoredPrograms),
+      ignoredClasses(c.ignoredClasses),
+      ignoredDosPrograms(c.ignoredDosPrograms),
+      ignored16BitPrograms(c.ignored16BitPrograms) {}
+
 HostRecords::HostRecords(const AgentConfiguration &c, DefinitionList definitions)
-    : agentDirectory_(c.agentDirectory),
-      definitions_(std::move(definitions)),
-      ignoredPrograms_(c.ignoredPrograms),
-      ignoredClasses_(c.ignoredClasses),
-      ignoredDosPrograms_(c.ignoredDosPrograms),
-      ignored16BitPrograms_(c.ignored16BitPrograms) {
+    : agentDirectory_(c.agentDirectory) {
+    ReplaceLists(c, std::move(definitions));
     runtime_.networkKind = c.networkKind;
     PutText(runtime_.workstationName, c.workstation);
     PutText(runtime_.userName, c.user);
@@ -28,12 +31,7 @@ HostRecords::HostRecords(const AgentConfiguration &c, DefinitionList definitions
     PutText(runtime_.homePath, c.homePath);
     PutText(runtime_.settingsFilePath, c.settingsFile);
     PutText(runtime_.timeServerName, c.timeServer);
-    runtime_.definitions = definitions_.head();
     runtime_.netWareConnection = c.netWareConnection;
-    runtime_.ignoredPrograms = ignoredPrograms_.head();
-    runtime_.ignoredClasses = ignoredClasses_.head();
-    runtime_.ignoredDosPrograms = ignoredDosPrograms_.head();
-    runtime_.ignored16BitPrograms = ignored16BitPrograms_.head();
 
     agent_.runtime = &runtime_;
     agent_.agentDirectory = agentDirectory_.c_str();
@@ -43,6 +41,16 @@ HostRecords::HostRecords(const AgentConfiguration &c, DefinitionList definitions
     agent_.updateCountdown = c.updateCountdown;
     agent_.closeRetryCount = c.closeRetryCount;
     agent_.optionFlags = c.optionFlags;
+}
+
+void HostRecords::ReplaceLists(const AgentConfiguration &c, DefinitionList definitions) {
+    lists_.push_back(std::make_unique<HostLists>(c, std::move(definitions)));
+    HostLists &lists = *lists_.back();
+    runtime_.definitions = lists.definitions.head();
+    runtime_.ignoredPrograms = lists.ignoredPrograms.head();
+    runtime_.ignoredClasses = lists.ignoredClasses.head();
+    runtime_.ignoredDosPrograms = lists.ignoredDosPrograms.head();
+    runtime_.ignored16BitPrograms = lists.ignored16BitPrograms.head();
 }
 
 }  // namespace plvagent

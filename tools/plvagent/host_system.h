@@ -8,7 +8,9 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/win32_api.h"
 
@@ -29,6 +31,10 @@ void SetMessageHandler(HWND window, MessageHandler handler);
 // to the window, handled on the loop's own thread. Call it before any thread
 // is made.
 void CatchStopRequests();
+// From now on a reload request (SIGHUP) no longer ends the process: it is
+// noted, and TakeReloadRequest answers it once.
+void CatchReloadRequests();
+bool TakeReloadRequest();
 // Dispatches posted messages and timers until QuitMessageLoop.
 void RunMessageLoop(HWND window);
 void QuitMessageLoop();
@@ -44,10 +50,19 @@ void SetRuntimeDirectory(const std::string &directory);
 // A drive letter or a \\SERVER\SHARE root stands for a directory.
 void MapDrive(char letter, const std::string &directory);
 void MapShare(const std::string &uncRoot, const std::string &directory);
+// Every drive and share mapped so far stands for nothing again.
+void ForgetMappings();
+// The data directory in use (the registry store's; the spool's), and the
+// runtime directory (the session lock's), as the system names them.
+std::string DataDirectory();
+std::string RuntimeDirectory();
 
 // A path as the library takes it: an absolute path of the system
 // (/srv/plv) in the agent's form (Z:\srv\plv); any other text unchanged.
 std::string AgentPathOf(const std::string &path);
+// The directory of the system a path of the agent's form stands for;
+// nothing when its drive or share stands for none.
+std::optional<std::string> SystemPathOf(const std::string &agentPath);
 // A path of the system made absolute against the current directory.
 std::string AbsolutePath(const std::string &path);
 // Creates a directory of the system and its parents; false, with the
@@ -57,6 +72,16 @@ bool MakeDirectories(const std::string &directory, std::string *why);
 std::string ProgramDirectory();
 // The file that stands for a module name: libplvntprl.so for PLVNTPRL.DLL.
 std::string ModuleFileOf(const std::string &moduleName);
+// Replaces a file of the system with the content as one step, and makes it
+// durable before it answers: after a crash the file is whole, old or new.
+bool ReplaceFile(const std::string &path, const std::string &content, std::string *why);
+
+// ---- Configuration ------------------------------------------------------
+// The configuration files looked for when none is named, in order: the
+// user's own, then the machine's.
+std::vector<std::string> ConfigurationCandidates();
+// Where the built-in configuration keeps its home path and its data.
+std::string BuiltInDirectory();
 
 // ---- Whom the agent trusts ------------------------------------------------
 // The directories the platform keeps its own files in, made where missing
@@ -77,5 +102,11 @@ std::string HostName();
 std::string LoginName();
 // The host's banner on the trace display.
 std::string Banner();
+// The display the agent's user works on ("" for none), and what keeps the
+// agent from seeing its windows; nothing when they can be seen.
+std::string DisplayName();
+std::optional<std::string> DisplayProblem();
+// Whether the standard error is the system journal's stream.
+bool StandardErrorIsJournal();
 
 }  // namespace plvagent::host

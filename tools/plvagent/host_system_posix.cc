@@ -9,6 +9,7 @@
 #include <system_error>
 #include <thread>
 
+#include "build_identity.h"
 #include "host_system.h"
 #include "platform/posix/posix_platform.h"
 #include "plvlib32.h"
@@ -125,6 +126,8 @@ std::string LoginName() {
     return std::to_string(::getuid());
 }
 
-std::string Banner() { return "Pelvantine Workstation Agent host for Linux"; }
+std::string Banner() {
+    return "Pelvantine Workstation Agent host " + BuildIdentity() + " for Linux";
+}
 
 }  // namespace plvagent::host

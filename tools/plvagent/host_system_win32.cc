@@ -6,6 +6,7 @@
 #include <atomic>
 #include <filesystem>
 
+#include "build_identity.h"
 #include "host_system.h"
 #include "platform/win32/win32_platform.h"
 #include "plvlib32.h"
@@ -135,6 +136,8 @@ std::string LoginName() {
     return ::GetUserNameA(name, &size) ? name : "unknown";
 }
 
-std::string Banner() { return "Pelvantine Workstation Agent host for Windows"; }
+std::string Banner() {
+    return "Pelvantine Workstation Agent host " + BuildIdentity() + " for Windows";
+}
 
 }  // namespace plvagent::host

@@ -2,20 +2,21 @@
 // records and its window, and drives the library through its exports.
 #include <CLI/CLI.hpp>
 
+#include "build_identity.h"
 #include "commands.h"
 
 int main(int argc, char **argv) {
     CLI::App app{"plvagent: the Pelvantine workstation agent, which meters the applications used"
                  " on this workstation into the log files of a shared home directory"};
-    app.set_version_flag("--version", "plvagent " PLVAGENT_VERSION);
+    app.set_version_flag("--version", "plvagent " + plvagent::BuildIdentity());
     app.require_subcommand(0, 1);
 
     plvagent::RunCommand run;
     CLI::App *runCommand = app.add_subcommand(
         "run", "Meter applications until stopped (the default command): SIGINT or SIGTERM stop it cleanly");
     runCommand->add_option("-c,--config", run.configurationFile,
-                           "Configuration file; without one the built-in configuration keeps "
-                           "everything below ./plvagent-data");
+                           "Configuration file; without one, $XDG_CONFIG_HOME/plvagent/agent.ini, "
+                           "else /etc/plvagent/agent.ini, else the built-in configuration");
     runCommand->add_option("--cycles", run.cycles, "Stop after this many timer cycles (one a second)")
         ->check(CLI::Range(1u, 0xFFFFFFFFu));
     runCommand->add_option("--trace-file", run.traceFile,
@@ -25,7 +26,8 @@ int main(int argc, char **argv) {
     CLI::App *checkCommand = app.add_subcommand(
         "check-config", "Read the configuration and the definitions, report every problem, "
                         "and show what the agent would use");
-    checkCommand->add_option("-c,--config", checkedFile, "Configuration file (default: built-in)");
+    checkCommand->add_option("-c,--config", checkedFile,
+                             "Configuration file (default: looked up as for run)");
 
     plvagent::ImportCommand import;
     CLI::App *importCommand = app.add_subcommand(
@@ -42,7 +44,12 @@ int main(int argc, char **argv) {
     importCommand->add_flag("--exact", import.options.exact,
                             "Also require the recorded directory, size, date, version and language");
 
-    CLI11_PARSE(app, argc, argv);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError &error) {
+        // --help and --version end here too, with 0; a usage error with 2.
+        return app.exit(error) == 0 ? 0 : plvagent::kUsageError;
+    }
 
     if (checkCommand->parsed()) return plvagent::CheckConfiguration(checkedFile);
     if (importCommand->parsed()) return plvagent::ImportDefs(import);

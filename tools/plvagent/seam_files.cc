@@ -69,6 +69,13 @@ std::string ErrorText(DWORD error) {
     case ERROR_SHARING_VIOLATION: return "another process has it open";
     case ERROR_BAD_NETPATH: return "the network path is unknown";
     case ERROR_BAD_NET_NAME: return "the network share is unknown";
+    case ERROR_DISK_FULL: return "the disk is full";
+    case ERROR_LOCK_VIOLATION: return "another process has locked a part of it";
+    case ERROR_NETNAME_DELETED: return "the network share is no longer available";
+    case ERROR_REM_NOT_LIST: return "the server does not answer";
+    case ERROR_UNEXP_NET_ERR: return "an unexpected network error occurred";
+    case ERROR_VC_DISCONNECTED: return "the connection to the server was lost";
+    case ERROR_NO_NETWORK: return "the network is down";
     default: return "Windows error " + std::to_string(error);
     }
 }

@@ -98,6 +98,12 @@ void MapShare(const std::string &uncRoot, const std::string &directory) {
     Configuration().shares[root] = directory;
 }
 
+void ForgetMappings() {
+    std::lock_guard lock(Configuration().mutex);
+    Configuration().drives.clear();
+    Configuration().shares.clear();
+}
+
 std::optional<std::string> DriveDirectory(char letter) {
     letter = Upper(letter);
     {

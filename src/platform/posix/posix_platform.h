@@ -162,6 +162,9 @@ std::string PrepareRuntimeDirectory();
 // stands for "/" and C: for the data directory unless mapped otherwise.
 void MapDrive(char letter, const std::string &directory);
 void MapShare(const std::string &uncRoot, const std::string &directory);
+// Every drive and share mapped so far stands for nothing again (Z: and C:
+// keep their defaults).
+void ForgetMappings();
 // The DOS form of a host path: /usr/bin/xeyes is Z:\usr\bin\xeyes.
 std::string DosPathOf(const std::string &hostPath);
 // Who besides its owner may change the file or directory a DOS path names:

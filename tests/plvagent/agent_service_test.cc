@@ -1,0 +1,389 @@
+// plvagent as a service of the user's session: what it says at the start
+// and while events wait, that no event is lost or written twice across a
+// share that goes away, a stop or a kill, one agent per session, a reload
+// on SIGHUP, and its command-line conventions.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "agent_process.h"
+#include "agent_test_files.h"
+#include "agent_world.h"
+#include "support/child_process.h"
+#include "support/x_test_client.h"
+#include "support/xvfb_server.h"
+
+namespace plvagent::testing {
+namespace {
+
+using namespace std::chrono_literals;
+using ::testing::HasSubstr;
+using ::testing::Not;
+
+constexpr auto kLimit = 30s;  // sanitizer builds on a loaded machine start slowly
+
+std::size_t Count(const std::string &text, const std::string &part) {
+    std::size_t count = 0;
+    for (std::size_t at = 0; (at = text.find(part, at)) != std::string::npos; at += part.size())
+        ++count;
+    return count;
+}
+
+// The world's log events that are this event of this program (or of the
+// agent itself, "Pelvantine").
+std::size_t Logged(const AgentWorld &world, const std::string &program,
+                   const std::string &eventText) {
+    const auto events = world.LogEvents();
+    return std::count_if(events.begin(), events.end(), [&](const std::vector<std::string> &event) {
+        const std::string &application = event.size() > 7 ? event[6] : "";
+        const bool named =
+            application == program || (application.size() > program.size() &&
+                                       application.compare(application.size() - program.size() - 1,
+                                                           std::string::npos, "\\" + program) == 0);
+        return named && event[7] == eventText;
+    });
+}
+
+// An X server of the test's own, named by DISPLAY for the clients and the
+// agents the test starts.
+class WithDisplay : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        std::string whyNot;
+        server_ = plv::testing::XvfbServer::Start({}, whyNot);
+        ASSERT_TRUE(server_) << whyNot;
+        ::setenv("DISPLAY", server_->display().c_str(), 1);
+    }
+    void TearDown() override { ::unsetenv("DISPLAY"); }
+
+    std::string display() const { return server_->display(); }
+
+    // A client whose window is mapped.
+    std::unique_ptr<plv::testing::ChildProcess> StartClient(const char *program,
+                                                            const char *windowClass) {
+        auto client =
+            std::make_unique<plv::testing::ChildProcess>(std::vector<std::string>{program});
+        plv::testing::XTestClient x(display());
+        EXPECT_NE(x.AwaitWindowOfClass(windowClass), 0u) << program << " shows no window";
+        return client;
+    }
+
+  private:
+    std::unique_ptr<plv::testing::XvfbServer> server_;
+};
+
+// What the start says: the line, always, and the display's warning.
+TEST(AgentStartLine, NamesTheConfigurationDefinitionsLogAndDisplayAndWarns) {
+    std::string whyNot;
+    const auto server = plv::testing::XvfbServer::Start({}, whyNot);
+    ASSERT_TRUE(server) << whyNot;
+    const struct {
+        std::string display;
+        const char *warning;  // null: none about the display
+    } kCases[] = {
+        {"",
+         "warning: DISPLAY is not set: no application window can be seen, so nothing is metered"},
+        {":59999",
+         "warning: the display :59999 cannot be opened: no application window can be seen"},
+        {server->display(), nullptr},
+    };
+    for (const auto &c : kCases) {
+        AgentWorld world;
+        WriteFile(world.directory() + "/definitions.ini",
+                  "[Eyes]\nFileName = xeyes\n[Logo]\nFileName = xlogo\n");
+        world.Configure("Definitions = " + world.directory() + "/definitions.ini");
+        AgentProcess agent(AgentProgram(),
+                           {"run", "--config", world.configurationFile(), "--cycles", "1"},
+                           world.directory(), {"DISPLAY=" + c.display});
+        ASSERT_EQ(agent.Wait(kLimit), 0) << agent.Errors();
+        const std::string errors = agent.Errors();
+        EXPECT_THAT(errors, HasSubstr("plvagent: starting 2.8 (commit "));
+        EXPECT_THAT(errors,
+                    HasSubstr("): configuration " + world.configurationFile() +
+                              ", 2 definitions, shared log " + world.logsDirectory() +
+                              ", display " + (c.display.empty() ? "none" : c.display) + "\n"));
+        if (c.warning != nullptr) {
+            EXPECT_THAT(errors, HasSubstr(c.warning)) << c.display;
+        } else {
+            EXPECT_THAT(errors, Not(HasSubstr("warning:")));
+        }
+    }
+}
+
+// Where the standard error is the journal's stream, each line says its
+// priority; elsewhere none does.
+TEST(AgentStartLine, CarriesJournalPrioritiesWhenStandardErrorIsTheJournal) {
+    AgentWorld world;
+    world.Configure("");
+    const std::string errors = world.directory() + "/agent.err";
+    WriteFile(errors, "");
+    struct stat status {};
+    ASSERT_EQ(::stat(errors.c_str(), &status), 0);
+    const std::string stream = std::to_string(status.st_dev) + ":" + std::to_string(status.st_ino);
+    for (const std::string &journal : {stream, std::string("1:1")}) {
+        AgentProcess agent(AgentProgram(),
+                           {"run", "--config", world.configurationFile(), "--cycles", "1"},
+                           world.directory(), {"DISPLAY=", "JOURNAL_STREAM=" + journal});
+        ASSERT_EQ(agent.Wait(kLimit), 0) << agent.Errors();
+        const bool toJournal = journal == stream;
+        EXPECT_EQ(
+            agent.Errors().rfind(toJournal ? "<6>plvagent: starting " : "plvagent: starting ", 0),
+            0u)
+            << agent.Errors();
+        EXPECT_EQ(
+            agent.Errors().find("\n<4>plvagent: warning: DISPLAY is not set") != std::string::npos,
+            toJournal)
+            << agent.Errors();
+    }
+}
+
+// The share away: every event waits, the agent says so, and writes them
+// once the share is back.
+class HeldEvents : public WithDisplay {
+  protected:
+    void SetUp() override {
+        WithDisplay::SetUp();
+        // One attempt at the shared log after each event, made in the cycle
+        // that built it: once the agent says it holds an event, only the
+        // host's retry tries the log again.
+        world.Configure("CloseRetryCount = 0",
+                        "[Options]\nTrace = yes\nUndefinedApplications = yes\n");
+        TakeShareAway();
+    }
+    void TakeShareAway() { std::filesystem::rename(world.logsDirectory(), away()); }
+    void BringShareBack() { std::filesystem::rename(away(), world.logsDirectory()); }
+    std::string away() const { return world.directory() + "/LOGS.away"; }
+    std::string Spool() const {
+        for (const auto &entry : std::filesystem::directory_iterator(world.dataDirectory())) {
+            if (entry.path().extension() == ".events") return ReadFile(entry.path());
+        }
+        return "";
+    }
+    std::unique_ptr<AgentProcess> Start() {
+        return std::make_unique<AgentProcess>(
+            AgentProgram(), std::vector<std::string>{"run", "--config", world.configurationFile()},
+            world.directory());
+    }
+
+    AgentWorld world;
+};
+
+TEST_F(HeldEvents, AreReportedAndWrittenOnceWhenTheShareAnswersAgain) {
+    const auto agent = Start();
+    // Every start on Linux records its "Initialization Failure" for PLVWOW32.DLL.
+    ASSERT_TRUE(Eventually(
+        [&] { return agent->Errors().find("holding 1 event,") != std::string::npos; }, kLimit))
+        << agent->Errors();
+    EXPECT_THAT(
+        agent->Errors(),
+        HasSubstr("warning: the log files cannot be written (its directory does not exist): "
+                  "holding 1 event, tried again every cycle\n"));
+    const auto logo = StartClient("xlogo", "XLogo");
+    ASSERT_TRUE(Eventually(
+        [&] { return agent->Errors().find("warning: holding 2 events\n") != std::string::npos; },
+        kLimit))
+        << agent->Errors();
+    BringShareBack();
+    ASSERT_TRUE(Eventually(
+        [&] { return agent->Errors().find("no event is held") != std::string::npos; }, kLimit))
+        << agent->Errors();
+    EXPECT_THAT(agent->Errors(),
+                HasSubstr("plvagent: the log files are written again: no event is held\n"));
+    agent->Signal(SIGTERM);
+    ASSERT_EQ(agent->Wait(kLimit), 0) << agent->Errors();
+    EXPECT_EQ(Logged(world, "xlogo", "Initiated"), 1u);
+    EXPECT_EQ(Logged(world, "Pelvantine", "Initialization Failure"), 1u);
+    EXPECT_EQ(Count(agent->Errors(), "holding"), 2u) << "said once per change:\n"
+                                                     << agent->Errors();
+    EXPECT_EQ(Spool(), "") << "nothing is left pending";
+}
+
+// A stop, or a kill once the spool holds the events, while the share is
+// away: the next start writes each of them once.
+class HeldAcrossAStop : public HeldEvents, public ::testing::WithParamInterface<int> {};
+
+TEST_P(HeldAcrossAStop, AreWrittenOnceByTheNextStart) {
+    const int stop = GetParam();
+    {
+        const auto agent = Start();
+        const auto logo = StartClient("xlogo", "XLogo");
+        ASSERT_TRUE(Eventually(
+            [&] { return agent->Errors().find("holding 2 events") != std::string::npos; }, kLimit))
+            << agent->Errors();
+        if (stop == SIGKILL) {
+            // Kept up to date each cycle: what waited a cycle ago survives a crash.
+            ASSERT_TRUE(Eventually([&] { return Count(Spool(), "\n") == 3; }, kLimit)) << Spool();
+        }
+        agent->Signal(stop);
+        ASSERT_EQ(agent->Wait(kLimit), stop == SIGKILL ? 128 + SIGKILL : 0) << agent->Errors();
+        if (stop == SIGTERM) {
+            EXPECT_THAT(agent->Errors(),
+                        HasSubstr("warning: stopping with 2 events not yet written, kept in " +
+                                  world.dataDirectory() + "/pending-"));
+        }
+    }
+    EXPECT_THAT(Spool(), HasSubstr("\\xlogo;Initiated;"));
+    EXPECT_THAT(Spool(), HasSubstr("shared\t"));
+
+    BringShareBack();
+    const auto agent = Start();
+    ASSERT_TRUE(Eventually(
+        [&] { return Logged(world, "xlogo", "Initiated") > 0 && Spool().empty(); }, kLimit))
+        << agent->Errors();
+    agent->Signal(SIGTERM);
+    ASSERT_EQ(agent->Wait(kLimit), 0) << agent->Errors();
+    EXPECT_THAT(agent->Errors(),
+                HasSubstr("plvagent: put back 2 events that the last run left pending, from "));
+    EXPECT_EQ(Logged(world, "xlogo", "Initiated"), 1u);
+    EXPECT_EQ(Logged(world, "Pelvantine", "Initialization Failure"), 2u) << "one for each start";
+}
+
+INSTANTIATE_TEST_SUITE_P(AgentService, HeldAcrossAStop, ::testing::Values(SIGTERM, SIGKILL),
+                         [](const auto &info) {
+                             return info.param == SIGTERM ? "SIGTERM" : "SIGKILL";
+                         });
+
+class AgentSession : public WithDisplay {};
+
+// A second agent of the same user and display would meter everything twice.
+TEST_F(AgentSession, AllowsOneAgentPerUserAndDisplay) {
+    AgentWorld world;
+    world.Configure("");
+    AgentProcess first(AgentProgram(), {"run", "--config", world.configurationFile()},
+                       world.directory());
+    ASSERT_TRUE(
+        Eventually([&] { return first.Errors().find("starting") != std::string::npos; }, kLimit));
+
+    // Each agent keeps its output in its own working directory.
+    for (const char *directory : {"/second", "/third"})
+        std::filesystem::create_directories(world.directory() + directory);
+    AgentProcess second(AgentProgram(), {"run", "--config", world.configurationFile()},
+                        world.directory() + "/second");
+    ASSERT_EQ(second.Wait(kLimit), 2) << second.Errors();
+    EXPECT_THAT(second.Errors(),
+                HasSubstr("plvagent: not started: another plvagent (process " +
+                          std::to_string(first.pid()) + ") meters this session already"));
+    EXPECT_THAT(second.Errors(), Not(HasSubstr("starting")));
+
+    AgentProcess otherDisplay(AgentProgram(),
+                              {"run", "--config", world.configurationFile(), "--cycles", "1"},
+                              world.directory() + "/third", {"DISPLAY=:59999"});
+    EXPECT_EQ(otherDisplay.Wait(kLimit), 0) << otherDisplay.Errors();
+    first.Signal(SIGTERM);
+    EXPECT_EQ(first.Wait(kLimit), 0);
+}
+
+// SIGHUP between two cycles: the new definitions meter what the old ones
+// passed over; a file with a problem changes nothing; settings the library
+// took at the start are named.
+TEST_F(AgentSession, ReloadsDefinitionsOnSighup) {
+    AgentWorld world;
+    const std::string definitions = world.directory() + "/definitions.ini";
+    WriteFile(definitions, "[Eyes]\nFileName = xeyes\n");
+    world.Configure("Definitions = " + definitions, "[Options]\nTrace = yes\n");
+    AgentProcess agent(AgentProgram(), {"run", "--config", world.configurationFile()},
+                       world.directory());
+    ASSERT_TRUE(Eventually(
+        [&] { return agent.Output().find("Process added") != std::string::npos; }, kLimit))
+        << agent.Errors();
+    {
+        const auto logo = StartClient("xlogo", "XLogo");
+        ASSERT_TRUE(Eventually([&] { return agent.Output().find("\\xlogo,") != std::string::npos; },
+                               kLimit))
+            << agent.Output();
+    }
+    EXPECT_EQ(Logged(world, "xlogo", "Initiated"), 0u) << "no definition knew it";
+
+    WriteFile(definitions, "[Logo]\nFileName = xlogo\nSize = 12\n");
+    agent.Signal(SIGHUP);
+    ASSERT_TRUE(Eventually(
+        [&] { return agent.Errors().find("nothing was reloaded") != std::string::npos; }, kLimit))
+        << agent.Errors();
+    EXPECT_THAT(agent.Errors(), HasSubstr(definitions + ":3: Size: unknown key\n"));
+
+    WriteFile(definitions, "[Logo]\nFileName = xlogo\n");
+    world.Configure("Definitions = " + definitions + "\nWorkstation = WS-NEW",
+                    "[Options]\nTrace = yes\n");
+    agent.Signal(SIGHUP);
+    ASSERT_TRUE(
+        Eventually([&] { return agent.Errors().find("reloaded ") != std::string::npos; }, kLimit))
+        << agent.Errors();
+    EXPECT_THAT(agent.Errors(), HasSubstr("plvagent: reloaded " + world.configurationFile() +
+                                          ": 1 definitions from " + definitions));
+    EXPECT_THAT(
+        agent.Errors(),
+        HasSubstr("warning: changed settings take effect only at the next start: Workstation\n"));
+    {
+        const auto logo = StartClient("xlogo", "XLogo");
+        ASSERT_TRUE(Eventually([&] { return Logged(world, "xlogo", "Initiated") == 1; }, kLimit))
+            << agent.Output();
+    }
+    agent.Signal(SIGTERM);
+    ASSERT_EQ(agent.Wait(kLimit), 0) << agent.Errors();
+    const auto events = world.LogEvents();
+    EXPECT_TRUE(std::none_of(
+        events.begin(), events.end(),
+        [](const std::vector<std::string> &event) { return event.at(2) == "WS-NEW"; }));
+}
+
+TEST(AgentCommandLine, ExitsTwoOnAUsageErrorAndNamesItsBuild) {
+    AgentWorld world;
+    const struct {
+        std::vector<std::string> arguments;
+        int status;
+        const char *output;
+        const char *errors;
+    } kCases[] = {
+        {{"--bogus"}, 2, "", "The following argument was not expected: --bogus"},
+        {{"run", "--cycles", "0"}, 2, "", "--cycles: Value 0 not in range"},
+        {{"check-config", "--config"}, 2, "", "--config: 1 required TEXT missing"},
+        {{"--version"}, 0, "plvagent 2.8 (commit ", ""},
+        {{"--help"}, 0, "Usage:", ""},
+    };
+    for (const auto &c : kCases) {
+        AgentProcess agent(AgentProgram(), c.arguments, world.directory());
+        EXPECT_EQ(agent.Wait(kLimit), c.status) << c.arguments[0];
+        EXPECT_THAT(agent.Output(), HasSubstr(c.output)) << c.arguments[0];
+        EXPECT_THAT(agent.Errors(), HasSubstr(c.errors)) << c.arguments[0];
+    }
+}
+
+// Without --config: the user's configuration, else the machine's, else the
+// built-in one, whose files go to the data directory, never the current one.
+TEST(AgentCommandLine, LooksUpItsConfigurationAndKeepsDataOutOfTheCurrentDirectory) {
+    if (std::filesystem::exists("/etc/plvagent/agent.ini"))
+        GTEST_SKIP() << "this machine has /etc/plvagent/agent.ini";
+    AgentWorld world;
+    world.Configure("Workstation = WS-XDG");
+    const std::string config = world.directory() + "/config";
+    const std::string data = world.directory() + "/data";
+    std::filesystem::create_directories(config + "/plvagent");
+    const std::string cwd = world.directory() + "/cwd";
+    std::filesystem::create_directories(cwd);
+
+    AgentProcess builtIn(AgentProgram(), {"check-config"}, cwd,
+                         {"XDG_CONFIG_HOME=" + config, "XDG_DATA_HOME=" + data, "PLV_DATA_DIR="});
+    ASSERT_EQ(builtIn.Wait(kLimit), 0) << builtIn.Errors();
+    EXPECT_THAT(builtIn.Output(), HasSubstr("configuration: the built-in configuration\n"));
+    EXPECT_THAT(builtIn.Output(),
+                HasSubstr("shared log directory: " + data + "/plvagent/server/PLV/LOGS\n"));
+    for (const auto &entry : std::filesystem::directory_iterator(cwd))
+        EXPECT_THAT(entry.path().filename().string(), ::testing::AnyOf("agent.out", "agent.err"));
+
+    std::filesystem::copy_file(world.configurationFile(), config + "/plvagent/agent.ini");
+    AgentProcess user(AgentProgram(), {"check-config"}, cwd, {"XDG_CONFIG_HOME=" + config});
+    ASSERT_EQ(user.Wait(kLimit), 0) << user.Errors();
+    EXPECT_THAT(user.Output(), HasSubstr("configuration: " + config + "/plvagent/agent.ini\n"));
+    EXPECT_THAT(user.Output(), HasSubstr("workstation: WS-XDG\n"));
+}
+
+}  // namespace
+}  // namespace plvagent::testing

@@ -1,0 +1,124 @@
+// The parts of the host's upkeep that need no running agent: session
+// names, message lines, the spool's text, what the backlog watch says, and
+// which re-read settings wait for a restart.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "event_backlog.h"
+#include "event_spool.h"
+#include "messages.h"
+#include "platform/win32_api.h"
+#include "plvlib32.h"
+#include "restart_settings.h"
+#include "session.h"
+
+namespace plvagent::testing {
+namespace {
+
+using ::testing::ElementsAre;
+
+TEST(SessionName, KeysTheHostAndTheDisplayButNotItsScreen) {
+    const struct {
+        const char *host, *display, *name;
+    } kCases[] = {
+        {"ws017", ":0", "ws017-0"},
+        {"ws017", ":0.1", "ws017-0"},
+        {"ws017", ":12", "ws017-12"},
+        {"ws017", "", "ws017"},
+        {"ws017", "tc5:10.0", "ws017-tc5_10"},
+        {"ws/017", "../:1", "ws_017-..__1"},
+    };
+    for (const auto &c : kCases) EXPECT_EQ(SessionName(c.host, c.display), c.name) << c.display;
+}
+
+TEST(MessageLine, CarriesTheJournalPriorityOnlyForTheJournal) {
+    EXPECT_EQ(MessageLine(Priority::kWarning, "holding 2 events", false),
+              "plvagent: warning: holding 2 events");
+    EXPECT_EQ(MessageLine(Priority::kWarning, "holding 2 events", true),
+              "<4>plvagent: warning: holding 2 events");
+    EXPECT_EQ(MessageLine(Priority::kInfo, "starting", true), "<6>plvagent: starting");
+    EXPECT_EQ(MessageLine(Priority::kError, "not started", true), "<3>plvagent: not started");
+}
+
+constexpr std::uint32_t kShared = PLV_EVENT_WANTS_SHARED_LOG;
+constexpr std::uint32_t kSms = PLV_EVENT_WANTS_SMS_LOG;
+
+TEST(EventSpool, WritesOneLinePerEventWithTheLogsItStillWants) {
+    const std::vector<SpooledEvent> events = {
+        {kShared, "1998/08/20;09:15:02;WS-017;JDOE;SALES;;Z:\\usr\\bin\\xeyes;Initiated;;;;;;"},
+        {kSms | kShared, "a;b"},
+        {kSms, "100%\nnew\tline\x7f"},
+    };
+    EXPECT_EQ(SpoolText(events),
+              "# plvagent pending events: the logs each still wants, a tab, its event line\n"
+              "shared\t1998/08/20;09:15:02;WS-017;JDOE;SALES;;Z:\\usr\\bin\\xeyes;Initiated;;;;;;\n"
+              "shared+sms\ta;b\n"
+              "sms\t100%25%0Anew%09line%7F\n");
+    std::vector<std::string> bad;
+    const std::vector<SpooledEvent> read = ParseSpool(SpoolText(events), &bad);
+    ASSERT_EQ(read.size(), events.size());
+    for (std::size_t i = 0; i < events.size(); ++i) {
+        EXPECT_EQ(read[i].destinations, events[i].destinations);
+        EXPECT_EQ(read[i].line, events[i].line);
+    }
+    EXPECT_TRUE(bad.empty());
+}
+
+TEST(EventSpool, NamesTheLinesThatAreNoEventAndKeepsTheOthers) {
+    std::vector<std::string> bad;
+    const auto read = ParseSpool(
+        "# heading\nshared\tgood\n\nboth\tx\nshared no tab\nsms\tcut %4\n"
+        "sms\tnul %00\nsms\traw\ttab\nshared\tlast\n",
+        &bad);
+    ASSERT_EQ(read.size(), 2u);
+    EXPECT_EQ(read[0].line, "good");
+    EXPECT_EQ(read[1].line, "last");
+    EXPECT_THAT(bad, ElementsAre("line 4 is no spooled event", "line 5 is no spooled event",
+                                 "line 6 is no spooled event", "line 7 is no spooled event",
+                                 "line 8 is no spooled event"));
+}
+
+TEST(BacklogWatch, SaysTheFailureOnceThenTheCountAsItChangesThenTheRecovery) {
+    const struct {
+        std::size_t held;
+        std::vector<std::string> said;
+    } kCycles[] = {
+        {0, {}},
+        {1,
+         {"the log files cannot be written (its directory does not exist): holding 1 event, tried "
+          "again every cycle"}},
+        {1, {}},
+        {3, {"holding 3 events"}},
+        {3, {}},
+        {0, {"the log files are written again: no event is held"}},
+        {0, {}},
+        {2,
+         {"the log files cannot be written (its directory does not exist): holding 2 events, tried "
+          "again every cycle"}},
+    };
+    BacklogWatch watch;
+    int cycle = 0;
+    for (const auto &c : kCycles) {
+        std::vector<std::string> said;
+        for (const Report &report : watch.AfterCycle(c.held, ERROR_PATH_NOT_FOUND))
+            said.push_back(report.text);
+        EXPECT_EQ(said, c.said) << "cycle " << cycle++;
+    }
+}
+
+TEST(SettingsWaitingForRestart, NamesWhatTheLibraryTookAtTheStartNotTheLists) {
+    AgentConfiguration running;
+    running.homePath = "H:\\PLV";
+    AgentConfiguration reread = running;
+    reread.ignoredPrograms = {"xclock"};
+    reread.definitionsFile = "H:\\OTHER.INI";
+    EXPECT_TRUE(SettingsWaitingForRestart(running, reread).empty());
+    reread.homePath = "\\\\SERVER\\PLV";
+    reread.optionFlags = PLV_OPT_TRACE;
+    reread.drives.push_back({'H', "/srv/plv"});
+    EXPECT_THAT(SettingsWaitingForRestart(running, reread),
+                ElementsAre("HomePath", "[Options]", "[Drives] and [Shares]"));
+}
+
+}  // namespace
+}  // namespace plvagent::testing

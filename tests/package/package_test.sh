@@ -40,7 +40,8 @@ export DISPLAY=":$(cat "$work/display")"
 # every application with a window.
 configure() {
   local directory=$1
-  mkdir -p "$directory/server/PLV/LOGS" "$directory/server/PLV/SYSTEM" "$directory/data"
+  # The data directory is the agent's to make: it keeps it from others.
+  mkdir -p "$directory/server/PLV/LOGS" "$directory/server/PLV/SYSTEM"
   printf '[Pelvantine]\r\n' >"$directory/server/PLV/SYSTEM/PLV.INI"
   cat >"$directory/agent.ini" <<INI
 [Agent]

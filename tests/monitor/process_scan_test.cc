@@ -182,7 +182,14 @@ TEST_F(ProcessScanTest, UnreadableProcessIsIgnoredForGood) {
     EXPECT_THAT(LogLines(), IsEmpty());
 }
 
-TEST_F(ProcessScanTest, FailedProcessListEndsNoApplication) {
+// A process list that cannot be had, an NT one or a Windows 95 snapshot,
+// says nothing of which processes ended.
+class FailedProcessList : public MonitorTest, public ::testing::WithParamInterface<DWORD> {
+  protected:
+    FailedProcessList() : MonitorTest(GetParam()) {}
+};
+
+TEST_P(FailedProcessList, EndsNoApplication) {
     agent.optionFlags |= PLV_OPT_UNDEFINED_APPS;
     StartProcess(0x1B0, kEditor);
     OpenWindow(0x1B0, "Editor");
@@ -195,6 +202,9 @@ TEST_F(ProcessScanTest, FailedProcessListEndsNoApplication) {
     EXPECT_THAT(LoggedEvents(), ElementsAre("Initiated C:\\APPS\\EDITOR.EXE"));
     EXPECT_EQ(MeteredCount(), 1u);
 }
+
+INSTANTIATE_TEST_SUITE_P(NtAndWindows95, FailedProcessList,
+                         ::testing::Values(VER_PLATFORM_WIN32_NT, VER_PLATFORM_WIN32_WINDOWS));
 
 // GlobalFree may refuse the entry's block or the record's: either way the
 // application ends once, and nothing of it is met again.

@@ -27,7 +27,9 @@ TEST_F(SixteenBitTest, AgentStartsHiddenAtHighPriorityByItsFullPath) {
     ASSERT_EQ(fake.started.size(), 1u);
     const auto &started = fake.started[0];
     EXPECT_EQ(started.applicationName, "C:\\Program Files\\Agent\\PLVWOW16.EXE");
-    EXPECT_EQ(started.commandLine, "C:\\Program Files\\Agent\\PLVWOW16.EXE C:\\Program Files\\Agent");
+    // The program quoted, so a blank in its path cannot shift the words after it.
+    EXPECT_EQ(started.commandLine,
+              "\"C:\\Program Files\\Agent\\PLVWOW16.EXE\" C:\\Program Files\\Agent");
     EXPECT_EQ(started.creationFlags, HIGH_PRIORITY_CLASS);
     EXPECT_EQ(started.startupFlags, STARTF_USESHOWWINDOW);
     EXPECT_EQ(started.showWindow, SW_HIDE);

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Runs a 64-bit Windows program under Wine, headless, in a Wine prefix of its
-# own:
+# Runs a 32-bit Windows program under 32-bit Wine, headless, in a Wine prefix
+# of its own (made by 64-bit Wine, it holds Windows' 32-bit modules too):
 #   wine-run.sh PREFIX PROGRAM [ARGUMENT...]
 #   wine-run.sh PREFIX --stop        ends the prefix's Wine server
 # The prefix is made on first use, with the null graphics driver (windows are
@@ -24,15 +24,20 @@ if [[ ${1-} == --stop ]]; then
 fi
 program=$1
 
-# Under 64-bit Wine alone a 32-bit program does not run and yet exits 0:
-# refuse it rather than let it pass.
+# A Wine loader given a program of the other width does not run it and yet
+# may exit 0: anything but a 32-bit x86 program is refused rather than let
+# pass, and so is a run without 32-bit Wine.
 pe_machine() {
   local header
   header=$(od -An -tu4 -j60 -N4 "$1" | tr -d ' ')
   od -An -tx2 -j$((header + 4)) -N2 "$1" | tr -d ' '
 }
-if [[ -f $program && $(pe_machine "$program") != 8664 ]]; then
-  echo "wine-run.sh: $program is not a 64-bit Windows program" >&2
+if [[ -f $program && $(pe_machine "$program") != 014c ]]; then
+  echo "wine-run.sh: $program is not a 32-bit Windows program" >&2
+  exit 1
+fi
+if [[ ! -x $wine_dir/wine ]]; then
+  echo "wine-run.sh: 32-bit Wine ($wine_dir/wine) is missing: $program cannot run" >&2
   exit 1
 fi
 
@@ -66,7 +71,7 @@ output=$(mktemp)
 errors=$(mktemp)
 trap 'rm -f "$output" "$errors"' EXIT
 status=0
-"$wine_dir/wine64" "$@" <"/dev/null" >"$output" 2>"$errors" || status=$?
+"$wine_dir/wine" "$@" <"/dev/null" >"$output" 2>"$errors" || status=$?
 tr -d '\r' <"$output"
 tr -d '\r' <"$errors" >&2
 exit "$status"

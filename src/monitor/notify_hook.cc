@@ -1,5 +1,6 @@
 // Window-creation notifications forwarded by the host: an application can be
 // admitted before the next scan, and a running scan can be aborted.
+#include <cstdint>
 #include <cstring>
 
 #include "core/companions.h"
@@ -70,18 +71,18 @@ void WindowCreated(const PLVHookRecord &record) {
 
 using namespace plv;
 
-// The data pointer's byte count is trusted over the record's layout: a
-// notification shorter than a hook record is ignored, never read past.
+// An abort reads nothing but the code. The byte count is trusted over the
+// record's layout only where the record is read: a window notification
+// shorter than a hook record is ignored, never read past.
 extern "C" PLV_EXPORT int32_t PLVAPI NotifyHook(uintptr_t, const PLVCopyData *descriptor) {
-    if (descriptor == nullptr || descriptor->record == nullptr ||
-        descriptor->byteCount < sizeof(PLVHookRecord)) {
-        return 0;
-    }
-    PLVHookRecord record;
-    std::memcpy(&record, descriptor->record, sizeof record);
-    if (record.code == PLV_HOOK_ABORT_SCAN) {
+    if (descriptor == nullptr || descriptor->record == nullptr) return 0;
+    std::uint32_t code = 0;
+    std::memcpy(&code, descriptor->record, sizeof code);
+    if (code == PLV_HOOK_ABORT_SCAN) {
         core.scanAbort = true;
-    } else if (record.code == PLV_HOOK_WINDOW_CREATED) {
+    } else if (code == PLV_HOOK_WINDOW_CREATED && descriptor->byteCount >= sizeof(PLVHookRecord)) {
+        PLVHookRecord record;
+        std::memcpy(&record, descriptor->record, sizeof record);
         WindowCreated(record);
     }
     return 0;

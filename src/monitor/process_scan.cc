@@ -109,8 +109,8 @@ void AddEntry(PLVCandidate *candidate, bool ignored) {
     if (ProcessEntry *added = AppendEntry(entry)) TraceEntryAdded(*added);
 }
 
-void ScanWindows95() {
-    WalkProcessSnapshot([](const PROCESSENTRY32 &process) {
+bool ScanWindows95() {
+    return WalkProcessSnapshot([](const PROCESSENTRY32 &process) {
         if (process.th32ProcessID != core.ownProcessId)
             ExamineProcess(process.szExeFile, process.th32ProcessID, 0);
         return true;
@@ -128,9 +128,7 @@ bool ScanProcesses() {
     StartScan();
     switch (core.platformCode) {
     case kPlatformWindows95:
-        if (metering.createToolhelp32Snapshot == nullptr) return false;
-        ScanWindows95();
-        return true;
+        return metering.createToolhelp32Snapshot != nullptr && ScanWindows95();
     case kPlatformNT:
         if (metering.resetNTProcessList == nullptr || !metering.resetNTProcessList()) return false;
         while (!core.scanAbort) {

@@ -37,6 +37,33 @@ ProcessEntry *FoundInIndex(DWORD processId, DWORD threadId) {
     return nullptr;
 }
 
+// What the table must know of an entry to let it go, read before its block
+// is freed.
+struct Departure {
+    void *next;
+    DWORD processId;
+    bool seen;
+};
+
+Departure DepartureOf(const ProcessEntry &entry) {
+    return {entry.next, entry.processId, SeenInThisScan(entry)};
+}
+
+// Takes an entry out of the list, the index and the counts; its block may
+// be gone already.
+void Forget(ProcessEntry *previous, ProcessEntry *entry, const Departure &departure) {
+    if (previous == nullptr) {
+        processTable.head = departure.next;
+    } else {
+        previous->next = departure.next;
+    }
+    if (processTable.tail == entry) processTable.tail = previous;
+    if (processTable.lastFound == entry) processTable.lastFound = previous;
+    --processTable.entries;
+    if (departure.seen) --processTable.seenInScan;
+    Unindex(entry, departure.processId);
+}
+
 }  // namespace
 
 void ResetProcessTableState() { processTable = ProcessTableState{}; }
@@ -76,34 +103,21 @@ ProcessEntry *AppendEntry(const ProcessEntry &entry) {
 }
 
 bool RemoveEntry(ProcessEntry *previous, ProcessEntry *entry) {
-    void *next = entry->next;
-    const DWORD processId = entry->processId;
-    const bool seen = SeenInThisScan(*entry);
-    if (previous == nullptr) {
-        processTable.head = next;
-    } else {
-        previous->next = next;
-    }
-    if (PLVMemFree(entry) != nullptr) {
-        // Refused: put it back where it was, to be retried.
-        if (previous == nullptr) {
-            processTable.head = entry;
-        } else {
-            previous->next = entry;
-        }
-        return false;
-    }
-    if (processTable.tail == entry) processTable.tail = previous;
-    if (processTable.lastFound == entry) processTable.lastFound = previous;
-    --processTable.entries;
-    if (seen) --processTable.seenInScan;
-    Unindex(entry, processId);
-    return true;
+    const Departure departure = DepartureOf(*entry);
+    const bool released = PLVMemFree(entry) == nullptr;
+    // Unlinked whether or not the block went back: an entry left in the
+    // table would point at the application record its removal released.
+    Forget(previous, entry, departure);
+    return released;
 }
 
 void ReleaseProcessTable() {
     while (processTable.head != nullptr) {
-        if (!RemoveEntry(nullptr, static_cast<ProcessEntry *>(processTable.head))) return;
+        auto *entry = static_cast<ProcessEntry *>(processTable.head);
+        const Departure departure = DepartureOf(*entry);
+        // A refused block stops the release: it and its successors stay the table.
+        if (PLVMemFree(entry) != nullptr) return;
+        Forget(nullptr, entry, departure);
     }
 }
 

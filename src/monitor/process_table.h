@@ -85,7 +85,8 @@ ProcessEntry *FindEntry(DWORD processId, DWORD threadId);
 ProcessEntry *AppendEntry(const ProcessEntry &entry);
 
 // Unlinks and releases an entry whose predecessor is known (null: the first);
-// false when the block could not be released (the entry stays linked).
+// false when the block could not be released (the entry is unlinked all the
+// same, its block lost).
 bool RemoveEntry(ProcessEntry *previous, ProcessEntry *entry);
 
 // Releases every entry, stopping at a block that cannot be released.

@@ -48,11 +48,12 @@ HANDLE CreateStartSemaphore() {
 
 // Started hidden at high priority. The program's full path is also given as
 // the application name, so a blank in the agent directory cannot make
-// Windows start another program.
+// Windows start another program; and it is quoted on the command line, so
+// the program's own first argument is the directory that follows it.
 bool StartAgentProgram() {
     const std::string directory = Agent().agentDirectory != nullptr ? Agent().agentDirectory : "";
     const std::string program = directory + "\\PLVWOW16.EXE";
-    std::string commandLine = program + " " + directory;
+    std::string commandLine = "\"" + program + "\" " + directory;
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;

@@ -168,7 +168,8 @@ extern "C" PLV_EXPORT int32_t PLVAPI GenerateMIFIfNeeded(void) {
     char path[600];
     std::snprintf(path, sizeof path, "%s\\%s\\%s", Runtime().homePath, "SYSTEM", "PLVMIFG.EXE");
     char commandLine[700];
-    std::snprintf(commandLine, sizeof commandLine, "%s %04d%02d%02d %04d%02d%02d", path,
+    // Quoted, so that a blank in the home path cannot shift the dates.
+    std::snprintf(commandLine, sizeof commandLine, "\"%s\" %04d%02d%02d %04d%02d%02d", path,
                   start.year, start.month, start.day, today.year, today.month, today.day);
 
     if (Os().GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES ||

@@ -143,10 +143,10 @@ bool AskVines(WSDate *date, WSTime *time) {
         port[0] = 0;
     }
     WORD answer[12] = {};
-    if (EntryPoint<VnsGetLocalTime>(services.vnsGetLocalTime)(session, port, answer) != 0) {
-        EntryPoint<VnsEndStSession>(services.vnsEndStSession)(session);
-        return false;
-    }
+    const WORD result = EntryPoint<VnsGetLocalTime>(services.vnsGetLocalTime)(session, port, answer);
+    // Every question ends the session it started, or each one would leak a session.
+    EntryPoint<VnsEndStSession>(services.vnsEndStSession)(session);
+    if (result != 0) return false;
     time->second = static_cast<std::uint8_t>(answer[0]);
     time->minute = static_cast<std::uint8_t>(answer[1]);
     time->hour = static_cast<std::uint8_t>(answer[2]);

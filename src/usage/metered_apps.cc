@@ -83,7 +83,12 @@ std::int16_t PLVRemoveApp(PLVMeteredApp *record) {
         FormatEventTime(event.startTime, startTime);
         LogEvent(&event);
     }
-    return PLVRemoveFromList(&Runtime().meteredApps, record) == 1 ? 1 : 0;
+    // Once unlinked and logged the record is ended, even when GlobalFree
+    // refuses its block: reporting it kept would have it ended again, and
+    // logged again, on every later try.
+    if (PLVExtractFromList(&Runtime().meteredApps, record) == nullptr) return 0;
+    PLVMemFree(record);
+    return 1;
 }
 
 }  // namespace plv

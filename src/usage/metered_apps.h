@@ -13,7 +13,8 @@ namespace plv {
 // be stored.
 PLVMeteredApp *AuthorizeApp(HWND window, std::uint8_t dosApplication, const char *name);
 
-// Logs "Terminated" for a metered record and releases it; 1 when released.
+// Logs "Terminated" for a metered record and releases it; 1 when it left the
+// list (its block lost if GlobalFree refused it), 0 when it was not on it.
 std::int16_t PLVRemoveApp(PLVMeteredApp *record);
 
 }  // namespace plv

@@ -44,6 +44,22 @@ bool IsUpdated(const char *eventText) { return std::strcmp(eventText, "Updated")
 
 std::uint32_t SmsBit() { return OptionSet(PLV_OPT_SMS_OUTPUT) ? PLV_EVENT_WANTS_SMS_LOG : 0; }
 
+// "YYYY/MM/DD": four digits, two and two, separated by '/'.
+bool IsEventDate(const char (&date)[11]) {
+    for (std::size_t i = 0; i < 10; ++i) {
+        const bool separator = i == 4 || i == 7;
+        if (separator ? date[i] != '/' : (date[i] < '0' || date[i] > '9')) return false;
+    }
+    return date[10] == '\0';
+}
+
+void TraceEvent(const char *caption, const PLVUsageEvent &event) {
+    if (!TraceOn()) return;
+    char line[kMaxEventLine + 1];
+    BuildEventString(&event, line);
+    Trace("%s: %s", caption, line);
+}
+
 }  // namespace
 
 UsageEventState usageEvents;
@@ -126,14 +142,16 @@ extern "C" PLV_EXPORT void PLVAPI RebuildEvent(const char *line, PLVUsageEvent *
 }
 
 extern "C" PLV_EXPORT int32_t PLVAPI LogEvent(const PLVUsageEvent *event) {
+    // An event's date names its log file: one that names none could never be
+    // written, and would stop every later write pass at itself.
+    if (!IsEventDate(event->date)) {
+        TraceEvent("Event refused, its date is not YYYY/MM/DD", *event);
+        return 0;
+    }
     PLVUsageEventNode node{};
     node.event = *event;
     if (PLVAppendToList(&Runtime().pendingEvents, &node, sizeof node) == nullptr) return 0;
-    if (TraceOn()) {
-        char line[kMaxEventLine + 1];
-        BuildEventString(event, line);
-        Trace("%s: %s", "Event", line);
-    }
+    TraceEvent("Event", *event);
     return 1;
 }
 

@@ -182,7 +182,14 @@ TEST_F(ProcessScanTest, UnreadableProcessIsIgnoredForGood) {
     EXPECT_THAT(LogLines(), IsEmpty());
 }
 
-TEST_F(ProcessScanTest, FailedProcessListEndsNoApplication) {
+// A process list that cannot be had, an NT one or a Windows 95 snapshot,
+// says nothing of which processes ended.
+class FailedProcessList : public MonitorTest, public ::testing::WithParamInterface<DWORD> {
+  protected:
+    FailedProcessList() : MonitorTest(GetParam()) {}
+};
+
+TEST_P(FailedProcessList, EndsNoApplication) {
     agent.optionFlags |= PLV_OPT_UNDEFINED_APPS;
     StartProcess(0x1B0, kEditor);
     OpenWindow(0x1B0, "Editor");
@@ -195,6 +202,34 @@ TEST_F(ProcessScanTest, FailedProcessListEndsNoApplication) {
     EXPECT_THAT(LoggedEvents(), ElementsAre("Initiated C:\\APPS\\EDITOR.EXE"));
     EXPECT_EQ(MeteredCount(), 1u);
 }
+
+INSTANTIATE_TEST_SUITE_P(NtAndWindows95, FailedProcessList,
+                         ::testing::Values(VER_PLATFORM_WIN32_NT, VER_PLATFORM_WIN32_WINDOWS));
+
+// GlobalFree may refuse the entry's block or the record's: either way the
+// application ends once, and nothing of it is met again.
+class RefusedRelease : public MonitorTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(RefusedRelease, EndsTheApplicationOnce) {
+    const bool refuseRecord = GetParam();
+    agent.optionFlags |= PLV_OPT_UNDEFINED_APPS;
+    StartProcess(0x1D0, kEditor);
+    OpenWindow(0x1D0, "Editor");
+    Tick();
+    ASSERT_NE(Entry(0x1D0), nullptr);
+    fake.heap.refuseFree.insert(refuseRecord ? static_cast<HGLOBAL>(Entry(0x1D0)->meteredApp)
+                                             : static_cast<HGLOBAL>(Entry(0x1D0)));
+    EndProcess(0x1D0);
+    for (int tick = 0; tick < 3; ++tick) Tick();
+    EXPECT_THAT(LoggedEvents(), ElementsAre(std::string("Initiated ") + kEditor,
+                                            std::string("Terminated ") + kEditor));
+    EXPECT_EQ(Entry(0x1D0), nullptr);
+    EXPECT_EQ(TableSize(), 0u);
+    EXPECT_EQ(MeteredCount(), 0u);
+    fake.heap.refuseFree.clear();
+}
+
+INSTANTIATE_TEST_SUITE_P(EntryOrRecord, RefusedRelease, ::testing::Bool());
 
 TEST_F(ProcessScanTest, SteadyTableIsNotRewalked) {
     agent.optionFlags |= PLV_OPT_UNDEFINED_APPS;

@@ -57,14 +57,22 @@ TEST_F(ProcessTableTest, AScanThatMetEveryEntryNeedsNoRemoval) {
     EXPECT_TRUE(EveryEntrySeen());
 }
 
-TEST_F(ProcessTableTest, ARefusedReleaseKeepsTheEntryAndItsCounts) {
+TEST_F(ProcessTableTest, ARefusedReleaseStillTakesTheEntryOutOfTheTable) {
     ProcessEntry *a = Add(1, 0);
+    ProcessEntry *b = Add(1, 0x11);
+    ProcessEntry *c = Add(2, 0);
     fake.heap.refuseFree.insert(a);
     StartScan();
+    MarkSeen(b);
+    MarkSeen(c);
     EXPECT_FALSE(RemoveEntry(nullptr, a));
-    EXPECT_EQ(FindEntry(1, 0), a);
-    EXPECT_FALSE(EveryEntrySeen());
+    EXPECT_EQ(processTable.head, b);
+    EXPECT_EQ(FindEntry(1, 0), b);  // the task is now the first of its process
+    EXPECT_TRUE(EveryEntrySeen());
     fake.heap.refuseFree.clear();
+    fake.GlobalFree(a);
+    ASSERT_TRUE(RemoveEntry(b, c));
+    EXPECT_EQ(processTable.tail, b);
 }
 
 }  // namespace

@@ -48,13 +48,15 @@ TEST_F(ShutdownTest, DriverIsClosedOnceAndServiceUnregisteredOnlyWithoutTrace) {
     ShutdownVXD();
     EXPECT_THAT(fake.files.journal, ElementsAre("close \\\\.\\PLVDOS"));
 
-    int calls = 0;
-    static int *counter;
-    counter = &calls;
-    metering.registerServiceProcess = [](DWORD, DWORD type) -> DWORD {
-        *counter += type == 0;
-        return 1;
+    static int calls;
+    calls = 0;
+    struct Kernel {
+        static DWORD WINAPI RegisterServiceProcess(DWORD, DWORD type) {
+            calls += type == 0;
+            return 1;
+        }
     };
+    metering.registerServiceProcess = &Kernel::RegisterServiceProcess;
     core.platformCode = kPlatformWindows95;
     UnregisterService();  // the trace flag is set: the process stays registered
     EXPECT_EQ(calls, 0);

@@ -27,7 +27,9 @@ TEST_F(SixteenBitTest, AgentStartsHiddenAtHighPriorityByItsFullPath) {
     ASSERT_EQ(fake.started.size(), 1u);
     const auto &started = fake.started[0];
     EXPECT_EQ(started.applicationName, "C:\\Program Files\\Agent\\PLVWOW16.EXE");
-    EXPECT_EQ(started.commandLine, "C:\\Program Files\\Agent\\PLVWOW16.EXE C:\\Program Files\\Agent");
+    // The program quoted, so a blank in its path cannot shift the words after it.
+    EXPECT_EQ(started.commandLine,
+              "\"C:\\Program Files\\Agent\\PLVWOW16.EXE\" C:\\Program Files\\Agent");
     EXPECT_EQ(started.creationFlags, HIGH_PRIORITY_CLASS);
     EXPECT_EQ(started.startupFlags, STARTF_USESHOWWINDOW);
     EXPECT_EQ(started.showWindow, SW_HIDE);
@@ -241,20 +243,30 @@ TEST_F(HookTest, SixteenBitWindowTakesItsPathFromTheTracker) {
     EXPECT_EQ(MeteredCount(), 1u);
 }
 
-TEST_F(HookTest, ShortOrMissingDataIsIgnored) {
+// An abort reads nothing but its code; a window notification reads the
+// whole record, and one whose count says less is not read.
+TEST_F(HookTest, OnlyAWindowNotificationNeedsAWholeRecord) {
     PLVHookRecord abort{};
     abort.code = PLV_HOOK_ABORT_SCAN;
-    Notify(abort, 4);  // shorter than a hook record
-    EXPECT_FALSE(core.scanAbort);
+    for (const uint32_t count : {0u, 4u, uint32_t{sizeof abort}}) {
+        core.scanAbort = false;
+        Notify(abort, count);
+        EXPECT_TRUE(core.scanAbort) << count << " bytes";  // even when no scan runs
+    }
+    StartProcess(0x540, "C:\\APPS\\NEW.EXE");
+    HWND window = OpenWindow(0x540, "New");
+    Notify(Created(window, "C:\\APPS\\NEW.EXE"), sizeof(PLVHookRecord) - 1);
+    EXPECT_EQ(MeteredCount(), 0u);
+
     EXPECT_EQ(NotifyHook(0, nullptr), 0);
     const PLVCopyData empty{0, sizeof abort, nullptr};
     EXPECT_EQ(NotifyHook(0, &empty), 0);
-    Notify(abort);
-    EXPECT_TRUE(core.scanAbort);  // even when no scan runs
     PLVHookRecord other{};
     other.code = 7;
     Notify(other);
     EXPECT_EQ(MeteredCount(), 0u);
+    Notify(Created(window, "C:\\APPS\\NEW.EXE"));
+    EXPECT_EQ(MeteredCount(), 1u);  // the same notification whole is read
 }
 
 }  // namespace

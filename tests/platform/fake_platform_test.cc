@@ -41,7 +41,7 @@ TEST(FakeRegistry, FaultsHitTheirKeyAndOperationTheGivenNumberOfTimes) {
 FakePlatform *firing = nullptr;
 std::vector<UINT_PTR> fired;
 
-void KillOther(HWND, UINT message, UINT_PTR id, DWORD) {
+void CALLBACK KillOther(HWND, UINT message, UINT_PTR id, DWORD) {
     EXPECT_EQ(message, WM_TIMER);
     fired.push_back(id);
     for (const FakePlatform::Timer &timer : firing->timers.active)

@@ -69,7 +69,7 @@ TEST_P(PlatformContract, OemToCharTurnsCodePage437LettersIntoCodePage1252) {
     EXPECT_STREQ(inPlace, "\xE4\xF6\xFC");
 }
 
-void NoTick(HWND, UINT, UINT_PTR, DWORD) {}
+void CALLBACK NoTick(HWND, UINT, UINT_PTR, DWORD) {}
 
 TEST_P(PlatformContract, TimersWithoutAWindowGetIdentifiersOfTheirOwn) {
     const UINT_PTR first = os.SetTimer(nullptr, 2, 1000, &NoTick);

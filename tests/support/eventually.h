@@ -7,9 +7,10 @@
 
 namespace plv::testing {
 
-// Polls the condition until it holds (true) or ten seconds have passed (false).
+// Polls the condition until it holds (true) or thirty seconds have passed
+// (false): generous, for another process on a loaded machine, or under Wine.
 inline bool Eventually(const std::function<bool()> &condition) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
     while (!condition()) {
         if (std::chrono::steady_clock::now() > deadline) return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(10));

@@ -104,7 +104,8 @@ void XTestClient::Sync() {
 }
 
 xcb_window_t XTestClient::AwaitWindowOfClass(const std::string &className) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    // Generous: a client on a loaded machine may take long to show its window.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
     while (std::chrono::steady_clock::now() < deadline) {
         Owned tree(xcb_query_tree_reply(connection_, xcb_query_tree(connection_, root_), nullptr));
         if (tree.reply == nullptr) return 0;

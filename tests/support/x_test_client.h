@@ -42,7 +42,7 @@ class XTestClient {
     // Returns once the server has carried out every request sent before.
     void Sync();
     // The viewable top-level window whose WM_CLASS has this class, waited
-    // for up to ten seconds; 0 when none shows.
+    // for up to thirty seconds; 0 when none shows.
     xcb_window_t AwaitWindowOfClass(const std::string &className);
 
   private:

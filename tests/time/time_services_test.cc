@@ -1,5 +1,6 @@
 #include "time/time_services.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -188,7 +189,8 @@ TEST_F(TimeServiceTest, NetWareAnswersWithTheHostsConnection) {
     EXPECT_EQ(script.connection, 0x77u);
 }
 
-TEST_F(TimeServiceTest, VinesAsksInOrderAndEndsTheSessionOnFailure) {
+// Every question that opened a session ends it, answered or not.
+TEST_F(TimeServiceTest, VinesAsksInOrderAndEndsEverySessionItStarted) {
     Load(kVines);
     ASSERT_EQ(InitializeNetworkAPI(kNetworkVines), 1);
     script.findResult = 1;
@@ -197,11 +199,13 @@ TEST_F(TimeServiceTest, VinesAsksInOrderAndEndsTheSessionOnFailure) {
     ASSERT_TRUE(Ask());
     EXPECT_EQ(Answer(), std::make_tuple(2001, 3, 2, 16, 45, 30));
     EXPECT_EQ(script.portSeen, 0);  // a failed search clears the port but goes on
-    EXPECT_EQ(script.calls, (std::vector<std::string>{"Start:010", "SetPortNull",
-                                                      "FindSvc:7,1,4,41100,69999", "GetLocalTime"}));
+    EXPECT_EQ(script.calls,
+              (std::vector<std::string>{"Start:010", "SetPortNull", "FindSvc:7,1,4,41100,69999",
+                                        "GetLocalTime", "EndSession"}));
     script.calls.clear();
     script.result = 5;
     EXPECT_FALSE(Ask());
+    EXPECT_EQ(std::count(script.calls.begin(), script.calls.end(), "EndSession"), 1);
     EXPECT_EQ(script.calls.back(), "EndSession");
     script.calls.clear();
     TerminateNetworkAPI();

@@ -99,6 +99,27 @@ TEST_F(LogFileTest, TracesTheFileAndEachRecord) {
                                                  std::string("09:15:02 Log Write: ") + kInitiated));
 }
 
+// An event whose date names no log file (it can come through RebuildEvent)
+// is refused where it would enter the pending list, so it cannot hold back
+// the events after it.
+TEST_F(LogFileTest, AnEventWhoseDateNamesNoFileIsRefusedAndHoldsNothingBack) {
+    const std::string rest = ";09:15:02;WS-017;JDOE;SALES;;C:\\APPS\\BAD.EXE;Initiated;;;;;;";
+    for (const char *date : {"1998-08-20", "98/08/20", "", "1998/8/20", "1998/08/2x"}) {
+        PLVUsageEvent event{};
+        RebuildEvent((date + rest).c_str(), &event);
+        fake.host.messages.clear();
+        EXPECT_EQ(LogEvent(&event), 0) << date;
+        EXPECT_THAT(fake.ListBoxLines(),
+                    ElementsAre("09:15:02 Event refused, its date is not YYYY/MM/DD: " +
+                                std::string(event.date) + rest))
+            << date;
+    }
+    EXPECT_EQ(PendingCount(), 0u);
+    Add();
+    EXPECT_EQ(PLVUpdateLogs(), 1);
+    EXPECT_THAT(Lines(kAugust20), ElementsAre(kInitiated));
+}
+
 TEST_F(LogFileTest, SharedLogIsTriedCloseRetryCountPlusOneTimesAfterAnEvent) {
     fake.files.openFaults[kAugust20] = {ERROR_BAD_NETPATH, -1};
     agent.closeRetryCount = 2;

@@ -71,9 +71,10 @@ TEST_F(PeriodicStepsTest, SettingsChangeIsNoticedAfterTheUpdateIntervalOnceAndSt
     Tick();  // 900 seconds after the first check
     EXPECT_NE(agent.optionFlags & PLV_OPT_SMS_OUTPUT, 0u);
     ASSERT_EQ(fake.started.size(), 1u);
-    // Started by its full path: the blank in the path names no other program.
+    // Started by its full path, quoted on the command line: the blank in the
+    // path names no other program and shifts none of the dates.
     EXPECT_EQ(fake.started[0].applicationName, kGenerator);
-    EXPECT_EQ(fake.started[0].commandLine, std::string(kGenerator) + " 19980101 19980820");
+    EXPECT_EQ(fake.started[0].commandLine, "\"" + std::string(kGenerator) + "\" 19980101 19980820");
     EXPECT_THAT(Logged("MIF Generator Launched"),
                 ElementsAre("1998/08/20;09:30:02;WS-017;JDOE;SALES;;Pelvantine MIF Generator;"
                             "MIF Generator Launched;;;;;;"));

@@ -72,8 +72,8 @@ class AgentProgram {
             DWORD processId;
             HWND found;
         } search{processId_, nullptr};
-        ::EnumWindows(
-            [](HWND window, LPARAM parameter) -> BOOL {
+        struct Enumeration {
+            static BOOL CALLBACK Visit(HWND window, LPARAM parameter) {
                 auto *search = reinterpret_cast<Search *>(parameter);
                 DWORD owner = 0;
                 ::GetWindowThreadProcessId(window, &owner);
@@ -82,8 +82,9 @@ class AgentProgram {
                 if (owner != search->processId || std::string(title) != "Pelvantine Agent") return TRUE;
                 search->found = window;
                 return FALSE;
-            },
-            reinterpret_cast<LPARAM>(&search));
+            }
+        };
+        ::EnumWindows(&Enumeration::Visit, reinterpret_cast<LPARAM>(&search));
         return search.found;
     }
 

@@ -89,14 +89,37 @@ void Enumerate(benchmark::State &state, bool ask) {
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 
-// The batch alone: the list of windows and every window's facts.
+// While nothing changes: one round trip, the windows delivered from what
+// the platform keeps.
 void BM_EnumerateWindows(benchmark::State &state) { Enumerate(state, false); }
 BENCHMARK(BM_EnumerateWindows)->Arg(1)->Arg(50)->Arg(200)->Unit(benchmark::kMicrosecond);
 
-// The batch and the five questions of the scan for every window, answered
-// from the batch.
+// The same and the five questions of the scan for every window, answered
+// from what the enumeration delivers.
 void BM_EnumerateAndAskEveryWindow(benchmark::State &state) { Enumerate(state, true); }
 BENCHMARK(BM_EnumerateAndAskEveryWindow)->Arg(50)->Arg(200)->Unit(benchmark::kMicrosecond);
+
+// An enumeration after every window was renamed: each window's facts are
+// asked again, in one batch, as an enumeration of windows never seen asks.
+void BM_EnumerateAfterEveryWindowChanged(benchmark::State &state) {
+    desktop->Populate(static_cast<std::size_t>(state.range(0)));
+    PosixPlatform platform;
+    Context context{&platform, true, 0};
+    int round = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        ++round;
+        for (xcb_window_t window : desktop->windows)
+            desktop->client->SetBytes(window, XCB_ATOM_WM_NAME, XCB_ATOM_STRING,
+                                      "Renamed " + std::to_string(round));
+        state.ResumeTiming();
+        context.seen = 0;
+        platform.EnumWindows(Visit, reinterpret_cast<LPARAM>(&context));
+    }
+    if (context.seen != state.range(0)) state.SkipWithError("windows went missing");
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_EnumerateAfterEveryWindowChanged)->Arg(50)->Arg(200)->Unit(benchmark::kMicrosecond);
 
 // The same questions outside an enumeration: each call asks the server.
 void BM_AskEveryWindowCallByCall(benchmark::State &state) {

@@ -15,6 +15,7 @@
 #include "plvlib32.h"
 #include "support/fake_companions.h"
 #include "support/fake_platform.h"
+#include "window_questions.h"
 
 namespace plv::testing {
 namespace {
@@ -112,15 +113,7 @@ void SteadyCycle(benchmark::State &state) {
 }
 
 BOOL CALLBACK AskWhatTheSearchReads(HWND window, LPARAM) {
-    Platform &os = Os();
-    char title[64];
-    char className[129];
-    DWORD processId = 0;
-    benchmark::DoNotOptimize(os.GetParent(window));
-    benchmark::DoNotOptimize(os.GetWindowThreadProcessId(window, &processId));
-    benchmark::DoNotOptimize(os.GetWindowTextA(window, title, sizeof title));
-    benchmark::DoNotOptimize(os.GetClassNameA(window, className, sizeof className));
-    benchmark::DoNotOptimize(os.IsWindowVisible(window));
+    bench::AskWhatTheScanReads(Os(), window);
     return TRUE;
 }
 

@@ -12,6 +12,7 @@
 #include "platform/posix/posix_platform.h"
 #include "support/x_test_client.h"
 #include "support/xvfb_server.h"
+#include "window_questions.h"
 
 namespace {
 
@@ -52,17 +53,7 @@ HWND HandleOf(xcb_window_t window) {
     return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(window));
 }
 
-// What the process scan asks about a window of the process it looks at.
-void AskEverything(PosixPlatform &platform, HWND window) {
-    char text[64];
-    char name[129];
-    DWORD process = 0;
-    benchmark::DoNotOptimize(platform.GetParent(window));
-    benchmark::DoNotOptimize(platform.GetWindowThreadProcessId(window, &process));
-    benchmark::DoNotOptimize(platform.GetWindowTextA(window, text, sizeof text));
-    benchmark::DoNotOptimize(platform.GetClassNameA(window, name, sizeof name));
-    benchmark::DoNotOptimize(platform.IsWindowVisible(window));
-}
+void AskEverything(PosixPlatform &platform, HWND window) { plv::bench::AskWhatTheScanReads(platform, window); }
 
 struct Context {
     PosixPlatform *platform;

@@ -265,9 +265,7 @@ struct Result {
 Result Measure(const std::string &agentProgram, const std::string &self, const Cell &cell,
                int cycles) {
     std::string whyNot;
-    // A desktop always has clients: the server is not reset when the agent,
-    // its last client in a world without windows, goes.
-    auto server = XvfbServer::Start({"-noreset"}, whyNot);
+    auto server = XvfbServer::Start({}, whyNot);
     if (!server) {
         std::fprintf(stderr, "no X server: %s\n", whyNot.c_str());
         std::exit(1);

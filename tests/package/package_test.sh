@@ -30,7 +30,10 @@ fail() {
 }
 
 # An X server of the test's own, on a display number it chose itself.
-Xvfb -displayfd 3 -nolisten tcp 3>"$work/display" 2>/dev/null &
+# Without reset: while the agent alone is connected, its display check
+# coming and going would reset the server, which then refuses a client
+# starting at that moment.
+Xvfb -displayfd 3 -nolisten tcp -noreset 3>"$work/display" 2>/dev/null &
 pids+=($!)
 for _ in $(seq 100); do [[ -s $work/display ]] && break; sleep 0.1; done
 [[ -s $work/display ]] || fail "Xvfb did not start"

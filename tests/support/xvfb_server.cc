@@ -33,7 +33,9 @@ std::unique_ptr<XvfbServer> XvfbServer::Start(const std::vector<std::string> &ar
         whyNot = "no pipe for its display number";
         return nullptr;
     }
-    std::vector<std::string> command{"Xvfb", "-displayfd", "3", "-nolisten", "tcp"};
+    // Without reset, as a desktop's server: one left without clients for a
+    // moment would otherwise reset and refuse whoever connects meanwhile.
+    std::vector<std::string> command{"Xvfb", "-displayfd", "3", "-nolisten", "tcp", "-noreset"};
     command.insert(command.end(), arguments.begin(), arguments.end());
     auto process = std::make_unique<ChildProcess>(command, pipeFds[1]);
     ::close(pipeFds[1]);

@@ -87,7 +87,7 @@ SessionSet BuildSessions(Store &store) {
     store.ScanEvents([&](const EventRow &row) {
         auto [last, added] = lastEventOf.emplace(row.workstation, row.at);
         if (!added) last->second = std::max(last->second, row.at);
-        if (row.kind == EventKind::other) return;
+        if (row.kind != EventKind::initiated && row.kind != EventKind::terminated) return;
         events.push_back({row.at, row.startAt, row.workstation, row.user, row.context,
                           row.application, row.kind == EventKind::initiated,
                           fileRank.at(row.fileId), row.offset});

@@ -223,12 +223,25 @@ class SqliteStore final : public Store {
             row.user = scan.Int(3);
             row.context = scan.Int(4);
             row.application = scan.Int(5);
-            const std::string_view event = scan.Text(6);
-            row.kind = event == "Initiated"    ? EventKind::initiated
-                       : event == "Terminated" ? EventKind::terminated
-                                               : EventKind::other;
+            row.kind = EventKindOf(scan.Text(6));
             row.fileId = scan.Int(7);
             row.offset = static_cast<std::uint64_t>(scan.Int(8));
+            visit(row);
+        }
+    }
+
+    void ScanDefinitions(const std::function<void(const DefinitionRow &)> &visit) override {
+        sqlite::Statement scan(db_,
+                               "SELECT recorded_at, workstation_id, user_id, file_name, product, "
+                               "company FROM definition_lines");
+        DefinitionRow row;
+        while (scan.Step()) {
+            row.recordedAt = scan.Int(0);
+            row.workstation = scan.Int(1);
+            row.user = scan.Int(2);
+            row.fileName = scan.Text(3);
+            row.product = scan.Text(4);
+            row.company = scan.Text(5);
             visit(row);
         }
     }

@@ -55,7 +55,15 @@ struct StoredDefinition {
 // The names events refer to by number; the numbers are the engine's own.
 enum class Dimension { workstation, user, context, application };
 
-enum class EventKind { initiated, terminated, other };
+enum class EventKind {
+    initiated,
+    terminated,
+    failure,  // the agent's own: it could not start, or its time or registry failed it
+    other,
+};
+
+// The kind of an event by its text, the same for every engine.
+EventKind EventKindOf(std::string_view event);
 
 // An event as the reports read it.
 struct EventRow {
@@ -65,6 +73,13 @@ struct EventRow {
     EventKind kind = EventKind::other;
     std::int64_t fileId = 0;
     std::uint64_t offset = 0;
+};
+
+// A definition line as the reports read it.
+struct DefinitionRow {
+    std::int64_t recordedAt = 0;
+    std::int64_t workstation = 0, user = 0;
+    std::string fileName, product, company;
 };
 
 struct NamedId {
@@ -93,6 +108,8 @@ class Store {
 
     // Every event, in no particular order.
     virtual void ScanEvents(const std::function<void(const EventRow &)> &visit) = 0;
+    // Every definition line, in no particular order.
+    virtual void ScanDefinitions(const std::function<void(const DefinitionRow &)> &visit) = 0;
     virtual std::vector<NamedId> Names(Dimension dimension) = 0;
     // Every file's id and path.
     virtual std::vector<NamedId> Files() = 0;

@@ -1,7 +1,6 @@
 // plvreport import over a LOGS directory that grows as the agents write:
 // imports along the way end as one import at the end, and nothing twice.
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <filesystem>
 #include <fstream>
@@ -10,6 +9,8 @@
 #include "plvlog/log_bytes.h"
 #include "plvlog/tool_run.h"
 #include "support/host_files.h"
+#include "report_engines.h"
+#include "postgres_server.h"
 #include "support/temporary_directory.h"
 
 namespace plv::testing {
@@ -28,9 +29,7 @@ std::string Line(int n, const char *date = "1998/08/20") {
 
 // Every row of the database, its numbers for names and files replaced by
 // the names and paths, in one order whatever order the rows went in.
-std::string Dump(const std::string &database) {
-    sqlite3 *db = nullptr;
-    EXPECT_EQ(sqlite3_open_v2(database.c_str(), &db, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+std::string Dump(EngineDatabases &databases, const std::string &name) {
     std::string dump;
     for (const char *query :
          {"SELECT path, kind, read_to, hex(head), header FROM files ORDER BY path",
@@ -51,41 +50,36 @@ std::string Dump(const std::string &database) {
           "ORDER BY f.path, d.file_offset",
           "SELECT f.path, s.file_offset, s.length FROM skipped_ranges s JOIN files f ON f.id = "
           "s.file_id "
-          "ORDER BY f.path, s.file_offset"}) {
-        sqlite3_stmt *statement = nullptr;
-        EXPECT_EQ(sqlite3_prepare_v2(db, query, -1, &statement, nullptr), SQLITE_OK)
-            << sqlite3_errmsg(db);
-        while (sqlite3_step(statement) == SQLITE_ROW) {
-            for (int i = 0; i < sqlite3_column_count(statement); ++i) {
-                const auto *text = sqlite3_column_text(statement, i);
-                dump += text == nullptr ? "NULL" : reinterpret_cast<const char *>(text);
-                dump += '|';
-            }
-            dump += '\n';
-        }
-        sqlite3_finalize(statement);
-        dump += "--\n";
-    }
-    sqlite3_close(db);
+          "ORDER BY f.path, s.file_offset"})
+        dump += databases.Rows(name, query) + "--\n";
     return dump;
 }
 
-class Import : public ::testing::Test {
+class Import : public ::testing::TestWithParam<Engine> {
   protected:
-    Import() { std::filesystem::create_directory(dir / "LOGS"); }
+    void SetUp() override {
+        if (GetParam() == Engine::postgres && !PostgresInstalled())
+            GTEST_SKIP() << "postgresql-15 is not installed";
+        std::filesystem::create_directory(dir / "LOGS");
+    }
     ToolRun Run(const std::string &database, std::vector<std::string> arguments) {
-        arguments.insert(arguments.begin(), {"--db", database});
+        arguments.insert(arguments.begin(), {"--db", databases.Location(database)});
         return RunTool(PLVREPORT_PROGRAM, arguments, dir.path());
     }
     void Append(const std::string &name, const std::string &bytes) {
         std::ofstream(dir / ("LOGS/" + name), std::ios::binary | std::ios::app) << bytes;
     }
+    std::string Dump(const std::string &database) { return testing::Dump(databases, database); }
     TemporaryDirectory dir;
+    EngineDatabases databases{GetParam(), dir};
 };
+
+INSTANTIATE_TEST_SUITE_P(Engines, Import, ::testing::Values(Engine::sqlite, Engine::postgres),
+                         [](const auto &info) { return EngineName(info.param); });
 
 // Records come one by one, one is cut off mid-write and written again
 // whole, a definition line comes in two writes, and a second day starts.
-TEST_F(Import, ImportsAlongAGrowingDirectoryEndAsOneImportAtTheEnd) {
+TEST_P(Import, ImportsAlongAGrowingDirectoryEndAsOneImportAtTheEnd) {
     std::string day1 = LogBytes({Line(1), Line(2)});
     const std::string cut = LogRecordBytes(Line(3), 40).substr(0, 30);
     Append("19980820.LOG", day1 + cut);
@@ -123,8 +117,8 @@ TEST_F(Import, ImportsAlongAGrowingDirectoryEndAsOneImportAtTheEnd) {
               "skipped byte ranges: 0 (0 bytes)\n");
 
     EXPECT_EQ(Run("once.db", {"import", dir / "LOGS"}).status, 1);
-    const std::string once = Dump(dir / "once.db");
-    EXPECT_EQ(Dump(dir / "along.db"), once);
+    const std::string once = Dump("once.db");
+    EXPECT_EQ(Dump("along.db"), once);
     EXPECT_NE(once.find("|WS-1|ANN|SALES|C:\\OFFICE\\WRITER|WRITER.EXE|19980312|1048576|Report; a "
                         "draft|WriterFrame|"
                         "Writer Deluxe|Valdrin Systems|2.8|1033|"),
@@ -136,12 +130,12 @@ TEST_F(Import, ImportsAlongAGrowingDirectoryEndAsOneImportAtTheEnd) {
               "files: 0 new, 0 grown, 0 read anew, 3 unchanged\n"
               "records: 0 (events: 0, definition lines: 0)\n"
               "skipped byte ranges: 0 (0 bytes)\n");
-    EXPECT_EQ(Dump(dir / "once.db"), once);
+    EXPECT_EQ(Dump("once.db"), once);
 }
 
 // A file that no longer begins as it did is another file under the old
 // name: what it held gives way to what it holds.
-TEST_F(Import, AFileWrittenAnewReplacesWhatItHeld) {
+TEST_P(Import, AFileWrittenAnewReplacesWhatItHeld) {
     const std::string path = dir / "LOGS/19980820.LOG";
     WriteHostFile(path, LogBytes({Line(1), Line(2), Line(3)}));
     EXPECT_EQ(Run("report.db", {"import", "LOGS"}).status, 0);
@@ -152,16 +146,38 @@ TEST_F(Import, AFileWrittenAnewReplacesWhatItHeld) {
               "records: 1 (events: 1, definition lines: 0)\n"
               "skipped byte ranges: 0 (0 bytes)\n");
     EXPECT_EQ(Run("fresh.db", {"import", "LOGS"}).status, 0);
-    EXPECT_EQ(Dump(dir / "report.db"), Dump(dir / "fresh.db"));
+    EXPECT_EQ(Dump("report.db"), Dump("fresh.db"));
 }
 
-TEST_F(Import, GoesOnAfterPathsItCannotRead) {
+TEST_P(Import, GoesOnAfterPathsItCannotRead) {
     WriteHostFile(dir / "LOGS/19980820.LOG", LogBytes({Line(1)}));
     const ToolRun run = Run("report.db", {"import", "missing", "LOGS"});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.errors, "missing: cannot be read: No such file or directory\n");
     EXPECT_NE(run.output.find("records: 1 (events: 1,"), std::string::npos);
     EXPECT_NE(run.output.find("unreadable paths or files: 1\n"), std::string::npos);
+}
+
+// Two importers started at once over the same files: each file is read by
+// one of them at a time, from where the other stopped.
+TEST_P(Import, TwoImportersAtOnceLeaveEveryEventOnce) {
+    if (GetParam() != Engine::postgres) GTEST_SKIP() << "one importer at a time holds an SQLite file";
+    constexpr int kFiles = 24, kRecords = 400;
+    for (int f = 0; f < kFiles; ++f) {
+        std::vector<std::string> lines;
+        for (int r = 0; r < kRecords; ++r) lines.push_back(Line(f * kRecords + r));
+        WriteHostFile(dir / ("LOGS/199808" + std::to_string(10 + f) + ".LOG"), LogBytes(lines));
+    }
+    const std::string importer = std::string("'") + PLVREPORT_PROGRAM + "' --db '" +
+                                 databases.Location("race") + "' import '" + dir / "LOGS" +
+                                 "' >/dev/null 2>&1";
+    EXPECT_EQ(std::system((importer + " & a=$!; " + importer + " & b=$!; wait $a && wait $b").c_str()),
+              0);
+    EXPECT_EQ(databases.Rows("race",
+                             "SELECT count(*), count(DISTINCT (file_id, file_offset)), "
+                             "count(DISTINCT file_id) FROM events"),
+              std::to_string(kFiles * kRecords) + "|" + std::to_string(kFiles * kRecords) + "|" +
+                  std::to_string(kFiles) + "|\n");
 }
 
 }  // namespace

@@ -8,6 +8,8 @@
 #include "plvlog/log_bytes.h"
 #include "plvlog/tool_run.h"
 #include "support/host_files.h"
+#include "postgres_server.h"
+#include "report_engines.h"
 #include "support/temporary_directory.h"
 
 namespace plv::testing {
@@ -24,9 +26,11 @@ std::string Agent(const char *date, const std::string &time, const std::string &
            event + ';' + identifier + ";;;;;";
 }
 
-class Reports : public ::testing::Test {
+class Reports : public ::testing::TestWithParam<Engine> {
   protected:
-    Reports() {
+    void SetUp() override {
+        if (GetParam() == Engine::postgres && !PostgresInstalled())
+            GTEST_SKIP() << "postgresql-15 is not installed";
         std::filesystem::create_directory(dir / "LOGS");
         WriteHostFile(dir / "LOGS/19980820.LOG",
                       LogBytes({
@@ -71,7 +75,7 @@ class Reports : public ::testing::Test {
         EXPECT_EQ(import.status, 0) << import.errors;
     }
     ToolRun Report(std::vector<std::string> arguments) {
-        arguments.insert(arguments.begin(), {"--db", dir / "report.db"});
+        arguments.insert(arguments.begin(), {"--db", databases.Location("report.db")});
         return RunTool(PLVREPORT_PROGRAM, arguments, dir.path());
     }
     std::string Csv(std::vector<std::string> arguments) {
@@ -81,9 +85,14 @@ class Reports : public ::testing::Test {
         return run.output;
     }
     TemporaryDirectory dir;
+    EngineDatabases databases{GetParam(), dir};
 };
 
-TEST_F(Reports, SessionsPairStartsWithTheirEnds) {
+// The same expected text for both engines: their CSV is the same byte for byte.
+INSTANTIATE_TEST_SUITE_P(Engines, Reports, ::testing::Values(Engine::sqlite, Engine::postgres),
+                         [](const auto &info) { return EngineName(info.param); });
+
+TEST_P(Reports, SessionsPairStartsWithTheirEnds) {
     EXPECT_EQ(
         Csv({"sessions"}),
         "workstation,user,context,application,start,end,seconds,state\n"
@@ -103,7 +112,7 @@ TEST_F(Reports, SessionsPairStartsWithTheirEnds) {
         "WS-3,CAT,SALES,C:\\APPS\\EDITOR.EXE,1998-08-21 07:00:00,1998-08-21 07:00:00,0,closed\n");
 }
 
-TEST_F(Reports, UsageCountsSessionsPairsWorkstationsAndSeconds) {
+TEST_P(Reports, UsageCountsSessionsPairsWorkstationsAndSeconds) {
     const std::string header = "key,sessions,users,workstations,seconds\n";
     EXPECT_EQ(Csv({"usage"}), header +
                                   "C:\\APPS\\CALC.EXE,3,3,3,13200\n"
@@ -132,7 +141,7 @@ TEST_F(Reports, UsageCountsSessionsPairsWorkstationsAndSeconds) {
 // An end and a start at one instant do not meet; a user's second session
 // of the same application counts once; a session under a second counts as
 // one; a session crossing midnight counts on both days.
-TEST_F(Reports, PeaksCountPairsOpenAtOneInstant) {
+TEST_P(Reports, PeaksCountPairsOpenAtOneInstant) {
     EXPECT_EQ(Csv({"peaks"}),
               "application,day,peak,at\n"
               "C:\\APPS\\CALC.EXE,1998-08-20,1,1998-08-20 11:00:00\n"
@@ -145,7 +154,7 @@ TEST_F(Reports, PeaksCountPairsOpenAtOneInstant) {
               "C:\\APPS\\EDITOR.EXE,1998-08-20,1,1998-08-20 09:00:00\n");
 }
 
-TEST_F(Reports, TablesAndJsonHoldTheSameRows) {
+TEST_P(Reports, TablesAndJsonHoldTheSameRows) {
     const ToolRun table = Report({"usage", "--by", "day", "--format", "table"});
     EXPECT_EQ(table.output,
               "key         sessions  users  workstations  seconds\n"
@@ -158,7 +167,7 @@ TEST_F(Reports, TablesAndJsonHoldTheSameRows) {
               "\"at\":\"1998-08-20 11:00:00\"}\n]\n");
 }
 
-TEST_F(Reports, RefusesWrongUseWithStatus2) {
+TEST_P(Reports, RefusesWrongUseWithStatus2) {
     EXPECT_EQ(Report({"--version"}).output, "plvreport " PLV_VERSION "\n");
     for (const std::vector<std::string> &arguments :
          std::vector<std::vector<std::string>>{{},
@@ -179,6 +188,13 @@ TEST_F(Reports, RefusesWrongUseWithStatus2) {
         RunTool(PLVREPORT_PROGRAM, {"--db", "not-a-database", "usage"}, dir.path());
     EXPECT_EQ(broken.status, 3);
     EXPECT_NE(broken.errors, "");
+    if (GetParam() == Engine::postgres) {  // a database without the tables
+        const std::string empty = databases.Location("empty");
+        const ToolRun none = RunTool(PLVREPORT_PROGRAM, {"--db", empty, "usage"}, dir.path());
+        EXPECT_EQ(none.status, 3);
+        EXPECT_EQ(none.errors,
+                  "plvreport: " + empty + ": no report database: import log files into it first\n");
+    }
 }
 
 }  // namespace

@@ -104,8 +104,6 @@ class Importer {
     void Problem(const std::string &line) { listener_.Problem(line); }
 
     void ImportFile(const NamedFile &named) {
-        // How far the file was read is asked within the transaction that reads on.
-        std::optional<ImportedFile> known = store_.FindFile(named.path);
         std::ifstream in(named.path, std::ios::binary);
         std::error_code error;
         const std::uint64_t size = fs::file_size(named.path, error);
@@ -118,20 +116,18 @@ class Importer {
         head.assign(static_cast<std::size_t>(std::min<std::uint64_t>(size, kHeadSize)), '\0');
         in.read(head.data(), static_cast<std::streamsize>(head.size()));
 
-        const bool replaced = known && (size < known->readTo ||
-                                        head.compare(0, known->head.size(), known->head) != 0);
+        // How far the file was read is taken within the transaction that reads on.
+        bool added = false;
+        file_ = store_.TakeFile(named.path, named.kind, &added);
+        const bool replaced =
+            !added && (size < file_.readTo || head.compare(0, file_.head.size(), file_.head) != 0);
         if (replaced) {
-            store_.ClearFile(known->id);
-            known->readTo = 0;
-            known->header.clear();
+            store_.ClearFile(file_.id);
+            file_.readTo = 0;
+            file_.header.clear();
         }
-        const bool added = !known;
-        if (added) {
-            known = ImportedFile{0, named.path, named.kind, 0, "", ""};
-            known->id = store_.AddFile(*known);
-        }
-        file_ = *known;
         const std::uint64_t start = file_.readTo;
+        taken_ = true;
         if (size > start) {
             in.clear();
             in.seekg(static_cast<std::streamoff>(start));
@@ -144,9 +140,7 @@ class Importer {
                 ++summary_.unreadable;
             }
         }
-        file_.head = head.substr(
-            0, static_cast<std::size_t>(std::min<std::uint64_t>(file_.readTo, kHeadSize)));
-        store_.UpdateFile(file_);
+        if (taken_) KeepPosition();
 
         if (added)
             ++summary_.newFiles;
@@ -159,8 +153,10 @@ class Importer {
     }
 
     // Bytes of the file taken up to `end`: counted for the progress line and
-    // for the size of the transaction.
-    void ReadTo(std::uint64_t end) {
+    // for the size of the transaction. False when another importer read on
+    // from the file while it was not held, between two transactions: it is
+    // left to that one.
+    bool ReadTo(std::uint64_t end) {
         const std::uint64_t read = end - file_.readTo;
         file_.readTo = end;
         done_ += read;
@@ -171,7 +167,10 @@ class Importer {
             store_.Commit();
             store_.Begin();
             pending_ = 0;
+            bool added = false;
+            taken_ = store_.TakeFile(file_.path, file_.kind, &added).readTo == file_.readTo;
         }
+        return taken_;
     }
 
     // The file's read position, and the bytes it was read from.
@@ -213,7 +212,7 @@ class Importer {
                     Unfinished(item.offset, item.length, "record");
                     continue;
             }
-            ReadTo(item.offset + item.length);
+            if (!ReadTo(item.offset + item.length)) return;
         }
     }
 
@@ -248,7 +247,7 @@ class Importer {
             }
             std::string why;
             if (!AddDefinition(offset, line, &why)) Skipped(offset, line.size() + 1, why);
-            ReadTo(offset + line.size() + 1);
+            if (!ReadTo(offset + line.size() + 1)) return;
         }
     }
 
@@ -296,6 +295,7 @@ class Importer {
     std::string head_;  // the first bytes of the file being read
     Utf8Fields texts_;
     std::uint64_t total_ = 0, done_ = 0, pending_ = 0;
+    bool taken_ = false;  // file_ is still this import's to read on
 };
 
 }  // namespace

@@ -142,19 +142,21 @@ class SqliteStore final : public Store {
         return file;
     }
 
-    std::int64_t AddFile(const ImportedFile &file) override {
-        sqlite::Statement add(
-            db_,
-            "INSERT INTO files (path, kind, read_to, head, header) VALUES (?, ?, ?, ?, ?) "
-            "RETURNING id");
-        add.BindText(1, file.path).BindText(2, KindName(file.kind));
-        add.Bind(3, static_cast<std::int64_t>(file.readTo))
-            .BindBlob(4, file.head)
-            .BindText(5, file.header);
-        if (!add.Step()) throw StoreError("no number for the file " + file.path);
-        const std::int64_t id = add.Int(0);
+    // The transaction (BEGIN IMMEDIATE) holds the whole database already.
+    ImportedFile TakeFile(const std::string &path, FileKind kind, bool *added) override {
+        if (auto known = FindFile(path)) {
+            *added = false;
+            return *known;
+        }
+        sqlite::Statement add(db_,
+                              "INSERT INTO files (path, kind, read_to, head, header) "
+                              "VALUES (?, ?, 0, x'', '') RETURNING id");
+        add.BindText(1, path).BindText(2, KindName(kind));
+        if (!add.Step()) throw StoreError("no number for the file " + path);
+        ImportedFile file{add.Int(0), path, kind, 0, "", ""};
         add.Run();
-        return id;
+        *added = true;
+        return file;
     }
 
     void UpdateFile(const ImportedFile &file) override {

@@ -1,5 +1,6 @@
 #include "store.h"
 
+#include "postgres_store.h"
 #include "sqlite_store.h"
 
 namespace plvreport {
@@ -14,6 +15,7 @@ EventKind EventKindOf(std::string_view event) {
 }
 
 std::unique_ptr<Store> OpenStore(const std::string &location, StoreUse use) {
+    if (IsPostgresLocation(location)) return OpenPostgresStore(location, use);
     return OpenSqliteStore(location, use);
 }
 

@@ -96,8 +96,10 @@ class Store {
     virtual void Commit() = 0;
 
     virtual std::optional<ImportedFile> FindFile(const std::string &path) = 0;
-    // Returns the new file's id.
-    virtual std::int64_t AddFile(const ImportedFile &file) = 0;
+    // Within a transaction: the file to read on, added with nothing read
+    // (`added`) when it is new. It is held until Commit, so that another
+    // importer of the same file waits, then sees how far this one read.
+    virtual ImportedFile TakeFile(const std::string &path, FileKind kind, bool *added) = 0;
     // Keeps readTo, head and header.
     virtual void UpdateFile(const ImportedFile &file) = 0;
     // Forgets what was read of a file that is no longer the one imported.
@@ -120,7 +122,8 @@ enum class StoreUse {
     report,  // read only: it must exist
 };
 
-// The database at `location`: an SQLite file.
+// The database at `location`: a PostgreSQL database when it is a libpq URI
+// (postgresql://...), an SQLite file otherwise.
 std::unique_ptr<Store> OpenStore(const std::string &location, StoreUse use);
 
 }  // namespace plvreport

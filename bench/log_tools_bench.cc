@@ -2,7 +2,9 @@
 // and plvreport import next to cat over the same files, and the reports
 // over a million sessions. Each program runs once, its output thrown away;
 // the table gives wall time, processor time and the most memory it held.
-// Run: log_tools_bench [DIRECTORY [GIGABYTES]] (default: ./log-bench, 1).
+// Run: log_tools_bench [DIRECTORY [GIGABYTES [POSTGRES]]] (default:
+// ./log-bench, 1); POSTGRES, a libpq URI of an empty database, adds the
+// import into it next to SQLite's.
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/resource.h>
@@ -154,6 +156,12 @@ int main(int argc, char **argv) {
          Run({PLVREPORT_PROGRAM, "--db", full, "import", logs}));
     Show("plvreport import, the first million sessions' files", millionBytes / 1e6,
          Run(with({PLVREPORT_PROGRAM, "--db", million, "import"}, millionFiles)));
+    if (argc > 3) {
+        Show("plvreport import into PostgreSQL, the LOGS directory", allBytes / 1e6,
+             Run({PLVREPORT_PROGRAM, "--db", argv[3], "import", logs}));
+        Show("plvreport import into PostgreSQL, again", allBytes / 1e6,
+             Run({PLVREPORT_PROGRAM, "--db", argv[3], "import", logs}));
+    }
 
     std::printf("\nreports over %llu sessions (%zu days), then over all %llu, as CSV:\n\n",
                 static_cast<unsigned long long>(millionSessions), millionFiles.size() / 2,

@@ -45,7 +45,9 @@ int main(int argc, char **argv) {
     app.require_subcommand(1);
     app.fallthrough();
     std::string database = "plvreport.db";
-    app.add_option("--db", database, "The database file (default: plvreport.db here)");
+    app.add_option("--db", database,
+                   "The database: an SQLite file (default: plvreport.db here) or a "
+                   "postgresql:// URI");
 
     std::vector<std::string> paths;
     CLI::App *import = app.add_subcommand("import",

@@ -8,9 +8,9 @@
 
 #include "plvlog/log_bytes.h"
 #include "plvlog/tool_run.h"
-#include "support/host_files.h"
-#include "report_engines.h"
 #include "postgres_server.h"
+#include "report_engines.h"
+#include "support/host_files.h"
 #include "support/temporary_directory.h"
 
 namespace plv::testing {
@@ -161,7 +161,8 @@ TEST_P(Import, GoesOnAfterPathsItCannotRead) {
 // Two importers started at once over the same files: each file is read by
 // one of them at a time, from where the other stopped.
 TEST_P(Import, TwoImportersAtOnceLeaveEveryEventOnce) {
-    if (GetParam() != Engine::postgres) GTEST_SKIP() << "one importer at a time holds an SQLite file";
+    if (GetParam() != Engine::postgres)
+        GTEST_SKIP() << "one importer at a time holds an SQLite file";
     constexpr int kFiles = 24, kRecords = 400;
     for (int f = 0; f < kFiles; ++f) {
         std::vector<std::string> lines;
@@ -171,8 +172,9 @@ TEST_P(Import, TwoImportersAtOnceLeaveEveryEventOnce) {
     const std::string importer = std::string("'") + PLVREPORT_PROGRAM + "' --db '" +
                                  databases.Location("race") + "' import '" + dir / "LOGS" +
                                  "' >/dev/null 2>&1";
-    EXPECT_EQ(std::system((importer + " & a=$!; " + importer + " & b=$!; wait $a && wait $b").c_str()),
-              0);
+    EXPECT_EQ(
+        std::system((importer + " & a=$!; " + importer + " & b=$!; wait $a && wait $b").c_str()),
+        0);
     EXPECT_EQ(databases.Rows("race",
                              "SELECT count(*), count(DISTINCT (file_id, file_offset)), "
                              "count(DISTINCT file_id) FROM events"),

@@ -26,7 +26,9 @@ class PostgresServer {
         Shell(as_ + kBin + "pg_ctl -w -s -D " + Data() + " -l " + dir_ / "server.log" +
               " -o \"-c listen_addresses='' -c fsync=off -k " + dir_.path() + "\" start");
     }
-    ~PostgresServer() { std::system((as_ + kBin + "pg_ctl -w -s -m fast -D " + Data() + " stop").c_str()); }
+    ~PostgresServer() {
+        std::system((as_ + kBin + "pg_ctl -w -s -m fast -D " + Data() + " stop").c_str());
+    }
 
     std::string Create() {
         const std::string name = "report" + std::to_string(++databases_);

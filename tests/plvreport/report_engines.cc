@@ -63,9 +63,10 @@ std::string EngineName(Engine engine) { return engine == Engine::sqlite ? "SQLit
 std::string EngineDatabases::Location(const std::string &name) {
     auto known = locations_.find(name);
     if (known == locations_.end())
-        known = locations_
-                    .emplace(name, engine_ == Engine::sqlite ? dir_ / name : FreshPostgresDatabase())
-                    .first;
+        known =
+            locations_
+                .emplace(name, engine_ == Engine::sqlite ? dir_ / name : FreshPostgresDatabase())
+                .first;
     return known->second;
 }
 

@@ -58,7 +58,8 @@ Connection::Connection(const std::string &conninfo) {
         throw StoreError(message.substr(0, message.find_last_not_of('\n') + 1));
     }
     // The server's notices (e.g. "relation exists, skipping") are not the user's business.
-    PQsetNoticeProcessor(conn_, [](void *, const char *) {}, nullptr);
+    PQsetNoticeProcessor(
+        conn_, [](void *, const char *) {}, nullptr);
 }
 
 Connection::~Connection() { PQfinish(conn_); }
@@ -114,11 +115,20 @@ void Connection::EndCopy() {
 void AppendCopyField(std::string &row, std::string_view text) {
     for (const char c : text) {
         switch (c) {
-            case '\\': row += "\\\\"; break;
-            case '\t': row += "\\t"; break;
-            case '\n': row += "\\n"; break;
-            case '\r': row += "\\r"; break;
-            default: row += c;
+            case '\\':
+                row += "\\\\";
+                break;
+            case '\t':
+                row += "\\t";
+                break;
+            case '\n':
+                row += "\\n";
+                break;
+            case '\r':
+                row += "\\r";
+                break;
+            default:
+                row += c;
         }
     }
 }

@@ -158,16 +158,23 @@ TEST_P(Import, GoesOnAfterPathsItCannotRead) {
     EXPECT_NE(run.output.find("unreadable paths or files: 1\n"), std::string::npos);
 }
 
-// Two importers started at once over the same files: each file is read by
-// one of them at a time, from where the other stopped.
+// Two importers started at once over the same files, known already and
+// grown since, and new: each file is read by one of them at a time, from
+// where the other stopped.
 TEST_P(Import, TwoImportersAtOnceLeaveEveryEventOnce) {
     if (GetParam() != Engine::postgres)
         GTEST_SKIP() << "one importer at a time holds an SQLite file";
     constexpr int kFiles = 24, kRecords = 400;
+    const auto name = [](int f) { return "199808" + std::to_string(10 + f) + ".LOG"; };
+    for (int f = 0; f < kFiles / 2; ++f) Append(name(f), LogBytes({Line(f)}));
+    EXPECT_EQ(Run("race", {"import", "LOGS"}).status, 0);
     for (int f = 0; f < kFiles; ++f) {
         std::vector<std::string> lines;
-        for (int r = 0; r < kRecords; ++r) lines.push_back(Line(f * kRecords + r));
-        WriteHostFile(dir / ("LOGS/199808" + std::to_string(10 + f) + ".LOG"), LogBytes(lines));
+        for (int r = f < kFiles / 2 ? 1 : 0; r < kRecords; ++r)
+            lines.push_back(Line(f * kRecords + r));
+        std::string bytes = LogBytes(lines);
+        if (f < kFiles / 2) bytes = bytes.substr(LogBytes({}).size());  // records only
+        Append(name(f), bytes);
     }
     const std::string importer = std::string("'") + PLVREPORT_PROGRAM + "' --db '" +
                                  databases.Location("race") + "' import '" + dir / "LOGS" +
@@ -175,11 +182,11 @@ TEST_P(Import, TwoImportersAtOnceLeaveEveryEventOnce) {
     EXPECT_EQ(
         std::system((importer + " & a=$!; " + importer + " & b=$!; wait $a && wait $b").c_str()),
         0);
+    const std::string events = std::to_string(kFiles * kRecords);
     EXPECT_EQ(databases.Rows("race",
                              "SELECT count(*), count(DISTINCT (file_id, file_offset)), "
                              "count(DISTINCT file_id) FROM events"),
-              std::to_string(kFiles * kRecords) + "|" + std::to_string(kFiles * kRecords) + "|" +
-                  std::to_string(kFiles) + "|\n");
+              events + "|" + events + "|" + std::to_string(kFiles) + "|\n");
 }
 
 }  // namespace

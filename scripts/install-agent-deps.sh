@@ -7,7 +7,7 @@ set -euo pipefail
 
 packages=(
   cmake ninja-build g++ pkg-config
-  libcli11-dev
+  libcli11-dev libsqlite3-dev
   libxcb1-dev libxcb-res0-dev
 )
 

@@ -194,5 +194,51 @@ TEST_F(AdministratorReports, WorkstationsShowTheirLastEventAndFailures) {
                   "WS-3,1998-08-21 09:10:00,1998-08-21 09:40:00,2,1,0\n");
 }
 
+// The page of a known database in a real headless browser: no console
+// error, nothing fetched, every chart holding its data; its screenshot is
+// left in the build for a look.
+TEST_F(AdministratorReports, HtmlReportDrawsEveryChartInABrowser) {
+    const ToolRun page = Report({"html", "--output", "report.html", "--definitions", "plvagent.def",
+                                 "--licences", "licences.ini"});
+    ASSERT_EQ(page.status, 0) << page.errors;
+    const std::string html = ReadHostFile(dir / "report.html");
+    EXPECT_EQ(html.find(" src="), std::string::npos) << "the page fetches something";
+    EXPECT_NE(html.find("<td>C:\\APPS\\CALC.EXE</td>"), std::string::npos);
+
+    const std::vector<std::string> browser = {"--headless=new", "--no-sandbox", "--disable-gpu",
+                                              "--enable-logging=stderr", "--v=0",
+                                              "--window-size=1200,1300", "--hide-scrollbars"};
+    std::vector<std::string> dump = browser;
+    dump.insert(dump.end(), {"--dump-dom", "file://" + (dir / "report.html")});
+    const ToolRun dom = RunTool(CHROMIUM_PROGRAM, dump, dir.path());
+    ASSERT_EQ(dom.status, 0) << dom.errors;
+    EXPECT_EQ(dom.errors.find("CONSOLE"), std::string::npos) << dom.errors;
+    const struct {
+        std::string canvas, drawn;
+    } charts[] = {
+        // Editor by day against its 2 licences; the calculator against its 1.
+        {"peak-0", "[[2,3],[2,2]]"},
+        {"peak-1", "[[1,0],[1,1]]"},
+        {"hours", "[[0,0,0,0,0,0,0,0,0,2.8,1.5,1,0,1,0,0,0,0,0,0,0,0,0,0]]"},
+        {"weekdays", "[[0,0,0,5,1.3,0,0]]"},  // a Thursday and a Friday
+    };
+    for (const auto &c : charts) {
+        const std::size_t canvas = std::min(dom.output.find("id=\"" + c.canvas + "\""), dom.output.size());
+        const std::string tag = dom.output.substr(canvas, dom.output.find('>', canvas) - canvas);
+        EXPECT_NE(tag.find("data-drawn=\"" + c.drawn + "\""), std::string::npos) << tag;
+    }
+    for (const char *row : {"<tr><td>Editor</td><td>5.3</td><td>6</td><td>3</td></tr>",
+                            "<tr><td>ANN</td><td>2.5</td><td>3</td></tr>",
+                            "<tr><td>gnome-calcul</td><td></td><td></td><td>3</td><td>3</td>"})
+        EXPECT_NE(dom.output.find(row), std::string::npos) << row;
+
+    std::vector<std::string> shot = browser;
+    shot.insert(shot.end(), {std::string("--screenshot=") + PLVREPORT_SCREENSHOT,
+                             "file://" + (dir / "report.html")});
+    const ToolRun screenshot = RunTool(CHROMIUM_PROGRAM, shot, dir.path());
+    ASSERT_EQ(screenshot.status, 0) << screenshot.errors;
+    EXPECT_EQ(ReadHostFile(PLVREPORT_SCREENSHOT).substr(0, 8), "\x89PNG\r\n\x1a\n");
+}
+
 }  // namespace
 }  // namespace plv::testing

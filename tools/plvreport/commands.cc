@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "application_names.h"
+#include "html_report.h"
 #include "import_progress.h"
 #include "licences.h"
 #include "report_input.h"
@@ -100,6 +101,10 @@ int RunReport(const std::string &database, const ReportCommand &command) {
         SessionSet set = BuildSessions(*store);
         if (command.definitionsFile)
             RenameApplications(set, [&](const std::string &path) { return names.NameOf(path); });
+        if (command.report == Report::html) {
+            WriteHtmlReport(*store, set, names, licences, command.filter, command.output);
+            return kSucceeded;
+        }
         return WriteRows(*store, set, names, licences, command);
     } catch (const InputError &error) {
         std::fprintf(stderr, "%s\n", error.what());

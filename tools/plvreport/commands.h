@@ -20,7 +20,7 @@ inline constexpr int kFailed = 3;      // the database, or writing the report
 
 int ImportCommand(const std::string &database, const std::vector<std::string> &paths);
 
-enum class Report { sessions, usage, peaks, licences, unknown, workstations };
+enum class Report { sessions, usage, peaks, licences, unknown, workstations, html };
 
 struct ReportCommand {
     Report report = Report::sessions;
@@ -29,6 +29,7 @@ struct ReportCommand {
     ReportFilter filter;
     std::optional<std::string> definitionsFile;  // applications under their definitions' names
     std::optional<std::string> licencesFile;
+    std::string output;  // the HTML report's file
     plv::logs::RowFormat format = plv::logs::RowFormat::csv;
 };
 

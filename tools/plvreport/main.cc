@@ -79,8 +79,13 @@ int main(int argc, char **argv) {
     CLI::App *workstations = app.add_subcommand(
         "workstations",
         "What each agent reported: workstation,first,last,events,sessions,failures");
-    for (CLI::App *report : {sessions, usage, peaks, licences, unknown, workstations})
+    CLI::App *html = app.add_subcommand(
+        "html", "One self-contained page of charts and tables for the period, to look at offline");
+    for (CLI::App *report : {sessions, usage, peaks, licences, unknown, workstations, html})
         AddReportOptions(*report, options, command);
+    html->add_option("--output", command.output, "The page to write")->required();
+    html->add_option("--licences", command.licencesFile,
+                     "The licence counts, drawn against the peaks");
     licences
         ->add_option("--licences", command.licencesFile,
                      "The licence counts: a [Licences] section of name = count lines")
@@ -103,6 +108,7 @@ int main(int argc, char **argv) {
                      : peaks->parsed()        ? Report::peaks
                      : licences->parsed()     ? Report::licences
                      : unknown->parsed()      ? Report::unknown
+                     : html->parsed()         ? Report::html
                                               : Report::workstations;
     command.period = options.period == "day" ? plvreport::Period::day : plvreport::Period::month;
     command.usageKey = options.by == "user"          ? plvreport::UsageKey::user

@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # Installs, from Debian's packages, what building and running the agent
 # needs, and nothing of the tests: a compiler and CMake, CLI11 for the
-# command lines, XCB for the windows of the X server. Packages already
+# command lines, XCB for the windows of the X server, SQLite, libpq and the chart
+# library for the report tool, whose database import-defs reads too. Packages already
 # present are left alone, so a second run costs nothing.
 set -euo pipefail
 
 packages=(
   cmake ninja-build g++ pkg-config
   libcli11-dev
+  libsqlite3-dev libpq-dev libjs-chart.js
   libxcb1-dev libxcb-res0-dev
 )
 

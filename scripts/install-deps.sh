@@ -2,7 +2,8 @@
 # Installs, from Debian's packages, what building and testing the agent
 # needs: what the agent needs (install-agent-deps.sh), the test and
 # benchmark libraries, the 32-bit compilers, SQLite and libpq for the
-# reports with the PostgreSQL server their tests start, an X server and clients, and
+# reports with the PostgreSQL server their tests start, an X server and
+# clients, a headless browser for the HTML report, and
 # what the package test uses (the package tools, debootstrap, systemd's
 # unit checker, man); then the Windows builds' compilers and Wine.
 set -euo pipefail
@@ -14,6 +15,7 @@ bash "$(dirname "$0")/install-agent-deps.sh" \
   binutils \
   binutils-mingw-w64-x86-64 binutils-mingw-w64-i686 \
   xvfb x11-apps \
+  chromium \
   dpkg-dev debootstrap systemd man-db
 
 bash "$(dirname "$0")/install-windows-deps.sh"

@@ -68,7 +68,7 @@ class Import : public testing::HostFileTest {
 };
 
 TEST_F(Import, ARecordedApplicationBecomesADefinitionByFileNameAndVersion) {
-    const ImportResult result = ImportDefinitions({{"19980820.DEF", std::string(kWriterLine) + "\r\n"}}, {}, {}, {});
+    const ImportResult result = ImportDefinitions({{"19980820.DEF", std::string(kWriterLine) + "\r\n"}}, {}, {}, {}, {});
     EXPECT_THAT(result.imported, ElementsAre("[Writer Deluxe] from 19980820.DEF:1"));
     EXPECT_EQ(result.sections,
               "\r\n[Writer Deluxe]\r\n"
@@ -90,7 +90,7 @@ TEST_F(Import, ARecordedApplicationBecomesADefinitionByFileNameAndVersion) {
 TEST_F(Import, ExactAlsoTakesDirectorySizeDateVersionAndLanguage) {
     ImportOptions exact;
     exact.exact = true;
-    const ImportResult result = ImportDefinitions({{"19980820.DEF", kWriterLine}}, exact, {}, {});
+    const ImportResult result = ImportDefinitions({{"19980820.DEF", kWriterLine}}, {}, exact, {}, {});
     const DefinitionList list = ReadBack(result.sections);
     ASSERT_TRUE(problems.empty()) << Describe(problems[0]);
     ASSERT_EQ(list.nodes().size(), 1u);
@@ -113,7 +113,7 @@ TEST_F(Import, EachProgramIsDefinedOnceAndNamesStayUnique) {
         "19980820;09:08:00;WS-2;B;C;Z:\\opt;writer;20230101;20000;w;W;[Writer];;;0000\r\n"
         "garbage\r\n";
     const ImportResult result =
-        ImportDefinitions({{"19980820.DEF", day}}, {}, {"xlogo", "(Writer)"}, {"XCLOCK"});
+        ImportDefinitions({{"19980820.DEF", day}}, {}, {}, {"xlogo", "(Writer)"}, {"XCLOCK"});
     EXPECT_THAT(result.imported, ElementsAre("[xlogo (2)] from 19980820.DEF:1", "[(Writer) (2)] from 19980820.DEF:5"));
     EXPECT_THAT(result.skipped, ElementsAre("19980820.DEF:2: xlogo is defined already",
                                             "19980820.DEF:3: no program file name was recorded",
@@ -127,7 +127,7 @@ TEST_F(Import, OnlyTheProgramsAskedFor) {
     const std::string day =
         "19980820;09:00:00;WS-1;A;C;Z:\\usr\\bin;xeyes;20230101;20000;xeyes;XEyes;;;;0000\r\n"
         "19980820;09:00:00;WS-1;A;C;Z:\\usr\\bin;xlogo;20230101;20000;xlogo;XLogo;;;;0000\r\n";
-    const ImportResult result = ImportDefinitions({{"19980820.DEF", day}}, only, {}, {});
+    const ImportResult result = ImportDefinitions({{"19980820.DEF", day}}, {}, only, {}, {});
     EXPECT_THAT(result.imported, ElementsAre("[xlogo] from 19980820.DEF:2"));
     EXPECT_THAT(result.skipped, ElementsAre());
 }
@@ -136,7 +136,7 @@ TEST_F(Import, OnlyTheProgramsAskedFor) {
 TEST_F(Import, ValuesReadBackAsRecorded) {
     const std::string line =
         "19980820;09:00:00;WS;A;C;C:\\A; A.EXE;;0;t;c; Spaced Product ;\"Quoted\";;0000";
-    const ImportResult result = ImportDefinitions({{"19980820.DEF", line}}, {}, {}, {});
+    const ImportResult result = ImportDefinitions({{"19980820.DEF", line}}, {}, {}, {}, {});
     const DefinitionList list = ReadBack(result.sections);
     ASSERT_TRUE(problems.empty()) << Describe(problems[0]);
     ASSERT_EQ(list.nodes().size(), 1u);

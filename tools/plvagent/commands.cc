@@ -109,7 +109,11 @@ int ImportDefs(const ImportCommand &command) {
         const DefinitionList existing = ReadDefinitions(target, targetShown, problems);
         for (const PLVAppDefinition &definition : existing.nodes()) {
             names.push_back(DefinitionName(definition));
-            if (definition.fileName[0] != '\0') fileNames.push_back(definition.fileName);
+            if (definition.fileName[0] != '\0') {
+                fileNames.push_back(definition.fileName);
+            } else if (definition.classText[0] != '\0') {
+                fileNames.push_back(definition.classText);  // a long name promoted by class
+            }
         }
     }
     std::vector<DefFile> files;
@@ -124,7 +128,7 @@ int ImportDefs(const ImportCommand &command) {
         return kNotConfigured;
     }
 
-    const ImportResult result = ImportDefinitions(files, command.options, names, fileNames);
+    const ImportResult result = ImportDefinitions(files, command.stored, command.options, names, fileNames);
     for (const std::string &skipped : result.skipped) Inform("skipped " + skipped);
     if (target.empty()) {
         std::printf("%s", result.sections.c_str());

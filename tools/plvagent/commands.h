@@ -20,6 +20,7 @@ struct ImportCommand {
     std::vector<std::string> defFiles;
     std::optional<std::string> configurationFile;  // its Definitions file receives them
     std::optional<std::string> definitionsFile;    // or this one
+    std::vector<Candidate> stored;                 // read from the report database
     ImportOptions options;
 };
 

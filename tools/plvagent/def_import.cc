@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <map>
+#include <set>
 #include <sstream>
 
 #include "definitions.h"
@@ -45,7 +47,7 @@ std::string SectionText(const RecordedDefinition &r, const std::string &name, co
     const auto key = [&](const char *name, const std::string &value) {
         if (!value.empty()) text << name << '=' << Quoted(value) << "\r\n";
     };
-    key("FileName", r.fileName);
+    key(r.fileName.size() < kRecordedFileNameRoom ? "FileName" : "Class", r.fileName);
     key("Product", r.product);
     key("Company", r.company);
     if (exact) {
@@ -68,33 +70,56 @@ std::string SectionText(const RecordedDefinition &r, const std::string &name, co
 
 }  // namespace
 
-ImportResult ImportDefinitions(const std::vector<DefFile> &files, const ImportOptions &options,
-                               std::vector<std::string> existingNames,
+ImportResult ImportDefinitions(const std::vector<DefFile> &files, std::vector<Candidate> candidates,
+                               const ImportOptions &options, std::vector<std::string> existingNames,
                                std::vector<std::string> existingFileNames) {
     ImportResult result;
+    // In file order, each line read or why not; the candidates after them.
+    struct Read {
+        std::string origin;
+        std::optional<RecordedDefinition> recorded;
+        std::string why;
+    };
+    std::vector<Read> read;
     for (const DefFile &file : files) {
         std::istringstream lines(file.content);
         std::string line;
         for (int number = 1; std::getline(lines, line); ++number) {
-            const std::string origin = file.shownName + ":" + std::to_string(number);
             if (Trimmed(line).empty() || line == "\r") continue;
-            std::string why;
-            const std::optional<RecordedDefinition> recorded = ParseDefLine(line, &why);
-            if (!recorded) {
-                result.skipped.push_back(origin + ": " + why);
-                continue;
-            }
-            if (!options.programs.empty() && !Contains(options.programs, recorded->fileName)) continue;
-            if (recorded->fileName.empty()) {
-                result.skipped.push_back(origin + ": no program file name was recorded");
-            } else if (Contains(existingFileNames, recorded->fileName)) {
-                result.skipped.push_back(origin + ": " + recorded->fileName + " is defined already");
-            } else {
-                const std::string name = SectionName(*recorded, existingNames);
-                result.sections += SectionText(*recorded, name, origin, options.exact);
-                result.imported.push_back("[" + name + "] from " + origin);
-                existingFileNames.push_back(recorded->fileName);
-            }
+            Read entry{file.shownName + ":" + std::to_string(number), {}, {}};
+            entry.recorded = ParseDefLine(line, &entry.why);
+            read.push_back(std::move(entry));
+        }
+    }
+    for (Candidate &c : candidates) read.push_back({std::move(c.origin), std::move(c.recorded), {}});
+
+    // The workstations each program was recorded on, by its name in capitals.
+    std::map<std::string, std::set<std::string>> workstationsOf;
+    for (const Read &r : read)
+        if (r.recorded) workstationsOf[Upper(r.recorded->fileName)].insert(Upper(r.recorded->workstation));
+    std::set<std::string> tooFew;  // told once
+    for (const Read &c : read) {
+        if (!c.recorded) {
+            result.skipped.push_back(c.origin + ": " + c.why);
+            continue;
+        }
+        const RecordedDefinition &recorded = *c.recorded;
+        if (!options.programs.empty() && !Contains(options.programs, recorded.fileName)) continue;
+        const std::size_t workstations = workstationsOf[Upper(recorded.fileName)].size();
+        if (recorded.fileName.empty()) {
+            result.skipped.push_back(c.origin + ": no program file name was recorded");
+        } else if (Contains(existingFileNames, recorded.fileName)) {
+            result.skipped.push_back(c.origin + ": " + recorded.fileName + " is defined already");
+        } else if (workstations < options.minWorkstations) {
+            if (tooFew.insert(Upper(recorded.fileName)).second)
+                result.skipped.push_back(c.origin + ": " + recorded.fileName + " was recorded on " +
+                                         std::to_string(workstations) + " workstation(s), fewer than " +
+                                         std::to_string(options.minWorkstations));
+        } else {
+            const std::string name = SectionName(recorded, existingNames);
+            result.sections += SectionText(recorded, name, c.origin, options.exact);
+            result.imported.push_back("[" + name + "] from " + c.origin);
+            existingFileNames.push_back(recorded.fileName);
         }
     }
     return result;

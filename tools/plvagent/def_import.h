@@ -19,6 +19,13 @@ using plv::logs::RecordedDefinition;
 struct ImportOptions {
     bool exact = false;                 // also directory, size, date, version, language
     std::vector<std::string> programs;  // only these file names; empty: all
+    std::uint32_t minWorkstations = 1;  // only programs recorded on at least this many
+};
+
+// A recorded application and where it was read, for the messages.
+struct Candidate {
+    std::string origin;
+    RecordedDefinition recorded;
 };
 
 struct DefFile {
@@ -34,9 +41,20 @@ struct ImportResult {
 
 // Sections for the recorded applications not yet defined: one per program
 // file name, named after the product (or the file name), never reusing a
-// name of existingNames. existingFileNames are the file names defined.
-ImportResult ImportDefinitions(const std::vector<DefFile> &files, const ImportOptions &options,
-                               std::vector<std::string> existingNames,
+// name of existingNames. existingFileNames are the file names defined (or,
+// of a definition by class, its class). The lines of the files are read
+// first, then the candidates given.
+//
+// The library compares a FileName whole with the program's file name, but a
+// definition line keeps only its first kRecordedFileNameRoom characters: a
+// name that fills them (gnome-calcul of gnome-calculator, common on Linux)
+// is promoted as a Class criterion instead, which the library meets when
+// the window's class holds it, in any case, as an X client's class holds
+// its program's name.
+ImportResult ImportDefinitions(const std::vector<DefFile> &files, std::vector<Candidate> candidates,
+                               const ImportOptions &options, std::vector<std::string> existingNames,
                                std::vector<std::string> existingFileNames);
+
+inline constexpr std::size_t kRecordedFileNameRoom = 12;
 
 }  // namespace plvagent

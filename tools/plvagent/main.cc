@@ -1,9 +1,12 @@
 // plvagent: the host program of the metering agent. It owns the agent's
 // records and its window, and drives the library through its exports.
 #include <CLI/CLI.hpp>
+#include <cstdio>
 
+#include "agent_run.h"
 #include "build_identity.h"
 #include "commands.h"
+#include "stored_candidates.h"
 
 int main(int argc, char **argv) {
     CLI::App app{"plvagent: the Pelvantine workstation agent, which meters the applications used"
@@ -32,7 +35,13 @@ int main(int argc, char **argv) {
     plvagent::ImportCommand import;
     CLI::App *importCommand = app.add_subcommand(
         "import-defs", "Turn lines of the day's definition files (YYYYMMDD.DEF) into definitions");
-    importCommand->add_option("files", import.defFiles, "Definition files to read")->required();
+    std::optional<std::string> database;
+    importCommand->add_option("files", import.defFiles, "Definition files to read");
+    importCommand->add_option(
+        "--db", database, "Also take the definition lines imported into this report database (plvreport --db)");
+    importCommand->add_option("--min-workstations", import.options.minWorkstations,
+                              "Only programs recorded on at least this many workstations (default 1)")
+        ->check(CLI::Range(1u, 0xFFFFFFFFu));
     CLI::Option *config = importCommand->add_option(
         "-c,--config", import.configurationFile, "Append to the definitions file of this configuration");
     importCommand
@@ -52,6 +61,21 @@ int main(int argc, char **argv) {
     }
 
     if (checkCommand->parsed()) return plvagent::CheckConfiguration(checkedFile);
-    if (importCommand->parsed()) return plvagent::ImportDefs(import);
+    if (importCommand->parsed()) {
+        if (!database && import.defFiles.empty()) {
+            std::fprintf(stderr, "import-defs: give definition files, or --db\n");
+            return plvagent::kUsageError;
+        }
+        if (database) {
+            std::string why;
+            auto stored = plvagent::StoredCandidates(*database, &why);
+            if (!stored) {
+                std::fprintf(stderr, "import-defs: %s: %s\n", database->c_str(), why.c_str());
+                return plvagent::kNotConfigured;
+            }
+            import.stored = std::move(*stored);
+        }
+        return plvagent::ImportDefs(import);
+    }
     return plvagent::Run(run);
 }

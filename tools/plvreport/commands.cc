@@ -2,7 +2,13 @@
 
 #include <cstdio>
 
+#include "application_names.h"
+#include "html_report.h"
 #include "import_progress.h"
+#include "licences.h"
+#include "report_input.h"
+#include "unknown_programs.h"
+#include "workstation_report.h"
 #include "log_import.h"
 #include "store.h"
 
@@ -32,34 +38,81 @@ int ImportCommand(const std::string &database, const std::vector<std::string> &p
     return s.skippedRanges != 0 || s.unreadable != 0 ? kSkipped : kSucceeded;
 }
 
+namespace {
+
+std::vector<plv::logs::Column> ColumnsOf(Report report) {
+    switch (report) {
+        case Report::sessions:
+            return SessionColumns();
+        case Report::usage:
+            return UsageColumns();
+        case Report::peaks:
+            return PeakColumns();
+        case Report::licences:
+            return LicenceColumns();
+        case Report::unknown:
+            return UnknownColumns();
+        default:
+            return WorkstationColumns();
+    }
+}
+
+int WriteRows(Store &store, const SessionSet &set, const ApplicationNames &names,
+              const std::vector<LicenceCount> &licences, const ReportCommand &command) {
+    plv::logs::RowWriter out(stdout, command.format, ColumnsOf(command.report));
+    switch (command.report) {
+        case Report::sessions:
+            WriteSessions(set, command.filter, out);
+            break;
+        case Report::usage:
+            WriteUsage(set, command.filter, command.usageKey, out);
+            break;
+        case Report::peaks:
+            WritePeaks(set, command.filter, out);
+            break;
+        case Report::licences:
+            WriteLicences(set, command.filter, command.period, licences, out);
+            break;
+        case Report::unknown:
+            WriteUnknown(UnknownPrograms(store, set.names, names, command.filter), out);
+            break;
+        default:
+            WriteWorkstations(store, set, command.filter, out);
+            break;
+    }
+    if (!out.Finish()) {
+        std::fprintf(stderr, "plvreport: the report could not be written whole\n");
+        return kFailed;
+    }
+    return kSucceeded;
+}
+
+}  // namespace
+
 int RunReport(const std::string &database, const ReportCommand &command) {
     try {
+        // The files named are read first: a mistake in one costs no scan.
+        const ApplicationNames names = command.definitionsFile
+                                           ? ReadApplicationNames(*command.definitionsFile)
+                                           : ApplicationNames();
+        const std::vector<LicenceCount> licences =
+            command.licencesFile ? ReadLicences(*command.licencesFile) : std::vector<LicenceCount>();
         const auto store = OpenStore(database, StoreUse::report);
-        const SessionSet set = BuildSessions(*store);
-        const auto columns = command.report == Report::sessions ? SessionColumns()
-                             : command.report == Report::usage  ? UsageColumns()
-                                                                : PeakColumns();
-        plv::logs::RowWriter out(stdout, command.format, columns);
-        switch (command.report) {
-            case Report::sessions:
-                WriteSessions(set, command.filter, out);
-                break;
-            case Report::usage:
-                WriteUsage(set, command.filter, command.usageKey, out);
-                break;
-            case Report::peaks:
-                WritePeaks(set, command.filter, out);
-                break;
+        SessionSet set = BuildSessions(*store);
+        if (command.definitionsFile)
+            RenameApplications(set, [&](const std::string &path) { return names.NameOf(path); });
+        if (command.report == Report::html) {
+            WriteHtmlReport(*store, set, names, licences, command.filter, command.output);
+            return kSucceeded;
         }
-        if (!out.Finish()) {
-            std::fprintf(stderr, "plvreport: the report could not be written whole\n");
-            return kFailed;
-        }
+        return WriteRows(*store, set, names, licences, command);
+    } catch (const InputError &error) {
+        std::fprintf(stderr, "%s\n", error.what());
+        return kUsageError;
     } catch (const StoreError &error) {
         std::fprintf(stderr, "plvreport: %s: %s\n", database.c_str(), error.what());
         return kFailed;
     }
-    return kSucceeded;
 }
 
 }  // namespace plvreport

@@ -15,15 +15,20 @@ using plvreport::Report;
 struct ReportOptions {
     std::optional<std::string> from, to, format;
     std::string by = "application";
+    std::string period = "month";
 };
 
-void AddReportOptions(CLI::App &command, ReportOptions &options, plvreport::ReportFilter &filter) {
+void AddReportOptions(CLI::App &command, ReportOptions &options,
+                      plvreport::ReportCommand &report) {
+    plvreport::ReportFilter &filter = report.filter;
+    command.add_option("--definitions", report.definitionsFile,
+                       "The agent's definitions file: applications under their definitions' names");
     command.add_option("--from", options.from,
                        "Only sessions in use on this day (YYYY-MM-DD) or later");
     command.add_option("--to", options.to,
                        "Only sessions in use on this day (YYYY-MM-DD) or earlier");
     command.add_option("--application", filter.applications,
-                       "Only this application, its program path as logged (repeatable)");
+                       "Only this application, its name as reported (repeatable)");
     command.add_option("--user", filter.users, "Only this user (repeatable)");
     command.add_option("--workstation", filter.workstations, "Only this workstation (repeatable)");
     command
@@ -67,8 +72,28 @@ int main(int argc, char **argv) {
         "Sessions, users, workstations and seconds: key,sessions,users,workstations,seconds");
     CLI::App *peaks = app.add_subcommand(
         "peaks", "The most users at once, per application and day: application,day,peak,at");
-    for (CLI::App *report : {sessions, usage, peaks})
-        AddReportOptions(*report, options, command.filter);
+    CLI::App *licences = app.add_subcommand(
+        "licences", "The peak of each licensed application against its licence count: "
+                    "application,period,licences,peak,at,over");
+    CLI::App *unknown = app.add_subcommand(
+        "unknown", "The programs no definition knows, the most widely run first: "
+                   "file,product,company,workstations,users,days,first,last");
+    CLI::App *workstations = app.add_subcommand(
+        "workstations",
+        "What each agent reported: workstation,first,last,events,sessions,failures");
+    CLI::App *html = app.add_subcommand(
+        "html", "One self-contained page of charts and tables for the period, to look at offline");
+    for (CLI::App *report : {sessions, usage, peaks, licences, unknown, workstations, html})
+        AddReportOptions(*report, options, command);
+    html->add_option("--output", command.output, "The page to write")->required();
+    html->add_option("--licences", command.licencesFile,
+                     "The licence counts, drawn against the peaks");
+    licences
+        ->add_option("--licences", command.licencesFile,
+                     "The licence counts: a [Licences] section of name = count lines")
+        ->required();
+    licences->add_option("--by", options.period, "day or month (default)")
+        ->check(CLI::IsMember({"day", "month"}));
     usage->add_option("--by", options.by, "application (default), user, workstation or day")
         ->check(CLI::IsMember({"application", "user", "workstation", "day"}));
 
@@ -80,9 +105,14 @@ int main(int argc, char **argv) {
     }
     if (import->parsed()) return plvreport::ImportCommand(database, paths);
 
-    command.report = sessions->parsed() ? Report::sessions
-                     : usage->parsed()  ? Report::usage
-                                        : Report::peaks;
+    command.report = sessions->parsed()       ? Report::sessions
+                     : usage->parsed()        ? Report::usage
+                     : peaks->parsed()        ? Report::peaks
+                     : licences->parsed()     ? Report::licences
+                     : unknown->parsed()      ? Report::unknown
+                     : html->parsed()         ? Report::html
+                                              : Report::workstations;
+    command.period = options.period == "day" ? plvreport::Period::day : plvreport::Period::month;
     command.usageKey = options.by == "user"          ? plvreport::UsageKey::user
                        : options.by == "workstation" ? plvreport::UsageKey::workstation
                        : options.by == "day"         ? plvreport::UsageKey::day

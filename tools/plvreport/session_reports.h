@@ -23,10 +23,7 @@ std::vector<plv::logs::Column> UsageColumns();
 void WriteUsage(const SessionSet &set, const ReportFilter &filter, UsageKey key,
                 plv::logs::RowWriter &out);
 
-// application,day,peak,at: the most workstation and user pairs with a
-// session of the application open at one instant of the day, and the first
-// instant it is reached. A session is open from its start up to its end
-// (at least a second), on every day it touches.
+// application,day,peak,at: the peak concurrency of each day (peaks.h).
 std::vector<plv::logs::Column> PeakColumns();
 void WritePeaks(const SessionSet &set, const ReportFilter &filter, plv::logs::RowWriter &out);
 

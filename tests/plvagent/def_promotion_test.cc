@@ -24,8 +24,10 @@ class Promotion : public testing::HostFileTest {
     Promotion() : HostFileTest("definitions.ini") {
         const auto store = plvreport::OpenStore(database, plvreport::StoreUse::import);
         store->Begin();
-        const std::int64_t file = store->AddFile(
-            {0, directory / "19980820.DEF", plvreport::FileKind::definitions, 0, "", ""});
+        bool added = false;
+        const std::int64_t file =
+            store->TakeFile(directory / "19980820.DEF", plvreport::FileKind::definitions, &added)
+                .id;
         std::uint64_t offset = 0;
         const auto recorded = [&](const char *time, const char *workstation, const char *user,
                                   const char *program) {

@@ -29,9 +29,11 @@ class AdministratorReports : public ::testing::Test {
     AdministratorReports() {
         const auto store = plvreport::OpenStore(dir / "report.db", plvreport::StoreUse::import);
         store->Begin();
-        const std::int64_t log = store->AddFile({0, dir / "19980820.LOG", plvreport::FileKind::log, 0, "", ""});
+        bool added = false;
+        const std::int64_t log =
+            store->TakeFile(dir / "19980820.LOG", plvreport::FileKind::log, &added).id;
         const std::int64_t defs =
-            store->AddFile({0, dir / "19980820.DEF", plvreport::FileKind::definitions, 0, "", ""});
+            store->TakeFile(dir / "19980820.DEF", plvreport::FileKind::definitions, &added).id;
         std::uint64_t offset = 0;
         const auto event = [&](const char *date, const char *time, const char *workstation,
                                const char *user, const std::string &application,

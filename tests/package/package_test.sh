@@ -111,10 +111,13 @@ meters_xlogo "env PATH=$prefix/bin:$PATH" "$work/destdir-world" "$work/destdir-w
 echo "== cpack -G DEB, dpkg -i into a fresh root"
 (cd "$work" && cpack -G DEB --config "$build/CPackConfig.cmake" >/dev/null)
 package=$(ls "$work"/plvagent_*.deb)
-base=$build/package-test-root
+# The libraries the package depends on, as apt would bring them; the root is
+# kept per list, so a new dependency makes a new root.
+libraries=libxcb1,libxcb-res0,libsqlite3-0,libpq5
+base=$build/package-test-root-${libraries//,/-}
 if [[ ! -x $base/usr/bin/dpkg ]]; then
   rm -rf "$base.new"
-  debootstrap --variant=minbase --include=libxcb1,libxcb-res0 bookworm "$base.new" >"$work/debootstrap.log" 2>&1 ||
+  debootstrap --variant=minbase --include="$libraries" bookworm "$base.new" >"$work/debootstrap.log" 2>&1 ||
     fail "debootstrap: $(tail -n 5 "$work/debootstrap.log")"
   mv "$base.new" "$base"
 fi

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "html_text.h"
 #include "log_time.h"
 #include "plvlog/tool_run.h"
 #include "store.h"
@@ -240,6 +241,15 @@ TEST_F(AdministratorReports, HtmlReportDrawsEveryChartInABrowser) {
     const ToolRun screenshot = RunTool(CHROMIUM_PROGRAM, shot, dir.path());
     ASSERT_EQ(screenshot.status, 0) << screenshot.errors;
     EXPECT_EQ(ReadHostFile(PLVREPORT_SCREENSHOT).substr(0, 8), "\x89PNG\r\n\x1a\n");
+}
+
+// Every text of the page is markup-safe, and no text of the data ends its
+// script element.
+TEST(HtmlText, EscapesMarkupAndScriptEnds) {
+    EXPECT_EQ(plvreport::HtmlEscaped("O'Neil & <Son> \"A\""),
+              "O&#39;Neil &amp; &lt;Son&gt; &quot;A&quot;");
+    EXPECT_EQ(plvreport::JsonString("C:\\A\"</script>\n\xc3\xa9"),
+              "\"C:\\\\A\\\"\\u003c/script\\u003e\\u000a\xc3\xa9\"");
 }
 
 }  // namespace

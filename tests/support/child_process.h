@@ -12,7 +12,8 @@ class ChildProcess {
   public:
     // Starts the program (searched in PATH) with its output discarded. When
     // passFd is given, the child gets that descriptor as descriptor 3.
-    // started() tells whether it could be started.
+    // started() tells whether it could be started; once constructed, the
+    // child runs the program, not a copy of the test.
     explicit ChildProcess(const std::vector<std::string> &arguments, int passFd = -1);
     ~ChildProcess();
     ChildProcess(const ChildProcess &) = delete;

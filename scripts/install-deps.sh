@@ -5,7 +5,8 @@
 # reports with the PostgreSQL server their tests start, an X server and
 # clients, a headless browser for the HTML report, and
 # what the package test uses (the package tools, debootstrap, systemd's
-# unit checker, man); then the Windows builds' compilers and Wine.
+# unit checker, man); then the Windows builds' compilers and Wine, and,
+# where the kernel does not run 32-bit programs, an emulator for them.
 set -euo pipefail
 
 bash "$(dirname "$0")/install-agent-deps.sh" \
@@ -19,3 +20,4 @@ bash "$(dirname "$0")/install-agent-deps.sh" \
   dpkg-dev debootstrap systemd man-db
 
 bash "$(dirname "$0")/install-windows-deps.sh"
+bash "$(dirname "$0")/install-i386-emulation.sh"

@@ -16,7 +16,16 @@ timed() {
 timed bash scripts/install-deps.sh
 timed cmake --workflow --preset default
 timed cmake --workflow --preset sanitize
-timed cmake --workflow --preset linux-m32
+if [[ $(cat /proc/sys/fs/binfmt_misc/qemu-i386 2>/dev/null) == enabled* ]]; then
+  # The 32-bit programs run emulated (install-i386-emulation.sh). The
+  # emulator turns posix_spawn's vfork into a fork, so a program that cannot
+  # be executed is reported as started: that check runs in the native builds.
+  timed cmake --preset linux-m32
+  timed cmake --build --preset linux-m32
+  timed ctest --preset linux-m32 -E '^ProcessCreation\.FailuresGiveTheCodesWindowsGives$'
+else
+  timed cmake --workflow --preset linux-m32
+fi
 
 if [[ -x /usr/bin/i686-w64-mingw32-g++-posix && -x /usr/lib/wine/wine && -x /usr/lib/wine/wine64 ]]; then
   # The tests end Wine's server; a run cut short must not leave it behind.

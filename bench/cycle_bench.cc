@@ -11,6 +11,7 @@
 #include <string>
 
 #include "core/companions.h"
+#include "core/entry/library_entry.h"
 #include "core/library_state.h"
 #include "plvlib32.h"
 #include "support/fake_companions.h"

@@ -1,7 +1,6 @@
-// The library's process-wide state. Each subsystem keeps its globals in a
-// plain struct of its own and offers a reset; ResetLibraryState() runs them
-// all, which is what loading the library does and what every test does to
-// start from a freshly loaded library.
+// The library frame's process-wide state. Each subsystem keeps its globals
+// in a plain struct of its own and offers a reset; ResetLibraryState()
+// (core/entry/library_entry.h) runs them all.
 #pragma once
 
 #include "plvlib32.h"
@@ -37,6 +36,5 @@ inline bool OptionSet(std::uint32_t mask) {
 }
 
 void ResetCoreState();
-void ResetLibraryState();
 
 }  // namespace plv

@@ -5,7 +5,7 @@
 #include "core/companions.h"
 #include "core/display.h"
 #include "core/library_state.h"
-#include "core/metering_startup.h"
+#include "core/entry/metering_startup.h"
 #include "platform/platform.h"
 
 namespace plv {

@@ -1,4 +1,4 @@
-#include "core/metering_startup.h"
+#include "core/entry/metering_startup.h"
 
 #include "core/companions.h"
 #include "core/library_state.h"

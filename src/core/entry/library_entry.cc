@@ -1,13 +1,30 @@
-#include "core/library_entry.h"
+#include "core/entry/library_entry.h"
 
 #include <cstdio>
 #include <cstring>
 #include <string>
 
+#include "core/companions.h"
 #include "core/display.h"
+#include "core/file_errors.h"
 #include "core/library_state.h"
+#include "monitor/identification.h"
+#include "monitor/process_scan.h"
+#include "monitor/process_table.h"
+#include "monitor/sixteen_bit.h"
 #include "monitor/sixteen_bit_agent.h"
+#include "monitor/timer_cycle.h"
+#include "monitor/window_snapshot.h"
 #include "platform/platform.h"
+#include "settings/mif_trigger.h"
+#include "settings/settings_refresh.h"
+#include "time/network_time.h"
+#include "time/time_services.h"
+#include "usage/agent_events.h"
+#include "usage/definition_files.h"
+#include "usage/log_files.h"
+#include "usage/scrambling.h"
+#include "usage/usage_event.h"
 
 namespace plv {
 namespace {
@@ -25,6 +42,28 @@ void DisplayCopy(const char *text) {
 }
 
 }  // namespace
+
+void ResetLibraryState() {
+    ResetCoreState();
+    ResetDisplayState();
+    ResetFileErrorState();
+    ResetMeteringState();
+    ResetIdentificationState();
+    ResetProcessTableState();
+    ResetFilterState();
+    ResetWindowSnapshotState();
+    ResetSixteenBitState();
+    ResetTimerState();
+    ResetTimeServiceState();
+    ResetNetworkTimeState();
+    ResetUsageEventState();
+    ResetLogFileState();
+    ResetScramblerState();
+    ResetDefinitionFileState();
+    ResetAgentEventState();
+    ResetSettingsCheckState();
+    ResetMifTriggerState();
+}
 
 BOOL LibraryEntry(HINSTANCE instance, DWORD reason) {
     if (reason == DLL_PROCESS_ATTACH) {

@@ -12,8 +12,6 @@
 namespace plv {
 namespace {
 
-constexpr std::uint32_t kSecondsPerDay = 86400;
-
 // A queried value of `length` bytes into a field, cut to the field; the value
 // need not be terminated within its length.
 template <std::size_t Width>

@@ -1,10 +1,10 @@
-// Which candidates are ignored, known or already metered, and admission.
+#include "monitor/app_filter.h"
+
 #include <cstring>
 
-#include "core/library_state.h"
 #include "core/ascii.h"
+#include "core/library_state.h"
 #include "core/text.h"
-#include "monitor/process_scan.h"
 #include "usage/metered_apps.h"
 
 namespace plv {

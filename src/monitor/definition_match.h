@@ -1,5 +1,5 @@
-// The pieces of identification: what is known of the candidate, the tests of
-// one definition, and the description of an application nothing recognised.
+// The pieces of identification: what is known of the candidate and the tests
+// of one definition.
 #pragma once
 
 #include <cstdint>
@@ -40,10 +40,5 @@ bool VersionFactsReady(CandidateFacts *facts);
 // Tests a to j, in order; true when the candidate meets every criterion.
 bool MeetsDefinition(const PLVAppDefinition &definition, const PLVCandidate &candidate,
                      CandidateFacts *facts);
-
-// Fills the new-definition record from the candidate and its executable.
-// `directory` is the program path up to its last backslash.
-void DescribeUnrecognised(const PLVCandidate &candidate, const std::string &directory,
-                          CandidateFacts *facts, PLVNewDefinition *definition);
 
 }  // namespace plv

@@ -5,6 +5,7 @@
 #include "core/ascii.h"
 #include "core/library_state.h"
 #include "monitor/definition_match.h"
+#include "monitor/new_definition.h"
 #include "usage/definition_files.h"
 
 namespace plv {

@@ -1,15 +1,12 @@
-// The description of an application that no definition recognised, read
-// from the candidate and from its executable.
+#include "monitor/new_definition.h"
+
 #include <cstdio>
 #include <cstring>
 
-#include "monitor/definition_match.h"
 #include "time/date_time.h"
 
 namespace plv {
 namespace {
-
-constexpr std::uint32_t kSecondsPerDay = 86400;
 
 template <std::size_t Width>
 void Fill(char (&field)[Width], std::string_view text) {

@@ -1,10 +1,11 @@
 // The removal pass: applications of processes the scan no longer met are
 // released with their "Terminated" events, and their entries dropped.
+#include "monitor/process_removal.h"
+
 #include <unordered_set>
 
 #include "core/display.h"
 #include "core/library_state.h"
-#include "monitor/process_scan.h"
 #include "monitor/process_table.h"
 #include "usage/metered_apps.h"
 
@@ -38,9 +39,7 @@ void ReleaseOrphanedRecords() {
     std::unordered_set<const PLVMeteredApp *> referenced;
     for (auto *entry = static_cast<ProcessEntry *>(processTable.head); entry != nullptr;
          entry = static_cast<ProcessEntry *>(entry->next)) {
-        // Copied out first: the entry is packed and its pointer unaligned.
-        const PLVMeteredApp *app = entry->meteredApp;
-        if (app != nullptr) referenced.insert(app);
+        if (entry->meteredApp != nullptr) referenced.insert(entry->meteredApp);
     }
     auto *record = static_cast<PLVMeteredApp *>(Runtime().meteredApps);
     while (record != nullptr) {

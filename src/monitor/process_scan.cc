@@ -5,18 +5,18 @@
 #include "core/companions.h"
 #include "core/display.h"
 #include "core/library_state.h"
+#include "monitor/app_filter.h"
 #include "monitor/main_window.h"
 #include "monitor/process_snapshot.h"
 #include "monitor/process_table.h"
 #include "monitor/sixteen_bit.h"
+#include "monitor/window_snapshot.h"
 #include "platform/platform.h"
 
 namespace plv {
 namespace {
 
 constexpr char kNoWindow[] = "(no window)";
-constexpr char kNoTitle[] = "(no title)";
-constexpr char kNoClass[] = "(no class)";
 constexpr char kNoPath[] = "(none)";
 constexpr DWORD kPathLimit = 284;
 

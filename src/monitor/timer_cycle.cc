@@ -3,6 +3,7 @@
 #include "core/companions.h"
 #include "core/display.h"
 #include "core/library_state.h"
+#include "monitor/process_removal.h"
 #include "monitor/process_scan.h"
 #include "platform/platform.h"
 #include "usage/agent_events.h"

@@ -35,9 +35,9 @@ BOOL CALLBACK TakeWindow(HWND window, LPARAM) {
     taken.processId = 0;
     taken.threadId = Os().GetWindowThreadProcessId(window, &taken.processId);
     if (Os().GetWindowTextA(window, taken.title, sizeof taken.title) == 0)
-        LeftStr(taken.title, "(no title)", sizeof taken.title - 1);
+        LeftStr(taken.title, kNoTitle, sizeof taken.title - 1);
     if (Os().GetClassNameA(window, taken.className, sizeof taken.className) == 0)
-        LeftStr(taken.className, "(no class)", sizeof taken.className - 1);
+        LeftStr(taken.className, kNoClass, sizeof taken.className - 1);
     taken.visible = Os().IsWindowVisible(window) != FALSE;
     return TRUE;
 }

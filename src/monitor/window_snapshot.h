@@ -14,6 +14,10 @@
 
 namespace plv {
 
+// What a window without a title or a class answers for it.
+inline constexpr char kNoTitle[] = "(no title)";
+inline constexpr char kNoClass[] = "(no class)";
+
 // What the main-window search reads of a parentless window, as the window
 // calls answered it when the snapshot was taken.
 struct SnapshotWindow {
@@ -21,8 +25,8 @@ struct SnapshotWindow {
     DWORD processId;
     DWORD threadId;
     bool visible;
-    char title[64];       // "(no title)" when the window had none
-    char className[129];  // "(no class)" when the window had none
+    char title[64];       // kNoTitle when the window had none
+    char className[129];  // kNoClass when the window had none
 };
 
 // The parentless windows of one process, in enumeration order.

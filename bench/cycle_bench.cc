@@ -10,9 +10,9 @@
 #include <memory>
 #include <string>
 
-#include "core/companions.h"
 #include "core/entry/library_entry.h"
 #include "core/library_state.h"
+#include "monitor/metering_state.h"
 #include "plvlib32.h"
 #include "support/fake_companions.h"
 #include "support/fake_platform.h"

@@ -1,5 +1,5 @@
 // The calls into companion modules and into entry points looked up at run
-// time, as typed entry points, and where metering keeps them once resolved.
+// time, as typed entry points.
 #pragma once
 
 #include "platform/win32_api.h"
@@ -28,26 +28,5 @@ using Terminate16BitAgentFn = void(WINAPI *)(DWORD processId, DWORD flag);
 
 // The daily companion, PLVWSI32.DLL.
 using DoLastLoginFn = DWORD(WINAPI *)(void *agentState);
-
-// What metering start-up resolved and acquired; shutdown releases it.
-struct MeteringState {
-    CreateToolhelp32SnapshotFn createToolhelp32Snapshot = nullptr;
-    Process32FirstFn process32First = nullptr;
-    Process32NextFn process32Next = nullptr;
-    RegisterServiceProcessFn registerServiceProcess = nullptr;
-
-    InitNTProcessListFn initNTProcessList = nullptr;
-    ResetNTProcessListFn resetNTProcessList = nullptr;
-    GetNextProcessIDFn getNextProcessID = nullptr;
-    GetProcessExePathFn getProcessExePath = nullptr;
-    FreeNTProcessListFn freeNTProcessList = nullptr;
-
-    HANDLE driver = nullptr;          // the open DOS driver device
-    HANDLE timerSemaphore = nullptr;  // "PLVTimerSemaphore"
-};
-
-extern MeteringState metering;
-
-void ResetMeteringState();
 
 }  // namespace plv

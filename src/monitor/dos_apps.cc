@@ -1,8 +1,8 @@
 // DOS programs reported by the Windows 95 DOS driver through the host.
 #include <cstring>
 
-#include "core/companions.h"
 #include "core/library_state.h"
+#include "monitor/metering_state.h"
 #include "monitor/process_table.h"
 #include "monitor/sixteen_bit.h"
 #include "platform/platform.h"

@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <cstring>
 
-#include "core/companions.h"
 #include "core/library_state.h"
+#include "monitor/metering_state.h"
 #include "monitor/process_scan.h"
 #include "monitor/process_snapshot.h"
 #include "monitor/process_table.h"

@@ -2,11 +2,11 @@
 
 #include <cstring>
 
-#include "core/companions.h"
 #include "core/display.h"
 #include "core/library_state.h"
 #include "monitor/app_filter.h"
 #include "monitor/main_window.h"
+#include "monitor/metering_state.h"
 #include "monitor/process_snapshot.h"
 #include "monitor/process_table.h"
 #include "monitor/sixteen_bit.h"

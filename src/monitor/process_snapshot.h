@@ -2,7 +2,7 @@
 // entry through the entry points metering start-up resolved.
 #pragma once
 
-#include "core/companions.h"
+#include "monitor/metering_state.h"
 #include "platform/platform.h"
 
 namespace plv {

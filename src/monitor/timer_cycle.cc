@@ -1,8 +1,8 @@
 #include "monitor/timer_cycle.h"
 
-#include "core/companions.h"
 #include "core/display.h"
 #include "core/library_state.h"
+#include "monitor/metering_state.h"
 #include "monitor/process_removal.h"
 #include "monitor/process_scan.h"
 #include "platform/platform.h"

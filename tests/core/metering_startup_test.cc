@@ -3,7 +3,7 @@
 #include <ostream>
 #include <string>
 
-#include "core/companions.h"
+#include "monitor/metering_state.h"
 #include "support/library_test.h"
 #include "support/pending_events.h"
 

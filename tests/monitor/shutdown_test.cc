@@ -1,4 +1,4 @@
-#include "core/companions.h"
+#include "monitor/metering_state.h"
 #include "monitor/monitor_test.h"
 #include "monitor/process_table.h"
 #include "monitor/sixteen_bit.h"

@@ -1,6 +1,6 @@
 #include <cstring>
 
-#include "core/companions.h"
+#include "monitor/metering_state.h"
 #include "monitor/monitor_test.h"
 #include "monitor/process_table.h"
 #include "monitor/sixteen_bit.h"

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "core/companions.h"
+#include "monitor/metering_state.h"
 #include "monitor/monitor_test.h"
 #include "monitor/process_table.h"
 

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "core/companions.h"
+#include "monitor/metering_state.h"
 
 namespace plv::testing {
 namespace {

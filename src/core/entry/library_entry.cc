@@ -4,12 +4,12 @@
 #include <cstring>
 #include <string>
 
-#include "core/companions.h"
 #include "core/display.h"
 #include "core/file_errors.h"
 #include "core/library_state.h"
 #include "monitor/app_filter.h"
 #include "monitor/identification.h"
+#include "monitor/metering_state.h"
 #include "monitor/process_table.h"
 #include "monitor/sixteen_bit.h"
 #include "monitor/sixteen_bit_agent.h"

@@ -1,7 +1,7 @@
 #include "core/entry/metering_startup.h"
 
-#include "core/companions.h"
 #include "core/library_state.h"
+#include "monitor/metering_state.h"
 #include "platform/platform.h"
 #include "plvlib32.h"
 

@@ -4,6 +4,7 @@
 #include "core/library_state.h"
 #include "core/entry/metering_startup.h"
 #include "core/entry/wow_boot_drivers.h"
+#include "monitor/metering_state.h"
 #include "platform/platform.h"
 
 namespace plv {

@@ -6,6 +6,7 @@
 #include "core/display.h"
 #include "core/library_state.h"
 #include "core/entry/metering_startup.h"
+#include "monitor/metering_state.h"
 #include "platform/platform.h"
 
 namespace plv {

@@ -1,4 +1,4 @@
-#include "core/companions.h"
+#include "monitor/metering_state.h"
 
 namespace plv {
 

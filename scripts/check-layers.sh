@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Checks that each of the library's modules includes only its own headers and
 # those of the layers below it, so that no include cycle can form:
-#   platform < core (its base) < time, usage, settings < monitor < core/entry
+#   platform < core (its base) < time < usage, settings < monitor < core/entry
 #   check-layers.sh SRC-DIR
 # Prints every include that breaks the rule and exits 1 if there is one.
 set -euo pipefail
@@ -11,7 +11,7 @@ declare -A below=(
   [platform]=""
   [core]="platform"
   [time]="platform core"
-  [usage]="platform core"
+  [usage]="platform core time"
   [settings]="platform core"
   [monitor]="platform core time usage"
   [core/entry]="platform core time usage settings monitor"

@@ -58,17 +58,12 @@ bool IsValid(const WSDate &date, const WSTime &time) {
            time.hour <= 23 && time.minute <= 59 && time.second <= 59;
 }
 
-// An impossible answer gives way to the workstation clock and is logged once
-// per occurrence; logging asks for the time again, which must not log again.
-bool Validate(WSDate *date, WSTime *time) {
+// An impossible answer gives way to the workstation clock, and is reported.
+bool Validate(WSDate *date, WSTime *time, ImpossibleTimeReport report) {
     if (IsValid(*date, *time)) return true;
     WinGetWSDate(date);
     WinGetWSTime(time);
-    if (!cache.loggingInvalidTime) {
-        cache.loggingInvalidTime = true;
-        PLVAddEvent("NOS API Failure", "Pelvantine", "Invalid time");
-        cache.loggingInvalidTime = false;
-    }
+    if (report != nullptr) report();
     if (Runtime().networkKind == kNetworkNetWare) Runtime().networkKind = kNetworkNone;
     return false;
 }
@@ -77,10 +72,7 @@ bool Validate(WSDate *date, WSTime *time) {
 
 void ResetNetworkTimeState() { cache = NetworkTimeState{}; }
 
-}  // namespace plv
-
-extern "C" PLV_EXPORT void PLVAPI GetNOSDateTime(WSDate *date, WSTime *time) {
-    using namespace plv;
+void ReadNetworkClock(WSDate *date, WSTime *time, ImpossibleTimeReport report) {
     if (cache.checkInterval == 0) ReadCheckInterval();
     if (AnswerFromCache(date, time)) return;
 
@@ -93,8 +85,8 @@ extern "C" PLV_EXPORT void PLVAPI GetNOSDateTime(WSDate *date, WSTime *time) {
 
     const bool answered = AskTimeSource(date, time);
     if (OptionSet(PLV_OPT_CLOCK_FILE)) {
-        if (answered) Validate(date, time);
-    } else if (!Validate(date, time)) {
+        if (answered) Validate(date, time, report);
+    } else if (!Validate(date, time, report)) {
         cache.lastCallTime = 0;
     }
 
@@ -111,3 +103,5 @@ extern "C" PLV_EXPORT void PLVAPI GetNOSDateTime(WSDate *date, WSTime *time) {
     *time = cache.lastTime;
     cache.lastCallTime = 0;
 }
+
+}  // namespace plv

@@ -16,9 +16,17 @@ struct NetworkTimeState {
     std::uint8_t lastQueryHour = 0;
     WSDate lastDate{1, 1, 1990, 0};  // latest date and time handed out after a question
     WSTime lastTime{0, 0, 0, 0};
-    bool loggingInvalidTime = false;
 };
 
 void ResetNetworkTimeState();
+
+// Told when the time source answered an impossible date or time, once the
+// workstation's have taken their place.
+using ImpossibleTimeReport = void (*)();
+
+// The network date and time: the cached offset while it stands, else the
+// time source asked, validated, and never before a time already handed out.
+// `report`, when not null, hears of an impossible answer.
+void ReadNetworkClock(WSDate *date, WSTime *time, ImpossibleTimeReport report);
 
 }  // namespace plv

@@ -6,6 +6,7 @@
 #include "core/library_state.h"
 #include "platform/entry_point.h"
 #include "platform/platform.h"
+#include "usage/usage_event.h"
 
 namespace plv {
 namespace {
@@ -38,7 +39,7 @@ std::int32_t LogUpdateIfDue() {
 std::int32_t CheckForNewDay() {
     WSDate date{};
     WSTime time{};
-    GetNOSDateTime(&date, &time);
+    NetworkDateTime(&date, &time);
     if (agentEvents.lastSeenDate.day == 0) {
         agentEvents.lastSeenDate = date;
         return 1;

@@ -7,6 +7,7 @@
 #include "core/display.h"
 #include "core/file_errors.h"
 #include "core/library_state.h"
+#include "usage/usage_event.h"
 
 namespace plv {
 
@@ -25,7 +26,7 @@ std::uint32_t CloseAttempts() { return Agent().closeRetryCount + 1; }
 void StampRecording(PLVPendingDefinition *pending) {
     WSDate date{};
     WSTime time{};
-    GetNOSDateTime(&date, &time);
+    NetworkDateTime(&date, &time);
     char text[32];
     std::snprintf(text, sizeof text, "%04d%02d%02d", date.year, date.month, date.day);
     LeftStr(pending->recordingDate, text, sizeof pending->recordingDate - 1);

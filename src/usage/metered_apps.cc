@@ -61,7 +61,7 @@ PLVMeteredApp *AuthorizeApp(HWND window, std::uint8_t dosApplication, const char
     record.processId = processId;
     record.threadId = threadId;
     record.activityStatus = 'I';
-    GetNOSDateTime(&record.startDate, &record.startTime);
+    NetworkDateTime(&record.startDate, &record.startTime);
     record.updateInterval = Agent().updateInterval * 60;
     record.flags = PLV_APP_METERED | ((dosApplication & 1) != 0 ? PLV_APP_DOS : 0);
 

@@ -6,6 +6,7 @@
 
 #include "core/display.h"
 #include "core/library_state.h"
+#include "time/network_time.h"
 
 namespace plv {
 namespace {
@@ -60,33 +61,17 @@ void TraceEvent(const char *caption, const PLVUsageEvent &event) {
     Trace("%s: %s", caption, line);
 }
 
-}  // namespace
+std::int32_t Add(const char *eventText, const char *application, const char *identifier,
+                 ImpossibleTimeReport report);
 
-UsageEventState usageEvents;
+// Its own time is read without the report, so that logging it cannot recur.
+void LogImpossibleTime() { Add("NOS API Failure", "Pelvantine", "Invalid time", nullptr); }
 
-void FormatEventDate(char (&field)[11], const WSDate &date) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%04d/%02d/%02d", date.year, date.month, date.day);
-    LeftStr(field, text, sizeof field - 1);
-}
-
-void FormatEventTime(char (&field)[9], const WSTime &time) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%02d:%02d:%02d", time.hour, time.minute, time.second);
-    LeftStr(field, text, sizeof field - 1);
-}
-
-void ResetUsageEventState() { usageEvents = UsageEventState{}; }
-
-}  // namespace plv
-
-using namespace plv;
-
-extern "C" PLV_EXPORT void PLVAPI BuildEvent(const char *application, const char *eventText,
-                                             const char *identifier, PLVUsageEvent *event) {
+void Build(const char *application, const char *eventText, const char *identifier,
+           PLVUsageEvent *event, ImpossibleTimeReport report) {
     WSDate date{};
     WSTime time{};
-    GetNOSDateTime(&date, &time);
+    ReadNetworkClock(&date, &time, report);
     FormatEventDate(event->date, date);
     FormatEventTime(event->time, time);
 
@@ -106,6 +91,48 @@ extern "C" PLV_EXPORT void PLVAPI BuildEvent(const char *application, const char
     event->flags = flags | SmsBit();
 
     usageEvents.sharedLogAttempts = static_cast<std::int32_t>(Agent().closeRetryCount + 1);
+}
+
+std::int32_t Add(const char *eventText, const char *application, const char *identifier,
+                 ImpossibleTimeReport report) {
+    PLVUsageEvent event{};
+    Build(application, eventText, identifier, &event, report);
+    // A day-change event stands for the start of the day it is logged on.
+    if (std::strcmp(eventText, "Continued") == 0) std::strcpy(event.time, "00:00:00");
+    return LogEvent(&event);
+}
+
+}  // namespace
+
+UsageEventState usageEvents;
+
+void NetworkDateTime(WSDate *date, WSTime *time) { ReadNetworkClock(date, time, &LogImpossibleTime); }
+
+void FormatEventDate(char (&field)[11], const WSDate &date) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d/%02d/%02d", date.year, date.month, date.day);
+    LeftStr(field, text, sizeof field - 1);
+}
+
+void FormatEventTime(char (&field)[9], const WSTime &time) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%02d:%02d:%02d", time.hour, time.minute, time.second);
+    LeftStr(field, text, sizeof field - 1);
+}
+
+void ResetUsageEventState() { usageEvents = UsageEventState{}; }
+
+}  // namespace plv
+
+using namespace plv;
+
+extern "C" PLV_EXPORT void PLVAPI GetNOSDateTime(WSDate *date, WSTime *time) {
+    NetworkDateTime(date, time);
+}
+
+extern "C" PLV_EXPORT void PLVAPI BuildEvent(const char *application, const char *eventText,
+                                             const char *identifier, PLVUsageEvent *event) {
+    Build(application, eventText, identifier, event, &LogImpossibleTime);
 }
 
 extern "C" PLV_EXPORT uint32_t PLVAPI BuildEventString(const PLVUsageEvent *event, char *line) {
@@ -157,9 +184,5 @@ extern "C" PLV_EXPORT int32_t PLVAPI LogEvent(const PLVUsageEvent *event) {
 
 extern "C" PLV_EXPORT int32_t PLVAPI PLVAddEvent(const char *eventText, const char *application,
                                                  const char *identifier) {
-    PLVUsageEvent event{};
-    BuildEvent(application, eventText, identifier, &event);
-    // A day-change event stands for the start of the day it is logged on.
-    if (std::strcmp(eventText, "Continued") == 0) std::strcpy(event.time, "00:00:00");
-    return LogEvent(&event);
+    return Add(eventText, application, identifier, &LogImpossibleTime);
 }

@@ -20,6 +20,10 @@ void ResetUsageEventState();
 void FormatEventDate(char (&field)[11], const WSDate &date);
 void FormatEventTime(char (&field)[9], const WSTime &time);
 
+// The network date and time for the records: an impossible answer of the
+// time source is logged as "NOS API Failure".
+void NetworkDateTime(WSDate *date, WSTime *time);
+
 // Longest text line: the fields' capacities and 13 separators.
 constexpr std::size_t kMaxEventLine = 422;
 

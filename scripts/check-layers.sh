@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Checks that each of the library's modules includes only its own headers and
 # those of the layers below it, so that no include cycle can form:
-#   platform < core (its base) < time < usage, settings < monitor < core/entry
+#   platform < core (its base) < time < usage < settings < monitor < core/entry
 #   check-layers.sh SRC-DIR
 # Prints every include that breaks the rule and exits 1 if there is one.
 set -euo pipefail
@@ -12,8 +12,8 @@ declare -A below=(
   [core]="platform"
   [time]="platform core"
   [usage]="platform core time"
-  [settings]="platform core"
-  [monitor]="platform core time usage"
+  [settings]="platform core time usage"
+  [monitor]="platform core time usage settings"
   [core/entry]="platform core time usage settings monitor"
 )
 

@@ -4,6 +4,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <string>
 
 #include "core/library_state.h"
@@ -55,11 +56,12 @@ using plv::Os;
 extern "C" PLV_EXPORT void PLVAPI Display(char *text) {
     if (!plv::TraceOn()) return;
 
-    WSTime now;
-    WinGetWSTime(&now);
+    // The workstation's clock, read as the time services read it.
+    std::tm now{};
+    plv::Os().localtime(plv::Os().time(), &now);
     char line[plv::kLineBufferSize];
     std::size_t used = static_cast<std::size_t>(
-        std::snprintf(line, sizeof line, "%02d:%02d:%02d ", now.hour, now.minute, now.second));
+        std::snprintf(line, sizeof line, "%02d:%02d:%02d ", now.tm_hour, now.tm_min, now.tm_sec));
 
     HWND host = plv::core.hostWindow;
     HDC dc = Os().GetDC(host);

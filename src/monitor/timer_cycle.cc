@@ -39,7 +39,7 @@ void DoCycleWork() {
     if (scanned) RemoveEndedProcesses();
 
     if (!LogUpdateIfDue()) return;
-    if (!CheckForNewDay()) return;
+    if (!CheckForNewDay(&GenerateMIFIfNeeded)) return;
 
     if (Runtime().pendingEvents != nullptr) PLVUpdateLogs();
     if (Runtime().pendingDefinitions != nullptr) UpdateAppDefs();

@@ -6,6 +6,7 @@
 #include "core/library_state.h"
 #include "platform/platform.h"
 #include "settings/month_day_year.h"
+#include "usage/usage_event.h"
 
 namespace plv {
 namespace {
@@ -49,7 +50,7 @@ void AddMonths(std::uint32_t count, std::uint32_t *month, std::uint32_t *year) {
 }
 
 void LogFailureOnce() {
-    if (!mifTrigger.failureLogged) PLVAddEvent("MIF Generation Failed", kGeneratorApp, "");
+    if (!mifTrigger.failureLogged) AddUsageEvent("MIF Generation Failed", kGeneratorApp, "");
     mifTrigger.failureLogged = true;
 }
 
@@ -177,7 +178,7 @@ extern "C" PLV_EXPORT int32_t PLVAPI GenerateMIFIfNeeded(void) {
         LogFailureOnce();
         return 0;
     }
-    PLVAddEvent("MIF Generator Launched", kGeneratorApp, "");
+    AddUsageEvent("MIF Generator Launched", kGeneratorApp, "");
     WriteLastMIFDate(today);
     return 1;
 }

@@ -20,7 +20,7 @@ void LogAgentEvent(const char *eventText) {
     char identifier[32];
     std::snprintf(identifier, sizeof identifier, "%s.%d", "PLV",
                   static_cast<int>(Agent().agentNumber));
-    PLVAddEvent(eventText, kAgentApp, identifier);
+    AddUsageEvent(eventText, kAgentApp, identifier);
 }
 
 }  // namespace
@@ -36,7 +36,7 @@ std::int32_t LogUpdateIfDue() {
     return 1;
 }
 
-std::int32_t CheckForNewDay() {
+std::int32_t CheckForNewDay(MifCheck checkMif) {
     WSDate date{};
     WSTime time{};
     NetworkDateTime(&date, &time);
@@ -50,7 +50,7 @@ std::int32_t CheckForNewDay() {
 
     if (LogUpdateIfDue() == 0) return 0;
     if (RunLastLogin() == 0) return 0;
-    GenerateMIFIfNeeded();
+    checkMif();
     LogAgentEvent("Continued");
     return 1;
 }

@@ -17,9 +17,12 @@ void ResetAgentEventState();
 // Nonzero lets the timer cycle go on.
 std::int32_t LogUpdateIfDue();
 
+// The MIF check of a day change: the settings' work, above the records.
+using MifCheck = std::int32_t(PLVAPI *)();
+
 // On the first cycle of a new day: the daily companion, the MIF check and
 // "Continued". Nonzero lets the timer cycle go on.
-std::int32_t CheckForNewDay();
+std::int32_t CheckForNewDay(MifCheck checkMif);
 
 // The daily companion's DoLastLogin result, or 0.
 std::int32_t RunLastLogin();

@@ -47,8 +47,8 @@ PLVMeteredApp *AuthorizeApp(HWND window, std::uint8_t dosApplication, const char
             if (std::strcmp(found->applicationName, fitted) != 0) {
                 // A rename ends the old name and begins the new one; the
                 // admission's date and time stay.
-                PLVAddEvent("Terminated", found->applicationName, "");
-                PLVAddEvent("Initiated", fitted, "");
+                AddUsageEvent("Terminated", found->applicationName, "");
+                AddUsageEvent("Initiated", fitted, "");
                 std::memcpy(found->applicationName, fitted, sizeof fitted);
             }
             return found;
@@ -65,7 +65,7 @@ PLVMeteredApp *AuthorizeApp(HWND window, std::uint8_t dosApplication, const char
     record.updateInterval = Agent().updateInterval * 60;
     record.flags = PLV_APP_METERED | ((dosApplication & 1) != 0 ? PLV_APP_DOS : 0);
 
-    PLVAddEvent("Initiated", fitted, "");
+    AddUsageEvent("Initiated", fitted, "");
     return static_cast<PLVMeteredApp *>(
         PLVPrependToList(&Runtime().meteredApps, &record, sizeof record));
 }

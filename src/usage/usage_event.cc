@@ -108,6 +108,10 @@ UsageEventState usageEvents;
 
 void NetworkDateTime(WSDate *date, WSTime *time) { ReadNetworkClock(date, time, &LogImpossibleTime); }
 
+std::int32_t AddUsageEvent(const char *eventText, const char *application, const char *identifier) {
+    return Add(eventText, application, identifier, &LogImpossibleTime);
+}
+
 void FormatEventDate(char (&field)[11], const WSDate &date) {
     char text[32];
     std::snprintf(text, sizeof text, "%04d/%02d/%02d", date.year, date.month, date.day);
@@ -184,5 +188,5 @@ extern "C" PLV_EXPORT int32_t PLVAPI LogEvent(const PLVUsageEvent *event) {
 
 extern "C" PLV_EXPORT int32_t PLVAPI PLVAddEvent(const char *eventText, const char *application,
                                                  const char *identifier) {
-    return Add(eventText, application, identifier, &LogImpossibleTime);
+    return AddUsageEvent(eventText, application, identifier);
 }

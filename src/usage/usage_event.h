@@ -24,6 +24,10 @@ void FormatEventTime(char (&field)[9], const WSTime &time);
 // time source is logged as "NOS API Failure".
 void NetworkDateTime(WSDate *date, WSTime *time);
 
+// Builds the event, stamped by the network clock, and puts it on the
+// pending-event list; 0 when it could not be listed.
+std::int32_t AddUsageEvent(const char *eventText, const char *application, const char *identifier);
+
 // Longest text line: the fields' capacities and 13 separators.
 constexpr std::size_t kMaxEventLine = 422;
 

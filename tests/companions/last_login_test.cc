@@ -44,9 +44,9 @@ TEST_F(DailyCompanion, TheFirstCycleOfEachDayLogsContinued) {
     Initialize();
     fake.SetLocalTime(1998, 8, 20, 23, 59, 59);
     for (int day = 21; day <= 22; ++day) {
-        ASSERT_EQ(CheckForNewDay(), 1);  // the last second of the day before
+        ASSERT_EQ(CheckForNewDay(&GenerateMIFIfNeeded), 1);  // the last second of the day before
         fake.AdvanceSeconds(1);
-        ASSERT_EQ(CheckForNewDay(), 1);  // midnight
+        ASSERT_EQ(CheckForNewDay(&GenerateMIFIfNeeded), 1);  // midnight
         EXPECT_THAT(PendingLines(runtime),
                     Contains("1998/08/" + std::to_string(day) +
                              ";00:00:00;WS-017;JDOE;SALES;;Pelvantine;Continued;PLV.12;;;;;"));

@@ -61,11 +61,11 @@ TEST_F(AgentEventTest, DailyCompanionIsLoadedCalledWithTheAgentStateAndFreed) {
 TEST_F(AgentEventTest, OnlyTheDayOfTheMonthTellsANewDay) {
     fake.RegisterModule("PLVWSI32.DLL", {{"DoLastLogin", AsEntry(&DoLastLogin)}});
     fake.SetLocalTime(1998, 8, 5, 23, 0, 0);
-    EXPECT_EQ(CheckForNewDay(), 1);
+    EXPECT_EQ(CheckForNewDay(&GenerateMIFIfNeeded), 1);
     fake.SetLocalTime(1998, 9, 5, 23, 1, 0);  // a month later, no cycle in between
-    EXPECT_EQ(CheckForNewDay(), 1);
+    EXPECT_EQ(CheckForNewDay(&GenerateMIFIfNeeded), 1);
     fake.SetLocalTime(1998, 9, 6, 0, 0, 0);
-    EXPECT_EQ(CheckForNewDay(), 1);
+    EXPECT_EQ(CheckForNewDay(&GenerateMIFIfNeeded), 1);
     EXPECT_EQ(companion.calls, 1);
 }
 

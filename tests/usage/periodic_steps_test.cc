@@ -32,7 +32,7 @@ class PeriodicStepsTest : public LibraryTest {
             GetNewPLVINISettings();
             GenerateMIFIfNeeded();
         }
-        if (LogUpdateIfDue() != 0 && CheckForNewDay() != 0) {
+        if (LogUpdateIfDue() != 0 && CheckForNewDay(&GenerateMIFIfNeeded) != 0) {
             if (runtime.pendingEvents != nullptr) PLVUpdateLogs();
             if (runtime.pendingDefinitions != nullptr) UpdateAppDefs();
         }

@@ -10,7 +10,7 @@
 #include <memory>
 #include <string>
 
-#include "core/entry/library_entry.h"
+#include "entry/library_entry.h"
 #include "core/library_state.h"
 #include "monitor/metering_state.h"
 #include "plvlib32.h"

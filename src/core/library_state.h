@@ -1,6 +1,6 @@
 // The library frame's process-wide state. Each subsystem keeps its globals
 // in a plain struct of its own and offers a reset; ResetLibraryState()
-// (core/entry/library_entry.h) runs them all.
+// (entry/library_entry.h) runs them all.
 #pragma once
 
 #include "plvlib32.h"

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "core/display.h"
-#include "core/entry/library_entry.h"
+#include "entry/library_entry.h"
 #include "core/library_state.h"
 #include "monitor/main_window.h"
 #include "monitor/process_table.h"

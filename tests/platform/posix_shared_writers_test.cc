@@ -15,7 +15,7 @@
 #include <gtest/gtest.h>
 
 #include "core/library_state.h"
-#include "core/entry/library_entry.h"
+#include "entry/library_entry.h"
 #include "platform/posix/posix_platform.h"
 #include "support/helper_process.h"
 #include "support/log_records.h"

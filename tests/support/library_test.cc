@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "core/entry/library_entry.h"
+#include "entry/library_entry.h"
 #include "support/fake_companions.h"
 
 namespace plv::testing {

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "core/entry/library_entry.h"
+#include "entry/library_entry.h"
 #include "support/library_test.h"
 #include "support/pending_events.h"
 #include "time/time_services.h"

@@ -99,7 +99,7 @@ bool ReplaceFile(const std::string &path, const std::string &content, std::strin
 
 std::vector<std::string> ConfigurationCandidates() {
     std::string userConfiguration = Environment("XDG_CONFIG_HOME");
-    // The base directory specification ignores a relative value.
+    // XDG ignores a relative value.
     if (userConfiguration.empty() || userConfiguration.front() != '/') {
         const std::string home = Environment("HOME");
         userConfiguration = home.empty() ? "" : home + "/.config";

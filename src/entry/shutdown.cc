@@ -1,6 +1,6 @@
 // Shutdown: the timer stopped, the start-up's acquisitions released.
 #include "core/library_state.h"
-#include "core/entry/wow_boot_drivers.h"
+#include "entry/wow_boot_drivers.h"
 #include "monitor/metering_state.h"
 #include "monitor/process_table.h"
 #include "monitor/sixteen_bit.h"

@@ -1,4 +1,4 @@
-#include "core/entry/wow_boot_drivers.h"
+#include "entry/wow_boot_drivers.h"
 
 #include <algorithm>
 #include <ostream>

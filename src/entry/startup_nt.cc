@@ -2,8 +2,8 @@
 #include "core/companions.h"
 #include "core/display.h"
 #include "core/library_state.h"
-#include "core/entry/metering_startup.h"
-#include "core/entry/wow_boot_drivers.h"
+#include "entry/metering_startup.h"
+#include "entry/wow_boot_drivers.h"
 #include "monitor/metering_state.h"
 #include "platform/platform.h"
 

@@ -1,4 +1,4 @@
-#include "core/entry/metering_startup.h"
+#include "entry/metering_startup.h"
 
 #include "core/library_state.h"
 #include "monitor/metering_state.h"

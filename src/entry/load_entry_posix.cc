@@ -1,7 +1,7 @@
 // The shared object's load notification on Linux: the counterpart of DllMain.
 #include <dlfcn.h>
 
-#include "core/entry/library_entry.h"
+#include "entry/library_entry.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "core/entry/library_entry.h"
+#include "entry/library_entry.h"
 
 #include <cstdio>
 #include <cstring>

@@ -5,7 +5,7 @@
 #include "core/companions.h"
 #include "core/display.h"
 #include "core/library_state.h"
-#include "core/entry/metering_startup.h"
+#include "entry/metering_startup.h"
 #include "monitor/metering_state.h"
 #include "platform/platform.h"
 

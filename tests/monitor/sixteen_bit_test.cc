@@ -19,23 +19,6 @@ class SixteenBitTest : public MonitorTest {
     SixteenBitTest() { agent.optionFlags |= PLV_OPT_UNDEFINED_APPS; }
 };
 
-TEST_F(SixteenBitTest, AgentStartsHiddenAtHighPriorityByItsFullPath) {
-    agent.agentDirectory = "C:\\Program Files\\Agent";
-    fake.started.clear();
-    ResetSixteenBitState();
-    ASSERT_TRUE(StartSixteenBitAgent());
-    ASSERT_EQ(fake.started.size(), 1u);
-    const auto &started = fake.started[0];
-    EXPECT_EQ(started.applicationName, "C:\\Program Files\\Agent\\PLVWOW16.EXE");
-    // The program quoted, so a blank in its path cannot shift the words after it.
-    EXPECT_EQ(started.commandLine,
-              "\"C:\\Program Files\\Agent\\PLVWOW16.EXE\" C:\\Program Files\\Agent");
-    EXPECT_EQ(started.creationFlags, HIGH_PRIORITY_CLASS);
-    EXPECT_EQ(started.startupFlags, STARTF_USESHOWWINDOW);
-    EXPECT_EQ(started.showWindow, SW_HIDE);
-    EXPECT_NE(sixteenBit.getNext16BitTask, nullptr);
-}
-
 TEST_F(SixteenBitTest, FailedStartsAreLoggedAndSwitchTrackingOff) {
     struct Case {
         std::function<void()> breakIt;
@@ -58,51 +41,6 @@ TEST_F(SixteenBitTest, FailedStartsAreLoggedAndSwitchTrackingOff) {
         EXPECT_THAT(PendingSummaries(runtime),
                     ElementsAre(std::string("Initialization Failure|Pelvantine|") + c.component));
     }
-}
-
-TEST_F(SixteenBitTest, TasksOfAVirtualDosMachineBecomeEntriesFromTheNextScan) {
-    StartProcess(0x300, "C:\\WINNT\\SYSTEM32\\NTVDM.EXE", true);
-    World().tasks[0x300] = {{"C:\\WIN16\\CALC.EXE", 0x11}, {"C:\\WIN16\\WRITE.EXE", 0x12}};
-    fake.files.files["C:\\WIN16\\CALC.EXE"];
-    fake.files.files["C:\\WIN16\\WRITE.EXE"];
-    fake.files.directories.insert("C:\\WIN16");
-    OpenWindow(0x300, "Calculator", "SciCalc", true, 0x11);
-    Tick();
-    EXPECT_EQ(TableSize(), 1u);  // the machine alone
-    EXPECT_THAT(LogLines(), IsEmpty());
-    Tick();
-    ASSERT_NE(FindEntry(0x300, 0x11), nullptr);
-    ASSERT_NE(FindEntry(0x300, 0x12), nullptr);
-    EXPECT_EQ(DisplayId(0x300, 0x11), 0x03000011u);
-    EXPECT_THAT(LoggedEvents(), ElementsAre("Initiated C:\\WIN16\\CALC.EXE"));
-    World().tasks[0x300].erase(World().tasks[0x300].begin());
-    Tick();
-    EXPECT_EQ(FindEntry(0x300, 0x11), nullptr);
-    EXPECT_THAT(LoggedEvents(), Contains("Terminated C:\\WIN16\\CALC.EXE"));
-}
-
-TEST_F(SixteenBitTest, MachineWithoutTasksIsAskedToEndUnlessItIsTheAgents) {
-    StartProcess(0x310, "C:\\WINNT\\SYSTEM32\\NTVDM.EXE", true);
-    StartProcess(0x311, "C:\\WINNT\\SYSTEM32\\NTVDM.EXE", true);
-    sixteenBit.agentProcessId = 0x311;
-    Tick();
-    Tick();
-    EXPECT_THAT(World().terminations, ElementsAre(std::pair<DWORD, DWORD>{0x310, 0}));
-    World().terminations.clear();
-    World().threadIdWhenNoTask = 0;
-    Tick();
-    EXPECT_THAT(World().terminations, IsEmpty());
-}
-
-TEST_F(SixteenBitTest, IgnoredSixteenBitProgramsGetNoEntry) {
-    PLVTextListNode ignored{nullptr, "krnl386.exe"};
-    runtime.ignored16BitPrograms = &ignored;
-    StartProcess(0x320, "C:\\WINNT\\SYSTEM32\\NTVDM.EXE", true);
-    World().tasks[0x320] = {{"C:\\WINNT\\SYSTEM\\KRNL386.EXE", 0x21}};
-    Tick();
-    Tick();
-    EXPECT_EQ(FindEntry(0x320, 0x21), nullptr);
-    runtime.ignored16BitPrograms = nullptr;
 }
 
 class DosBoxTest : public MonitorTest {
@@ -163,20 +101,6 @@ TEST_F(DosBoxTest, EndOfTheBoxEndsEveryProgramInItOnce) {
     EXPECT_EQ(TableSize(), 0u);
 }
 
-TEST_F(DosBoxTest, MissingIgnoredOrOverlongProgramsAreAnsweredButNotMetered) {
-    Check("C:\\DOS\\NONE.EXE");
-    Check("C:\\COMMAND.COM");
-    const std::string longPath = "C:\\DOS\\" + std::string(200, 'X');
-    fake.files.files[longPath.substr(0, 129)];
-    Check(longPath.c_str());
-    EXPECT_EQ(Answers(), 3u);
-    ASSERT_EQ(MeteredCount(), 1u);  // the cut path names an existing file
-    EXPECT_EQ(std::string(static_cast<PLVMeteredApp *>(runtime.meteredApps)->applicationName),
-              longPath.substr(0, 63));
-    RemoveDOSApp(nullptr);
-    EXPECT_EQ(MeteredCount(), 1u);
-}
-
 class HookTest : public MonitorTest {
   protected:
     HookTest() { agent.optionFlags |= PLV_OPT_UNDEFINED_APPS; }
@@ -208,16 +132,6 @@ TEST_F(HookTest, UnknownApplicationIsAdmittedAtOnceAndOnlyOnce) {
     EXPECT_THAT(LoggedEvents(), ElementsAre("Initiated C:\\APPS\\NEW.EXE"));
 }
 
-TEST_F(HookTest, KnownApplicationIsLeftToTheScan) {
-    Define("NEW.EXE");
-    StartProcess(0x510, "C:\\APPS\\NEW.EXE");
-    HWND window = OpenWindow(0x510, "New");
-    Notify(Created(window, "C:\\APPS\\NEW.EXE"));
-    EXPECT_EQ(MeteredCount(), 0u);
-    Tick();
-    EXPECT_EQ(MeteredCount(), 1u);
-}
-
 TEST_F(HookTest, UserExeInAnyCaseIsNeverAdmitted) {
     fake.files.files["C:\\WINDOWS\\SYSTEM\\user.exe"];
     HWND window = OpenWindow(0x520, "Program Manager");
@@ -245,29 +159,5 @@ TEST_F(HookTest, SixteenBitWindowTakesItsPathFromTheTracker) {
 
 // An abort reads nothing but its code; a window notification reads the
 // whole record, and one whose count says less is not read.
-TEST_F(HookTest, OnlyAWindowNotificationNeedsAWholeRecord) {
-    PLVHookRecord abort{};
-    abort.code = PLV_HOOK_ABORT_SCAN;
-    for (const uint32_t count : {0u, 4u, uint32_t{sizeof abort}}) {
-        core.scanAbort = false;
-        Notify(abort, count);
-        EXPECT_TRUE(core.scanAbort) << count << " bytes";  // even when no scan runs
-    }
-    StartProcess(0x540, "C:\\APPS\\NEW.EXE");
-    HWND window = OpenWindow(0x540, "New");
-    Notify(Created(window, "C:\\APPS\\NEW.EXE"), sizeof(PLVHookRecord) - 1);
-    EXPECT_EQ(MeteredCount(), 0u);
-
-    EXPECT_EQ(NotifyHook(0, nullptr), 0);
-    const PLVCopyData empty{0, sizeof abort, nullptr};
-    EXPECT_EQ(NotifyHook(0, &empty), 0);
-    PLVHookRecord other{};
-    other.code = 7;
-    Notify(other);
-    EXPECT_EQ(MeteredCount(), 0u);
-    Notify(Created(window, "C:\\APPS\\NEW.EXE"));
-    EXPECT_EQ(MeteredCount(), 1u);  // the same notification whole is read
-}
-
 }  // namespace
 }  // namespace plv::testing

@@ -11,7 +11,29 @@ using ::testing::ElementsAre;
 
 constexpr char kEditor[] = "C:\\APPS\\EDITOR.EXE";
 
+class ProcessScanTest : public MonitorTest {};
+
 ProcessEntry *Entry(DWORD processId, DWORD threadId = 0) { return FindEntry(processId, threadId); }
+
+TEST_F(ProcessScanTest, IgnoreListsFoldCaseForProgramsButNotForClasses) {
+    agent.optionFlags |= PLV_OPT_UNDEFINED_APPS;
+    PLVTextListNode program{nullptr, "explorer.exe"};
+    PLVTextListNode windowClass{nullptr, "Progman"};
+    runtime.ignoredPrograms = &program;
+    runtime.ignoredClasses = &windowClass;
+    StartProcess(0x190, "C:\\WINDOWS\\EXPLORER.EXE");
+    OpenWindow(0x190, "Desktop");
+    StartProcess(0x191, "D:\\ELSEWHERE\\Explorer.exe");
+    OpenWindow(0x191, "Other");
+    StartProcess(0x192, "C:\\APPS\\SHELL.EXE");
+    OpenWindow(0x192, "Shell", "PROGMAN");
+    Tick();
+    EXPECT_TRUE(Entry(0x190)->flags & kEntryIgnored);
+    EXPECT_TRUE(Entry(0x191)->flags & kEntryIgnored);
+    EXPECT_FALSE(Entry(0x192)->flags & kEntryIgnored);
+    EXPECT_THAT(LoggedEvents(), ElementsAre("Initiated C:\\APPS\\SHELL.EXE"));
+    runtime.ignoredPrograms = runtime.ignoredClasses = nullptr;
+}
 
 // GlobalFree may refuse the entry's block or the record's: either way the
 // application ends once, and nothing of it is met again.

@@ -74,6 +74,38 @@ class DosBoxTest : public MonitorTest {
     PLVTextListNode ignoredDos{nullptr, "command.com"};
 };
 
+TEST_F(SixteenBitTest, TasksOfAVirtualDosMachineBecomeEntriesFromTheNextScan) {
+    StartProcess(0x300, "C:\\WINNT\\SYSTEM32\\NTVDM.EXE", true);
+    World().tasks[0x300] = {{"C:\\WIN16\\CALC.EXE", 0x11}, {"C:\\WIN16\\WRITE.EXE", 0x12}};
+    fake.files.files["C:\\WIN16\\CALC.EXE"];
+    fake.files.files["C:\\WIN16\\WRITE.EXE"];
+    fake.files.directories.insert("C:\\WIN16");
+    OpenWindow(0x300, "Calculator", "SciCalc", true, 0x11);
+    Tick();
+    EXPECT_EQ(TableSize(), 1u);  // the machine alone
+    EXPECT_THAT(LogLines(), IsEmpty());
+    Tick();
+    ASSERT_NE(FindEntry(0x300, 0x11), nullptr);
+    ASSERT_NE(FindEntry(0x300, 0x12), nullptr);
+    EXPECT_EQ(DisplayId(0x300, 0x11), 0x03000011u);
+    EXPECT_THAT(LoggedEvents(), ElementsAre("Initiated C:\\WIN16\\CALC.EXE"));
+    World().tasks[0x300].erase(World().tasks[0x300].begin());
+    Tick();
+    EXPECT_EQ(FindEntry(0x300, 0x11), nullptr);
+    EXPECT_THAT(LoggedEvents(), Contains("Terminated C:\\WIN16\\CALC.EXE"));
+}
+
+TEST_F(SixteenBitTest, IgnoredSixteenBitProgramsGetNoEntry) {
+    PLVTextListNode ignored{nullptr, "krnl386.exe"};
+    runtime.ignored16BitPrograms = &ignored;
+    StartProcess(0x320, "C:\\WINNT\\SYSTEM32\\NTVDM.EXE", true);
+    World().tasks[0x320] = {{"C:\\WINNT\\SYSTEM\\KRNL386.EXE", 0x21}};
+    Tick();
+    Tick();
+    EXPECT_EQ(FindEntry(0x320, 0x21), nullptr);
+    runtime.ignored16BitPrograms = nullptr;
+}
+
 TEST_F(DosBoxTest, TwoProgramsInOneBoxAreMeteredApartAndEndedLastFirst) {
     EXPECT_EQ(Check("C:\\DOS\\EDIT.COM"), TRUE);
     Check("C:\\DOS\\QBASIC.EXE");

@@ -1,8 +1,5 @@
-#include <algorithm>
-
 #include "monitor/monitor_test.h"
 #include "monitor/process_table.h"
-#include "usage/metered_apps.h"
 
 namespace plv::testing {
 namespace {

@@ -43,37 +43,6 @@ TEST_F(SixteenBitTest, FailedStartsAreLoggedAndSwitchTrackingOff) {
     }
 }
 
-class DosBoxTest : public MonitorTest {
-  protected:
-    DosBoxTest() : MonitorTest(VER_PLATFORM_WIN32_WINDOWS) {
-        agent.optionFlags |= PLV_OPT_UNDEFINED_APPS;
-        fake.devices["\\\\.\\PLVDOS"];
-        metering.driver = fake.CreateFileA("\\\\.\\PLVDOS", 0, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-        // Hosts keep the DOS box host itself off the list of applications.
-        runtime.ignoredPrograms = &ignoredHost;
-        StartProcess(0x400, "C:\\WINDOWS\\SYSTEM\\WINOA386.MOD");
-        box = OpenWindow(0x400, "MS-DOS Prompt", "tty");
-        runtime.ignoredDosPrograms = &ignoredDos;
-        for (const char *path : {"C:\\DOS\\EDIT.COM", "C:\\DOS\\QBASIC.EXE", "C:\\COMMAND.COM"}) {
-            fake.files.files[path];
-        }
-        fake.files.directories.insert("C:\\DOS");
-        Tick();  // the box's host process is in the table
-    }
-    ~DosBoxTest() override { runtime.ignoredDosPrograms = runtime.ignoredPrograms = nullptr; }
-    int Check(const char *path) {
-        char buffer[300] = {};
-        std::strcpy(buffer, path);
-        PLVHWND window = box;
-        return CheckDOSApp(&window, buffer);
-    }
-    std::size_t Answers() const { return fake.devices.at("\\\\.\\PLVDOS").controls.size(); }
-
-    HWND box = nullptr;
-    PLVTextListNode ignoredHost{nullptr, "WINOA386.MOD"};
-    PLVTextListNode ignoredDos{nullptr, "command.com"};
-};
-
 TEST_F(SixteenBitTest, TasksOfAVirtualDosMachineBecomeEntriesFromTheNextScan) {
     StartProcess(0x300, "C:\\WINNT\\SYSTEM32\\NTVDM.EXE", true);
     World().tasks[0x300] = {{"C:\\WIN16\\CALC.EXE", 0x11}, {"C:\\WIN16\\WRITE.EXE", 0x12}};
@@ -105,6 +74,37 @@ TEST_F(SixteenBitTest, IgnoredSixteenBitProgramsGetNoEntry) {
     EXPECT_EQ(FindEntry(0x320, 0x21), nullptr);
     runtime.ignored16BitPrograms = nullptr;
 }
+
+class DosBoxTest : public MonitorTest {
+  protected:
+    DosBoxTest() : MonitorTest(VER_PLATFORM_WIN32_WINDOWS) {
+        agent.optionFlags |= PLV_OPT_UNDEFINED_APPS;
+        fake.devices["\\\\.\\PLVDOS"];
+        metering.driver = fake.CreateFileA("\\\\.\\PLVDOS", 0, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        // Hosts keep the DOS box host itself off the list of applications.
+        runtime.ignoredPrograms = &ignoredHost;
+        StartProcess(0x400, "C:\\WINDOWS\\SYSTEM\\WINOA386.MOD");
+        box = OpenWindow(0x400, "MS-DOS Prompt", "tty");
+        runtime.ignoredDosPrograms = &ignoredDos;
+        for (const char *path : {"C:\\DOS\\EDIT.COM", "C:\\DOS\\QBASIC.EXE", "C:\\COMMAND.COM"}) {
+            fake.files.files[path];
+        }
+        fake.files.directories.insert("C:\\DOS");
+        Tick();  // the box's host process is in the table
+    }
+    ~DosBoxTest() override { runtime.ignoredDosPrograms = runtime.ignoredPrograms = nullptr; }
+    int Check(const char *path) {
+        char buffer[300] = {};
+        std::strcpy(buffer, path);
+        PLVHWND window = box;
+        return CheckDOSApp(&window, buffer);
+    }
+    std::size_t Answers() const { return fake.devices.at("\\\\.\\PLVDOS").controls.size(); }
+
+    HWND box = nullptr;
+    PLVTextListNode ignoredHost{nullptr, "WINOA386.MOD"};
+    PLVTextListNode ignoredDos{nullptr, "command.com"};
+};
 
 TEST_F(DosBoxTest, TwoProgramsInOneBoxAreMeteredApartAndEndedLastFirst) {
     EXPECT_EQ(Check("C:\\DOS\\EDIT.COM"), TRUE);

@@ -73,6 +73,12 @@ bool Contains(const std::vector<DWORD> &ids, pid_t id) {
     return std::find(ids.begin(), ids.end(), static_cast<DWORD>(id)) != ids.end();
 }
 
+// Waits until the process runs the program (its exe link names it).
+bool RunsProgram(pid_t pid, const std::filesystem::path &program) {
+    const std::string link = "/proc/" + std::to_string(pid) + "/exe";
+    return Eventually([&] { return std::filesystem::read_symlink(link) == program; });
+}
+
 // A kernel thread that this machine shows (none inside a PID namespace).
 DWORD SomeKernelThread() {
     constexpr unsigned long kKernelThread = 0x00200000;  // PF_KTHREAD
@@ -124,24 +130,18 @@ TEST_F(ProcessListModule, AResetListsTheRunningProcessesOnce) {
 
 TEST_F(ProcessListModule, ProgramPathsAreInDosFormAndNoProcessIsAVirtualDosMachine) {
     ASSERT_TRUE(list.bound());
-    ChildProcess system({"/usr/bin/sleep", "30"});
-    ChildProcess mapped({volume / "Tools/sleep", "30"});
-    ASSERT_TRUE(system.started() && mapped.started());
+    std::filesystem::copy_file("/usr/bin/sleep", volume / "Tools/gone");
+    ChildProcess system({"/usr/bin/sleep", "30"}), mapped({volume / "Tools/sleep", "30"}),
+        removed({volume / "Tools/gone", "30"});
+    ASSERT_TRUE(system.started() && mapped.started() && removed.started());
     BYTE flag = 7;
     EXPECT_EQ(list.PathOf(static_cast<DWORD>(system.pid()), &flag), "Z:\\usr\\bin\\sleep");
     EXPECT_EQ(flag, 0);
     EXPECT_EQ(list.PathOf(static_cast<DWORD>(mapped.pid())), "T:\\Tools\\sleep");
-}
-
-TEST_F(ProcessListModule, AProgramRemovedSinceItStartedKeepsItsPath) {
-    ASSERT_TRUE(list.bound());
-    ChildProcess child({volume / "Tools/sleep", "30"});
-    ASSERT_TRUE(child.started());
-    // Wait until the child runs the copy, then take the file away.
-    const std::string link = "/proc/" + std::to_string(child.pid()) + "/exe";
-    ASSERT_TRUE(Eventually([&] { return std::filesystem::read_symlink(link) == volume / "Tools/sleep"; }));
-    std::filesystem::remove(volume / "Tools/sleep");
-    EXPECT_EQ(list.PathOf(static_cast<DWORD>(child.pid())), "T:\\Tools\\sleep");
+    // A program removed once its process runs it keeps its path.
+    ASSERT_TRUE(RunsProgram(removed.pid(), volume / "Tools/gone"));
+    std::filesystem::remove(volume / "Tools/gone");
+    EXPECT_EQ(list.PathOf(static_cast<DWORD>(removed.pid())), "T:\\Tools\\gone");
 }
 
 TEST_F(ProcessListModule, APathTooLongForTheBufferIsNoPath) {
@@ -156,36 +156,28 @@ TEST_F(ProcessListModule, APathTooLongForTheBufferIsNoPath) {
         std::filesystem::copy_file("/usr/bin/sleep", program);
         ChildProcess child({program, "30"});
         ASSERT_TRUE(child.started());
-        const std::string link = "/proc/" + std::to_string(child.pid()) + "/exe";
-        ASSERT_TRUE(Eventually([&] { return std::filesystem::read_symlink(link) == program; }));
-        const std::string path = list.PathOf(static_cast<DWORD>(child.pid()));
-        if (length == 284) {
-            EXPECT_EQ(path, posix::DosPathOf(program));
-        } else {
-            EXPECT_EQ(path, "(none)");
-        }
+        ASSERT_TRUE(RunsProgram(child.pid(), program));
+        EXPECT_EQ(list.PathOf(static_cast<DWORD>(child.pid())),
+                  length == 284 ? posix::DosPathOf(program) : "(none)");
     }
 }
 
-TEST_F(ProcessListModule, AKernelThreadHasNoProgram) {
-    ASSERT_TRUE(list.bound());
-    const DWORD thread = SomeKernelThread();
-    if (thread == 0) GTEST_SKIP() << "no kernel thread is visible here (a PID namespace)";
-    ASSERT_TRUE(list.reset());
-    EXPECT_TRUE(Contains(list.Walk(), static_cast<pid_t>(thread)));
-    EXPECT_EQ(list.PathOf(thread), "(none)");
-}
-
-TEST_F(ProcessListModule, AZombieIsListedButHasNoProgram) {
+TEST_F(ProcessListModule, AZombieOrAKernelThreadIsListedButHasNoProgram) {
     ASSERT_TRUE(list.bound());
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
     if (child == 0) ::_exit(0);
     EXPECT_TRUE(Eventually([&] { return StatOf(std::to_string(child)).state == 'Z'; }));
+    const DWORD thread = SomeKernelThread();  // none inside a PID namespace
     ASSERT_TRUE(list.reset());
-    EXPECT_TRUE(Contains(list.Walk(), child));
+    const std::vector<DWORD> ids = list.Walk();
+    EXPECT_TRUE(Contains(ids, child));
     EXPECT_EQ(list.PathOf(static_cast<DWORD>(child)), "(none)");
     ::waitpid(child, nullptr, 0);
+    if (thread != 0) {
+        EXPECT_TRUE(Contains(ids, static_cast<pid_t>(thread)));
+        EXPECT_EQ(list.PathOf(thread), "(none)");
+    }
 }
 
 // Gives up root for the "nobody" user, then answers each process id it is

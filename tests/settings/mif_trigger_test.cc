@@ -13,6 +13,8 @@ using ::testing::ElementsAre;
 
 constexpr char kKey[] = "SOFTWARE\\Valdrin Systems Corp.\\Pelvantine";
 constexpr char kGenerator[] = "F:\\PLV\\SYSTEM\\PLVMIFG.EXE";
+constexpr char kFailed[] = "MIF Generation Failed|Pelvantine MIF Generator|";
+constexpr char kLaunched[] = "MIF Generator Launched|Pelvantine MIF Generator|";
 
 // Month, day, year: the order the settings and the registry write dates in.
 PLVDate Mdy(int month, int day, int year) {
@@ -47,10 +49,7 @@ TEST(MifDueTest, PeriodsCountFromTheStartDate) {
         {'D', Mdy(0, 0, 0), Mdy(3, 10, 1998), Mdy(3, 11, 1998), false},     // no start date
     };
     for (const Case &c : cases) {
-        SCOPED_TRACE(::testing::Message() << c.frequency << " start " << int{c.start.month} << "/"
-                                          << int{c.start.day} << " today " << int{c.today.month}
-                                          << "/" << int{c.today.day});
-        EXPECT_EQ(IsMIFDue(c.start, c.last, c.today, c.frequency), c.due);
+        EXPECT_EQ(IsMIFDue(c.start, c.last, c.today, c.frequency), c.due) << "row " << &c - cases;
     }
 }
 
@@ -70,9 +69,7 @@ TEST(MifDueTest, MonthPeriodsEndInsideTheDayNumberRange) {
         {Mdy(3, 1, 1998), Mdy(2, 30, 2046), 1, 0},     // date outside the range
     };
     for (const Case &c : cases) {
-        EXPECT_EQ(CountMonthPeriods(c.start, c.date, c.months), c.periods)
-            << int{c.start.month} << "/" << int{c.start.day} << "/" << int{c.start.year} << " to "
-            << int{c.date.month} << "/" << int{c.date.day} << "/" << int{c.date.year};
+        EXPECT_EQ(CountMonthPeriods(c.start, c.date, c.months), c.periods) << "row " << &c - cases;
     }
 }
 
@@ -86,11 +83,6 @@ class MifTriggerTest : public LibraryTest {
         fake.started.clear();  // the 16-bit agent that start-up launched
         fake.SetLocalTime(1998, 3, 1, 10, 0, 0);
     }
-    std::vector<std::string> Events() const {
-        std::vector<std::string> texts;
-        for (const PLVUsageEvent &event : PendingEvents(runtime)) texts.push_back(event.eventText);
-        return texts;
-    }
 };
 
 TEST_F(MifTriggerTest, FailureIsLoggedOncePerLifetimeAndEachPeriodLaunchedOnce) {
@@ -99,7 +91,7 @@ TEST_F(MifTriggerTest, FailureIsLoggedOncePerLifetimeAndEachPeriodLaunchedOnce) 
     fake.files.files[kGenerator];
     fake.failProcessCreation = ERROR_ACCESS_DENIED;
     EXPECT_EQ(GenerateMIFIfNeeded(), 0);  // present but not startable
-    EXPECT_THAT(Events(), ElementsAre("MIF Generation Failed"));
+    EXPECT_THAT(PendingSummaries(runtime), ElementsAre(kFailed));
     EXPECT_EQ(fake.FindRegistryValue(kKey, "LastMIFDate"), nullptr);
 
     fake.failProcessCreation = 0;
@@ -115,8 +107,7 @@ TEST_F(MifTriggerTest, FailureIsLoggedOncePerLifetimeAndEachPeriodLaunchedOnce) 
     agent.optionFlags &= ~PLV_OPT_SMS_OUTPUT;
     fake.SetLocalTime(1998, 5, 1, 10, 0, 0);
     EXPECT_EQ(GenerateMIFIfNeeded(), 0);
-    EXPECT_THAT(Events(), ElementsAre("MIF Generation Failed", "MIF Generator Launched",
-                                      "MIF Generator Launched"));
+    EXPECT_THAT(PendingSummaries(runtime), ElementsAre(kFailed, kLaunched, kLaunched));
     EXPECT_EQ(fake.OpenKeyCount(), 0u);
 }
 

@@ -22,22 +22,17 @@ TEST_F(LibraryTest, InitializeShowsBannerThenVersion) {
     EXPECT_THAT(fake.ListBoxLines(), ElementsAre(kVersionLine));
 }
 
-TEST_F(LibraryTest, TraceClearShowsNothingButStillInitialises) {
+TEST_F(LibraryTest, TraceClearShowsNothingButStillInitialisesAndResetsTheFlags) {
     agent.optionFlags = 0;
     fake.processId = 777;
+    core.activeWindow = reinterpret_cast<PLVHWND>(std::uintptr_t{0x99});
+    core.networkFailure = core.shuttingDown = true;
     Initialize("Host banner");
     EXPECT_THAT(fake.host.messages, IsEmpty());
     EXPECT_EQ(core.agent, &agent);
     EXPECT_EQ(core.hostWindow, fake.host.handle);
     EXPECT_EQ(core.platformCode, kPlatformNT);
     EXPECT_EQ(core.ownProcessId, 777u);
-}
-
-TEST_F(LibraryTest, InitializeResetsTheActiveWindowAndTheFailureAndShutdownFlags) {
-    core.activeWindow = reinterpret_cast<PLVHWND>(std::uintptr_t{0x99});
-    core.networkFailure = true;
-    core.shuttingDown = true;
-    Initialize();
     ASSERT_NE(activeWindowCell, nullptr);
     EXPECT_EQ(*activeWindowCell, nullptr);
     EXPECT_FALSE(core.networkFailure);

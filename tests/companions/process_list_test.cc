@@ -106,13 +106,26 @@ class ProcessListModule : public ::testing::Test {
     TemporaryDirectory volume;
 };
 
+// Zombies and kernel threads are listed too, without a program.
 TEST_F(ProcessListModule, AResetListsTheRunningProcessesOnce) {
     ASSERT_TRUE(list.bound());
     ASSERT_TRUE(list.init("C:\\PLV"));
     ChildProcess child({"/usr/bin/sleep", "30"});
     ASSERT_TRUE(child.started());
+    const pid_t zombie = ::fork();
+    ASSERT_GE(zombie, 0);
+    if (zombie == 0) ::_exit(0);
+    EXPECT_TRUE(Eventually([&] { return StatOf(std::to_string(zombie)).state == 'Z'; }));
+    const DWORD thread = SomeKernelThread();  // none inside a PID namespace
     ASSERT_TRUE(list.reset());
     const std::vector<DWORD> ids = list.Walk();
+    EXPECT_TRUE(Contains(ids, zombie));
+    EXPECT_EQ(list.PathOf(static_cast<DWORD>(zombie)), "(none)");
+    ::waitpid(zombie, nullptr, 0);
+    if (thread != 0) {
+        EXPECT_TRUE(Contains(ids, static_cast<pid_t>(thread)));
+        EXPECT_EQ(list.PathOf(thread), "(none)");
+    }
     EXPECT_TRUE(Contains(ids, ::getpid()));
     EXPECT_TRUE(Contains(ids, child.pid()));
     EXPECT_TRUE(Contains(ids, 1));
@@ -159,24 +172,6 @@ TEST_F(ProcessListModule, APathTooLongForTheBufferIsNoPath) {
         ASSERT_TRUE(RunsProgram(child.pid(), program));
         EXPECT_EQ(list.PathOf(static_cast<DWORD>(child.pid())),
                   length == 284 ? posix::DosPathOf(program) : "(none)");
-    }
-}
-
-TEST_F(ProcessListModule, AZombieOrAKernelThreadIsListedButHasNoProgram) {
-    ASSERT_TRUE(list.bound());
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) ::_exit(0);
-    EXPECT_TRUE(Eventually([&] { return StatOf(std::to_string(child)).state == 'Z'; }));
-    const DWORD thread = SomeKernelThread();  // none inside a PID namespace
-    ASSERT_TRUE(list.reset());
-    const std::vector<DWORD> ids = list.Walk();
-    EXPECT_TRUE(Contains(ids, child));
-    EXPECT_EQ(list.PathOf(static_cast<DWORD>(child)), "(none)");
-    ::waitpid(child, nullptr, 0);
-    if (thread != 0) {
-        EXPECT_TRUE(Contains(ids, static_cast<pid_t>(thread)));
-        EXPECT_EQ(list.PathOf(thread), "(none)");
     }
 }
 

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <ostream>
 #include <string>
 
 #include "monitor/metering_state.h"
@@ -112,6 +113,10 @@ struct FailureRow {
     const char *traceLine;  // null: none of start-up's own trace lines
     bool semaphoreTried;
 };
+
+void PrintTo(const FailureRow &row, std::ostream *out) {
+    *out << row.platformId << ": " << (row.event ? row.event : "no event");
+}
 
 class FailureRowTest : public MeteringStartupTest,
                        public ::testing::WithParamInterface<FailureRow> {};

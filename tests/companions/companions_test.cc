@@ -1,5 +1,5 @@
-// The process-list module against the real kernel, loaded as the library
-// loads it: by the name of the DLL it stands for.
+// The companion modules against the real kernel, loaded as the library
+// loads them: by the names of the DLLs they stand for.
 #include <dirent.h>
 #include <grp.h>
 #include <sys/stat.h>
@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include <gtest/gtest.h>
+#include <gmock/gmock.h>
 
 #include "core/companions.h"
 #include "platform/entry_point.h"
@@ -23,15 +23,19 @@
 #include "support/child_process.h"
 #include "support/eventually.h"
 #include "support/helper_process.h"
+#include "support/library_test.h"
+#include "support/pending_events.h"
 #include "support/proc_stat.h"
 #include "support/temporary_directory.h"
+#include "usage/agent_events.h"
 
 namespace plv::testing {
 namespace {
 
 // The five entry points, bound as metering start-up binds them.
 struct ProcessList {
-    explicit ProcessList(posix::PosixPlatform &os) : os(os), module(os.LoadLibraryA("PLVNTPRL.DLL")) {
+    explicit ProcessList(posix::PosixPlatform &os)
+        : os(os), module(os.LoadLibraryA("PLVNTPRL.DLL")) {
         init = Bind<InitNTProcessListFn>("InitNTProcessList");
         reset = Bind<ResetNTProcessListFn>("ResetNTProcessList");
         next = Bind<GetNextProcessIDFn>("GetNextProcessID");
@@ -85,7 +89,8 @@ DWORD SomeKernelThread() {
     std::unique_ptr<DIR, int (*)(DIR *)> proc(::opendir("/proc"), ::closedir);
     while (const dirent *entry = ::readdir(proc.get())) {
         if (entry->d_name[0] < '1' || entry->d_name[0] > '9') continue;
-        if (StatOf(entry->d_name).flags & kKernelThread) return static_cast<DWORD>(std::stoul(entry->d_name));
+        if (StatOf(entry->d_name).flags & kKernelThread)
+            return static_cast<DWORD>(std::stoul(entry->d_name));
     }
     return 0;
 }
@@ -186,7 +191,8 @@ int PathAsNobody(const std::vector<std::string> &) {
         return 2;
     char line[64];
     while (std::fgets(line, sizeof line, stdin) != nullptr) {
-        std::printf("%s\n", list.PathOf(static_cast<DWORD>(std::strtoul(line, nullptr, 10))).c_str());
+        std::printf("%s\n",
+                    list.PathOf(static_cast<DWORD>(std::strtoul(line, nullptr, 10))).c_str());
         std::fflush(stdout);
     }
     return 0;
@@ -204,6 +210,49 @@ TEST_F(ProcessListModule, AnotherUsersProgramIsNotNamed) {
     }
     HelperProcess helper("path-as-nobody", {});
     EXPECT_EQ(helper.Ask(std::to_string(::getpid())), "(none)");
+}
+
+// The daily companion: its one entry called with the agent-state block on
+// the first cycle of a day.
+
+class DailyCompanion : public LibraryTest {
+  protected:
+    DailyCompanion() : module(os.LoadLibraryA("PLVWSI32.DLL")) {
+        if (module != nullptr) entry = os.GetProcAddress(module, "DoLastLogin");
+    }
+    ~DailyCompanion() override {
+        if (module != nullptr) os.FreeLibrary(module);
+    }
+
+    posix::PosixPlatform os;
+    HMODULE module;
+    FARPROC entry = nullptr;
+};
+
+TEST_F(DailyCompanion, LetsTheDayGoOnAndTheFirstCycleOfEachDayLogsContinued) {
+    ASSERT_NE(module, nullptr) << os.GetLastError();
+    ASSERT_NE(entry, nullptr);
+    const auto doLastLogin = EntryPoint<DoLastLoginFn>(entry);
+    EXPECT_NE(doLastLogin(&agent), 0u);
+    EXPECT_EQ(doLastLogin(nullptr), 0u);
+
+    // The library, on a fake machine, finds the real module's entry.
+    fake.RegisterModule("PLVWSI32.DLL", {{"DoLastLogin", entry}});
+    agent.agentNumber = 12;
+    Initialize();
+    fake.SetLocalTime(1998, 8, 20, 23, 59, 59);
+    for (int day = 21; day <= 22; ++day) {
+        ASSERT_EQ(CheckForNewDay(&GenerateMIFIfNeeded), 1);  // the last second of the day before
+        fake.AdvanceSeconds(1);
+        ASSERT_EQ(CheckForNewDay(&GenerateMIFIfNeeded), 1);  // midnight
+        EXPECT_THAT(
+            PendingLines(runtime),
+            ::testing::Contains("1998/08/" + std::to_string(day) +
+                                ";00:00:00;WS-017;JDOE;SALES;;Pelvantine;Continued;PLV.12;;;;;"));
+        fake.AdvanceSeconds(86399);
+    }
+    EXPECT_THAT(PendingLines(runtime),
+                ::testing::Contains(::testing::HasSubstr(";Continued;")).Times(2));
 }
 
 }  // namespace

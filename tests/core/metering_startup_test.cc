@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <ostream>
 #include <string>
+#include <string_view>
 
 #include "monitor/metering_state.h"
 #include "support/library_test.h"
@@ -62,7 +63,7 @@ class MeteringStartupTest : public LibraryTest {
   protected:
     MeteringStartupTest() { companions = Companions{}; }
 
-    void StartOn(DWORD platformId, const std::string &missingEntry = "") {
+    void StartOn(DWORD platformId, const char *missingEntry = "") {
         fake.version.platformId = platformId;
         HMODULE kernel = fake.RegisterModule("KERNEL32", kKernelEntries);
         fake.systemModules.insert("KERNEL32");
@@ -86,6 +87,7 @@ struct World {
     HMODULE processListModule;
 };
 const FakePlatform::Fault kDenied{ERROR_ACCESS_DENIED, -1};
+void Intact(World &) {}
 void NoKernel(World &t) { t.fake.systemModules.clear(); }
 void ServiceRefused(World &t) { t.agent.optionFlags = 0, companions.serviceAnswer = 0; }
 void NoDriver(World &t) { t.fake.devices[kDevice].present = false; }
@@ -105,6 +107,11 @@ void SemaphoreGone(World &t) {
     t.fake.semaphores.createFaults[kTimerSemaphore] = {ERROR_ALREADY_EXISTS, -1};
 }
 
+constexpr DWORD k95 = VER_PLATFORM_WIN32_WINDOWS, kNT = VER_PLATFORM_WIN32_NT;
+constexpr char kNoVxD[] = "Can't load VxD -- no DOS metering";
+constexpr char kBadKernel[] = INIT_FAILURE("KERNEL32.DLL");
+constexpr char kBadList[] = INIT_FAILURE("PLVNTPRL.DLL");
+
 struct FailureRow {
     void (*breakIt)(World &);
     DWORD platformId;
@@ -112,10 +119,11 @@ struct FailureRow {
     const char *event;      // null: none
     const char *traceLine;  // null: none of start-up's own trace lines
     bool semaphoreTried;
+    const char *missingEntry = "";  // taken from KERNEL32 and PLVNTPRL.DLL
 };
 
 void PrintTo(const FailureRow &row, std::ostream *out) {
-    *out << row.platformId << ": " << (row.event ? row.event : "no event");
+    *out << row.platformId << ": " << (row.event ? row.event : "no event") << row.missingEntry;
 }
 
 class FailureRowTest : public MeteringStartupTest,
@@ -123,7 +131,7 @@ class FailureRowTest : public MeteringStartupTest,
 
 TEST_P(FailureRowTest, LogsItsEventAndGivesItsResult) {
     const FailureRow &row = GetParam();
-    StartOn(row.platformId);
+    StartOn(row.platformId, row.missingEntry);
     World world{fake, agent, processListModule};
     row.breakIt(world);
 
@@ -140,50 +148,40 @@ TEST_P(FailureRowTest, LogsItsEventAndGivesItsResult) {
     EXPECT_NE(::testing::Value(fake.semaphores.journal, Each(Not(HasSubstr(kTimerSemaphore)))),
               row.semaphoreTried);
     EXPECT_EQ(metering.timerSemaphore != nullptr, row.result == 1);
+    // NT starts the process list unless its module is missing or incomplete.
+    EXPECT_EQ(companions.processListDirectories.size(),
+              row.platformId == kNT && std::string_view(row.event ? row.event : "") != kBadList);
     // A traced agent stays visible: it never registers as a service process.
     EXPECT_TRUE(!(agent.optionFlags & PLV_OPT_TRACE) || companions.serviceRegistrations.empty());
 }
 
-constexpr DWORD k95 = VER_PLATFORM_WIN32_WINDOWS, kNT = VER_PLATFORM_WIN32_NT;
-const char kNoVxD[] = "Can't load VxD -- no DOS metering";
-
 INSTANTIATE_TEST_SUITE_P(
     StartupTable, FailureRowTest,
     ::testing::Values(
-        FailureRow{NoKernel, k95, 0, INIT_FAILURE("KERNEL32.DLL"), nullptr, false},
+        FailureRow{NoKernel, k95, 0, kBadKernel, nullptr, false},
         FailureRow{ServiceRefused, k95, 1, INIT_FAILURE("Reg. Service"), nullptr, true},
         FailureRow{NoDriver, k95, 1, INIT_FAILURE("PLVDOS.VXD"), kNoVxD, true},
         FailureRow{DriverRefuses, k95, 1, INIT_FAILURE("PLVDOS.VXD"), kNoVxD, true},
         FailureRow{NoKnownVxDs, k95, 1, INIT_FAILURE("PLVDOS.VXD"), kNoVxD, true},
         FailureRow{KnownVxDsUnwritable, k95, 1, INIT_FAILURE("PLVDOS.VXD"), kNoVxD, true},
-        FailureRow{NoProcessList, kNT, 0, INIT_FAILURE("PLVNTPRL.DLL"), nullptr, false},
+        FailureRow{NoProcessList, kNT, 0, kBadList, nullptr, false},
         FailureRow{ProcessListRefuses, kNT, 0, INIT_FAILURE("PLVNTR32.DLL"), nullptr, false},
         FailureRow{NoWowBootFor16Bit, kNT, 1, "Registry Update Failed|Pelvantine|PLVNTS16.DLL",
                    "Can't update NT Registry", true},
         FailureRow{NoWowBoot, kNT, 1, nullptr, nullptr, true},
         FailureRow{NoSemaphore, kNT, 0, INIT_FAILURE("Tm Semaphore"), nullptr, true},
         FailureRow{SemaphoreGone, k95, 0, INIT_FAILURE("Tm Semaphore"), "PLVDOS.VXD Version 2.8",
-                   true}));
-
-class MissingEntryTest : public MeteringStartupTest,
-                         public ::testing::WithParamInterface<const char *> {};
-
-TEST_P(MissingEntryTest, FailsItsModule) {
-    const bool kernel = kKernelEntries.contains(GetParam());
-    StartOn(kernel ? k95 : kNT, GetParam());
-    EXPECT_EQ(InitializeMetering(), 0);
-    EXPECT_THAT(PendingSummaries(runtime),
-                ElementsAre(kernel ? INIT_FAILURE("KERNEL32.DLL") : INIT_FAILURE("PLVNTPRL.DLL")));
-    EXPECT_THAT(companions.processListDirectories, IsEmpty());
-    EXPECT_THAT(fake.semaphores.journal, Each(Not(HasSubstr(kTimerSemaphore))));
-}
-
-INSTANTIATE_TEST_SUITE_P(EveryEntryPoint, MissingEntryTest,
-                         ::testing::Values("CreateToolhelp32Snapshot", "Process32First",
-                                           "Process32Next", "RegisterServiceProcess",
-                                           "InitNTProcessList", "ResetNTProcessList",
-                                           "GetNextProcessID", "GetProcessExePath",
-                                           "FreeNTProcessList"));
+                   true},
+        // Every entry point is needed.
+        FailureRow{Intact, k95, 0, kBadKernel, nullptr, false, "CreateToolhelp32Snapshot"},
+        FailureRow{Intact, k95, 0, kBadKernel, nullptr, false, "Process32First"},
+        FailureRow{Intact, k95, 0, kBadKernel, nullptr, false, "Process32Next"},
+        FailureRow{Intact, k95, 0, kBadKernel, nullptr, false, "RegisterServiceProcess"},
+        FailureRow{Intact, kNT, 0, kBadList, nullptr, false, "InitNTProcessList"},
+        FailureRow{Intact, kNT, 0, kBadList, nullptr, false, "ResetNTProcessList"},
+        FailureRow{Intact, kNT, 0, kBadList, nullptr, false, "GetNextProcessID"},
+        FailureRow{Intact, kNT, 0, kBadList, nullptr, false, "GetProcessExePath"},
+        FailureRow{Intact, kNT, 0, kBadList, nullptr, false, "FreeNTProcessList"}));
 
 // The stored KnownVxDs value (null: neither value nor key) and whether
 // start-up must write it: it is compared exactly.

@@ -38,10 +38,7 @@ TEST_F(DisplayTest, LinesAreStampedAndContinuationsIndented) {
         EXPECT_EQ(fake.ListBoxLines(), c.lines) << "text: " << c.text;
         for (const auto &m : fake.host.messages) EXPECT_EQ(m.controlId, 101);
     }
-}
-
-TEST_F(DisplayTest, LineFeedsOfTheCallersTextBecomeTerminators) {
-    char text[] = "a\nb";
+    char text[] = "a\nb";  // the caller's line feeds become terminators
     Display(text);
     EXPECT_EQ(text[1], '\0');
 }
@@ -72,20 +69,18 @@ TEST_F(DisplayTest, NothingIsAddedWithoutTraceTextOrDeviceContext) {
     }
 }
 
-TEST_F(DisplayTest, ExtentIsSentOnlyForAWiderLineThanEver) {
+TEST_F(DisplayTest, FailedMeasurementStillAddsTheLineAndExtentIsSentOnlyForAWiderLineThanEver) {
+    fake.host.extentFails = true;
+    Show("abc");
+    EXPECT_THAT(fake.HorizontalExtents(), IsEmpty());
+    EXPECT_THAT(fake.ListBoxLines(), ElementsAre("09:05:07 abc"));
+    fake.host = {};
     fake.host.charWidth = 10;
     Show("abcdef");   // 15 characters stamped: 150
     Show("abc");      // narrower: nothing
     Show("abcdefg");  // 160
     Show("abcdefg");  // equal: nothing
     EXPECT_THAT(fake.HorizontalExtents(), ElementsAre(150, 160));
-}
-
-TEST_F(DisplayTest, FailedMeasurementStillAddsTheLine) {
-    fake.host.extentFails = true;
-    Show("abc");
-    EXPECT_THAT(fake.HorizontalExtents(), IsEmpty());
-    EXPECT_THAT(fake.ListBoxLines(), ElementsAre("09:05:07 abc"));
 }
 
 TEST_F(DisplayTest, OverlongLineIsCutToTheBuffer) {

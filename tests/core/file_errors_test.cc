@@ -22,9 +22,8 @@ class FileErrorTest : public LibraryTest {
     }
 };
 
-TEST_F(FileErrorTest, NothingRecordedBeforeTheFirstFailure) { EXPECT_EQ(GetFileError(), 0); }
-
 TEST_F(FileErrorTest, OnlyNetworkClassErrorsOnRemoteDrivesRaiseTheFlag) {
+    EXPECT_EQ(GetFileError(), 0);  // nothing recorded before the first failure
     struct Case {
         DWORD error;
         const char *path;
@@ -56,10 +55,11 @@ TEST_F(FileErrorTest, EveryNetworkClassCodeIsRecognised) {
 }
 
 TEST_F(FileErrorTest, DriveTypeAsksAboutTheRoot) {
+    const std::string kOverlong = "\\\\" + std::string(281, 'S') + "\\SHARE\\FILE";
     struct Case {
-        const char *path;
+        std::string path;
         UINT answer;       // what the platform says about the root asked
-        const char *root;  // the root that must be asked
+        std::string root;  // the root that must be asked
         int32_t type;
     };
     const Case cases[] = {
@@ -70,21 +70,17 @@ TEST_F(FileErrorTest, DriveTypeAsksAboutTheRoot) {
         {"E:\\X", DRIVE_NO_ROOT_DIR, "E:\\", DRIVE_REMOTE},
         {"G:\\X", DRIVE_UNKNOWN, "G:\\", DRIVE_REMOTE},
         {"RELATIVE\\X", DRIVE_RAMDISK, "RELATIVE\\X", DRIVE_RAMDISK},
+        // An overlong path is judged by its first 284 characters.
+        {kOverlong, DRIVE_RAMDISK, kOverlong.substr(0, 284), DRIVE_RAMDISK},
     };
     for (const Case &c : cases) {
         fake.files.driveTypes.clear();
         fake.files.driveTypes[c.root] = c.answer;
-        EXPECT_EQ(PLVGetDriveType(c.path), c.type) << c.path;
+        EXPECT_EQ(PLVGetDriveType(c.path.c_str()), c.type) << c.path;
     }
 }
 
-TEST_F(FileErrorTest, OverlongPathIsJudgedByItsFirst284Characters) {
-    const std::string path = "\\\\" + std::string(281, 'S') + "\\SHARE\\FILE";
-    fake.files.driveTypes[path.substr(0, 284)] = DRIVE_RAMDISK;
-    EXPECT_EQ(PLVGetDriveType(path.c_str()), DRIVE_RAMDISK);
-}
-
-TEST_F(FileErrorTest, OpenForAppendFollowsTheConventions) {
+TEST_F(FileErrorTest, OpenForAppendFollowsTheConventionsAndClosesOnFailedPositioning) {
     const char *path = "F:\\PLV\\LOGS\\A.DEF";
     fake.files.files[path].data = "abc";
     DWORD end = 99;
@@ -97,12 +93,9 @@ TEST_F(FileErrorTest, OpenForAppendFollowsTheConventions) {
                                OPEN_EXISTING, 0, nullptr),
               INVALID_HANDLE_VALUE);
     EXPECT_TRUE(CloseWithRetries(file, 1));
-}
 
-TEST_F(FileErrorTest, FailedPositioningClosesTheFileAndRecordsTheError) {
-    const char *path = "F:\\PLV\\LOGS\\A.DEF";
+    // Failed positioning closes the file and records the error.
     fake.files.pointerFaults[path] = {ERROR_NETNAME_DELETED, 1};
-    DWORD end = 0;
     EXPECT_EQ(OpenSharedFileForAppend(path, &end), nullptr);
     EXPECT_EQ(fake.OpenHandleCount(), 0u);
     EXPECT_EQ(GetFileError(), static_cast<int32_t>(ERROR_NETNAME_DELETED));

@@ -1,5 +1,4 @@
 #include <cstring>
-#include <vector>
 
 #include "support/library_test.h"
 
@@ -13,21 +12,14 @@ struct Item {  // an odd-sized record, as the library's packed records are
 };
 #pragma pack(pop)
 
+const auto kStale = reinterpret_cast<void *>(std::uintptr_t{0xDEADBEEF});
+
 class ListTest : public LibraryTest {
   protected:
-    Item Make(char tag) {
-        Item item{};
-        item.next = reinterpret_cast<void *>(std::uintptr_t{0xDEADBEEF});  // must not leak in
-        item.payload[0] = tag;
-        return item;
-    }
-    void *Append(char tag) {
-        Item item = Make(tag);
-        return PLVAppendToList(&head, &item, sizeof item);
-    }
-    void *Prepend(char tag) {
-        Item item = Make(tag);
-        return PLVPrependToList(&head, &item, sizeof item);
+    // A record whose link word holds garbage, which must not leak into the list.
+    void *Add(char tag, bool prepend = false) {
+        Item item{kStale, {tag}};
+        return (prepend ? PLVPrependToList : PLVAppendToList)(&head, &item, sizeof item);
     }
     std::string Tags() const {
         std::string tags;
@@ -53,50 +45,45 @@ TEST_F(ListTest, AllocationIsZeroFilledExactAndNotCounted) {
 
 TEST_F(ListTest, AppendAndPrependCopyTheRecordKeepOrderAndClearLinkWords) {
     for (bool prepend : {false, true}) {  // the first node's link is null whatever the record held
-        void *node = prepend ? Prepend('x') : Append('x');
+        void *node = Add('x', prepend);
         EXPECT_EQ(head, node);
         EXPECT_EQ(static_cast<Item *>(node)->next, nullptr);
         RemoveLinkedList(&head);
     }
-    Item item = Make('b');
-    void *node = PLVAppendToList(&head, &item, sizeof item);
-    EXPECT_NE(node, &item);
-    EXPECT_EQ(item.next, reinterpret_cast<void *>(std::uintptr_t{0xDEADBEEF}));  // left alone
-    Append('c');
-    Prepend('a');
+    Item item{kStale, {'b'}};
+    EXPECT_NE(PLVAppendToList(&head, &item, sizeof item), &item);
+    EXPECT_EQ(item.next, kStale);  // left alone
+    Add('c');
+    Add('a', true);
     EXPECT_EQ(Tags(), "abc");
     EXPECT_EQ(static_cast<Item *>(FindTailEntry(head))->next, nullptr);
-}
-
-TEST_F(ListTest, FailedAllocationLeavesTheListUnchanged) {
-    Append('a');
+    // Neither a failed allocation nor a record smaller than the link word changes the list.
     fake.heap.failNextAllocs = 2;
-    EXPECT_EQ(Append('b'), nullptr);
-    EXPECT_EQ(Prepend('c'), nullptr);
-    EXPECT_EQ(Tags(), "a");
-}
-
-TEST_F(ListTest, RecordSmallerThanTheLinkWordIsRefused) {
+    EXPECT_EQ(Add('d'), nullptr);
+    EXPECT_EQ(Add('d', true), nullptr);
     char tiny[2] = {};
     EXPECT_EQ(PLVAppendToList(&head, tiny, sizeof tiny), nullptr);
     EXPECT_EQ(PLVPrependToList(&head, tiny, sizeof tiny), nullptr);
-    EXPECT_EQ(head, nullptr);
-    EXPECT_TRUE(fake.heap.live.empty());
+    EXPECT_EQ(Tags(), "abc");
+    EXPECT_EQ(fake.heap.live.size(), 3u);
 }
 
-TEST_F(ListTest, RemoveUnlinksAnywhereAndReleases) {
-    void *a = Append('a');
-    void *b = Append('b');
-    void *c = Append('c');
+TEST_F(ListTest, RemoveReleasesAndExtractKeepsTheOldLinkWord) {
+    void *a = Add('a'), *b = Add('b'), *c = Add('c'), *d = Add('d');
     EXPECT_EQ(PLVRemoveFromList(&head, b), 1);
-    EXPECT_EQ(Tags(), "ac");
-    EXPECT_EQ(PLVRemoveFromList(&head, a), 1);
+    EXPECT_EQ(Tags(), "acd");
+    EXPECT_EQ(PLVExtractFromList(&head, a), a);
     EXPECT_EQ(head, c);
-    fake.heap.refuseFree.insert(c);
-    EXPECT_EQ(PLVRemoveFromList(&head, c), 0);  // unlinked, but the release failed
+    EXPECT_EQ(static_cast<Item *>(a)->next, c);
+    EXPECT_EQ(fake.heap.live.count(a), 1u);
+    PLVMemFree(a);
+    EXPECT_EQ(PLVRemoveFromList(&head, c), 1);
+    EXPECT_EQ(head, d);
+    fake.heap.refuseFree.insert(d);
+    EXPECT_EQ(PLVRemoveFromList(&head, d), 0);  // unlinked, but the release failed
     EXPECT_EQ(head, nullptr);
     fake.heap.refuseFree.clear();
-    PLVMemFree(c);
+    PLVMemFree(d);
     EXPECT_TRUE(fake.heap.live.empty());
 }
 
@@ -104,8 +91,8 @@ TEST_F(ListTest, RemoveAndExtractDoNothingForNullNodeEmptyListOrForeignNode) {
     void *stray = PLVMemAlloc(sizeof(Item));
     EXPECT_EQ(PLVRemoveFromList(&head, stray), 0);
     EXPECT_EQ(PLVExtractFromList(&head, stray), nullptr);
-    Append('a');
-    Append('b');
+    Add('a');
+    Add('b');
     EXPECT_EQ(PLVRemoveFromList(&head, nullptr), 0);
     EXPECT_EQ(PLVExtractFromList(&head, nullptr), nullptr);
     EXPECT_EQ(PLVRemoveFromList(&head, stray), 0);
@@ -115,42 +102,26 @@ TEST_F(ListTest, RemoveAndExtractDoNothingForNullNodeEmptyListOrForeignNode) {
     PLVMemFree(stray);
 }
 
-TEST_F(ListTest, ExtractedNodeKeepsItsOldLinkWord) {
-    void *a = Append('a');
-    void *b = Append('b');
-    EXPECT_EQ(PLVExtractFromList(&head, a), a);
-    EXPECT_EQ(head, b);
-    EXPECT_EQ(static_cast<Item *>(a)->next, b);
-    EXPECT_EQ(fake.heap.live.count(a), 1u);
-    PLVMemFree(a);
-}
-
 TEST_F(ListTest, SearchesAndWholeListRemoval) {
     EXPECT_EQ(FindTailEntry(nullptr), nullptr);
     EXPECT_EQ(FindPrevToMem(nullptr, nullptr), nullptr);
     EXPECT_EQ(RemoveLinkedList(nullptr), 0);
     EXPECT_EQ(RemoveLinkedList(&head), 1);
-    void *a = Append('a');
-    void *b = Append('b');
-    void *c = Append('c');
+    void *a = Add('a'), *b = Add('b'), *c = Add('c');
     EXPECT_EQ(FindTailEntry(head), c);
     EXPECT_EQ(FindPrevToMem(head, a), nullptr);
     EXPECT_EQ(FindPrevToMem(head, c), b);
     int notOnList = 0;
     EXPECT_EQ(FindPrevToMem(head, &notOnList), c);
-    EXPECT_EQ(RemoveLinkedList(&head), 1);
-    EXPECT_EQ(head, nullptr);
-    EXPECT_TRUE(fake.heap.live.empty());
-}
-
-TEST_F(ListTest, RemoveLinkedListStopsAtARefusedBlockLeavingAValidList) {
-    Append('a');
-    void *b = Append('b');
-    Append('c');
+    // A refused block stops the removal, leaving a valid list from it on.
     fake.heap.refuseFree.insert(b);
     EXPECT_EQ(RemoveLinkedList(&head), 0);
     EXPECT_EQ(head, b);
     EXPECT_EQ(Tags(), "bc");
+    fake.heap.refuseFree.clear();
+    EXPECT_EQ(RemoveLinkedList(&head), 1);
+    EXPECT_EQ(head, nullptr);
+    EXPECT_TRUE(fake.heap.live.empty());
 }
 
 }  // namespace

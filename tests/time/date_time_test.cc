@@ -27,24 +27,18 @@ TEST(DateToJulianDay, KnownAndInvalidDays) {
 }
 
 TEST(JulianDayToDate, EveryDayOf1980To2045RoundTripsAndNoOther) {
+    using namespace std::chrono;
     std::int32_t expected = kDayNumber1980;
-    for (int year = 1980; year <= 2045; ++year) {
-        for (int month = 1; month <= 12; ++month) {
-            const int length = std::chrono::year_month_day_last{
-                std::chrono::year{year} / std::chrono::month{static_cast<unsigned>(month)} /
-                std::chrono::last}
-                                   .day()
-                                   .operator unsigned();
-            for (int day = 1; day <= length; ++day, ++expected) {
-                const auto m = static_cast<std::uint8_t>(month), d = static_cast<std::uint8_t>(day);
-                const auto y = static_cast<std::uint16_t>(year);
-                ASSERT_EQ(DateToJulianDay(m, d, y), expected);
-                std::uint8_t m2, d2;
-                std::uint16_t y2;
-                JulianDayToDate(expected, &m2, &d2, &y2);
-                ASSERT_EQ((std::tuple{m2, d2, y2}), (std::tuple{m, d, y}));
-            }
-        }
+    for (sys_days day = 1980y / 1 / 1; day <= 2045y / 12 / 31; day += days{1}, ++expected) {
+        const year_month_day ymd{day};
+        const auto m = static_cast<std::uint8_t>(unsigned{ymd.month()});
+        const auto d = static_cast<std::uint8_t>(unsigned{ymd.day()});
+        const auto y = static_cast<std::uint16_t>(int{ymd.year()});
+        ASSERT_EQ(DateToJulianDay(m, d, y), expected);
+        std::uint8_t m2, d2;
+        std::uint16_t y2;
+        JulianDayToDate(expected, &m2, &d2, &y2);
+        ASSERT_EQ((std::tuple{m2, d2, y2}), (std::tuple{m, d, y}));
     }
     EXPECT_EQ(expected - 1, 2468346);
     for (std::int32_t outside : {2444239, 2468347, 0}) {

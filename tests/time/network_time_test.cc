@@ -36,6 +36,9 @@ WORD WINAPI NetWareTime(DWORD, BYTE *buffer) {
     return 0;
 }
 
+constexpr char kSettings[] = "F:\\PLV\\SYSTEM\\PLV.INI";
+constexpr char kSection[] = "[Pelvantine]\r\nCheckTimeSource=";
+
 class NetworkTimeTest : public LibraryTest {
   protected:
     NetworkTimeTest() {
@@ -45,9 +48,6 @@ class NetworkTimeTest : public LibraryTest {
         runtime.networkKind = kNetworkNetWare;
         runtime.networkModule = fake.RegisterModule("NWCALLS.DLL", {{"NWGetFileServerDateAndTime", AsEntry(&NetWareTime)}});
         EXPECT_EQ(InitializeNetworkAPI(kNetworkNetWare), 1);
-    }
-    void SetCheckInterval(const std::string &value) {
-        fake.files.files["F:\\PLV\\SYSTEM\\PLV.INI"].data = "[Pelvantine]\r\nCheckTimeSource=" + value + "\r\n";
     }
     std::string Now() {
         WSDate date{};
@@ -79,8 +79,9 @@ TEST_F(NetworkTimeTest, CheckIntervalOutsideOneTo24HoursIsTwo) {
         ResetLibraryState();
         Initialize();
         ASSERT_EQ(InitializeNetworkAPI(kNetworkNetWare), 1);
-        fake.files.files.erase("F:\\PLV\\SYSTEM\\PLV.INI");
-        if (c.setting) SetCheckInterval(c.setting);
+        fake.files.files.erase(kSettings);
+        if (c.setting)
+            fake.files.files[kSettings].data = std::string(kSection) + c.setting + "\r\n";
         fake.SetLocalTime(1998, 8, 20, 0, 0, 30);
         Now();  // the first call always asks
         EXPECT_EQ(server.askedAt.size(), 1u);
@@ -89,23 +90,23 @@ TEST_F(NetworkTimeTest, CheckIntervalOutsideOneTo24HoursIsTwo) {
     }
 }
 
-TEST_F(NetworkTimeTest, PauseOfMoreThan120SecondsOrAClockGoingBackAsksAgain) {
-    Now();
-    EXPECT_EQ(QuestionsOver(120, 120), 0u);
-    EXPECT_EQ(QuestionsOver(121, 121), 1u);
-    server.askedAt.clear();
-    fake.AdvanceSeconds(-1);
-    Now();
-    EXPECT_EQ(server.askedAt.size(), 1u);
-}
-
-TEST_F(NetworkTimeTest, CachedAnswersCarryTheSourcesOffset) {
+TEST_F(NetworkTimeTest, CachedAnswersCarryTheSourcesOffsetAndStampEventsFor120Seconds) {
     server.offset = 3600 + 5;
     EXPECT_EQ(Now(), "1998-08-20 10:15:07");
     fake.AdvanceSeconds(60);
     server.askedAt.clear();
     EXPECT_EQ(Now(), "1998-08-20 10:16:07");
     EXPECT_TRUE(server.askedAt.empty());
+    PLVAddEvent("Initiated", "C:\\APPS\\EDITOR.EXE", "");
+    ASSERT_EQ(PendingEvents(runtime).size(), 1u);
+    EXPECT_STREQ(PendingEvents(runtime)[0].time, "10:16:07");
+    // A pause of more than 120 seconds, or a clock going back, asks again.
+    EXPECT_EQ(QuestionsOver(120, 120), 0u);
+    EXPECT_EQ(QuestionsOver(121, 121), 1u);
+    server.askedAt.clear();
+    fake.AdvanceSeconds(-1);
+    Now();
+    EXPECT_EQ(server.askedAt.size(), 1u);
 }
 
 TEST_F(NetworkTimeTest, HoursAreCountedAcrossMidnight) {
@@ -148,13 +149,6 @@ TEST_F(NetworkTimeTest, ImpossibleAnswerFallsBackAndIsLoggedOnce) {
     fake.AdvanceSeconds(1);
     Now();
     EXPECT_EQ(server.askedAt.size(), 1u);  // an invalid answer makes the next call ask
-}
-
-TEST_F(NetworkTimeTest, EventsAreStampedWithNetworkTime) {
-    server.offset = 7200;
-    PLVAddEvent("Initiated", "C:\\APPS\\EDITOR.EXE", "");
-    ASSERT_EQ(PendingEvents(runtime).size(), 1u);
-    EXPECT_STREQ(PendingEvents(runtime)[0].time, "11:15:02");
 }
 
 TEST_F(NetworkTimeTest, UnreadableClockFileUsesTheWorkstationWithoutValidation) {

@@ -149,14 +149,14 @@ TEST_F(TimeServiceTest, LanManagerOnNTConvertsElapsedSecondsToLocalZone) {
     std::memcpy(script.ntTod + 24, &minutesWest, 4);
     ASSERT_TRUE(Ask());
     EXPECT_EQ(Answer(), std::make_tuple(1998, 8, 20, 7, 0, 0));
-    const std::string expected = "TIMESRV";
-    EXPECT_EQ(script.server, std::basic_string<WCHAR>(expected.begin(), expected.end()));
+    EXPECT_EQ(script.server, (std::basic_string<WCHAR>{'T', 'I', 'M', 'E', 'S', 'R', 'V'}));
     EXPECT_TRUE(script.ntBufferFreed);
-}
 
-TEST_F(TimeServiceTest, LanManagerNeedsATimeServerAndASuccessfulCall) {
+    // It needs a time server and a successful call.
+    TerminateNetworkAPI();
     Load(kLanManager);
     ASSERT_EQ(InitializeNetworkAPI(kNetworkLanManager), 1);
+    script.calls.clear();
     runtime.timeServerName[0] = '\0';
     EXPECT_FALSE(Ask());
     EXPECT_TRUE(script.calls.empty());
@@ -169,7 +169,8 @@ TEST_F(TimeServiceTest, LanManagerNeedsATimeServerAndASuccessfulCall) {
 TEST_F(TimeServiceTest, LanManagerOnWindows95ReadsTheShortRecord) {
     fake.version.platformId = VER_PLATFORM_WIN32_WINDOWS;
     Initialize();
-    Load({{"NetRemoteTOD", AsEntry(&NetRemoteTod95)}, {"NetApiBufferFree", AsEntry(&NetApiBufferFree)}});
+    Load({{"NetRemoteTOD", AsEntry(&NetRemoteTod95)},
+          {"NetApiBufferFree", AsEntry(&NetApiBufferFree)}});
     ASSERT_EQ(InitializeNetworkAPI(kNetworkLanManager), 1);
     script.tod95[8] = 13, script.tod95[9] = 14, script.tod95[10] = 15;
     script.tod95[16] = 21, script.tod95[17] = 9, script.tod95[18] = 0xCF, script.tod95[19] = 0x07;
@@ -212,30 +213,21 @@ TEST_F(TimeServiceTest, VinesAsksInOrderAndEndsEverySessionItStarted) {
     EXPECT_EQ(script.calls, (std::vector<std::string>{"Done", "UnloadTrueDLL"}));
 }
 
-TEST_F(TimeServiceTest, LockAnswersWindowsErrorCodes) {
-    const char *path = "F:\\PLV\\SYSTEM\\CLOCK.DAT";
-    fake.files.files[path].data = std::string(8, '\0');
-    PLVHANDLE file = OpenClockFile(path);
-    ASSERT_NE(file, nullptr);
-    EXPECT_EQ(PLVLock(file, 1, 7, 1), ERROR_INVALID_PARAMETER);
-    EXPECT_EQ(PLVLock(file, 2, 7, 1), 0);
-    fake.LockByOtherProcess(path, 0, 8);
-    EXPECT_EQ(PLVLock(file, 2, 0, 1), ERROR_LOCK_VIOLATION);
-    EXPECT_EQ(PLVLock(file, 0, 7, 1), 0);
-    EXPECT_EQ(PLVLock(file, 0, 7, 1), ERROR_NOT_LOCKED);
-    EXPECT_EQ(OpenClockFile("F:\\PLV\\SYSTEM\\NONE.DAT"), nullptr);
-}
-
-TEST_F(TimeServiceTest, ClockFileCountsOnlyWhileItsLivenessByteIsHeld) {
+// The clock file counts only while another process holds its liveness byte.
+TEST_F(TimeServiceTest, ClockFileAndItsLocksAnswerWindowsErrorCodes) {
     const char *path = "F:\\PLV\\SYSTEM\\CLOCK.DAT";
     fake.files.files[path].data = std::string("\x13\x62\x0C\x1F\x17\x3B\x3A\x00", 8);
-    agent.clockFile = OpenClockFile(path);
+    EXPECT_EQ(OpenClockFile("F:\\PLV\\SYSTEM\\NONE.DAT"), nullptr);
+    PLVHANDLE file = agent.clockFile = OpenClockFile(path);
+    ASSERT_NE(file, nullptr);
     agent.optionFlags |= PLV_OPT_CLOCK_FILE;
-    EXPECT_FALSE(Ask());  // nobody keeps it current
-    EXPECT_EQ(PLVLock(agent.clockFile, 2, 7, 1), 0);  // our own probe was released
-    PLVLock(agent.clockFile, 0, 7, 1);
-
+    EXPECT_FALSE(Ask());                   // nobody keeps it current
+    EXPECT_EQ(PLVLock(file, 2, 7, 1), 0);  // our own probe was released
+    EXPECT_EQ(PLVLock(file, 0, 7, 1), 0);
+    EXPECT_EQ(PLVLock(file, 0, 7, 1), ERROR_NOT_LOCKED);
+    EXPECT_EQ(PLVLock(file, 1, 7, 1), ERROR_INVALID_PARAMETER);
     fake.LockByOtherProcess(path, 7, 1);
+    EXPECT_EQ(PLVLock(file, 2, 7, 1), ERROR_LOCK_VIOLATION);
     ASSERT_TRUE(Ask());
     EXPECT_EQ(Answer(), std::make_tuple(1998, 12, 31, 23, 59, 58));
 }

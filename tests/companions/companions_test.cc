@@ -1,5 +1,5 @@
-// The process-list module against the real kernel, loaded as the library
-// loads it: by the name of the DLL it stands for.
+// The companion modules against the real kernel, loaded as the library
+// loads them: by the names of the DLLs they stand for.
 #include <dirent.h>
 #include <grp.h>
 #include <sys/stat.h>
@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include <gtest/gtest.h>
+#include <gmock/gmock.h>
 
 #include "core/companions.h"
 #include "platform/entry_point.h"
@@ -23,15 +23,19 @@
 #include "support/child_process.h"
 #include "support/eventually.h"
 #include "support/helper_process.h"
+#include "support/library_test.h"
+#include "support/pending_events.h"
 #include "support/proc_stat.h"
 #include "support/temporary_directory.h"
+#include "usage/agent_events.h"
 
 namespace plv::testing {
 namespace {
 
 // The five entry points, bound as metering start-up binds them.
 struct ProcessList {
-    explicit ProcessList(posix::PosixPlatform &os) : os(os), module(os.LoadLibraryA("PLVNTPRL.DLL")) {
+    explicit ProcessList(posix::PosixPlatform &os)
+        : os(os), module(os.LoadLibraryA("PLVNTPRL.DLL")) {
         init = Bind<InitNTProcessListFn>("InitNTProcessList");
         reset = Bind<ResetNTProcessListFn>("ResetNTProcessList");
         next = Bind<GetNextProcessIDFn>("GetNextProcessID");
@@ -73,13 +77,20 @@ bool Contains(const std::vector<DWORD> &ids, pid_t id) {
     return std::find(ids.begin(), ids.end(), static_cast<DWORD>(id)) != ids.end();
 }
 
+// Waits until the process runs the program (its exe link names it).
+bool RunsProgram(pid_t pid, const std::filesystem::path &program) {
+    const std::string link = "/proc/" + std::to_string(pid) + "/exe";
+    return Eventually([&] { return std::filesystem::read_symlink(link) == program; });
+}
+
 // A kernel thread that this machine shows (none inside a PID namespace).
 DWORD SomeKernelThread() {
     constexpr unsigned long kKernelThread = 0x00200000;  // PF_KTHREAD
     std::unique_ptr<DIR, int (*)(DIR *)> proc(::opendir("/proc"), ::closedir);
     while (const dirent *entry = ::readdir(proc.get())) {
         if (entry->d_name[0] < '1' || entry->d_name[0] > '9') continue;
-        if (StatOf(entry->d_name).flags & kKernelThread) return static_cast<DWORD>(std::stoul(entry->d_name));
+        if (StatOf(entry->d_name).flags & kKernelThread)
+            return static_cast<DWORD>(std::stoul(entry->d_name));
     }
     return 0;
 }
@@ -100,13 +111,26 @@ class ProcessListModule : public ::testing::Test {
     TemporaryDirectory volume;
 };
 
+// Zombies and kernel threads are listed too, without a program.
 TEST_F(ProcessListModule, AResetListsTheRunningProcessesOnce) {
     ASSERT_TRUE(list.bound());
     ASSERT_TRUE(list.init("C:\\PLV"));
     ChildProcess child({"/usr/bin/sleep", "30"});
     ASSERT_TRUE(child.started());
+    const pid_t zombie = ::fork();
+    ASSERT_GE(zombie, 0);
+    if (zombie == 0) ::_exit(0);
+    EXPECT_TRUE(Eventually([&] { return StatOf(std::to_string(zombie)).state == 'Z'; }));
+    const DWORD thread = SomeKernelThread();  // none inside a PID namespace
     ASSERT_TRUE(list.reset());
     const std::vector<DWORD> ids = list.Walk();
+    EXPECT_TRUE(Contains(ids, zombie));
+    EXPECT_EQ(list.PathOf(static_cast<DWORD>(zombie)), "(none)");
+    ::waitpid(zombie, nullptr, 0);
+    if (thread != 0) {
+        EXPECT_TRUE(Contains(ids, static_cast<pid_t>(thread)));
+        EXPECT_EQ(list.PathOf(thread), "(none)");
+    }
     EXPECT_TRUE(Contains(ids, ::getpid()));
     EXPECT_TRUE(Contains(ids, child.pid()));
     EXPECT_TRUE(Contains(ids, 1));
@@ -124,24 +148,18 @@ TEST_F(ProcessListModule, AResetListsTheRunningProcessesOnce) {
 
 TEST_F(ProcessListModule, ProgramPathsAreInDosFormAndNoProcessIsAVirtualDosMachine) {
     ASSERT_TRUE(list.bound());
-    ChildProcess system({"/usr/bin/sleep", "30"});
-    ChildProcess mapped({volume / "Tools/sleep", "30"});
-    ASSERT_TRUE(system.started() && mapped.started());
+    std::filesystem::copy_file("/usr/bin/sleep", volume / "Tools/gone");
+    ChildProcess system({"/usr/bin/sleep", "30"}), mapped({volume / "Tools/sleep", "30"}),
+        removed({volume / "Tools/gone", "30"});
+    ASSERT_TRUE(system.started() && mapped.started() && removed.started());
     BYTE flag = 7;
     EXPECT_EQ(list.PathOf(static_cast<DWORD>(system.pid()), &flag), "Z:\\usr\\bin\\sleep");
     EXPECT_EQ(flag, 0);
     EXPECT_EQ(list.PathOf(static_cast<DWORD>(mapped.pid())), "T:\\Tools\\sleep");
-}
-
-TEST_F(ProcessListModule, AProgramRemovedSinceItStartedKeepsItsPath) {
-    ASSERT_TRUE(list.bound());
-    ChildProcess child({volume / "Tools/sleep", "30"});
-    ASSERT_TRUE(child.started());
-    // Wait until the child runs the copy, then take the file away.
-    const std::string link = "/proc/" + std::to_string(child.pid()) + "/exe";
-    ASSERT_TRUE(Eventually([&] { return std::filesystem::read_symlink(link) == volume / "Tools/sleep"; }));
-    std::filesystem::remove(volume / "Tools/sleep");
-    EXPECT_EQ(list.PathOf(static_cast<DWORD>(child.pid())), "T:\\Tools\\sleep");
+    // A program removed once its process runs it keeps its path.
+    ASSERT_TRUE(RunsProgram(removed.pid(), volume / "Tools/gone"));
+    std::filesystem::remove(volume / "Tools/gone");
+    EXPECT_EQ(list.PathOf(static_cast<DWORD>(removed.pid())), "T:\\Tools\\gone");
 }
 
 TEST_F(ProcessListModule, APathTooLongForTheBufferIsNoPath) {
@@ -156,36 +174,10 @@ TEST_F(ProcessListModule, APathTooLongForTheBufferIsNoPath) {
         std::filesystem::copy_file("/usr/bin/sleep", program);
         ChildProcess child({program, "30"});
         ASSERT_TRUE(child.started());
-        const std::string link = "/proc/" + std::to_string(child.pid()) + "/exe";
-        ASSERT_TRUE(Eventually([&] { return std::filesystem::read_symlink(link) == program; }));
-        const std::string path = list.PathOf(static_cast<DWORD>(child.pid()));
-        if (length == 284) {
-            EXPECT_EQ(path, posix::DosPathOf(program));
-        } else {
-            EXPECT_EQ(path, "(none)");
-        }
+        ASSERT_TRUE(RunsProgram(child.pid(), program));
+        EXPECT_EQ(list.PathOf(static_cast<DWORD>(child.pid())),
+                  length == 284 ? posix::DosPathOf(program) : "(none)");
     }
-}
-
-TEST_F(ProcessListModule, AKernelThreadHasNoProgram) {
-    ASSERT_TRUE(list.bound());
-    const DWORD thread = SomeKernelThread();
-    if (thread == 0) GTEST_SKIP() << "no kernel thread is visible here (a PID namespace)";
-    ASSERT_TRUE(list.reset());
-    EXPECT_TRUE(Contains(list.Walk(), static_cast<pid_t>(thread)));
-    EXPECT_EQ(list.PathOf(thread), "(none)");
-}
-
-TEST_F(ProcessListModule, AZombieIsListedButHasNoProgram) {
-    ASSERT_TRUE(list.bound());
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) ::_exit(0);
-    EXPECT_TRUE(Eventually([&] { return StatOf(std::to_string(child)).state == 'Z'; }));
-    ASSERT_TRUE(list.reset());
-    EXPECT_TRUE(Contains(list.Walk(), child));
-    EXPECT_EQ(list.PathOf(static_cast<DWORD>(child)), "(none)");
-    ::waitpid(child, nullptr, 0);
 }
 
 // Gives up root for the "nobody" user, then answers each process id it is
@@ -199,7 +191,8 @@ int PathAsNobody(const std::vector<std::string> &) {
         return 2;
     char line[64];
     while (std::fgets(line, sizeof line, stdin) != nullptr) {
-        std::printf("%s\n", list.PathOf(static_cast<DWORD>(std::strtoul(line, nullptr, 10))).c_str());
+        std::printf("%s\n",
+                    list.PathOf(static_cast<DWORD>(std::strtoul(line, nullptr, 10))).c_str());
         std::fflush(stdout);
     }
     return 0;
@@ -217,6 +210,49 @@ TEST_F(ProcessListModule, AnotherUsersProgramIsNotNamed) {
     }
     HelperProcess helper("path-as-nobody", {});
     EXPECT_EQ(helper.Ask(std::to_string(::getpid())), "(none)");
+}
+
+// The daily companion: its one entry called with the agent-state block on
+// the first cycle of a day.
+
+class DailyCompanion : public LibraryTest {
+  protected:
+    DailyCompanion() : module(os.LoadLibraryA("PLVWSI32.DLL")) {
+        if (module != nullptr) entry = os.GetProcAddress(module, "DoLastLogin");
+    }
+    ~DailyCompanion() override {
+        if (module != nullptr) os.FreeLibrary(module);
+    }
+
+    posix::PosixPlatform os;
+    HMODULE module;
+    FARPROC entry = nullptr;
+};
+
+TEST_F(DailyCompanion, LetsTheDayGoOnAndTheFirstCycleOfEachDayLogsContinued) {
+    ASSERT_NE(module, nullptr) << os.GetLastError();
+    ASSERT_NE(entry, nullptr);
+    const auto doLastLogin = EntryPoint<DoLastLoginFn>(entry);
+    EXPECT_NE(doLastLogin(&agent), 0u);
+    EXPECT_EQ(doLastLogin(nullptr), 0u);
+
+    // The library, on a fake machine, finds the real module's entry.
+    fake.RegisterModule("PLVWSI32.DLL", {{"DoLastLogin", entry}});
+    agent.agentNumber = 12;
+    Initialize();
+    fake.SetLocalTime(1998, 8, 20, 23, 59, 59);
+    for (int day = 21; day <= 22; ++day) {
+        ASSERT_EQ(CheckForNewDay(&GenerateMIFIfNeeded), 1);  // the last second of the day before
+        fake.AdvanceSeconds(1);
+        ASSERT_EQ(CheckForNewDay(&GenerateMIFIfNeeded), 1);  // midnight
+        EXPECT_THAT(
+            PendingLines(runtime),
+            ::testing::Contains("1998/08/" + std::to_string(day) +
+                                ";00:00:00;WS-017;JDOE;SALES;;Pelvantine;Continued;PLV.12;;;;;"));
+        fake.AdvanceSeconds(86399);
+    }
+    EXPECT_THAT(PendingLines(runtime),
+                ::testing::Contains(::testing::HasSubstr(";Continued;")).Times(2));
 }
 
 }  // namespace

@@ -109,16 +109,11 @@ TEST_F(MeteredAppsTest, EveryDosAdmissionGetsARecordOfItsOwn) {
     EXPECT_NE(windows, second);
     EXPECT_EQ(std::uint32_t{windows->flags}, PLV_APP_METERED);
     EXPECT_EQ(Lines().size(), 3u);
-}
-
-TEST_F(MeteredAppsTest, OnlyBitZeroOfTheFlagMarksDos) {
-    const HWND window = Window(0x310, 0x311);
-    PLVMeteredApp *app = AuthorizeApp(window, 0, kEditor);
-    PLVMeteredApp *other = AuthorizeApp(window, 2, kEditor);  // no search, not DOS
-    EXPECT_NE(other, app);
+    // Only bit 0 of the flag marks DOS; bit 1 alone means no search.
+    PLVMeteredApp *other = AuthorizeApp(dosBox, 2, "C:\\DOS\\EDIT.COM");
+    EXPECT_NE(other, windows);
     EXPECT_EQ(std::uint32_t{other->flags}, PLV_APP_METERED);
-    EXPECT_EQ(std::uint32_t{AuthorizeApp(window, 3, kEditor)->flags},
-              PLV_APP_METERED | PLV_APP_DOS);
+    EXPECT_EQ(std::uint32_t{AuthorizeApp(dosBox, 3, "X")->flags}, PLV_APP_METERED | PLV_APP_DOS);
 }
 
 TEST_F(MeteredAppsTest, LongNamesAreCutToTheFieldAndDoNotLookRenamed) {
@@ -130,21 +125,18 @@ TEST_F(MeteredAppsTest, LongNamesAreCutToTheFieldAndDoNotLookRenamed) {
     EXPECT_EQ(Lines().size(), 1u);  // seen again, not renamed
 }
 
-TEST_F(MeteredAppsTest, RemovalReportsTheCounters) {
+TEST_F(MeteredAppsTest, RemovalReportsTheCountersAndOfNothingOrAnUnmeteredRecordLogsNothing) {
     PLVMeteredApp *app = AuthorizeApp(Window(0x310, 0x311), 0, kEditor);
     app->counter1 = 4000000000u;
     app->counter2 = -7;
     EXPECT_EQ(PLVRemoveApp(app), 1);
     EXPECT_EQ(Lines().back(), Line("09:15:02", kEditor, "Terminated",
                                    ";1998/08/20;09:15:02;40000000;-7;"));  // count 1 holds 8 digits
-}
-
-TEST_F(MeteredAppsTest, RemovalOfNothingOrOfAnUnmeteredRecordLogsNothing) {
     EXPECT_EQ(PLVRemoveApp(nullptr), 0);
-    PLVMeteredApp *app = AuthorizeApp(Window(0x310, 0x311), 0, kEditor);
+    app = AuthorizeApp(Window(0x310, 0x312), 0, kEditor);
     app->flags = 0;
     EXPECT_EQ(PLVRemoveApp(app), 1);
-    EXPECT_EQ(Lines().size(), 1u);
+    EXPECT_EQ(Lines().size(), 3u);  // the first record's two lines only
     EXPECT_THAT(Records(), IsEmpty());
 }
 

@@ -1,6 +1,7 @@
 #include "monitor/monitor_test.h"
 
 #include <cstring>
+#include <sstream>
 
 #include "log_reader.h"
 #include "monitor/process_table.h"
@@ -9,15 +10,6 @@ namespace plv::testing {
 namespace {
 
 std::string Directory(const std::string &path) { return path.substr(0, path.find_last_of('\\')); }
-
-std::vector<std::string> Split(const std::string &line) {
-    std::vector<std::string> fields;
-    std::size_t start = 0;
-    for (std::size_t end; (end = line.find(';', start)) != std::string::npos; start = end + 1)
-        fields.push_back(line.substr(start, end - start));
-    fields.push_back(line.substr(start));
-    return fields;
-}
 
 }  // namespace
 
@@ -77,7 +69,9 @@ std::vector<std::string> MonitorTest::LogLines(const std::string &day) const {
 std::vector<std::string> MonitorTest::LoggedEvents(const std::string &day) const {
     std::vector<std::string> events;
     for (const std::string &line : LogLines(day)) {
-        const auto fields = Split(line);
+        std::vector<std::string> fields;
+        std::istringstream in(line);
+        for (std::string field; std::getline(in, field, ';');) fields.push_back(field);
         events.push_back(fields.at(7) + " " + fields.at(6));
     }
     return events;

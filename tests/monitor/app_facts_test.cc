@@ -49,18 +49,7 @@ TEST_F(IdentificationTest, VersionInfoReadsTheFirstTranslationsStrings) {
     EXPECT_TRUE(fake.heap.live.empty());
 }
 
-TEST_F(IdentificationTest, VersionStringsMissingStayEmpty) {
-    AddVersion(kPath, 0x409, 0x4E4, {{"CompanyName", ""}});
-    VersionInfo info;
-    std::memset(&info, 'x', sizeof info);
-    EXPECT_EQ(GetAppVersionInfo(kPath, &info), 1);
-    EXPECT_STREQ(info.productName, "");
-    EXPECT_STREQ(info.companyName, "");
-    EXPECT_STREQ(info.productVersion, "");
-    EXPECT_EQ(info.languageId, 0x409u);
-}
-
-TEST_F(IdentificationTest, VersionInfoWithoutResourceOrTranslationIsNothing) {
+TEST_F(IdentificationTest, VersionInfoWithoutResourceOrTranslationIsNothingAndMissingStringsEmpty) {
     VersionInfo info;
     std::memset(&info, 'x', sizeof info);
     identification.versionFactsFetched = true;
@@ -73,6 +62,14 @@ TEST_F(IdentificationTest, VersionInfoWithoutResourceOrTranslationIsNothing) {
     const VersionInfo zero{};
     EXPECT_EQ(std::memcmp(&info, &zero, sizeof info), 0);
     EXPECT_TRUE(fake.heap.live.empty());  // the buffer went back
+
+    AddVersion(kPath, 0x409, 0x4E4, {{"CompanyName", ""}});
+    std::memset(&info, 'x', sizeof info);
+    EXPECT_EQ(GetAppVersionInfo(kPath, &info), 1);
+    EXPECT_STREQ(info.productName, "");
+    EXPECT_STREQ(info.companyName, "");
+    EXPECT_STREQ(info.productVersion, "");
+    EXPECT_EQ(info.languageId, 0x409u);
 }
 
 }  // namespace

@@ -19,12 +19,9 @@ class TimerCycleTest : public MonitorTest {
         StartProcess(0x120, "C:\\APPS\\EDITOR.EXE");
         OpenWindow(0x120, "Editor");
     }
-    std::size_t Posted(UINT message) {
-        return Count(fake.messages.posted[fake.host.handle], message);
-    }
-    std::size_t Sent(UINT message) { return Count(fake.messages.sent[fake.host.handle], message); }
-    template <typename Messages>
-    static std::size_t Count(const Messages &messages, UINT message) {
+    // Messages of the kind posted (or sent) to the host window.
+    std::size_t HostMessages(UINT message, bool sent = false) {
+        const auto &messages = (sent ? fake.messages.sent : fake.messages.posted)[fake.host.handle];
         return std::count_if(messages.begin(), messages.end(),
                              [message](const auto &m) { return m.message == message; });
     }
@@ -52,17 +49,17 @@ TEST_F(TimerCycleTest, ReentrantTickDoesNothingAndDeferredCloseComesOnce) {
     };
     Tick();
     EXPECT_EQ(reentrantCycles, 0);
-    EXPECT_EQ(Posted(WM_CLOSE), 1u);
+    EXPECT_EQ(HostMessages(WM_CLOSE), 1u);
     EXPECT_THAT(LoggedEvents(), ElementsAre("Initiated C:\\APPS\\EDITOR.EXE"));
     Tick();  // shutting down: nothing more
-    EXPECT_EQ(Posted(WM_CLOSE), 1u);
+    EXPECT_EQ(HostMessages(WM_CLOSE), 1u);
 }
 
 TEST_F(TimerCycleTest, DeferShutdownOutsideACycleStopsLaterCycles) {
     EXPECT_EQ(DeferShutdown(1), 0);
     Tick();
     EXPECT_THAT(LogLines(), IsEmpty());
-    EXPECT_EQ(Posted(WM_CLOSE), 0u);
+    EXPECT_EQ(HostMessages(WM_CLOSE), 0u);
 }
 
 TEST_F(TimerCycleTest, SemaphoreHeldElsewhereSkipsTheWork) {
@@ -87,11 +84,11 @@ TEST_F(TimerCycleTest, NetworkFailureSkipsTheWorkAndIsReportedOnce) {
     fake.host.messages.clear();
     Tick();
     EXPECT_EQ(TableSize(), 0u);
-    EXPECT_EQ(Sent(PLV_MSG_NETWORK_FAILURE), 1u);
+    EXPECT_EQ(HostMessages(PLV_MSG_NETWORK_FAILURE, true), 1u);
     EXPECT_THAT(fake.ListBoxLines(), ElementsAre("09:15:03 Reporting network failure"));
     EXPECT_FALSE(core.networkFailure);
     Tick();
-    EXPECT_EQ(Sent(PLV_MSG_NETWORK_FAILURE), 1u);
+    EXPECT_EQ(HostMessages(PLV_MSG_NETWORK_FAILURE, true), 1u);
     EXPECT_THAT(LoggedEvents(), ElementsAre("Initiated C:\\APPS\\EDITOR.EXE"));
 }
 
@@ -99,7 +96,7 @@ TEST_F(TimerCycleTest, FailedSharedLogWriteIsReportedInTheSameCycle) {
     fake.files.driveTypes["F:\\"] = DRIVE_REMOTE;
     fake.files.openFaults["F:\\PLV\\LOGS\\19980820.LOG"] = {ERROR_NETNAME_DELETED, 1};
     Tick();
-    EXPECT_EQ(Sent(PLV_MSG_NETWORK_FAILURE), 1u);
+    EXPECT_EQ(HostMessages(PLV_MSG_NETWORK_FAILURE, true), 1u);
     Tick();  // the next cycle tries again in full
     EXPECT_THAT(LoggedEvents(), ElementsAre("Initiated C:\\APPS\\EDITOR.EXE"));
 }
@@ -128,13 +125,9 @@ TEST_F(TimerCycleTest, EmptyListsCallNeitherWriter) {
 }
 
 TEST_F(TimerCycleTest, TopParentClimbsVisibleParentsOnly) {
-    HWND top = OpenWindow(1, "top");
-    FakePlatform::Window middle;
-    middle.parent = top;
-    HWND middleHandle = fake.AddWindow(middle);
-    FakePlatform::Window leaf;
-    leaf.parent = middleHandle;
-    HWND leafHandle = fake.AddWindow(leaf);
+    HWND top = OpenWindow(1, "top"), middleHandle = OpenWindow(1, ""), leafHandle = OpenWindow(1, "");
+    fake.FindWindow(middleHandle)->parent = top;
+    fake.FindWindow(leafHandle)->parent = middleHandle;
     EXPECT_EQ(GetTopParent(leafHandle), top);
     fake.FindWindow(top)->visible = false;
     EXPECT_EQ(GetTopParent(leafHandle), middleHandle);

@@ -16,11 +16,12 @@ TEST_F(LibraryTest, ScramblingMatchesTheGeneratorByteForByte) {
     EXPECT_EQ(text, std::string(reinterpret_cast<const char *>(expected), sizeof expected));
 }
 
-// Any length, whole blocks of four bytes or not, adds the values of one
-// generator step a byte and leaves the generator where those steps end.
+// Any length, whole blocks of four bytes or not, up to a log line's, adds
+// the values of one generator step a byte and leaves the generator where
+// those steps end; unscrambling with the same key restores the text.
 TEST_F(LibraryTest, ScramblingIsOneGeneratorStepAByteAtAnyLength) {
-    for (const uint16_t key : {1, 7, 254}) {
-        for (uint16_t length = 0; length <= 13; ++length) {
+    for (const uint16_t key : {1, 7, 128, 254}) {
+        for (uint16_t length = 0; length <= 74; length += length < 13 ? 1 : 60) {
             std::string text(length, 'a'), expected = text;
             KeyedRandom(key);
             for (char &c : expected)
@@ -32,20 +33,6 @@ TEST_F(LibraryTest, ScramblingIsOneGeneratorStepAByteAtAnyLength) {
             DecryptString(text.data(), length, key);
             EXPECT_EQ(text, std::string(length, 'a'));
         }
-    }
-}
-
-TEST_F(LibraryTest, UnscramblingWithTheSameKeyRestoresTheText) {
-    const std::string original =
-        "1998/08/20;09:15:02;WS-017;JDOE;SALES;;C:\\APPS\\EDITOR.EXE;Initiated;;;;;;";
-    for (uint16_t key : {1, 128, 254}) {
-        std::string once = original, twice = original;
-        EncryptString(once.data(), static_cast<uint16_t>(once.size()), key);
-        EncryptString(twice.data(), static_cast<uint16_t>(twice.size()), key);
-        EXPECT_EQ(once, twice);
-        EXPECT_NE(once, original);
-        DecryptString(once.data(), static_cast<uint16_t>(once.size()), key);
-        EXPECT_EQ(once, original) << key;
     }
 }
 

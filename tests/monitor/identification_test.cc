@@ -1,9 +1,100 @@
+// Identification: the host's definitions against a candidate window's
+// program, the file and version facts it fetches, and the new definitions
+// it records for programs no definition recognises.
+#include <chrono>
+#include <cstring>
+#include <deque>
 #include <functional>
+#include <ostream>
+#include <string>
+#include <vector>
 
-#include "monitor/identification_fixture.h"
+#include "monitor/identification.h"
+#include "support/library_test.h"
 
 namespace plv::testing {
 namespace {
+
+// Calendar seconds of a UTC moment.
+std::int64_t UtcSeconds(int year, unsigned month, unsigned day, int hour = 12) {
+    using namespace std::chrono;
+    const sys_days date{std::chrono::year{year} / std::chrono::month{month} / std::chrono::day{day}};
+    return date.time_since_epoch().count() * std::int64_t{86400} + hour * 3600;
+}
+
+// A file date as definitions hold it: whole days since 1980 times 86400.
+std::uint32_t FileDate(int year, unsigned month, unsigned day) {
+    return static_cast<std::uint32_t>((UtcSeconds(year, month, day, 0) - UtcSeconds(1980, 1, 1, 0)));
+}
+
+class IdentificationTest : public LibraryTest {
+  protected:
+    IdentificationTest() {
+        agent.optionFlags = 0;
+        Initialize();
+    }
+
+    // A new definition at the end of the host's list, of the given kind and
+    // without criteria.
+    PLVAppDefinition &AddDefinition(std::uint8_t kind) {
+        PLVAppDefinition &definition = definitions_.emplace_back();
+        std::memset(&definition, 0, sizeof definition);
+        std::memset(definition.hostData2, 'h', sizeof definition.hostData2);
+        definition.kind = kind;
+        if (definitions_.size() == 1)
+            runtime.definitions = &definition;
+        else
+            definitions_[definitions_.size() - 2].next = &definition;
+        return definition;
+    }
+
+    void ClearDefinitions() {
+        definitions_.clear();
+        runtime.definitions = nullptr;
+    }
+
+    static PLVCandidate Candidate(const char *path, const char *title = "Report - Writer",
+                                  const char *className = "WriterMainWindow") {
+        PLVCandidate candidate{};
+        std::strcpy(candidate.programPath, path);
+        std::strcpy(candidate.title, title);
+        std::strcpy(candidate.className, className);
+        candidate.window = reinterpret_cast<PLVHWND>(std::uintptr_t{0x5000});
+        candidate.processId = 0x310;
+        candidate.threadId = 0x311;
+        return candidate;
+    }
+
+    void AddFile(const std::string &path, std::uint64_t size, std::int64_t modified) {
+        FakePlatform::File file;
+        file.size = size;
+        file.modified = modified;
+        fake.files.files[path] = file;
+    }
+
+    void AddVersion(const std::string &path, WORD language, WORD codePage,
+                    std::map<std::string, std::string> strings) {
+        FakePlatform::VersionResource resource;
+        resource.translations = {{language, codePage}};
+        char prefix[40];
+        std::snprintf(prefix, sizeof prefix, "\\StringFileInfo\\%04x%04x\\", unsigned{language},
+                      unsigned{codePage});
+        for (auto &[name, value] : strings) resource.strings[prefix + name] = value;
+        fake.versions[path] = resource;
+    }
+
+    // The new definitions handed to the definition writer, in order.
+    std::vector<PLVNewDefinition> Recorded() const {
+        std::vector<PLVNewDefinition> recorded;
+        for (auto *node = static_cast<PLVPendingDefinitionNode *>(runtime.pendingDefinitions);
+             node != nullptr; node = static_cast<PLVPendingDefinitionNode *>(node->next))
+            recorded.push_back(node->pending.definition);
+        return recorded;
+    }
+
+  private:
+    std::deque<PLVAppDefinition> definitions_;
+};
 
 constexpr char kWriterPath[] = "C:\\OFFICE\\WRITER\\WRITER.EXE";
 constexpr char kVersioned[] = "C:\\OFFICE\\VERSIONED.EXE";
@@ -250,6 +341,174 @@ TEST_F(SharedTimerTest, AnyDifferenceAsksAgain) {
         expected += 2;
         EXPECT_EQ(Recorded().size(), expected);
     }
+}
+
+// ---- the facts fetched
+
+constexpr char kPath[] = "C:\\APPS\\EDIT.EXE";
+
+// A missing file shows in the new-definition test: no size, no date.
+TEST_F(IdentificationTest, FileDatesCountWholeDaysSince1980) {
+    struct Case {
+        std::int64_t when;
+        int result;
+        std::uint32_t fileDate;
+    };
+    const Case cases[] = {
+        {UtcSeconds(1980, 1, 1, 0), 0, 0},  // day 0 is no date
+        {UtcSeconds(1980, 1, 2, 23), 1, 86400},
+        {UtcSeconds(2045, 12, 31), 1, (2468346u - 2444240u) * 86400},
+        {UtcSeconds(2046, 1, 1), 0, 0},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.when);
+        AddFile(kPath, 4321, c.when);
+        identification.fileFactsFetched = false;
+        std::uint32_t size = 99;
+        std::uint32_t fileDate = 99;
+        EXPECT_EQ(GetAppFileInfo(kPath, &size, &fileDate), c.result);
+        EXPECT_EQ(size, 4321u);  // known even without a date
+        EXPECT_EQ(fileDate, c.fileDate);
+        EXPECT_EQ(identification.fileFactsFetched, c.result == 1);
+    }
+}
+
+TEST_F(IdentificationTest, VersionInfoReadsTheFirstTranslationsStrings) {
+    AddVersion(kPath, 0x407, 0x4B0,
+               {{"ProductName", std::string(50, 'P')},
+                {"CompanyName", "Valdrin"},
+                {"ProductVersion", "1.2.3.4567"}});
+    fake.versions[kPath].translations.push_back({0x409, 0x4E4});
+    VersionInfo info;
+    std::memset(&info, 'x', sizeof info);
+    EXPECT_EQ(GetAppVersionInfo(kPath, &info), 1);
+    EXPECT_EQ(std::string(info.productName), std::string(35, 'P'));
+    EXPECT_STREQ(info.companyName, "Valdrin");
+    EXPECT_STREQ(info.productVersion, "1.2.3.45");
+    EXPECT_STREQ(info.languageName, "German (");
+    EXPECT_EQ(info.languageId, 0x407u);
+    EXPECT_TRUE(identification.versionFactsFetched);
+    EXPECT_TRUE(fake.heap.live.empty());
+}
+
+TEST_F(IdentificationTest, VersionInfoWithoutResourceOrTranslationIsNothingAndMissingStringsEmpty) {
+    VersionInfo info;
+    std::memset(&info, 'x', sizeof info);
+    identification.versionFactsFetched = true;
+    EXPECT_EQ(GetAppVersionInfo(kPath, &info), 0);
+    EXPECT_FALSE(identification.versionFactsFetched);
+
+    AddVersion(kPath, 0x409, 0x4E4, {{"ProductName", "Editor"}});
+    fake.versions[kPath].translations.clear();
+    EXPECT_EQ(GetAppVersionInfo(kPath, &info), 0);
+    const VersionInfo zero{};
+    EXPECT_EQ(std::memcmp(&info, &zero, sizeof info), 0);
+    EXPECT_TRUE(fake.heap.live.empty());  // the buffer went back
+
+    AddVersion(kPath, 0x409, 0x4E4, {{"CompanyName", ""}});
+    std::memset(&info, 'x', sizeof info);
+    EXPECT_EQ(GetAppVersionInfo(kPath, &info), 1);
+    EXPECT_STREQ(info.productName, "");
+    EXPECT_STREQ(info.companyName, "");
+    EXPECT_STREQ(info.productVersion, "");
+    EXPECT_EQ(info.languageId, 0x409u);
+}
+
+// ---- the new definitions recorded
+
+struct Described {
+    const char *path;
+    const char *directory;
+    const char *fileName;
+    const char *fileDate;
+    std::uint32_t fileSize;
+    bool versioned = false;
+};
+
+void PrintTo(const Described &c, std::ostream *out) { *out << c.path; }
+
+// The record as the writer must receive it, every byte: fields zero-padded.
+std::string Bytes(const PLVNewDefinition &definition) {
+    return std::string(reinterpret_cast<const char *>(&definition), sizeof definition);
+}
+
+class NewDefinitionTest : public IdentificationTest,
+                          public ::testing::WithParamInterface<Described> {
+  protected:
+    NewDefinitionTest() {
+        agent.optionFlags = PLV_OPT_RECORD_DEFINITIONS;
+        fake.clock.utcOffset = 3600;  // local time is an hour ahead
+        AddFile("C:\\WRITER.EXE", 12345, UtcSeconds(1998, 8, 1));
+        AddVersion("C:\\WRITER.EXE", 0x409, 0x4E4,
+                   {{"ProductName", "Writer Deluxe"},
+                    {"CompanyName", "Valdrin Systems Corp."},
+                    {"ProductVersion", "2.80.1234"}});
+        AddFile("C:\\OFFICE\\WRITER\\WRITER.EXE", 2000, UtcSeconds(1998, 8, 1));
+        AddFile("C:\\OLD\\ANCIENT.EXE", 777, UtcSeconds(1979, 6, 1));
+        AddFile("C:\\NEW\\FUTURE.EXE", 888, UtcSeconds(2046, 1, 2));
+        AddFile("C:\\LATE\\LATE.EXE", 5, UtcSeconds(1998, 8, 1, 23));  // local: 2 August
+    }
+};
+
+TEST_P(NewDefinitionTest, DescribesTheUnrecognisedApplication) {
+    const Described &c = GetParam();
+    AddDefinition(1).sizeTest = 'L';  // needs the file facts first, matches nothing
+    const PLVCandidate candidate = Candidate(c.path);
+    EXPECT_EQ(PLVIdentifyApp(&candidate), nullptr);
+
+    PLVNewDefinition expected;
+    std::memset(&expected, 0, sizeof expected);
+    std::strcpy(expected.directory, c.directory);
+    std::strcpy(expected.fileName, c.fileName);
+    std::strcpy(expected.fileDate, c.fileDate);
+    expected.fileSize = c.fileSize;
+    std::strcpy(expected.windowTitle, "Report - Writer");
+    std::strcpy(expected.windowClass, "WriterMainWindow");
+    if (c.versioned) {
+        std::strcpy(expected.productName, "Writer Deluxe");
+        std::strcpy(expected.companyName, "Valdrin Systems Corp.");
+        std::strcpy(expected.productVersion, "2.80.123");
+        expected.languageId = 0x409;
+    }
+    const std::vector<PLVNewDefinition> recorded = Recorded();
+    ASSERT_EQ(recorded.size(), 1u);
+    EXPECT_EQ(Bytes(recorded[0]), Bytes(expected));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Paths, NewDefinitionTest,
+    ::testing::Values(
+        Described{"(none)", "", "", "", 0},
+        Described{"C:\\WRITER.EXE", "C:\\", "WRITER.EXE", "19980801", 12345, true},
+        Described{"WRITER.EXE", "", "WRITER.EXE", "", 0},
+        Described{"C:\\OFFICE\\WRITER\\WRITER.EXE", "C:\\OFFICE\\WRITER", "WRITER.EXE", "19980801", 2000},
+        Described{"X\\WRITER.EXE", "", "WRITER.EXE", "", 0},
+        Described{"LONGFILENAME.EXE", "", "LONGFILENAME", "", 0},
+        Described{"C:\\PROGRA~1\\LONGFILENAME.EXE", "C:\\PROGRA~1", "LONGFILENAME", "", 0},
+        Described{"C:\\OLD\\ANCIENT.EXE", "C:\\OLD", "ANCIENT.EXE", "", 777},
+        Described{"C:\\NEW\\FUTURE.EXE", "C:\\NEW", "FUTURE.EXE", "", 888},
+        Described{"C:\\LATE\\LATE.EXE", "C:\\LATE", "LATE.EXE", "19980802", 5}));
+
+TEST_F(IdentificationTest, NewDefinitionCutsTitleAndClassToTheirFields) {
+    agent.optionFlags = PLV_OPT_RECORD_DEFINITIONS;
+    const std::string title(63, 'T');
+    const std::string className(128, 'C');
+    const PLVCandidate candidate = Candidate("C:\\APPS\\EDIT.EXE", title.c_str(), className.c_str());
+    PLVIdentifyApp(&candidate);
+    ASSERT_EQ(Recorded().size(), 1u);
+    const PLVNewDefinition recorded = Recorded()[0];
+    EXPECT_EQ(std::string(recorded.windowTitle), title);
+    EXPECT_EQ(std::string(recorded.windowClass), className.substr(0, 35));
+}
+
+TEST_F(IdentificationTest, NothingIsDescribedWithoutTheRecordingFlag) {
+    PLVNewDefinition untouched;
+    std::memset(&untouched, 'u', sizeof untouched);
+    const PLVCandidate candidate = Candidate("C:\\APPS\\EDIT.EXE");
+    EXPECT_EQ(MatchAppDefinition(&candidate, &untouched), nullptr);
+    EXPECT_EQ(untouched.directory[0], 'u');
+    EXPECT_EQ(PLVIdentifyApp(&candidate), nullptr);
+    EXPECT_TRUE(Recorded().empty());
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include "monitor/metering_state.h"
 #include "monitor/monitor_test.h"
 #include "monitor/process_table.h"
+#include "monitor/sixteen_bit.h"
 
 namespace plv::testing {
 namespace {
@@ -132,6 +133,115 @@ TEST_F(TimerCycleTest, TopParentClimbsVisibleParentsOnly) {
     fake.FindWindow(top)->visible = false;
     EXPECT_EQ(GetTopParent(leafHandle), middleHandle);
     EXPECT_EQ(GetTopParent(top), top);
+}
+
+// ---- the scan
+
+constexpr char kEditor[] = "C:\\APPS\\EDITOR.EXE";
+
+class ProcessScanTest : public MonitorTest {};
+
+ProcessEntry *Entry(DWORD processId, DWORD threadId = 0) { return FindEntry(processId, threadId); }
+
+TEST_F(ProcessScanTest, IgnoreListsFoldCaseForProgramsButNotForClasses) {
+    agent.optionFlags |= PLV_OPT_UNDEFINED_APPS;
+    PLVTextListNode program{nullptr, "explorer.exe"};
+    PLVTextListNode windowClass{nullptr, "Progman"};
+    runtime.ignoredPrograms = &program;
+    runtime.ignoredClasses = &windowClass;
+    StartProcess(0x190, "C:\\WINDOWS\\EXPLORER.EXE");
+    OpenWindow(0x190, "Desktop");
+    StartProcess(0x191, "D:\\ELSEWHERE\\Explorer.exe");
+    OpenWindow(0x191, "Other");
+    StartProcess(0x192, "C:\\APPS\\SHELL.EXE");
+    OpenWindow(0x192, "Shell", "PROGMAN");
+    Tick();
+    EXPECT_TRUE(Entry(0x190)->flags & kEntryIgnored);
+    EXPECT_TRUE(Entry(0x191)->flags & kEntryIgnored);
+    EXPECT_FALSE(Entry(0x192)->flags & kEntryIgnored);
+    EXPECT_THAT(LoggedEvents(), ElementsAre("Initiated C:\\APPS\\SHELL.EXE"));
+    runtime.ignoredPrograms = runtime.ignoredClasses = nullptr;
+}
+
+// GlobalFree may refuse the entry's block or the record's: either way the
+// application ends once, and nothing of it is met again.
+class RefusedRelease : public MonitorTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(RefusedRelease, EndsTheApplicationOnce) {
+    const bool refuseRecord = GetParam();
+    agent.optionFlags |= PLV_OPT_UNDEFINED_APPS;
+    StartProcess(0x1D0, kEditor);
+    OpenWindow(0x1D0, "Editor");
+    Tick();
+    ASSERT_NE(Entry(0x1D0), nullptr);
+    fake.heap.refuseFree.insert(refuseRecord ? static_cast<HGLOBAL>(Entry(0x1D0)->meteredApp)
+                                             : static_cast<HGLOBAL>(Entry(0x1D0)));
+    EndProcess(0x1D0);
+    for (int tick = 0; tick < 3; ++tick) Tick();
+    EXPECT_THAT(LoggedEvents(), ElementsAre(std::string("Initiated ") + kEditor,
+                                            std::string("Terminated ") + kEditor));
+    EXPECT_EQ(Entry(0x1D0), nullptr);
+    EXPECT_EQ(TableSize(), 0u);
+    EXPECT_EQ(MeteredCount(), 0u);
+    fake.heap.refuseFree.clear();
+}
+
+INSTANTIATE_TEST_SUITE_P(EntryOrRecord, RefusedRelease, ::testing::Bool());
+
+// ---- shutdown
+
+class ShutdownTest : public TimerCycleTest {
+  protected:
+    ShutdownTest() {
+        StartTimer();
+        Tick();
+    }
+};
+
+TEST_F(ShutdownTest, ShutdownReleasesTheTableWithoutTerminatedEvents) {
+    ASSERT_EQ(TableSize(), 1u);
+    const int liveBefore = static_cast<int>(fake.heap.live.size());
+    EXPECT_EQ(DLLShutdown(), 1);
+    EXPECT_EQ(TableSize(), 0u);
+    EXPECT_EQ(static_cast<int>(fake.heap.live.size()), liveBefore - 1);
+    EXPECT_TRUE(fake.timers.active.empty());
+    EXPECT_THAT(World().terminations, ElementsAre(std::pair<DWORD, DWORD>{0, 1}));
+    EXPECT_EQ(World().listFrees, 1);
+    Tick();
+    EXPECT_THAT(LoggedEvents(), ElementsAre("Initiated C:\\APPS\\EDITOR.EXE"));
+}
+
+TEST_F(ShutdownTest, ReleaseStopsAtABlockThatCannotBeReleased) {
+    StartProcess(0x121, "C:\\APPS\\OTHER.EXE");
+    Tick();
+    fake.heap.refuseFree.insert(processTable.head);
+    DLLShutdown();
+    EXPECT_EQ(TableSize(), 2u);
+}
+
+TEST_F(ShutdownTest, DriverIsClosedOnceAndServiceUnregisteredOnlyWithoutTrace) {
+    fake.devices["\\\\.\\PLVDOS"];
+    metering.driver = fake.CreateFileA("\\\\.\\PLVDOS", 0, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    fake.files.journal.clear();
+    ShutdownVXD();
+    ShutdownVXD();
+    EXPECT_THAT(fake.files.journal, ElementsAre("close \\\\.\\PLVDOS"));
+
+    static int calls;
+    calls = 0;
+    struct Kernel {
+        static DWORD WINAPI RegisterServiceProcess(DWORD, DWORD type) {
+            calls += type == 0;
+            return 1;
+        }
+    };
+    metering.registerServiceProcess = &Kernel::RegisterServiceProcess;
+    core.platformCode = kPlatformWindows95;
+    UnregisterService();  // the trace flag is set: the process stays registered
+    EXPECT_EQ(calls, 0);
+    agent.optionFlags &= ~PLV_OPT_TRACE;
+    UnregisterService();
+    EXPECT_EQ(calls, 1);
 }
 
 }  // namespace

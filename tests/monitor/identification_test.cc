@@ -5,7 +5,6 @@
 #include <cstring>
 #include <deque>
 #include <functional>
-#include <ostream>
 #include <string>
 #include <vector>
 
@@ -416,24 +415,12 @@ TEST_F(IdentificationTest, VersionInfoWithoutResourceOrTranslationIsNothingAndMi
 
 // ---- the new definitions recorded
 
-struct Described {
-    const char *path;
-    const char *directory;
-    const char *fileName;
-    const char *fileDate;
-    std::uint32_t fileSize;
-    bool versioned = false;
-};
-
-void PrintTo(const Described &c, std::ostream *out) { *out << c.path; }
-
 // The record as the writer must receive it, every byte: fields zero-padded.
 std::string Bytes(const PLVNewDefinition &definition) {
     return std::string(reinterpret_cast<const char *>(&definition), sizeof definition);
 }
 
-class NewDefinitionTest : public IdentificationTest,
-                          public ::testing::WithParamInterface<Described> {
+class NewDefinitionTest : public IdentificationTest {
   protected:
     NewDefinitionTest() {
         agent.optionFlags = PLV_OPT_RECORD_DEFINITIONS;
@@ -450,44 +437,47 @@ class NewDefinitionTest : public IdentificationTest,
     }
 };
 
-TEST_P(NewDefinitionTest, DescribesTheUnrecognisedApplication) {
-    const Described &c = GetParam();
+TEST_F(NewDefinitionTest, DescribesTheUnrecognisedApplication) {
+    const struct {
+        const char *path, *directory, *fileName, *fileDate;
+        std::uint32_t fileSize;
+        bool versioned = false;
+    } cases[] = {
+        {"(none)", "", "", "", 0},
+        {"C:\\WRITER.EXE", "C:\\", "WRITER.EXE", "19980801", 12345, true},
+        {"WRITER.EXE", "", "WRITER.EXE", "", 0},
+        {"C:\\OFFICE\\WRITER\\WRITER.EXE", "C:\\OFFICE\\WRITER", "WRITER.EXE", "19980801", 2000},
+        {"X\\WRITER.EXE", "", "WRITER.EXE", "", 0},
+        {"LONGFILENAME.EXE", "", "LONGFILENAME", "", 0},
+        {"C:\\PROGRA~1\\LONGFILENAME.EXE", "C:\\PROGRA~1", "LONGFILENAME", "", 0},
+        {"C:\\OLD\\ANCIENT.EXE", "C:\\OLD", "ANCIENT.EXE", "", 777},
+        {"C:\\NEW\\FUTURE.EXE", "C:\\NEW", "FUTURE.EXE", "", 888},
+        {"C:\\LATE\\LATE.EXE", "C:\\LATE", "LATE.EXE", "19980802", 5}};
     AddDefinition(1).sizeTest = 'L';  // needs the file facts first, matches nothing
-    const PLVCandidate candidate = Candidate(c.path);
-    EXPECT_EQ(PLVIdentifyApp(&candidate), nullptr);
-
-    PLVNewDefinition expected;
-    std::memset(&expected, 0, sizeof expected);
-    std::strcpy(expected.directory, c.directory);
-    std::strcpy(expected.fileName, c.fileName);
-    std::strcpy(expected.fileDate, c.fileDate);
-    expected.fileSize = c.fileSize;
-    std::strcpy(expected.windowTitle, "Report - Writer");
-    std::strcpy(expected.windowClass, "WriterMainWindow");
-    if (c.versioned) {
-        std::strcpy(expected.productName, "Writer Deluxe");
-        std::strcpy(expected.companyName, "Valdrin Systems Corp.");
-        std::strcpy(expected.productVersion, "2.80.123");
-        expected.languageId = 0x409;
+    std::size_t count = 0;
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.path);
+        const PLVCandidate candidate = Candidate(c.path);
+        EXPECT_EQ(PLVIdentifyApp(&candidate), nullptr);
+        PLVNewDefinition expected;
+        std::memset(&expected, 0, sizeof expected);
+        std::strcpy(expected.directory, c.directory);
+        std::strcpy(expected.fileName, c.fileName);
+        std::strcpy(expected.fileDate, c.fileDate);
+        expected.fileSize = c.fileSize;
+        std::strcpy(expected.windowTitle, "Report - Writer");
+        std::strcpy(expected.windowClass, "WriterMainWindow");
+        if (c.versioned) {
+            std::strcpy(expected.productName, "Writer Deluxe");
+            std::strcpy(expected.companyName, "Valdrin Systems Corp.");
+            std::strcpy(expected.productVersion, "2.80.123");
+            expected.languageId = 0x409;
+        }
+        const std::vector<PLVNewDefinition> recorded = Recorded();
+        ASSERT_EQ(recorded.size(), ++count);
+        EXPECT_EQ(Bytes(recorded.back()), Bytes(expected));
     }
-    const std::vector<PLVNewDefinition> recorded = Recorded();
-    ASSERT_EQ(recorded.size(), 1u);
-    EXPECT_EQ(Bytes(recorded[0]), Bytes(expected));
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Paths, NewDefinitionTest,
-    ::testing::Values(
-        Described{"(none)", "", "", "", 0},
-        Described{"C:\\WRITER.EXE", "C:\\", "WRITER.EXE", "19980801", 12345, true},
-        Described{"WRITER.EXE", "", "WRITER.EXE", "", 0},
-        Described{"C:\\OFFICE\\WRITER\\WRITER.EXE", "C:\\OFFICE\\WRITER", "WRITER.EXE", "19980801", 2000},
-        Described{"X\\WRITER.EXE", "", "WRITER.EXE", "", 0},
-        Described{"LONGFILENAME.EXE", "", "LONGFILENAME", "", 0},
-        Described{"C:\\PROGRA~1\\LONGFILENAME.EXE", "C:\\PROGRA~1", "LONGFILENAME", "", 0},
-        Described{"C:\\OLD\\ANCIENT.EXE", "C:\\OLD", "ANCIENT.EXE", "", 777},
-        Described{"C:\\NEW\\FUTURE.EXE", "C:\\NEW", "FUTURE.EXE", "", 888},
-        Described{"C:\\LATE\\LATE.EXE", "C:\\LATE", "LATE.EXE", "19980802", 5}));
 
 TEST_F(IdentificationTest, NewDefinitionCutsTitleAndClassToTheirFields) {
     agent.optionFlags = PLV_OPT_RECORD_DEFINITIONS;

@@ -28,7 +28,7 @@ class TimerCycleTest : public MonitorTest {
     }
 };
 
-TEST_F(TimerCycleTest, StartAndStopTheOneSecondThreadTimer) {
+TEST_F(TimerCycleTest, StartAndStopTheOneSecondThreadTimerAndEmptyListsCallNeitherWriter) {
     EXPECT_EQ(StopTimer(), 0);
     EXPECT_EQ(StartTimer(), 1);
     ASSERT_EQ(fake.timers.active.size(), 1u);
@@ -38,6 +38,9 @@ TEST_F(TimerCycleTest, StartAndStopTheOneSecondThreadTimer) {
     EXPECT_THAT(LoggedEvents(), ElementsAre("Initiated C:\\APPS\\EDITOR.EXE"));
     EXPECT_EQ(StopTimer(), 1);
     EXPECT_TRUE(fake.timers.active.empty());
+    fake.files.journal.clear();
+    Tick();
+    EXPECT_THAT(fake.files.journal, IsEmpty());
 }
 
 TEST_F(TimerCycleTest, ReentrantTickDoesNothingAndDeferredCloseComesOnce) {
@@ -116,13 +119,6 @@ TEST_F(TimerCycleTest, ScanAbortSkipsRemovalAndIsClearedNextCycle) {
     Tick();
     EXPECT_THAT(LoggedEvents(), ElementsAre("Initiated C:\\APPS\\EDITOR.EXE", "Initiated C:\\APPS\\OTHER.EXE",
                                             "Terminated C:\\APPS\\EDITOR.EXE"));
-}
-
-TEST_F(TimerCycleTest, EmptyListsCallNeitherWriter) {
-    Tick();
-    fake.files.journal.clear();
-    Tick();
-    EXPECT_THAT(fake.files.journal, IsEmpty());
 }
 
 TEST_F(TimerCycleTest, TopParentClimbsVisibleParentsOnly) {

@@ -1,9 +1,8 @@
 #include "monitor/monitor_test.h"
 
 #include <cstring>
-#include <sstream>
 
-#include "log_reader.h"
+#include "support/log_records.h"
 #include "monitor/process_table.h"
 
 namespace plv::testing {
@@ -69,9 +68,7 @@ std::vector<std::string> MonitorTest::LogLines(const std::string &day) const {
 std::vector<std::string> MonitorTest::LoggedEvents(const std::string &day) const {
     std::vector<std::string> events;
     for (const std::string &line : LogLines(day)) {
-        std::vector<std::string> fields;
-        std::istringstream in(line);
-        for (std::string field; std::getline(in, field, ';');) fields.push_back(field);
+        const auto fields = SplitFields(line);
         events.push_back(fields.at(7) + " " + fields.at(6));
     }
     return events;

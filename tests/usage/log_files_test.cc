@@ -218,7 +218,7 @@ TEST_F(LogFileTest, SmsLogGoesToPlvhpathAndIsHidden) {
     EXPECT_EQ(static_cast<void *>(runtime.pendingEvents), nullptr);
 }
 
-TEST_F(LogFileTest, UpdatedEventsReachOnlyTheSmsLog) {
+TEST_F(LogFileTest, UpdatedEventsReachOnlyTheSmsLogAndEventsWantingItWaitForIt) {
     Add("Updated", "Pelvantine");
     EXPECT_EQ(PendingCount(), 1u);
     EXPECT_EQ(PLVUpdateLogs(), 1);
@@ -231,11 +231,8 @@ TEST_F(LogFileTest, UpdatedEventsReachOnlyTheSmsLog) {
     PLVUpdateLogs();
     EXPECT_EQ(Lines("c:\\19980820.LOG").size(), 1u);
     EXPECT_EQ(fake.FindFile(kAugust20), nullptr);
-}
 
-TEST_F(LogFileTest, EventsStillWantingSmsStayWhileSmsOutputIsOff) {
-    fake.files.directories.insert("c:");
-    agent.optionFlags |= PLV_OPT_SMS_OUTPUT;
+    // Events still wanting the SMS log stay while SMS output is off.
     fake.files.openFaults["c:\\19980820.LOG"] = {ERROR_ACCESS_DENIED, 1};
     Add();
     EXPECT_EQ(PLVUpdateLogs(), 0);  // shared written, SMS not
@@ -246,6 +243,7 @@ TEST_F(LogFileTest, EventsStillWantingSmsStayWhileSmsOutputIsOff) {
     EXPECT_EQ(PLVUpdateLogs(), 1);
     EXPECT_EQ(PendingCount(), 0u);
     EXPECT_EQ(Lines(kAugust20).size(), 1u);
+    EXPECT_EQ(Lines("c:\\19980820.LOG").size(), 2u);
 }
 
 // ---- the scrambling of records

@@ -166,6 +166,15 @@ TEST_F(HookTest, UnknownApplicationIsAdmittedAtOnceAndOnlyOnceButUserExeNever) {
     EXPECT_THAT(LoggedEvents(), ElementsAre("Initiated C:\\APPS\\NEW.EXE"));
 }
 
+TEST_F(HookTest, TheProgramIsAdmittedByItsShortPath) {
+    fake.files.directories.insert("C:\\PROGRAM FILES");
+    fake.files.files["C:\\PROGRAM FILES\\WRITER.EXE"].shortPath = "C:\\PROGRA~1\\WRITER.EXE";
+    Notify(Created(OpenWindow(0x540, "Writer"), "C:\\PROGRAM FILES\\WRITER.EXE"));
+    ASSERT_EQ(MeteredCount(), 1u);
+    EXPECT_STREQ(static_cast<PLVMeteredApp *>(runtime.meteredApps)->applicationName,
+                 "C:\\PROGRA~1\\WRITER.EXE");
+}
+
 TEST_F(HookTest, SixteenBitWindowTakesItsPathFromTheTracker) {
     fake.files.files["C:\\WIN16\\CALC.EXE"];
     fake.files.directories.insert("C:\\WIN16");

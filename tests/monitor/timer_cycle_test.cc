@@ -1,6 +1,7 @@
 #include "monitor/timer_cycle.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "monitor/metering_state.h"
 #include "monitor/monitor_test.h"
@@ -10,7 +11,9 @@
 namespace plv::testing {
 namespace {
 
+using ::testing::Contains;
 using ::testing::ElementsAre;
+using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 
 class TimerCycleTest : public MonitorTest {
@@ -157,6 +160,27 @@ TEST_F(ProcessScanTest, IgnoreListsFoldCaseForProgramsButNotForClasses) {
     EXPECT_FALSE(Entry(0x192)->flags & kEntryIgnored);
     EXPECT_THAT(LoggedEvents(), ElementsAre("Initiated C:\\APPS\\SHELL.EXE"));
     runtime.ignoredPrograms = runtime.ignoredClasses = nullptr;
+}
+
+// A window without a title waits for one; the title that comes is the one
+// identified, and the end of the process is traced with it.
+TEST_F(ProcessScanTest, ALaterTitleAdmitsTheWaitingWindowAndItsEndIsTraced) {
+    PLVAppDefinition byTitle{};
+    byTitle.kind = 2;
+    std::strcpy(byTitle.titleText, "Report");
+    PLVAppendToList(&runtime.definitions, &byTitle, sizeof byTitle);
+    StartProcess(0x1A0, "C:\\APPS\\REPORTS.EXE");
+    HWND window = OpenWindow(0x1A0, "");
+    Tick();
+    EXPECT_STREQ(Entry(0x1A0)->title, "(no title)");
+    EXPECT_EQ(MeteredCount(), 0u);
+    fake.FindWindow(window)->title = "Report";
+    Tick();
+    EXPECT_STREQ(Entry(0x1A0)->title, "Report");
+    EXPECT_THAT(LoggedEvents(), ElementsAre("Initiated C:\\APPS\\REPORTS.EXE"));
+    EndProcess(0x1A0);
+    Tick();
+    EXPECT_THAT(TraceLines(), Contains(HasSubstr("Process: Title = Report, ID = 1a0, hWnd = ")));
 }
 
 // GlobalFree may refuse the entry's block or the record's: either way the

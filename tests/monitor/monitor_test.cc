@@ -2,22 +2,13 @@
 
 #include <cstring>
 
-#include "log_reader.h"
+#include "support/log_records.h"
 #include "monitor/process_table.h"
 
 namespace plv::testing {
 namespace {
 
 std::string Directory(const std::string &path) { return path.substr(0, path.find_last_of('\\')); }
-
-std::vector<std::string> Split(const std::string &line) {
-    std::vector<std::string> fields;
-    std::size_t start = 0;
-    for (std::size_t end; (end = line.find(';', start)) != std::string::npos; start = end + 1)
-        fields.push_back(line.substr(start, end - start));
-    fields.push_back(line.substr(start));
-    return fields;
-}
 
 }  // namespace
 
@@ -77,7 +68,7 @@ std::vector<std::string> MonitorTest::LogLines(const std::string &day) const {
 std::vector<std::string> MonitorTest::LoggedEvents(const std::string &day) const {
     std::vector<std::string> events;
     for (const std::string &line : LogLines(day)) {
-        const auto fields = Split(line);
+        const auto fields = SplitFields(line);
         events.push_back(fields.at(7) + " " + fields.at(6));
     }
     return events;

@@ -86,9 +86,8 @@ class DosBoxTest : public MonitorTest {
         StartProcess(0x400, "C:\\WINDOWS\\SYSTEM\\WINOA386.MOD");
         box = OpenWindow(0x400, "MS-DOS Prompt", "tty");
         runtime.ignoredDosPrograms = &ignoredDos;
-        for (const char *path : {"C:\\DOS\\EDIT.COM", "C:\\DOS\\QBASIC.EXE", "C:\\COMMAND.COM"}) {
+        for (const char *path : {"C:\\DOS\\EDIT.COM", "C:\\DOS\\QBASIC.EXE", "C:\\COMMAND.COM"})
             fake.files.files[path];
-        }
         fake.files.directories.insert("C:\\DOS");
         Tick();  // the box's host process is in the table
     }
@@ -152,7 +151,10 @@ class HookTest : public MonitorTest {
     }
 };
 
-TEST_F(HookTest, UnknownApplicationIsAdmittedAtOnceAndOnlyOnce) {
+TEST_F(HookTest, UnknownApplicationIsAdmittedAtOnceAndOnlyOnceButUserExeNever) {
+    fake.files.files["C:\\WINDOWS\\SYSTEM\\user.exe"];
+    Notify(Created(OpenWindow(0x520, "Program Manager"), "C:\\WINDOWS\\SYSTEM\\user.exe"));
+    EXPECT_EQ(MeteredCount(), 0u);
     StartProcess(0x500, "C:\\APPS\\NEW.EXE");
     Tick();  // windowless: in the table
     HWND window = OpenWindow(0x500, "New");
@@ -164,11 +166,13 @@ TEST_F(HookTest, UnknownApplicationIsAdmittedAtOnceAndOnlyOnce) {
     EXPECT_THAT(LoggedEvents(), ElementsAre("Initiated C:\\APPS\\NEW.EXE"));
 }
 
-TEST_F(HookTest, UserExeInAnyCaseIsNeverAdmitted) {
-    fake.files.files["C:\\WINDOWS\\SYSTEM\\user.exe"];
-    HWND window = OpenWindow(0x520, "Program Manager");
-    Notify(Created(window, "C:\\WINDOWS\\SYSTEM\\user.exe"));
-    EXPECT_EQ(MeteredCount(), 0u);
+TEST_F(HookTest, TheProgramIsAdmittedByItsShortPath) {
+    fake.files.directories.insert("C:\\PROGRAM FILES");
+    fake.files.files["C:\\PROGRAM FILES\\WRITER.EXE"].shortPath = "C:\\PROGRA~1\\WRITER.EXE";
+    Notify(Created(OpenWindow(0x540, "Writer"), "C:\\PROGRAM FILES\\WRITER.EXE"));
+    ASSERT_EQ(MeteredCount(), 1u);
+    EXPECT_STREQ(static_cast<PLVMeteredApp *>(runtime.meteredApps)->applicationName,
+                 "C:\\PROGRA~1\\WRITER.EXE");
 }
 
 TEST_F(HookTest, SixteenBitWindowTakesItsPathFromTheTracker) {
@@ -188,8 +192,5 @@ TEST_F(HookTest, SixteenBitWindowTakesItsPathFromTheTracker) {
     Notify(Created(other, "", 1));
     EXPECT_EQ(MeteredCount(), 1u);
 }
-
-// An abort reads nothing but its code; a window notification reads the
-// whole record, and one whose count says less is not read.
 }  // namespace
 }  // namespace plv::testing

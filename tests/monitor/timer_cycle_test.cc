@@ -1,15 +1,19 @@
 #include "monitor/timer_cycle.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "monitor/metering_state.h"
 #include "monitor/monitor_test.h"
 #include "monitor/process_table.h"
+#include "monitor/sixteen_bit.h"
 
 namespace plv::testing {
 namespace {
 
+using ::testing::Contains;
 using ::testing::ElementsAre;
+using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 
 class TimerCycleTest : public MonitorTest {
@@ -19,18 +23,15 @@ class TimerCycleTest : public MonitorTest {
         StartProcess(0x120, "C:\\APPS\\EDITOR.EXE");
         OpenWindow(0x120, "Editor");
     }
-    std::size_t Posted(UINT message) {
-        return Count(fake.messages.posted[fake.host.handle], message);
-    }
-    std::size_t Sent(UINT message) { return Count(fake.messages.sent[fake.host.handle], message); }
-    template <typename Messages>
-    static std::size_t Count(const Messages &messages, UINT message) {
+    // Messages of the kind posted (or sent) to the host window.
+    std::size_t HostMessages(UINT message, bool sent = false) {
+        const auto &messages = (sent ? fake.messages.sent : fake.messages.posted)[fake.host.handle];
         return std::count_if(messages.begin(), messages.end(),
                              [message](const auto &m) { return m.message == message; });
     }
 };
 
-TEST_F(TimerCycleTest, StartAndStopTheOneSecondThreadTimer) {
+TEST_F(TimerCycleTest, StartAndStopTheOneSecondThreadTimerAndEmptyListsCallNeitherWriter) {
     EXPECT_EQ(StopTimer(), 0);
     EXPECT_EQ(StartTimer(), 1);
     ASSERT_EQ(fake.timers.active.size(), 1u);
@@ -40,6 +41,9 @@ TEST_F(TimerCycleTest, StartAndStopTheOneSecondThreadTimer) {
     EXPECT_THAT(LoggedEvents(), ElementsAre("Initiated C:\\APPS\\EDITOR.EXE"));
     EXPECT_EQ(StopTimer(), 1);
     EXPECT_TRUE(fake.timers.active.empty());
+    fake.files.journal.clear();
+    Tick();
+    EXPECT_THAT(fake.files.journal, IsEmpty());
 }
 
 TEST_F(TimerCycleTest, ReentrantTickDoesNothingAndDeferredCloseComesOnce) {
@@ -52,17 +56,17 @@ TEST_F(TimerCycleTest, ReentrantTickDoesNothingAndDeferredCloseComesOnce) {
     };
     Tick();
     EXPECT_EQ(reentrantCycles, 0);
-    EXPECT_EQ(Posted(WM_CLOSE), 1u);
+    EXPECT_EQ(HostMessages(WM_CLOSE), 1u);
     EXPECT_THAT(LoggedEvents(), ElementsAre("Initiated C:\\APPS\\EDITOR.EXE"));
     Tick();  // shutting down: nothing more
-    EXPECT_EQ(Posted(WM_CLOSE), 1u);
+    EXPECT_EQ(HostMessages(WM_CLOSE), 1u);
 }
 
 TEST_F(TimerCycleTest, DeferShutdownOutsideACycleStopsLaterCycles) {
     EXPECT_EQ(DeferShutdown(1), 0);
     Tick();
     EXPECT_THAT(LogLines(), IsEmpty());
-    EXPECT_EQ(Posted(WM_CLOSE), 0u);
+    EXPECT_EQ(HostMessages(WM_CLOSE), 0u);
 }
 
 TEST_F(TimerCycleTest, SemaphoreHeldElsewhereSkipsTheWork) {
@@ -87,11 +91,11 @@ TEST_F(TimerCycleTest, NetworkFailureSkipsTheWorkAndIsReportedOnce) {
     fake.host.messages.clear();
     Tick();
     EXPECT_EQ(TableSize(), 0u);
-    EXPECT_EQ(Sent(PLV_MSG_NETWORK_FAILURE), 1u);
+    EXPECT_EQ(HostMessages(PLV_MSG_NETWORK_FAILURE, true), 1u);
     EXPECT_THAT(fake.ListBoxLines(), ElementsAre("09:15:03 Reporting network failure"));
     EXPECT_FALSE(core.networkFailure);
     Tick();
-    EXPECT_EQ(Sent(PLV_MSG_NETWORK_FAILURE), 1u);
+    EXPECT_EQ(HostMessages(PLV_MSG_NETWORK_FAILURE, true), 1u);
     EXPECT_THAT(LoggedEvents(), ElementsAre("Initiated C:\\APPS\\EDITOR.EXE"));
 }
 
@@ -99,7 +103,7 @@ TEST_F(TimerCycleTest, FailedSharedLogWriteIsReportedInTheSameCycle) {
     fake.files.driveTypes["F:\\"] = DRIVE_REMOTE;
     fake.files.openFaults["F:\\PLV\\LOGS\\19980820.LOG"] = {ERROR_NETNAME_DELETED, 1};
     Tick();
-    EXPECT_EQ(Sent(PLV_MSG_NETWORK_FAILURE), 1u);
+    EXPECT_EQ(HostMessages(PLV_MSG_NETWORK_FAILURE, true), 1u);
     Tick();  // the next cycle tries again in full
     EXPECT_THAT(LoggedEvents(), ElementsAre("Initiated C:\\APPS\\EDITOR.EXE"));
 }
@@ -120,25 +124,144 @@ TEST_F(TimerCycleTest, ScanAbortSkipsRemovalAndIsClearedNextCycle) {
                                             "Terminated C:\\APPS\\EDITOR.EXE"));
 }
 
-TEST_F(TimerCycleTest, EmptyListsCallNeitherWriter) {
-    Tick();
-    fake.files.journal.clear();
-    Tick();
-    EXPECT_THAT(fake.files.journal, IsEmpty());
-}
-
 TEST_F(TimerCycleTest, TopParentClimbsVisibleParentsOnly) {
-    HWND top = OpenWindow(1, "top");
-    FakePlatform::Window middle;
-    middle.parent = top;
-    HWND middleHandle = fake.AddWindow(middle);
-    FakePlatform::Window leaf;
-    leaf.parent = middleHandle;
-    HWND leafHandle = fake.AddWindow(leaf);
+    HWND top = OpenWindow(1, "top"), middleHandle = OpenWindow(1, ""), leafHandle = OpenWindow(1, "");
+    fake.FindWindow(middleHandle)->parent = top;
+    fake.FindWindow(leafHandle)->parent = middleHandle;
     EXPECT_EQ(GetTopParent(leafHandle), top);
     fake.FindWindow(top)->visible = false;
     EXPECT_EQ(GetTopParent(leafHandle), middleHandle);
     EXPECT_EQ(GetTopParent(top), top);
+}
+
+// ---- the scan
+
+constexpr char kEditor[] = "C:\\APPS\\EDITOR.EXE";
+
+class ProcessScanTest : public MonitorTest {};
+
+ProcessEntry *Entry(DWORD processId, DWORD threadId = 0) { return FindEntry(processId, threadId); }
+
+TEST_F(ProcessScanTest, IgnoreListsFoldCaseForProgramsButNotForClasses) {
+    agent.optionFlags |= PLV_OPT_UNDEFINED_APPS;
+    PLVTextListNode program{nullptr, "explorer.exe"};
+    PLVTextListNode windowClass{nullptr, "Progman"};
+    runtime.ignoredPrograms = &program;
+    runtime.ignoredClasses = &windowClass;
+    StartProcess(0x190, "C:\\WINDOWS\\EXPLORER.EXE");
+    OpenWindow(0x190, "Desktop");
+    StartProcess(0x191, "D:\\ELSEWHERE\\Explorer.exe");
+    OpenWindow(0x191, "Other");
+    StartProcess(0x192, "C:\\APPS\\SHELL.EXE");
+    OpenWindow(0x192, "Shell", "PROGMAN");
+    Tick();
+    EXPECT_TRUE(Entry(0x190)->flags & kEntryIgnored);
+    EXPECT_TRUE(Entry(0x191)->flags & kEntryIgnored);
+    EXPECT_FALSE(Entry(0x192)->flags & kEntryIgnored);
+    EXPECT_THAT(LoggedEvents(), ElementsAre("Initiated C:\\APPS\\SHELL.EXE"));
+    runtime.ignoredPrograms = runtime.ignoredClasses = nullptr;
+}
+
+// A window without a title waits for one; the title that comes is the one
+// identified, and the end of the process is traced with it.
+TEST_F(ProcessScanTest, ALaterTitleAdmitsTheWaitingWindowAndItsEndIsTraced) {
+    PLVAppDefinition byTitle{};
+    byTitle.kind = 2;
+    std::strcpy(byTitle.titleText, "Report");
+    PLVAppendToList(&runtime.definitions, &byTitle, sizeof byTitle);
+    StartProcess(0x1A0, "C:\\APPS\\REPORTS.EXE");
+    HWND window = OpenWindow(0x1A0, "");
+    Tick();
+    EXPECT_STREQ(Entry(0x1A0)->title, "(no title)");
+    EXPECT_EQ(MeteredCount(), 0u);
+    fake.FindWindow(window)->title = "Report";
+    Tick();
+    EXPECT_STREQ(Entry(0x1A0)->title, "Report");
+    EXPECT_THAT(LoggedEvents(), ElementsAre("Initiated C:\\APPS\\REPORTS.EXE"));
+    EndProcess(0x1A0);
+    Tick();
+    EXPECT_THAT(TraceLines(), Contains(HasSubstr("Process: Title = Report, ID = 1a0, hWnd = ")));
+}
+
+// GlobalFree may refuse the entry's block or the record's: either way the
+// application ends once, and nothing of it is met again.
+class RefusedRelease : public MonitorTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(RefusedRelease, EndsTheApplicationOnce) {
+    const bool refuseRecord = GetParam();
+    agent.optionFlags |= PLV_OPT_UNDEFINED_APPS;
+    StartProcess(0x1D0, kEditor);
+    OpenWindow(0x1D0, "Editor");
+    Tick();
+    ASSERT_NE(Entry(0x1D0), nullptr);
+    fake.heap.refuseFree.insert(refuseRecord ? static_cast<HGLOBAL>(Entry(0x1D0)->meteredApp)
+                                             : static_cast<HGLOBAL>(Entry(0x1D0)));
+    EndProcess(0x1D0);
+    for (int tick = 0; tick < 3; ++tick) Tick();
+    EXPECT_THAT(LoggedEvents(), ElementsAre(std::string("Initiated ") + kEditor,
+                                            std::string("Terminated ") + kEditor));
+    EXPECT_EQ(Entry(0x1D0), nullptr);
+    EXPECT_EQ(TableSize(), 0u);
+    EXPECT_EQ(MeteredCount(), 0u);
+    fake.heap.refuseFree.clear();
+}
+
+INSTANTIATE_TEST_SUITE_P(EntryOrRecord, RefusedRelease, ::testing::Bool());
+
+// ---- shutdown
+
+class ShutdownTest : public TimerCycleTest {
+  protected:
+    ShutdownTest() {
+        StartTimer();
+        Tick();
+    }
+};
+
+TEST_F(ShutdownTest, ShutdownReleasesTheTableWithoutTerminatedEvents) {
+    ASSERT_EQ(TableSize(), 1u);
+    const int liveBefore = static_cast<int>(fake.heap.live.size());
+    EXPECT_EQ(DLLShutdown(), 1);
+    EXPECT_EQ(TableSize(), 0u);
+    EXPECT_EQ(static_cast<int>(fake.heap.live.size()), liveBefore - 1);
+    EXPECT_TRUE(fake.timers.active.empty());
+    EXPECT_THAT(World().terminations, ElementsAre(std::pair<DWORD, DWORD>{0, 1}));
+    EXPECT_EQ(World().listFrees, 1);
+    Tick();
+    EXPECT_THAT(LoggedEvents(), ElementsAre("Initiated C:\\APPS\\EDITOR.EXE"));
+}
+
+TEST_F(ShutdownTest, ReleaseStopsAtABlockThatCannotBeReleased) {
+    StartProcess(0x121, "C:\\APPS\\OTHER.EXE");
+    Tick();
+    fake.heap.refuseFree.insert(processTable.head);
+    DLLShutdown();
+    EXPECT_EQ(TableSize(), 2u);
+}
+
+TEST_F(ShutdownTest, DriverIsClosedOnceAndServiceUnregisteredOnlyWithoutTrace) {
+    fake.devices["\\\\.\\PLVDOS"];
+    metering.driver = fake.CreateFileA("\\\\.\\PLVDOS", 0, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    fake.files.journal.clear();
+    ShutdownVXD();
+    ShutdownVXD();
+    EXPECT_THAT(fake.files.journal, ElementsAre("close \\\\.\\PLVDOS"));
+
+    static int calls;
+    calls = 0;
+    struct Kernel {
+        static DWORD WINAPI RegisterServiceProcess(DWORD, DWORD type) {
+            calls += type == 0;
+            return 1;
+        }
+    };
+    metering.registerServiceProcess = &Kernel::RegisterServiceProcess;
+    core.platformCode = kPlatformWindows95;
+    UnregisterService();  // the trace flag is set: the process stays registered
+    EXPECT_EQ(calls, 0);
+    agent.optionFlags &= ~PLV_OPT_TRACE;
+    UnregisterService();
+    EXPECT_EQ(calls, 1);
 }
 
 }  // namespace

@@ -55,10 +55,17 @@ class DefinitionFileTest : public LibraryTest {
     }
 };
 
-TEST_F(DefinitionFileTest, LinesAreWrittenByteForByteAndTraced) {
+// A failed close is retried, then traced; the lines stay written.
+TEST_F(DefinitionFileTest, LinesAreWrittenByteForByteAndTracedAndAFailedCloseIsRetried) {
+    agent.closeRetryCount = 1;
+    fake.files.closeFaults[kAugust20] = {ERROR_NETNAME_DELETED, 2};
     RecordNewAppDef(Editor());
     RecordNewAppDef(Unnamed());
     EXPECT_EQ(UpdateAppDefs(), 1);
+    EXPECT_EQ(fake.sleeps, (std::vector<DWORD>{100, 100}));
+    EXPECT_THAT(fake.ListBoxLines().back(),
+                ::testing::AllOf(StartsWith("09:15:02 Failed to close def file: handle = "),
+                                 ::testing::EndsWith(std::string(", path = ") + kAugust20)));
     EXPECT_EQ(Data(kAugust20), std::string(kEditorLine) + "\r\n" + kUnnamedLine + "\r\n");
     EXPECT_EQ(static_cast<void *>(runtime.pendingDefinitions), nullptr);
     EXPECT_THAT(fake.ListBoxLines(),
@@ -140,17 +147,6 @@ TEST_F(DefinitionFileTest, FailedOrShortWriteLeavesNoPartialLine) {
         EXPECT_EQ(UpdateAppDefs(), 1);
         EXPECT_EQ(Data(kAugust20), std::string("old\r\n") + kEditorLine + "\r\n");
     }
-}
-
-TEST_F(DefinitionFileTest, FailedCloseIsRetriedThenTraced) {
-    agent.closeRetryCount = 1;
-    fake.files.closeFaults[kAugust20] = {ERROR_NETNAME_DELETED, 2};
-    RecordNewAppDef(Editor());
-    EXPECT_EQ(UpdateAppDefs(), 1);
-    EXPECT_EQ(fake.sleeps, (std::vector<DWORD>{100, 100}));
-    EXPECT_THAT(fake.ListBoxLines().back(),
-                ::testing::AllOf(StartsWith("09:15:02 Failed to close def file: handle = "),
-                                 ::testing::EndsWith(std::string(", path = ") + kAugust20)));
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "log_reader.h"
 #include "support/library_test.h"
 #include "support/pending_events.h"
+#include "usage/scrambling.h"
 #include "usage/usage_event.h"
 
 namespace plv::testing {
@@ -29,13 +30,12 @@ class LogFileTest : public LibraryTest {
         ASSERT_EQ(PLVAddEvent(eventText, application, ""), 1);
     }
     std::vector<std::string> Lines(const std::string &path) const {
-        const FakePlatform::File *file = fake.FindFile(path);
-        if (file == nullptr) return {};
-        auto log = logs::ParseLogFile(file->data);
-        EXPECT_TRUE(log.has_value()) << path;
-        EXPECT_EQ(log->skippedBytes, 0u) << path;
         std::vector<std::string> lines;
-        for (const auto &record : log->records) lines.push_back(record.line);
+        if (const FakePlatform::File *file = fake.FindFile(path)) {
+            auto log = logs::ParseLogFile(file->data);
+            EXPECT_TRUE(log && log->skippedBytes == 0) << path;
+            for (const auto &record : log->records) lines.push_back(record.line);
+        }
         return lines;
     }
     std::size_t PendingCount() const { return PendingEvents(runtime).size(); }
@@ -64,12 +64,9 @@ TEST_F(LogFileTest, HeaderTextIsCutTo64Characters) {
     agent.logHeaderText[67] = '\0';
     Add();
     PLVUpdateLogs();
-    const FakePlatform::File *file = fake.FindFile(kAugust20);
-    ASSERT_NE(file, nullptr);
-    const std::string &data = file->data;
-    EXPECT_EQ(data.substr(0, 4), std::string("\x00\x00\x40\x00", 4));
-    EXPECT_EQ(data.substr(4, 64), std::string(64, 'H'));
-    EXPECT_EQ(data.substr(68, 4), "\r\n\x18\x01");
+    ASSERT_NE(fake.FindFile(kAugust20), nullptr);
+    EXPECT_EQ(fake.FindFile(kAugust20)->data.substr(0, 72),
+              std::string("\x00\x00\x40\x00", 4) + std::string(64, 'H') + "\r\n\x18\x01");
 }
 
 // Written after midnight, the first two still go to the file of their date.
@@ -91,17 +88,9 @@ TEST_F(LogFileTest, EventsGoToTheFileOfTheirOwnDateInOnePass) {
     EXPECT_EQ(fake.OpenHandleCount(), 0u);
 }
 
-TEST_F(LogFileTest, TracesTheFileAndEachRecord) {
-    Add();
-    fake.host.messages.clear();
-    PLVUpdateLogs();
-    EXPECT_THAT(fake.ListBoxLines(), ElementsAre(std::string("09:15:02 Log File: ") + kAugust20,
-                                                 std::string("09:15:02 Log Write: ") + kInitiated));
-}
-
 // An event whose date names no log file (it can come through RebuildEvent)
 // is refused where it would enter the pending list, so it cannot hold back
-// the events after it.
+// the events after it; those are traced with their file.
 TEST_F(LogFileTest, AnEventWhoseDateNamesNoFileIsRefusedAndHoldsNothingBack) {
     const std::string rest = ";09:15:02;WS-017;JDOE;SALES;;C:\\APPS\\BAD.EXE;Initiated;;;;;;";
     for (const char *date : {"1998-08-20", "98/08/20", "", "1998/8/20", "1998/08/2x"}) {
@@ -116,8 +105,11 @@ TEST_F(LogFileTest, AnEventWhoseDateNamesNoFileIsRefusedAndHoldsNothingBack) {
     }
     EXPECT_EQ(PendingCount(), 0u);
     Add();
+    fake.host.messages.clear();
     EXPECT_EQ(PLVUpdateLogs(), 1);
     EXPECT_THAT(Lines(kAugust20), ElementsAre(kInitiated));
+    EXPECT_THAT(fake.ListBoxLines(), ElementsAre(std::string("09:15:02 Log File: ") + kAugust20,
+                                                 std::string("09:15:02 Log Write: ") + kInitiated));
 }
 
 TEST_F(LogFileTest, SharedLogIsTriedCloseRetryCountPlusOneTimesAfterAnEvent) {
@@ -226,7 +218,7 @@ TEST_F(LogFileTest, SmsLogGoesToPlvhpathAndIsHidden) {
     EXPECT_EQ(static_cast<void *>(runtime.pendingEvents), nullptr);
 }
 
-TEST_F(LogFileTest, UpdatedEventsReachOnlyTheSmsLog) {
+TEST_F(LogFileTest, UpdatedEventsReachOnlyTheSmsLogAndEventsWantingItWaitForIt) {
     Add("Updated", "Pelvantine");
     EXPECT_EQ(PendingCount(), 1u);
     EXPECT_EQ(PLVUpdateLogs(), 1);
@@ -239,11 +231,8 @@ TEST_F(LogFileTest, UpdatedEventsReachOnlyTheSmsLog) {
     PLVUpdateLogs();
     EXPECT_EQ(Lines("c:\\19980820.LOG").size(), 1u);
     EXPECT_EQ(fake.FindFile(kAugust20), nullptr);
-}
 
-TEST_F(LogFileTest, EventsStillWantingSmsStayWhileSmsOutputIsOff) {
-    fake.files.directories.insert("c:");
-    agent.optionFlags |= PLV_OPT_SMS_OUTPUT;
+    // Events still wanting the SMS log stay while SMS output is off.
     fake.files.openFaults["c:\\19980820.LOG"] = {ERROR_ACCESS_DENIED, 1};
     Add();
     EXPECT_EQ(PLVUpdateLogs(), 0);  // shared written, SMS not
@@ -254,6 +243,50 @@ TEST_F(LogFileTest, EventsStillWantingSmsStayWhileSmsOutputIsOff) {
     EXPECT_EQ(PLVUpdateLogs(), 1);
     EXPECT_EQ(PendingCount(), 0u);
     EXPECT_EQ(Lines(kAugust20).size(), 1u);
+    EXPECT_EQ(Lines("c:\\19980820.LOG").size(), 2u);
+}
+
+// ---- the scrambling of records
+
+// Worked by hand from the generator: state := state * 22695477 + 1, value :=
+// bits 16-30 of the state modulo 255; the key seeds it, each byte adds a value.
+TEST_F(LibraryTest, ScramblingMatchesTheGeneratorByteForByte) {
+    std::string text = "Initiated";
+    EncryptString(text.data(), static_cast<uint16_t>(text.size()), 7);
+    const unsigned char expected[] = {0x38, 0xd4, 0xf1, 0xc4, 0x05, 0xea, 0x8c, 0xe7, 0xdc};
+    EXPECT_EQ(text, std::string(reinterpret_cast<const char *>(expected), sizeof expected));
+}
+
+// Any length, whole blocks of four bytes or not, up to a log line's, adds
+// the values of one generator step a byte and leaves the generator where
+// those steps end; unscrambling with the same key restores the text.
+TEST_F(LibraryTest, ScramblingIsOneGeneratorStepAByteAtAnyLength) {
+    for (const uint16_t key : {1, 7, 128, 254}) {
+        for (uint16_t length = 0; length <= 74; length += length < 13 ? 1 : 60) {
+            std::string text(length, 'a'), expected = text;
+            KeyedRandom(key);
+            for (char &c : expected)
+                c = static_cast<char>(static_cast<unsigned char>(c) + KeyedRandom(0));
+            const uint16_t next = KeyedRandom(0);
+            EncryptString(text.data(), length, key);
+            EXPECT_EQ(text, expected) << key << " " << length;
+            EXPECT_EQ(KeyedRandom(0), next);
+            DecryptString(text.data(), length, key);
+            EXPECT_EQ(text, std::string(length, 'a'));
+        }
+    }
+}
+
+// The key of clock reading 0x1234 shows in the log file test's bytes.
+TEST_F(LibraryTest, KeysStayBetween1And254WithoutWaitingForTheClock) {
+    for (std::int64_t t = 0; t < 70000; ++t) {
+        fake.clock.now = t;
+        const uint16_t key = GetNewKey();
+        ASSERT_GE(key, 1) << t;
+        ASSERT_LE(key, 254) << t;
+    }
+    fake.clock.now = 81;  // seeds a zero key: the generator steps on
+    EXPECT_EQ(GetNewKey(), 90);
 }
 
 }  // namespace

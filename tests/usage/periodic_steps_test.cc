@@ -2,6 +2,7 @@
 // check, the periodic update, the day change and the writers in the timer
 // cycle's order, then the clock moves on by a second.
 #include <cstring>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -16,13 +17,22 @@ using ::testing::ElementsAre;
 
 constexpr char kSettings[] = "F:\\PLV\\SYSTEM\\PLV.INI";
 
-int lastLogins = 0;
-DWORD WINAPI DoLastLogin(void *) { return ++lastLogins; }
+struct Companion {
+    DWORD answer = 1;
+    int calls = 0;
+    void *agentSeen = nullptr;
+} companion;
+
+DWORD WINAPI DoLastLogin(void *agentState) {
+    ++companion.calls;
+    companion.agentSeen = agentState;
+    return companion.answer;
+}
 
 class PeriodicStepsTest : public LibraryTest {
   protected:
     PeriodicStepsTest() {
-        lastLogins = 0;
+        companion = Companion{};
         agent.agentNumber = 12;
         Initialize();
         fake.started.clear();  // the 16-bit agent that start-up launched
@@ -107,12 +117,12 @@ TEST_F(PeriodicStepsTest, ContinuedOnTheFirstCycleOfANewDayStampedMidnight) {
     fake.AdvanceSeconds(1);  // the first cycle of the day comes at 00:00:01
     Tick();
     EXPECT_EQ(std::uint32_t{agent.updateCountdown}, 4996u);  // moved twice in that cycle
-    EXPECT_EQ(lastLogins, 1);
+    EXPECT_EQ(companion.calls, 1);
     const char kContinued[] = "1998/08/21;00:00:00;WS-017;JDOE;SALES;;Pelvantine;Continued;PLV.12;;;;;";
     EXPECT_THAT(Logged("Continued"), ElementsAre(kContinued));
 
     Ticks(3600);
-    EXPECT_EQ(lastLogins, 1);
+    EXPECT_EQ(companion.calls, 1);
     EXPECT_EQ(Logged("Continued").size(), 1u);
 }
 
@@ -130,6 +140,50 @@ TEST_F(PeriodicStepsTest, NoContinuedWithoutTheDailyCompanion) {
     Ticks(86400);  // past the next midnight too
     EXPECT_TRUE(Logged("Continued").empty());
     EXPECT_EQ(Logged("Updated").size(), 96u);  // one per 900 s, day change or not
+}
+
+// The agent events one at a time.
+using AgentEventTest = PeriodicStepsTest;
+
+TEST_F(AgentEventTest, CountdownLeftAtZeroWraps) {
+    agent.updateCountdown = 0;
+    EXPECT_EQ(LogUpdateIfDue(), 1);
+    EXPECT_EQ(std::uint32_t{agent.updateCountdown}, 4294967295u);
+    EXPECT_EQ(static_cast<void *>(runtime.pendingEvents), nullptr);
+}
+
+TEST_F(AgentEventTest, DailyCompanionIsLoadedCalledWithTheAgentStateAndFreed) {
+    struct Case {
+        bool registered, hasEntry;
+        DWORD answer;
+        std::int32_t result;
+    } cases[] = {{false, false, 1, 0}, {true, false, 1, 0}, {true, true, 0, 0}, {true, true, 7, 7}};
+    for (const Case &c : cases) {
+        FakePlatform world;
+        SetPlatform(&world);
+        companion = Companion{c.answer};
+        std::map<std::string, FARPROC> entries;
+        if (c.hasEntry) entries["DoLastLogin"] = AsEntry(&DoLastLogin);
+        const HMODULE module = c.registered ? world.RegisterModule("PLVWSI32.DLL", entries) : nullptr;
+        EXPECT_EQ(RunLastLogin(), c.result);
+        EXPECT_EQ(companion.agentSeen, c.hasEntry ? &agent : nullptr);
+        if (module != nullptr) {
+            EXPECT_EQ(world.ModuleOf(module).loads, 1);
+            EXPECT_EQ(world.ModuleOf(module).frees, 1);
+        }
+        SetPlatform(&fake);
+    }
+}
+
+TEST_F(AgentEventTest, OnlyTheDayOfTheMonthTellsANewDay) {
+    fake.RegisterModule("PLVWSI32.DLL", {{"DoLastLogin", AsEntry(&DoLastLogin)}});
+    fake.SetLocalTime(1998, 8, 5, 23, 0, 0);
+    EXPECT_EQ(CheckForNewDay(&GenerateMIFIfNeeded), 1);
+    fake.SetLocalTime(1998, 9, 5, 23, 1, 0);  // a month later, no cycle in between
+    EXPECT_EQ(CheckForNewDay(&GenerateMIFIfNeeded), 1);
+    fake.SetLocalTime(1998, 9, 6, 0, 0, 0);
+    EXPECT_EQ(CheckForNewDay(&GenerateMIFIfNeeded), 1);
+    EXPECT_EQ(companion.calls, 1);
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 #include <string>
 
 #include "support/library_test.h"
+#include "support/pending_events.h"
+#include "usage/metered_apps.h"
 
 namespace plv::testing {
 namespace {
@@ -114,6 +116,140 @@ TEST_F(UsageEventTest, NoMemoryLosesTheEventQuietly) {
     EXPECT_EQ(PLVAddEvent("Initiated", "app", ""), 0);
     EXPECT_EQ(static_cast<void *>(runtime.pendingEvents), nullptr);
     EXPECT_TRUE(fake.ListBoxLines().empty());
+}
+
+// ---- the metered applications, whose admission and end are events
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+constexpr char kEditor[] = "C:\\APPS\\EDITOR.EXE";
+constexpr char kWriter[] = "C:\\APPS\\WRITER.EXE";
+
+std::string Line(const char *time, const char *application, const char *event,
+                 const char *tail = ";;;;;") {
+    return std::string("1998/08/20;") + time + ";WS-017;JDOE;SALES;;" + application + ";" + event +
+           ";" + tail;
+}
+
+class MeteredAppsTest : public LibraryTest {
+  protected:
+    MeteredAppsTest() {
+        agent.optionFlags = 0;
+        Initialize();
+    }
+
+    HWND Window(DWORD processId, DWORD threadId) {
+        FakePlatform::Window window;
+        window.processId = processId;
+        window.threadId = threadId;
+        return fake.AddWindow(window);
+    }
+
+    std::vector<PLVMeteredApp *> Records() const {
+        std::vector<PLVMeteredApp *> records;
+        for (auto *app = static_cast<PLVMeteredApp *>(runtime.meteredApps); app != nullptr;
+             app = static_cast<PLVMeteredApp *>(app->next))
+            records.push_back(app);
+        return records;
+    }
+
+    std::vector<std::string> Lines() const { return PendingLines(runtime); }
+};
+
+TEST_F(MeteredAppsTest, AdmissionFillsTheRecordAndLogsInitiated) {
+    const HWND window = Window(0x310, 0x311);
+    PLVMeteredApp *app = AuthorizeApp(window, 0, kEditor);
+    ASSERT_NE(app, nullptr);
+    EXPECT_THAT(Records(), ElementsAre(app));
+
+    EXPECT_EQ(app->window, window);
+    EXPECT_STREQ(app->applicationName, kEditor);
+    EXPECT_EQ(std::uint32_t{app->processId}, 0x310u);
+    EXPECT_EQ(std::uint32_t{app->threadId}, 0x311u);
+    EXPECT_EQ(app->activityStatus, 'I');
+    EXPECT_EQ(std::uint32_t{app->reserved1[0]} | app->reserved1[1] | app->reserved2[0] |
+                  app->reserved2[1] | app->reserved2[2] | app->reserved2[3],
+              0u);
+    // The start and the zero counters show in the "Terminated" line of the rename test.
+    EXPECT_EQ(std::uint32_t{app->updateInterval}, 15u * 60);
+    EXPECT_EQ(std::uint32_t{app->flags}, PLV_APP_METERED);
+
+    EXPECT_THAT(Lines(), ElementsAre(Line("09:15:02", kEditor, "Initiated")));
+}
+
+TEST_F(MeteredAppsTest, SecondWindowOfTheSameThreadReusesTheRecordSilently) {
+    PLVMeteredApp *app = AuthorizeApp(Window(0x310, 0x311), 0, kEditor);
+    const HWND second = Window(0x310, 0x311);
+    EXPECT_EQ(AuthorizeApp(second, 0, kEditor), app);
+    EXPECT_NE(app->window, second);  // the admitting window stays
+    EXPECT_EQ(Records().size(), 1u);
+    EXPECT_EQ(Lines().size(), 1u);
+    // Another thread of the same process is another application.
+    EXPECT_NE(AuthorizeApp(Window(0x310, 0x312), 0, kEditor), app);
+}
+
+TEST_F(MeteredAppsTest, RenameEndsTheOldNameAndTheLaterEndKeepsTheFirstStart) {
+    const HWND window = Window(0x310, 0x311);
+    PLVMeteredApp *app = AuthorizeApp(window, 0, kEditor);
+    fake.AdvanceSeconds(60);
+    EXPECT_EQ(AuthorizeApp(window, 0, kWriter), app);
+    EXPECT_STREQ(app->applicationName, kWriter);
+    EXPECT_EQ(Records().size(), 1u);
+
+    fake.SetLocalTime(1998, 8, 20, 17, 40, 11);
+    EXPECT_EQ(PLVRemoveApp(app), 1);
+    EXPECT_THAT(Records(), IsEmpty());
+    EXPECT_THAT(Lines(),
+                ElementsAre(Line("09:15:02", kEditor, "Initiated"),
+                            Line("09:16:02", kEditor, "Terminated"),
+                            Line("09:16:02", kWriter, "Initiated"),
+                            Line("17:40:11", kWriter, "Terminated", ";1998/08/20;09:15:02;0;0;")));
+}
+
+TEST_F(MeteredAppsTest, EveryDosAdmissionGetsARecordOfItsOwn) {
+    const HWND dosBox = Window(0x400, 0x401);
+    PLVMeteredApp *first = AuthorizeApp(dosBox, 1, "C:\\DOS\\EDIT.COM");
+    PLVMeteredApp *second = AuthorizeApp(dosBox, 1, "C:\\DOS\\EDIT.COM");
+    ASSERT_NE(first, nullptr);
+    ASSERT_NE(second, nullptr);
+    EXPECT_NE(first, second);
+    EXPECT_EQ(std::uint32_t{first->flags}, PLV_APP_METERED | PLV_APP_DOS);
+    // A window of the same thread is never taken for a DOS application's record.
+    PLVMeteredApp *windows = AuthorizeApp(dosBox, 0, "C:\\DOS\\EDIT.COM");
+    EXPECT_NE(windows, first);
+    EXPECT_NE(windows, second);
+    EXPECT_EQ(std::uint32_t{windows->flags}, PLV_APP_METERED);
+    EXPECT_EQ(Lines().size(), 3u);
+    // Only bit 0 of the flag marks DOS; bit 1 alone means no search.
+    PLVMeteredApp *other = AuthorizeApp(dosBox, 2, "C:\\DOS\\EDIT.COM");
+    EXPECT_NE(other, windows);
+    EXPECT_EQ(std::uint32_t{other->flags}, PLV_APP_METERED);
+    EXPECT_EQ(std::uint32_t{AuthorizeApp(dosBox, 3, "X")->flags}, PLV_APP_METERED | PLV_APP_DOS);
+}
+
+TEST_F(MeteredAppsTest, LongNamesAreCutToTheFieldAndDoNotLookRenamed) {
+    const std::string path = "C:\\" + std::string(120, 'P') + "\\APP.EXE";
+    const HWND window = Window(0x310, 0x311);
+    PLVMeteredApp *app = AuthorizeApp(window, 0, path.c_str());
+    EXPECT_EQ(std::string(app->applicationName), path.substr(0, 63));
+    EXPECT_EQ(AuthorizeApp(window, 0, path.c_str()), app);
+    EXPECT_EQ(Lines().size(), 1u);  // seen again, not renamed
+}
+
+TEST_F(MeteredAppsTest, RemovalReportsTheCountersAndOfNothingOrAnUnmeteredRecordLogsNothing) {
+    PLVMeteredApp *app = AuthorizeApp(Window(0x310, 0x311), 0, kEditor);
+    app->counter1 = 4000000000u;
+    app->counter2 = -7;
+    EXPECT_EQ(PLVRemoveApp(app), 1);
+    EXPECT_EQ(Lines().back(), Line("09:15:02", kEditor, "Terminated",
+                                   ";1998/08/20;09:15:02;40000000;-7;"));  // count 1 holds 8 digits
+    EXPECT_EQ(PLVRemoveApp(nullptr), 0);
+    app = AuthorizeApp(Window(0x310, 0x312), 0, kEditor);
+    app->flags = 0;
+    EXPECT_EQ(PLVRemoveApp(app), 1);
+    EXPECT_EQ(Lines().size(), 3u);  // the first record's two lines only
+    EXPECT_THAT(Records(), IsEmpty());
 }
 
 }  // namespace

@@ -78,77 +78,49 @@ struct Damage {
     DWORD error;
 };
 
+constexpr DWORD kNoData = ERROR_RESOURCE_DATA_NOT_FOUND, kNoType = ERROR_RESOURCE_TYPE_NOT_FOUND;
+
+// clang-format off
 const Damage kDamages[] = {
-    {"no MZ", [](PeImage &i) { PutU16(i.bytes, 0, 0x5A4E); }, ERROR_RESOURCE_DATA_NOT_FOUND},
-    {"PE header beyond the file", [](PeImage &i) { PutU32(i.bytes, 0x3C, 0xFFFFFFF0); },
-     ERROR_RESOURCE_DATA_NOT_FOUND},
-    {"wrong PE signature", [](PeImage &i) { PutU32(i.bytes, i.peHeader, 0x00004551); },
-     ERROR_RESOURCE_DATA_NOT_FOUND},
-    {"unknown optional header", [](PeImage &i) { PutU16(i.bytes, i.peHeader + 24, 0x107); },
-     ERROR_RESOURCE_DATA_NOT_FOUND},
-    {"only two data directories",
-     [](PeImage &i) { PutU32(i.bytes, i.resourceDataDirectory - 20, 2); },
-     ERROR_RESOURCE_DATA_NOT_FOUND},
-    {"optional header too short for the resource entry",
-     [](PeImage &i) {
-         PutU16(i.bytes, i.peHeader + 20,
-                static_cast<std::uint16_t>(i.resourceDataDirectory - i.peHeader - 24 + 4));
-     },
-     ERROR_RESOURCE_DATA_NOT_FOUND},
-    {"no resource directory", [](PeImage &i) { PutU32(i.bytes, i.resourceDataDirectory, 0); },
-     ERROR_RESOURCE_DATA_NOT_FOUND},
+    {"no MZ", [](PeImage &i) { PutU16(i.bytes, 0, 0x5A4E); }, kNoData},
+    {"PE header beyond the file", [](PeImage &i) { PutU32(i.bytes, 0x3C, 0xFFFFFFF0); }, kNoData},
+    {"wrong PE signature", [](PeImage &i) { PutU32(i.bytes, i.peHeader, 0x00004551); }, kNoData},
+    {"unknown optional header", [](PeImage &i) { PutU16(i.bytes, i.peHeader + 24, 0x107); }, kNoData},
+    {"only two data directories", [](PeImage &i) { PutU32(i.bytes, i.resourceDataDirectory - 20, 2); }, kNoData},
+    {"optional header too short for the resource entry", [](PeImage &i) {
+         PutU16(i.bytes, i.peHeader + 20, static_cast<std::uint16_t>(i.resourceDataDirectory - i.peHeader - 24 + 4));
+     }, kNoData},
+    {"no resource directory", [](PeImage &i) { PutU32(i.bytes, i.resourceDataDirectory, 0); }, kNoData},
     {"resource directory outside every section",
-     [](PeImage &i) { PutU32(i.bytes, i.resourceDataDirectory, 0x9000); },
-     ERROR_RESOURCE_DATA_NOT_FOUND},
-    {"section data beyond the file",
-     [](PeImage &i) { PutU32(i.bytes, i.sectionHeader + 20, 0x7FFFFFF0); },
-     ERROR_RESOURCE_DATA_NOT_FOUND},
-    {"section table beyond the file", [](PeImage &i) { PutU16(i.bytes, i.peHeader + 6, 0xFFFF); },
-     ERROR_RESOURCE_DATA_NOT_FOUND},
-    {"no version type", [](PeImage &i) { PutU32(i.bytes, i.typeDirectory + 16, 3); },
-     ERROR_RESOURCE_TYPE_NOT_FOUND},
-    {"type entries running off the section",
-     [](PeImage &i) {
+     [](PeImage &i) { PutU32(i.bytes, i.resourceDataDirectory, 0x9000); }, kNoData},
+    {"section data beyond the file", [](PeImage &i) { PutU32(i.bytes, i.sectionHeader + 20, 0x7FFFFFF0); }, kNoData},
+    {"section table beyond the file", [](PeImage &i) { PutU16(i.bytes, i.peHeader + 6, 0xFFFF); }, kNoData},
+    {"no version type", [](PeImage &i) { PutU32(i.bytes, i.typeDirectory + 16, 3); }, kNoType},
+    {"type entries running off the section", [](PeImage &i) {
          PutU32(i.bytes, i.typeDirectory + 16, 3);
          PutU16(i.bytes, i.typeDirectory + 14, 0xFFFF);
-     },
-     ERROR_RESOURCE_TYPE_NOT_FOUND},
-    {"named entries are not ids", [](PeImage &i) { PutU16(i.bytes, i.typeDirectory + 12, 1); },
-     ERROR_RESOURCE_TYPE_NOT_FOUND},
-    {"type directory points at itself",
-     [](PeImage &i) { PutU32(i.bytes, i.typeDirectory + 20, 0x80000000u); },
-     ERROR_RESOURCE_DATA_NOT_FOUND},
-    {"name directory points at itself",
-     [](PeImage &i) { PutU32(i.bytes, i.nameDirectory + 20, 0x80000018u); },
-     ERROR_RESOURCE_DATA_NOT_FOUND},
+     }, kNoType},
+    {"named entries are not ids", [](PeImage &i) { PutU16(i.bytes, i.typeDirectory + 12, 1); }, kNoType},
+    {"type directory points at itself", [](PeImage &i) { PutU32(i.bytes, i.typeDirectory + 20, 0x80000000u); }, kNoData},
+    {"name directory points at itself", [](PeImage &i) { PutU32(i.bytes, i.nameDirectory + 20, 0x80000018u); }, kNoData},
     {"language directory points back at the root",
-     [](PeImage &i) { PutU32(i.bytes, i.languageDirectory + 20, 0x80000000u); },
-     ERROR_RESOURCE_DATA_NOT_FOUND},
-    {"version type leads to data", [](PeImage &i) { PutU32(i.bytes, i.typeDirectory + 20, 0x48); },
-     ERROR_RESOURCE_DATA_NOT_FOUND},
-    {"empty name directory", [](PeImage &i) { PutU16(i.bytes, i.nameDirectory + 14, 0); },
-     ERROR_RESOURCE_DATA_NOT_FOUND},
-    {"directory far beyond the section",
-     [](PeImage &i) { PutU32(i.bytes, i.typeDirectory + 20, 0xFFFFFFFFu); },
-     ERROR_RESOURCE_DATA_NOT_FOUND},
-    {"block in the file's padding beyond the section's virtual size",
-     [](PeImage &i) {
-         const std::uint32_t virtualSize = i.bytes[i.sectionHeader + 8] |
-                                           (i.bytes[i.sectionHeader + 9] << 8);
+     [](PeImage &i) { PutU32(i.bytes, i.languageDirectory + 20, 0x80000000u); }, kNoData},
+    {"version type leads to data", [](PeImage &i) { PutU32(i.bytes, i.typeDirectory + 20, 0x48); }, kNoData},
+    {"empty name directory", [](PeImage &i) { PutU16(i.bytes, i.nameDirectory + 14, 0); }, kNoData},
+    {"directory far beyond the section", [](PeImage &i) { PutU32(i.bytes, i.typeDirectory + 20, 0xFFFFFFFFu); }, kNoData},
+    {"block in the file's padding beyond the section's virtual size", [](PeImage &i) {
+         const std::uint32_t virtualSize = i.bytes[i.sectionHeader + 8] | (i.bytes[i.sectionHeader + 9] << 8);
          PutU16(i.bytes, i.typeDirectory + virtualSize + 8, 8);  // a node of just a header and key
          PutU32(i.bytes, i.dataEntry, i.resourceRva + virtualSize + 8);
-     },
-     ERROR_RESOURCE_DATA_NOT_FOUND},
-    {"data entry smaller than the block",
-     [](PeImage &i) {
+     }, kNoData},
+    {"data entry smaller than the block", [](PeImage &i) {
          PutU32(i.bytes, i.dataEntry + 4, (i.bytes[i.block] | (i.bytes[i.block + 1] << 8)) - 1u);
-     },
-     ERROR_RESOURCE_DATA_NOT_FOUND},
-    {"block shorter than its header", [](PeImage &i) { PutU16(i.bytes, i.block, 4); },
-     ERROR_RESOURCE_DATA_NOT_FOUND},
+     }, kNoData},
+    {"block shorter than its header", [](PeImage &i) { PutU16(i.bytes, i.block, 4); }, kNoData},
     {"data entry claiming 4 GiB reads just the block",
      [](PeImage &i) { PutU32(i.bytes, i.dataEntry + 4, 0xFFFFFFFFu); }, ERROR_SUCCESS},
 };
+// clang-format on
 
 TEST(PeDamage, EachDamagedStructureAnswersNoResourceWithWindowsError) {
     posix::PosixPlatform platform;
@@ -198,32 +170,22 @@ TEST(PeDamage, EveryPrefixOfAGoodFileIsReadSafely) {
     }
 }
 
-TEST(PeDamage, EveryByteSetToOtherValuesIsReadSafely) {
+// Each byte set to other values, and random damage of a few bytes at once.
+TEST(PeDamage, EveryByteSetToOtherValuesAndRandomDamageAreReadSafely) {
+    std::mt19937 random(1998);
     for (const auto &good : SampleFiles()) {
         for (std::size_t at = 0; at < good.size(); ++at) {
-            const std::uint8_t original = good[at];
-            for (std::uint8_t value : {std::uint8_t{0x00}, std::uint8_t{0xFF},
-                                       static_cast<std::uint8_t>(original ^ 0x80),
-                                       static_cast<std::uint8_t>(original ^ 0x01)}) {
+            for (std::uint8_t value : {0x00, 0xFF, good[at] ^ 0x80, good[at] ^ 0x01}) {
                 std::vector<std::uint8_t> bytes = good;
                 bytes[at] = value;
                 Exercise(bytes, bytes.size());
             }
         }
-    }
-}
-
-TEST(PeDamage, RandomDamageIsReadSafely) {
-    std::mt19937 random(1998);
-    for (const auto &good : SampleFiles()) {
         std::uniform_int_distribution<std::size_t> position(0, good.size() - 1);
-        std::uniform_int_distribution<int> byte(0, 255);
-        std::uniform_int_distribution<int> count(1, 8);
+        std::uniform_int_distribution<int> byte(0, 255), count(1, 8);
         for (int round = 0; round < 3000; ++round) {
             std::vector<std::uint8_t> bytes = good;
-            for (int n = count(random); n > 0; --n) {
-                bytes[position(random)] = static_cast<std::uint8_t>(byte(random));
-            }
+            for (int n = count(random); n > 0; --n) bytes[position(random)] = static_cast<std::uint8_t>(byte(random));
             Exercise(bytes, bytes.size());
         }
     }

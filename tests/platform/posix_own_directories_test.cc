@@ -90,32 +90,23 @@ struct Refused {
     std::function<std::string(const std::optional<OtherUser> &)> says;
 };
 
+// A directory of `mode` at the path, perhaps handed over to another user.
+std::function<std::string(const std::string &, const std::string &)> Directory(mode_t mode, bool handOver) {
+    return [=](const std::string &path, const std::string &) {
+        MakeDirectory(path, mode);
+        if (handOver) HandOver(path, *HandOverUser());
+        return path;
+    };
+}
+
 const Refused kRefused[] = {
-    {"another user's", true,
-     [](const std::string &path, const std::string &) {
-         MakeDirectory(path, 0700);
-         HandOver(path, *HandOverUser());
-         return path;
-     },
+    {"another user's", true, Directory(0700, true),
      [](const auto &other) { return "a directory owned by " + Others(other) + " with mode 0700"; }},
-    {"another user's, open to all (as seen)", true,
-     [](const std::string &path, const std::string &) {
-         MakeDirectory(path, 0777);
-         HandOver(path, *HandOverUser());
-         return path;
-     },
+    {"another user's, open to all (as seen)", true, Directory(0777, true),
      [](const auto &other) { return "a directory owned by " + Others(other) + " with mode 0777"; }},
-    {"own, open to all", false,
-     [](const std::string &path, const std::string &) {
-         MakeDirectory(path, 0777);
-         return path;
-     },
+    {"own, open to all", false, Directory(0777, false),
      [](const auto &) { return "a directory owned by " + Me() + " with mode 0777"; }},
-    {"own, readable by the group", false,
-     [](const std::string &path, const std::string &) {
-         MakeDirectory(path, 0750);
-         return path;
-     },
+    {"own, readable by the group", false, Directory(0750, false),
      [](const auto &) { return "a directory owned by " + Me() + " with mode 0750"; }},
     {"a link in its place, to a good directory", false,
      [](const std::string &path, const std::string &scratch) {

@@ -63,6 +63,10 @@ class PlatformContract : public ::testing::TestWithParam<PlatformKind> {
     void WriteWholeFile(const std::string &path, const std::string &content);
     std::string ReadWholeFile(const std::string &path);
     HANDLE Open(const std::string &path, DWORD access, DWORD shareMode, DWORD disposition);
+
+    // The last error of a call that failed; kSucceeded for one that did not.
+    static constexpr DWORD kSucceeded = 0xFFFFFFFF;
+    DWORD ErrorIf(bool failed) { return failed ? os.GetLastError() : kSucceeded; }
 };
 
 }  // namespace plv::testing

@@ -1,6 +1,8 @@
 // The host's message loop: timers run on time, posted messages are
-// delivered in order and before timers, sent messages are answered.
+// delivered in order and before timers, sent messages are answered. The host
+// window's list box and text metric.
 #include <chrono>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -104,11 +106,6 @@ TEST_F(MessageLoop, ATimerSlowerThanItsPeriodLetsTheCallerHaveItsTurn) {
     EXPECT_EQ(runs, 1);
 }
 
-TEST_F(MessageLoop, OnlyHostWindowsTakeTimers) {
-    EXPECT_EQ(os.SetTimer(reinterpret_cast<HWND>(std::uintptr_t{0x77}), 2, 20, &Tick), 0u);
-    EXPECT_EQ(os.GetLastError(), ERROR_INVALID_WINDOW_HANDLE);
-}
-
 TEST_F(MessageLoop, PostedMessagesComeInOrderAndBeforeTimers) {
     Start(10);
     std::this_thread::sleep_for(milliseconds(20));
@@ -131,7 +128,7 @@ TEST_F(MessageLoop, SentMessagesAreAnsweredAtOnce) {
     EXPECT_FALSE(os.PostMessageA(window, WM_CLOSE, 0, 0));
 }
 
-TEST_F(MessageLoop, AWindowTimerWithoutProcedureReachesTheWindowAndDiesWithIt) {
+TEST_F(MessageLoop, AWindowTimerWithoutProcedureReachesTheWindowAndDiesWithItAndOnlyHostWindowsTakeTimers) {
     EXPECT_EQ(os.SetTimer(window, 7, 10, nullptr), 1u);
     PumpMessages(Clock::now() + milliseconds(35));
     ASSERT_FALSE(events.empty());
@@ -139,6 +136,9 @@ TEST_F(MessageLoop, AWindowTimerWithoutProcedureReachesTheWindowAndDiesWithIt) {
     EXPECT_EQ(events[0].wParam, 7u);
     DestroyHostWindow(window);
     EXPECT_FALSE(os.KillTimer(window, 7));
+    // Only host windows take timers.
+    EXPECT_EQ(os.SetTimer(reinterpret_cast<HWND>(std::uintptr_t{0x77}), 2, 20, &Tick), 0u);
+    EXPECT_EQ(os.GetLastError(), ERROR_INVALID_WINDOW_HANDLE);
 }
 
 TEST_F(MessageLoop, QuitEndsTheLoopFromATimerOrAnotherThread) {
@@ -156,6 +156,52 @@ TEST_F(MessageLoop, QuitEndsTheLoopFromATimerOrAnotherThread) {
     poster.join();
     EXPECT_GE(Clock::now() - start, milliseconds(45));
     EXPECT_GE(ticks.size(), 2u);
+}
+
+class HostWindowTest : public ::testing::Test {
+  protected:
+    HostWindowTest() {
+        window = CreateHostWindow("test", 101, [this](const std::string &l) { heard.push_back(l); });
+    }
+    ~HostWindowTest() override { DestroyHostWindow(window); }
+
+    PosixPlatform platform;
+    std::vector<std::string> heard;
+    HWND window = nullptr;
+};
+
+TEST_F(HostWindowTest, ListBoxKeepsAndAnnouncesLines) {
+    EXPECT_EQ(platform.SendDlgItemMessageA(window, 101, LB_ADDSTRING, 0,
+                                           reinterpret_cast<LPARAM>("first")), 0);
+    EXPECT_EQ(platform.SendDlgItemMessageA(window, 101, LB_ADDSTRING, 0,
+                                           reinterpret_cast<LPARAM>("second")), 1);
+    EXPECT_EQ(heard, (std::vector<std::string>{"first", "second"}));
+    EXPECT_EQ(platform.SendDlgItemMessageA(window, 101, LB_GETCOUNT, 0, 0), 2);
+    char text[16];
+    EXPECT_EQ(platform.SendDlgItemMessageA(window, 101, LB_GETTEXTLEN, 1, 0), 6);
+    EXPECT_EQ(platform.SendDlgItemMessageA(window, 101, LB_GETTEXT, 1, reinterpret_cast<LPARAM>(text)), 6);
+    EXPECT_STREQ(text, "second");
+    EXPECT_EQ(platform.SendDlgItemMessageA(window, 101, LB_GETTEXT, 2, reinterpret_cast<LPARAM>(text)), LB_ERR);
+}
+
+TEST_F(HostWindowTest, OtherControlsAndWindowsAreNotReached) {
+    EXPECT_EQ(platform.SendDlgItemMessageA(window, 102, LB_ADDSTRING, 0,
+                                           reinterpret_cast<LPARAM>("lost")), 0);
+    HWND destroyed = CreateHostWindow("gone", 101, nullptr);
+    DestroyHostWindow(destroyed);
+    EXPECT_EQ(platform.GetDC(destroyed), nullptr);
+    EXPECT_EQ(platform.GetLastError(), ERROR_INVALID_WINDOW_HANDLE);
+    EXPECT_TRUE(heard.empty());
+}
+
+TEST_F(HostWindowTest, TextIsMeasuredInAFixedWidthMetric) {
+    HDC dc = platform.GetDC(window);
+    ASSERT_NE(dc, nullptr);
+    SIZE size{};
+    ASSERT_TRUE(platform.GetTextExtentPointA(dc, "abcde", 5, &size));
+    EXPECT_EQ(size.cx, 5 * kCharWidth);
+    EXPECT_EQ(size.cy, kCharHeight);
+    EXPECT_EQ(platform.ReleaseDC(window, dc), 1);
 }
 
 }  // namespace

@@ -70,17 +70,16 @@ TEST(PersistentRegistry, TheStoreRoundTripsAnyNameAndData) {
     hive.keys.push_back({"", {{"", REG_SZ, std::string("root\0", 5)}}});
     hive.keys.push_back({"Odd [key] = 100%\\Sub", {{"name with = and %", REG_DWORD, std::string("\x01\0\xFF\x7F", 4)},
                                                   {"\xE9t\xE9\n", 7, ""}}});
-    const Hive read = ParseHive(FormatHive(hive));
-    ASSERT_EQ(read.keys.size(), hive.keys.size());
-    for (std::size_t k = 0; k < hive.keys.size(); ++k) {
-        EXPECT_EQ(read.keys[k].path, hive.keys[k].path);
-        ASSERT_EQ(read.keys[k].values.size(), hive.keys[k].values.size());
-        for (std::size_t v = 0; v < hive.keys[k].values.size(); ++v) {
-            EXPECT_EQ(read.keys[k].values[v].name, hive.keys[k].values[v].name);
-            EXPECT_EQ(read.keys[k].values[v].type, hive.keys[k].values[v].type);
-            EXPECT_EQ(read.keys[k].values[v].data, hive.keys[k].values[v].data);
+    // Every key's path, then each of its values' name, type and data.
+    const auto flat = [](const Hive &h) {
+        std::vector<std::string> facts;
+        for (const auto &key : h.keys) {
+            facts.push_back("[" + key.path + "]");
+            for (const auto &v : key.values) facts.insert(facts.end(), {v.name, std::to_string(v.type), v.data});
         }
-    }
+        return facts;
+    };
+    EXPECT_EQ(flat(ParseHive(FormatHive(hive))), flat(hive));
 }
 
 TEST(PersistentRegistry, ADamagedLineCostsOnlyItsValue) {

@@ -87,12 +87,10 @@ std::vector<HWND> Delivered(Platform &platform) {
 
 // The windows among `ours` that an enumeration delivers, in its order.
 std::vector<HWND> DeliveredAmong(Platform &platform, std::initializer_list<xcb_window_t> ours) {
-    std::vector<HWND> delivered;
-    for (HWND window : Delivered(platform)) {
-        if (std::any_of(ours.begin(), ours.end(),
-                        [&](xcb_window_t w) { return HandleOf(w) == window; }))
-            delivered.push_back(window);
-    }
+    std::vector<HWND> delivered = Delivered(platform);
+    std::erase_if(delivered, [&](HWND window) {
+        return std::none_of(ours.begin(), ours.end(), [&](xcb_window_t w) { return HandleOf(w) == window; });
+    });
     return delivered;
 }
 
@@ -127,25 +125,19 @@ void ExpectGone(Platform &platform, HWND window) {
 class X11Test : public ::testing::Test {
   protected:
     static void StartServer(const std::vector<std::string> &arguments) {
-        server() = XvfbServer::Start(arguments, whyNoServer());
+        server = XvfbServer::Start(arguments, whyNoServer);
     }
-    static void TearDownTestSuite() { server().reset(); }
+    static void TearDownTestSuite() { server.reset(); }
 
     void SetUp() override {
-        if (!server()) GTEST_SKIP() << "X11 tests skipped: " << whyNoServer();
-        ::setenv("DISPLAY", server()->display().c_str(), 1);
-        client = std::make_unique<XTestClient>(server()->display());
+        if (!server) GTEST_SKIP() << "X11 tests skipped: " << whyNoServer;
+        ::setenv("DISPLAY", server->display().c_str(), 1);
+        client = std::make_unique<XTestClient>(server->display());
         ASSERT_TRUE(client->connected());
     }
 
-    static std::unique_ptr<XvfbServer> &server() {
-        static std::unique_ptr<XvfbServer> instance;
-        return instance;
-    }
-    static std::string &whyNoServer() {
-        static std::string why;
-        return why;
-    }
+    static inline std::unique_ptr<XvfbServer> server;
+    static inline std::string whyNoServer;
 
     // A real client; its window is awaited.
     std::unique_ptr<ChildProcess> StartClient(const std::string &program,
@@ -528,7 +520,7 @@ class X11ServerTrouble : public X11Test {
   protected:
     static void SetUpTestSuite() { StartServer({}); }
     void TearDown() override {
-        if (server()) server()->process().Signal(SIGCONT);
+        if (server) server->process().Signal(SIGCONT);
     }
 };
 
@@ -536,9 +528,9 @@ TEST_F(X11ServerTrouble, AStoppedServerIsWaitedForOnceAndTakenBackWhenItAnswers)
     const xcb_window_t window = NamedWindow("waiting");
     ASSERT_TRUE(platform.IsWindow(HandleOf(window)));
 
-    server()->process().Signal(SIGSTOP);
+    server->process().Signal(SIGSTOP);
     ASSERT_TRUE(
-        Eventually([] { return StatOf(std::to_string(server()->process().pid())).state == 'T'; }));
+        Eventually([] { return StatOf(std::to_string(server->process().pid())).state == 'T'; }));
     EXPECT_TRUE(Delivered(platform).empty());
     // Silent still: not asked again, so not waited for again. A second wait
     // would last the whole answer time of a second; anything shorter is no
@@ -548,7 +540,7 @@ TEST_F(X11ServerTrouble, AStoppedServerIsWaitedForOnceAndTakenBackWhenItAnswers)
     EXPECT_TRUE(Delivered(platform).empty());
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
 
-    server()->process().Signal(SIGCONT);
+    server->process().Signal(SIGCONT);
     EXPECT_TRUE(Eventually([&] { return platform.IsWindow(HandleOf(window)) == TRUE; }));
     EXPECT_EQ(DescribedDuringEnumeration(platform, HandleOf(window)).value_or(Described{}).title, "waiting");
 }
@@ -557,7 +549,7 @@ TEST_F(X11ServerTrouble, AServerThatEndsLeavesNoWindowsAndItsSuccessorIsFound) {
     const xcb_window_t window = NamedWindow("before");
     ASSERT_TRUE(platform.IsWindow(HandleOf(window)));
 
-    server()->process().Kill();
+    server->process().Kill();
     EXPECT_TRUE(Delivered(platform).empty());
     EXPECT_FALSE(platform.IsWindow(HandleOf(window)));
 

@@ -14,6 +14,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "platform/posix/posix_platform.h"
@@ -164,27 +165,6 @@ class X11Windows : public X11Test {
     static void SetUpTestSuite() { StartServer({}); }
 };
 
-TEST_F(X11Windows, RealClientsTellTitleClassProcessAndVisibility) {
-    struct Case {
-        const char *program;
-        const char *title;
-        const char *className;
-    };
-    for (const Case &c : {Case{"xeyes", "xeyes", "XEyes"}, Case{"xclock", "xclock", "XClock"}}) {
-        SCOPED_TRACE(c.program);
-        xcb_window_t window = 0;
-        auto child = StartClient(c.program, c.className, window);
-        if (window == 0) continue;
-        const DWORD pid = static_cast<DWORD>(child->pid());
-        const Described expected{c.title, static_cast<int>(std::strlen(c.title)), c.className,
-                                 pid, pid, nullptr, TRUE};
-        EXPECT_EQ(DescribedDuringEnumeration(platform, HandleOf(window)), expected);
-        // Outside an enumeration every call asks the server itself.
-        EXPECT_EQ(Describe(platform, HandleOf(window)), expected);
-        EXPECT_TRUE(platform.IsWindow(HandleOf(window)));
-    }
-}
-
 // Each window's properties as clients set them, read alike by the calls on
 // their own and during an enumeration.
 TEST_F(X11Windows, PropertiesAreReadAsTheWindowsApiGivesThem) {
@@ -310,11 +290,24 @@ TEST_F(X11Windows, TheClientListOfARunningWindowManagerIsTaken) {
     client->DeleteProperty(client->root(), clientList);
 }
 
-TEST_F(X11Windows, AClientKilledDuringAnEnumerationIsNoFault) {
+// Real clients tell title, class, process and visibility; killed during an
+// enumeration, they are no fault.
+TEST_F(X11Windows, RealClientsAreDescribedAndAClientKilledDuringAnEnumerationIsNoFault) {
     xcb_window_t eyes = 0, clock = 0;
     auto xeyes = StartClient("xeyes", "XEyes", eyes);
     auto xclock = StartClient("xclock", "XClock", clock);
     ASSERT_TRUE(eyes != 0 && clock != 0);
+    using Client = std::tuple<xcb_window_t, ChildProcess *, std::string, const char *>;
+    for (const auto &[window, child, title, name] :
+         {Client{eyes, xeyes.get(), "xeyes", "XEyes"}, Client{clock, xclock.get(), "xclock", "XClock"}}) {
+        SCOPED_TRACE(title);
+        const DWORD pid = static_cast<DWORD>(child->pid());
+        const Described expected{title, static_cast<int>(title.size()), name, pid, pid, nullptr, TRUE};
+        EXPECT_EQ(DescribedDuringEnumeration(platform, HandleOf(window)), expected);
+        // Outside an enumeration every call asks the server itself.
+        EXPECT_EQ(Describe(platform, HandleOf(window)), expected);
+        EXPECT_TRUE(platform.IsWindow(HandleOf(window)));
+    }
 
     std::vector<HWND> delivered;
     EXPECT_TRUE(Enumerate(platform, [&](HWND window) {

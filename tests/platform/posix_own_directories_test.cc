@@ -24,7 +24,6 @@ using plv::testing::HandOver;
 using plv::testing::HandOverUser;
 using plv::testing::OtherUser;
 using plv::testing::TemporaryDirectory;
-using ::testing::HasSubstr;
 using ::testing::StartsWith;
 
 constexpr char kKey[] = "SOFTWARE\\Valdrin Systems Corp.\\Pelvantine";

@@ -31,9 +31,7 @@ namespace {
 
 using posix::PosixPlatform;
 
-HWND HandleOf(xcb_window_t window) {
-    return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(window));
-}
+HWND HandleOf(xcb_window_t window) { return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(window)); }
 
 // What the window calls answer about one window.
 struct Described {
@@ -79,10 +77,7 @@ BOOL Enumerate(Platform &platform, Visitor visitor) {
 
 std::vector<HWND> Delivered(Platform &platform) {
     std::vector<HWND> windows;
-    Enumerate(platform, [&](HWND window) {
-        windows.push_back(window);
-        return true;
-    });
+    Enumerate(platform, [&](HWND window) { return windows.push_back(window), true; });
     return windows;
 }
 

@@ -47,11 +47,15 @@ TEST_P(PlatformContract, DispositionsCreateOpenAndTruncateAsWindowsDoes) {
 
 TEST_P(PlatformContract, AMissingDirectoryIsTold3AndAMissingFile2) {
     for (DWORD disposition : {OPEN_EXISTING, OPEN_ALWAYS, CREATE_NEW}) {
-        EXPECT_EQ(ErrorIf(Open(Scratch("NO\\SUCH.LOG"), GENERIC_WRITE, 0, disposition) == INVALID_HANDLE_VALUE), ERROR_PATH_NOT_FOUND) << disposition;
+        EXPECT_EQ(ErrorIf(Open(Scratch("NO\\SUCH.LOG"), GENERIC_WRITE, 0, disposition) == INVALID_HANDLE_VALUE),
+                  ERROR_PATH_NOT_FOUND) << disposition;
     }
-    EXPECT_EQ(ErrorIf(Open(Scratch("SUCH.LOG"), GENERIC_READ, 0, OPEN_EXISTING) == INVALID_HANDLE_VALUE), ERROR_FILE_NOT_FOUND);
-    EXPECT_EQ(ErrorIf(os.GetFileAttributesA(Scratch("NO\\SUCH.LOG").c_str()) == INVALID_FILE_ATTRIBUTES), ERROR_PATH_NOT_FOUND);
-    EXPECT_EQ(ErrorIf(os.GetFileAttributesA(Scratch("SUCH.LOG").c_str()) == INVALID_FILE_ATTRIBUTES), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(ErrorIf(Open(Scratch("SUCH.LOG"), GENERIC_READ, 0, OPEN_EXISTING) == INVALID_HANDLE_VALUE),
+              ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(ErrorIf(os.GetFileAttributesA(Scratch("NO\\SUCH.LOG").c_str()) == INVALID_FILE_ATTRIBUTES),
+              ERROR_PATH_NOT_FOUND);
+    EXPECT_EQ(ErrorIf(os.GetFileAttributesA(Scratch("SUCH.LOG").c_str()) == INVALID_FILE_ATTRIBUTES),
+              ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(ErrorIf(!os.DeleteFileA(Scratch("SUCH.LOG").c_str())), ERROR_FILE_NOT_FOUND);
 }
 
@@ -96,8 +100,10 @@ TEST_P(PlatformContract, ShareModesDecideWhetherASecondOpenSucceeds) {
 TEST_P(PlatformContract, AnExclusiveOpenInAnotherProcessKeepsTheFileUntilThatProcessDies) {
     std::unique_ptr<Peer> peer = world->StartPeer();
     ASSERT_EQ(peer->Open(Scratch("19980820.LOG"), GENERIC_WRITE, 0, OPEN_ALWAYS), 0u);
-    EXPECT_EQ(ErrorIf(Open(Scratch("19980820.LOG"), GENERIC_WRITE, 0, OPEN_ALWAYS) == INVALID_HANDLE_VALUE), ERROR_SHARING_VIOLATION);
-    EXPECT_EQ(ErrorIf(Open(Scratch("19980820.log"), GENERIC_READ, kShareAll, OPEN_EXISTING) == INVALID_HANDLE_VALUE), ERROR_SHARING_VIOLATION);
+    EXPECT_EQ(ErrorIf(Open(Scratch("19980820.LOG"), GENERIC_WRITE, 0, OPEN_ALWAYS) == INVALID_HANDLE_VALUE),
+              ERROR_SHARING_VIOLATION);
+    EXPECT_EQ(ErrorIf(Open(Scratch("19980820.log"), GENERIC_READ, kShareAll, OPEN_EXISTING) == INVALID_HANDLE_VALUE),
+              ERROR_SHARING_VIOLATION);
     EXPECT_EQ(ErrorIf(!os.DeleteFileA(Scratch("19980820.LOG").c_str())), ERROR_SHARING_VIOLATION);
     peer->Die();
     HANDLE file = Open(Scratch("19980820.LOG"), GENERIC_WRITE, 0, OPEN_ALWAYS);
@@ -124,7 +130,8 @@ TEST_P(PlatformContract, EachHandleHasItsOwnFilePointer) {
     ASSERT_TRUE(os.ReadFile(file, text, 3, &read, nullptr));
     EXPECT_EQ(read, 0u);  // at the end: nothing, and no failure
 
-    EXPECT_EQ(ErrorIf(os.SetFilePointer(file, -7, nullptr, FILE_END) == INVALID_SET_FILE_POINTER), ERROR_NEGATIVE_SEEK);
+    EXPECT_EQ(ErrorIf(os.SetFilePointer(file, -7, nullptr, FILE_END) == INVALID_SET_FILE_POINTER),
+              ERROR_NEGATIVE_SEEK);
     LONG high = 1;
     EXPECT_EQ(os.SetFilePointer(file, 5, &high, FILE_BEGIN), 5u);
     EXPECT_EQ(high, 1);
@@ -174,7 +181,8 @@ TEST_P(PlatformContract, AttributesRoundTripAndReadOnlyFilesRefuseWriters) {
     ASSERT_TRUE(os.SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY));
     EXPECT_EQ(os.GetFileAttributesA(path.c_str()), asSet(FILE_ATTRIBUTE_READONLY));
     if (world->ReadOnlyKeepsWritersOut()) {
-        EXPECT_EQ(ErrorIf(Open(path, GENERIC_WRITE, 0, OPEN_ALWAYS) == INVALID_HANDLE_VALUE), ERROR_ACCESS_DENIED);
+        EXPECT_EQ(ErrorIf(Open(path, GENERIC_WRITE, 0, OPEN_ALWAYS) == INVALID_HANDLE_VALUE),
+                  ERROR_ACCESS_DENIED);
         EXPECT_EQ(ErrorIf(!os.DeleteFileA(path.c_str())), ERROR_ACCESS_DENIED);
     }
     EXPECT_EQ(ReadWholeFile(path), "x");
@@ -203,7 +211,8 @@ TEST_P(PlatformContract, FileFactsGiveSizeAndShortNamesAreThePathItselfWithoutAl
     EXPECT_EQ(data.nFileSizeLow, 1234u);
     EXPECT_EQ(data.nFileSizeHigh, 0u);
     EXPECT_EQ(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY, 0u);
-    EXPECT_EQ(ErrorIf(!os.GetFileAttributesExA(Scratch("NONE.EXE").c_str(), GetFileExInfoStandard, &data)), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(ErrorIf(!os.GetFileAttributesExA(Scratch("NONE.EXE").c_str(), GetFileExInfoStandard, &data)),
+              ERROR_FILE_NOT_FOUND);
 
     const std::string facts = Scratch("FACTS.EXE");
     char path[285];

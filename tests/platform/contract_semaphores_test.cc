@@ -27,7 +27,8 @@ TEST_P(PlatformContract, ASemaphoreIsCreatedOnceAndTakenOnce) {
     EXPECT_TRUE(os.ReleaseSemaphore(created, 1, nullptr));
 
     for (HANDLE handle : {created, again, opened}) EXPECT_TRUE(os.CloseHandle(handle));
-    EXPECT_EQ(ErrorIf(os.OpenSemaphoreA(SEMAPHORE_ALL_ACCESS, FALSE, kTimerSemaphore) == nullptr), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(ErrorIf(os.OpenSemaphoreA(SEMAPHORE_ALL_ACCESS, FALSE, kTimerSemaphore) == nullptr),
+              ERROR_FILE_NOT_FOUND);
 }
 
 TEST_P(PlatformContract, ASemaphoreCannotStartAboveItsMaximum) {
@@ -35,7 +36,8 @@ TEST_P(PlatformContract, ASemaphoreCannotStartAboveItsMaximum) {
 }
 
 TEST_P(PlatformContract, WaitingOnAHandleThatNamesNothingFails) {
-    EXPECT_EQ(ErrorIf(os.WaitForSingleObject(reinterpret_cast<HANDLE>(std::uintptr_t{0x7FF0}), 0) == WAIT_FAILED), ERROR_INVALID_HANDLE);
+    EXPECT_EQ(ErrorIf(os.WaitForSingleObject(reinterpret_cast<HANDLE>(std::uintptr_t{0x7FF0}), 0) == WAIT_FAILED),
+              ERROR_INVALID_HANDLE);
 }
 
 TEST_P(PlatformContract, ASemaphoreCreatedAtZeroIsHeldByItsCreator) {

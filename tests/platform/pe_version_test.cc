@@ -17,6 +17,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/last_error.h"
 #include "platform/pe_image_builder.h"
 #include "platform/posix/pe_version.h"
 #include "platform/posix/posix_platform.h"
@@ -86,8 +87,8 @@ TEST(PeVersionFiles, ABufferShorterThanTheAnsweredSizeIsRefused) {
     const DWORD size = platform.GetFileVersionInfoSizeA(path.c_str(), nullptr);
     ASSERT_GT(size, 0u);
     std::vector<std::uint8_t> buffer(size - 1, 0xAB);
-    EXPECT_FALSE(platform.GetFileVersionInfoA(path.c_str(), 0, size - 1, buffer.data()));
-    EXPECT_EQ(platform.GetLastError(), ERROR_INSUFFICIENT_BUFFER);
+    EXPECT_EQ(ErrorIf(platform, !platform.GetFileVersionInfoA(path.c_str(), 0, size - 1, buffer.data())),
+              ERROR_INSUFFICIENT_BUFFER);
     EXPECT_EQ(buffer, std::vector<std::uint8_t>(size - 1, 0xAB));
     EXPECT_FALSE(platform.GetFileVersionInfoA(path.c_str(), 0, size, nullptr));
 }

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/last_error.h"
 #include "platform/platform.h"
 
 namespace plv::testing {
@@ -64,9 +65,7 @@ class PlatformContract : public ::testing::TestWithParam<PlatformKind> {
     std::string ReadWholeFile(const std::string &path);
     HANDLE Open(const std::string &path, DWORD access, DWORD shareMode, DWORD disposition);
 
-    // The last error of a call that failed; kSucceeded for one that did not.
-    static constexpr DWORD kSucceeded = 0xFFFFFFFF;
-    DWORD ErrorIf(bool failed) { return failed ? os.GetLastError() : kSucceeded; }
+    DWORD ErrorIf(bool failed) { return plv::testing::ErrorIf(os, failed); }
 };
 
 }  // namespace plv::testing

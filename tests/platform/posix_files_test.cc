@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/last_error.h"
 #include "platform/posix/drives.h"
 #include "platform/posix/posix_platform.h"
 #include "support/temporary_directory.h"
@@ -21,6 +22,7 @@
 namespace plv::posix {
 namespace {
 
+using plv::testing::ErrorIf;
 using plv::testing::TemporaryDirectory;
 
 TEST(SharedFiles, AFullDiskIsError112) {
@@ -29,8 +31,7 @@ TEST(SharedFiles, AFullDiskIsError112) {
     HANDLE full = os.CreateFileA("D:\\full", GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     if (full == INVALID_HANDLE_VALUE) GTEST_SKIP() << "no /dev/full here: " << os.GetLastError();
     DWORD written = 7;
-    EXPECT_FALSE(os.WriteFile(full, "record", 6, &written, nullptr));
-    EXPECT_EQ(os.GetLastError(), ERROR_DISK_FULL);
+    EXPECT_EQ(ErrorIf(os, !os.WriteFile(full, "record", 6, &written, nullptr)), ERROR_DISK_FULL);
     EXPECT_EQ(written, 0u);
     os.CloseHandle(full);
 }
@@ -41,11 +42,10 @@ TEST(SharedFiles, ADirectoryIsNoFile) {
     ASSERT_EQ(::mkdir((volume / "LOGS").c_str(), 0755), 0);
     PosixPlatform os;
     for (DWORD access : {GENERIC_READ, GENERIC_WRITE}) {
-        EXPECT_EQ(os.CreateFileA("T:\\LOGS", access, 0, nullptr, OPEN_ALWAYS, 0, nullptr), INVALID_HANDLE_VALUE);
-        EXPECT_EQ(os.GetLastError(), ERROR_ACCESS_DENIED);
+        HANDLE file = os.CreateFileA("T:\\LOGS", access, 0, nullptr, OPEN_ALWAYS, 0, nullptr);
+        EXPECT_EQ(ErrorIf(os, file == INVALID_HANDLE_VALUE), ERROR_ACCESS_DENIED);
     }
-    EXPECT_FALSE(os.DeleteFileA("T:\\LOGS"));
-    EXPECT_EQ(os.GetLastError(), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(ErrorIf(os, !os.DeleteFileA("T:\\LOGS")), ERROR_ACCESS_DENIED);
 }
 
 TEST(SharedFiles, TheHiddenAttributeIsKeptWhereWineAndSambaKeepIt) {

@@ -8,11 +8,13 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/last_error.h"
 #include "platform/posix/posix_platform.h"
 
 namespace plv::posix {
 namespace {
 
+using plv::testing::ErrorIf;
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
@@ -123,8 +125,7 @@ TEST_F(MessageLoop, SentMessagesAreAnsweredAtOnce) {
     EXPECT_EQ(os.SendMessageA(window, WM_USER, 0, 21), 42);
     ASSERT_EQ(events.size(), 1u);
     DestroyHostWindow(window);
-    EXPECT_EQ(os.SendMessageA(window, WM_USER, 0, 21), 0);
-    EXPECT_EQ(os.GetLastError(), ERROR_INVALID_WINDOW_HANDLE);
+    EXPECT_EQ(ErrorIf(os, os.SendMessageA(window, WM_USER, 0, 21) == 0), ERROR_INVALID_WINDOW_HANDLE);
     EXPECT_FALSE(os.PostMessageA(window, WM_CLOSE, 0, 0));
 }
 
@@ -137,8 +138,8 @@ TEST_F(MessageLoop, AWindowTimerWithoutProcedureReachesTheWindowAndDiesWithItAnd
     DestroyHostWindow(window);
     EXPECT_FALSE(os.KillTimer(window, 7));
     // Only host windows take timers.
-    EXPECT_EQ(os.SetTimer(reinterpret_cast<HWND>(std::uintptr_t{0x77}), 2, 20, &Tick), 0u);
-    EXPECT_EQ(os.GetLastError(), ERROR_INVALID_WINDOW_HANDLE);
+    EXPECT_EQ(ErrorIf(os, os.SetTimer(reinterpret_cast<HWND>(std::uintptr_t{0x77}), 2, 20, &Tick) == 0u),
+              ERROR_INVALID_WINDOW_HANDLE);
 }
 
 TEST_F(MessageLoop, QuitEndsTheLoopFromATimerOrAnotherThread) {
@@ -189,8 +190,7 @@ TEST_F(HostWindowTest, OtherControlsAndWindowsAreNotReached) {
                                            reinterpret_cast<LPARAM>("lost")), 0);
     HWND destroyed = CreateHostWindow("gone", 101, nullptr);
     DestroyHostWindow(destroyed);
-    EXPECT_EQ(platform.GetDC(destroyed), nullptr);
-    EXPECT_EQ(platform.GetLastError(), ERROR_INVALID_WINDOW_HANDLE);
+    EXPECT_EQ(ErrorIf(platform, platform.GetDC(destroyed) == nullptr), ERROR_INVALID_WINDOW_HANDLE);
     EXPECT_TRUE(heard.empty());
 }
 

@@ -15,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/last_error.h"
 #include "platform/posix/posix_platform.h"
 #include "support/eventually.h"
 #include "support/temporary_directory.h"
@@ -22,6 +23,7 @@
 namespace plv::posix {
 namespace {
 
+using plv::testing::ErrorIf;
 using plv::testing::Eventually;
 using plv::testing::TemporaryDirectory;
 
@@ -175,8 +177,7 @@ TEST_F(ProcessCreation, HandlesAreClosedOnceAndLeaveTheProcessRunning) {
     EXPECT_NE(info.hProcess, info.hThread);
     EXPECT_TRUE(os.CloseHandle(info.hProcess));
     EXPECT_TRUE(os.CloseHandle(info.hThread));
-    EXPECT_FALSE(os.CloseHandle(info.hProcess));
-    EXPECT_EQ(os.GetLastError(), ERROR_INVALID_HANDLE);
+    EXPECT_EQ(ErrorIf(os, !os.CloseHandle(info.hProcess)), ERROR_INVALID_HANDLE);
     EXPECT_EQ(::kill(static_cast<pid_t>(info.dwProcessId), 0), 0);
     std::ofstream{volume / "go"};
     EXPECT_TRUE(AwaitReport(report));

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/last_error.h"
 #include "platform/posix/command_line.h"
 #include "platform/posix/errors.h"
 #include "platform/posix/posix_platform.h"
@@ -16,6 +17,7 @@
 namespace plv::posix {
 namespace {
 
+using plv::testing::ErrorIf;
 using plv::testing::TemporaryDirectory;
 
 TEST(CodePages, OemBytesWithoutAnAnsiCharacterBecomeTheNearestOne) {
@@ -35,8 +37,7 @@ TEST(CodePages, OemBytesWithoutAnAnsiCharacterBecomeTheNearestOne) {
         EXPECT_EQ(static_cast<unsigned char>(ansi[0]), c.ansi) << std::hex << int(c.oem);
         EXPECT_EQ(ansi[1], '\0');
     }
-    EXPECT_FALSE(os.OemToCharA(nullptr, nullptr));
-    EXPECT_EQ(os.GetLastError(), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(ErrorIf(os, !os.OemToCharA(nullptr, nullptr)), ERROR_INVALID_PARAMETER);
 }
 
 TEST(CommandLine, SplitsAsTheWindowsRuntimeDoes) {

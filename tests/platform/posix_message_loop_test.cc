@@ -165,6 +165,9 @@ class HostWindowTest : public ::testing::Test {
         window = CreateHostWindow("test", 101, [this](const std::string &l) { heard.push_back(l); });
     }
     ~HostWindowTest() override { DestroyHostWindow(window); }
+    LRESULT Send(int control, UINT message, WPARAM wParam, const void *lParam = nullptr) {
+        return platform.SendDlgItemMessageA(window, control, message, wParam, reinterpret_cast<LPARAM>(lParam));
+    }
 
     PosixPlatform platform;
     std::vector<std::string> heard;
@@ -172,22 +175,19 @@ class HostWindowTest : public ::testing::Test {
 };
 
 TEST_F(HostWindowTest, ListBoxKeepsAndAnnouncesLines) {
-    EXPECT_EQ(platform.SendDlgItemMessageA(window, 101, LB_ADDSTRING, 0,
-                                           reinterpret_cast<LPARAM>("first")), 0);
-    EXPECT_EQ(platform.SendDlgItemMessageA(window, 101, LB_ADDSTRING, 0,
-                                           reinterpret_cast<LPARAM>("second")), 1);
+    EXPECT_EQ(Send(101, LB_ADDSTRING, 0, "first"), 0);
+    EXPECT_EQ(Send(101, LB_ADDSTRING, 0, "second"), 1);
     EXPECT_EQ(heard, (std::vector<std::string>{"first", "second"}));
-    EXPECT_EQ(platform.SendDlgItemMessageA(window, 101, LB_GETCOUNT, 0, 0), 2);
+    EXPECT_EQ(Send(101, LB_GETCOUNT, 0), 2);
     char text[16];
-    EXPECT_EQ(platform.SendDlgItemMessageA(window, 101, LB_GETTEXTLEN, 1, 0), 6);
-    EXPECT_EQ(platform.SendDlgItemMessageA(window, 101, LB_GETTEXT, 1, reinterpret_cast<LPARAM>(text)), 6);
+    EXPECT_EQ(Send(101, LB_GETTEXTLEN, 1), 6);
+    EXPECT_EQ(Send(101, LB_GETTEXT, 1, text), 6);
     EXPECT_STREQ(text, "second");
-    EXPECT_EQ(platform.SendDlgItemMessageA(window, 101, LB_GETTEXT, 2, reinterpret_cast<LPARAM>(text)), LB_ERR);
+    EXPECT_EQ(Send(101, LB_GETTEXT, 2, text), LB_ERR);
 }
 
 TEST_F(HostWindowTest, OtherControlsAndWindowsAreNotReached) {
-    EXPECT_EQ(platform.SendDlgItemMessageA(window, 102, LB_ADDSTRING, 0,
-                                           reinterpret_cast<LPARAM>("lost")), 0);
+    EXPECT_EQ(Send(102, LB_ADDSTRING, 0, "lost"), 0);
     HWND destroyed = CreateHostWindow("gone", 101, nullptr);
     DestroyHostWindow(destroyed);
     EXPECT_EQ(ErrorIf(platform, platform.GetDC(destroyed) == nullptr), ERROR_INVALID_WINDOW_HANDLE);

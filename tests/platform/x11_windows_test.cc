@@ -10,7 +10,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
-#include <cstring>
+#include <cerrno>
 #include <functional>
 #include <memory>
 #include <optional>

@@ -45,19 +45,15 @@ TEST_P(PlatformContract, LocksOfTwoHandlesOfOneProcessExcludeEachOther) {
     DWORD count = 0;
     EXPECT_TRUE(os.ReadFile(first, text, 4, &count, nullptr));
     if (!world->UnderWine()) {
-        EXPECT_FALSE(os.ReadFile(second, text, 4, &count, nullptr));
-        EXPECT_EQ(os.GetLastError(), ERROR_LOCK_VIOLATION);
-        EXPECT_FALSE(os.WriteFile(second, "zz", 2, &count, nullptr));
-        EXPECT_EQ(os.GetLastError(), ERROR_LOCK_VIOLATION);
+        EXPECT_EQ(ErrorIf(!os.ReadFile(second, text, 4, &count, nullptr)), ERROR_LOCK_VIOLATION);
+        EXPECT_EQ(ErrorIf(!os.WriteFile(second, "zz", 2, &count, nullptr)), ERROR_LOCK_VIOLATION);
     }
 
     // Only the range as it was locked, by its owner, unlocks. Wine tells the
     // others apart from a lock in the way, not as a range not locked.
     const DWORD notLocked = world->UnderWine() ? ERROR_LOCK_VIOLATION : ERROR_NOT_LOCKED;
-    EXPECT_FALSE(os.UnlockFile(first, 0, 0, 5, 0));
-    EXPECT_EQ(os.GetLastError(), notLocked);
-    EXPECT_FALSE(os.UnlockFile(second, 0, 0, 10, 0));
-    EXPECT_EQ(os.GetLastError(), notLocked);
+    EXPECT_EQ(ErrorIf(!os.UnlockFile(first, 0, 0, 5, 0)), notLocked);
+    EXPECT_EQ(ErrorIf(!os.UnlockFile(second, 0, 0, 10, 0)), notLocked);
     EXPECT_TRUE(os.UnlockFile(first, 0, 0, 10, 0));
     EXPECT_TRUE(os.LockFile(second, 0, 0, 5, 0));
 
@@ -76,8 +72,7 @@ TEST_P(PlatformContract, AnotherProcessesLockHoldsUntilItDies) {
 
     HANDLE reader = Open(Scratch("CLOCK.DAT"), kReadWrite, kShareAll, OPEN_EXISTING);
     ASSERT_NE(reader, INVALID_HANDLE_VALUE);
-    EXPECT_FALSE(os.LockFile(reader, 7, 0, 1, 0));
-    EXPECT_EQ(os.GetLastError(), ERROR_LOCK_VIOLATION);
+    EXPECT_EQ(ErrorIf(!os.LockFile(reader, 7, 0, 1, 0)), ERROR_LOCK_VIOLATION);
     char bytes[7];
     DWORD read = 0;
     EXPECT_TRUE(os.ReadFile(reader, bytes, 7, &read, nullptr));

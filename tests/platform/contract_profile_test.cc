@@ -109,14 +109,8 @@ TEST_P(PlatformContract, ProfileIntegersAreReadAsWindowsReadsThem) {
         INT defaultValue;
         UINT value;
     } const cases[] = {
-        {"AgentRefreshAction", 0, static_cast<UINT>(-3)},
-        {"Hex", 0, 31},
-        {"Octal", 0, 15},
-        {"Trailing", 0, 42},
-        {"Nothing", 7, 0},
-        {"Empty", 7, 7},
-        {"Missing", 2, 2},
-        {"SMSStart", 0, 1},
+        {"AgentRefreshAction", 0, static_cast<UINT>(-3)}, {"Hex", 0, 31}, {"Octal", 0, 15},
+        {"Trailing", 0, 42}, {"Nothing", 7, 0}, {"Empty", 7, 7}, {"Missing", 2, 2}, {"SMSStart", 0, 1},
     };
     for (const IntCase &c : cases) {
         EXPECT_EQ(os.GetPrivateProfileIntA("Pelvantine", c.key, c.defaultValue, Scratch("PLV.INI").c_str()), c.value)

@@ -22,24 +22,22 @@ TEST_P(PlatformContract, ASemaphoreIsCreatedOnceAndTakenOnce) {
     LONG previous = -1;
     EXPECT_TRUE(os.ReleaseSemaphore(opened, 1, &previous));
     EXPECT_EQ(previous, 0);
-    EXPECT_FALSE(os.ReleaseSemaphore(created, 1, nullptr));
-    EXPECT_EQ(os.GetLastError(), ERROR_TOO_MANY_POSTS);
+    EXPECT_EQ(ErrorIf(!os.ReleaseSemaphore(created, 1, nullptr)), ERROR_TOO_MANY_POSTS);
     EXPECT_EQ(os.WaitForSingleObject(opened, 0), WAIT_OBJECT_0);
     EXPECT_TRUE(os.ReleaseSemaphore(created, 1, nullptr));
 
     for (HANDLE handle : {created, again, opened}) EXPECT_TRUE(os.CloseHandle(handle));
-    EXPECT_EQ(os.OpenSemaphoreA(SEMAPHORE_ALL_ACCESS, FALSE, kTimerSemaphore), nullptr);
-    EXPECT_EQ(os.GetLastError(), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(ErrorIf(os.OpenSemaphoreA(SEMAPHORE_ALL_ACCESS, FALSE, kTimerSemaphore) == nullptr),
+              ERROR_FILE_NOT_FOUND);
 }
 
 TEST_P(PlatformContract, ASemaphoreCannotStartAboveItsMaximum) {
-    EXPECT_EQ(os.CreateSemaphoreA(nullptr, 2, 1, "Over"), nullptr);
-    EXPECT_EQ(os.GetLastError(), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(ErrorIf(os.CreateSemaphoreA(nullptr, 2, 1, "Over") == nullptr), ERROR_INVALID_PARAMETER);
 }
 
 TEST_P(PlatformContract, WaitingOnAHandleThatNamesNothingFails) {
-    EXPECT_EQ(os.WaitForSingleObject(reinterpret_cast<HANDLE>(std::uintptr_t{0x7FF0}), 0), WAIT_FAILED);
-    EXPECT_EQ(os.GetLastError(), ERROR_INVALID_HANDLE);
+    EXPECT_EQ(ErrorIf(os.WaitForSingleObject(reinterpret_cast<HANDLE>(std::uintptr_t{0x7FF0}), 0) == WAIT_FAILED),
+              ERROR_INVALID_HANDLE);
 }
 
 TEST_P(PlatformContract, ASemaphoreCreatedAtZeroIsHeldByItsCreator) {

@@ -1,5 +1,6 @@
 #include "platform/pe_image_builder.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace plv::testing {
@@ -36,10 +37,7 @@ void EncodeInto(const VersionNode &node, std::vector<std::uint8_t> &out) {
 std::vector<std::uint8_t> Words(std::initializer_list<std::uint32_t> words) {
     std::vector<std::uint8_t> bytes(4 * words.size());
     std::size_t at = 0;
-    for (std::uint32_t word : words) {
-        PutU32(bytes, at, word);
-        at += 4;
-    }
+    for (std::uint32_t word : words) PutU32(bytes, (at += 4) - 4, word);
     return bytes;
 }
 
@@ -116,8 +114,7 @@ PeImage BuildPeImage(PeKind kind, const std::vector<std::uint8_t> &block,
     std::vector<std::uint8_t> &bytes = image.bytes;
     bytes.assign(kRawData + rawSize, 0);
 
-    bytes[0] = 'M';
-    bytes[1] = 'Z';
+    PutU16(bytes, 0, 0x5A4D);  // "MZ"
     PutU32(bytes, 0x3C, kPeHeader);
     PutU32(bytes, kPeHeader, 0x00004550);  // "PE\0\0"
     PutU16(bytes, kPeHeader + 4, plus ? 0x8664 : 0x014C);
@@ -135,8 +132,7 @@ PeImage BuildPeImage(PeKind kind, const std::vector<std::uint8_t> &block,
     PutU32(bytes, image.resourceDataDirectory + 4, static_cast<std::uint32_t>(resourceSize));
 
     const std::size_t section = image.sectionHeader;
-    const char name[8] = {'.', 'r', 's', 'r', 'c', 0, 0, 0};
-    for (std::size_t i = 0; i < 8; ++i) bytes[section + i] = static_cast<std::uint8_t>(name[i]);
+    for (std::size_t i = 0; i < 5; ++i) bytes[section + i] = static_cast<std::uint8_t>(".rsrc"[i]);
     PutU32(bytes, section + 8, static_cast<std::uint32_t>(resourceSize));
     PutU32(bytes, section + 12, kSectionRva);
     PutU32(bytes, section + 16, static_cast<std::uint32_t>(rawSize));
@@ -156,7 +152,7 @@ PeImage BuildPeImage(PeKind kind, const std::vector<std::uint8_t> &block,
     PutU32(bytes, image.dataEntry, kSectionRva + 0x58);
     PutU32(bytes, image.dataEntry + 4, static_cast<std::uint32_t>(block.size()));
     PutU32(bytes, image.dataEntry + 8, 1200);
-    for (std::size_t i = 0; i < block.size(); ++i) bytes[image.block + i] = block[i];
+    std::copy(block.begin(), block.end(), bytes.begin() + static_cast<std::ptrdiff_t>(image.block));
     return image;
 }
 

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/last_error.h"
 #include "platform/platform.h"
 
 namespace plv::testing {
@@ -63,6 +64,8 @@ class PlatformContract : public ::testing::TestWithParam<PlatformKind> {
     void WriteWholeFile(const std::string &path, const std::string &content);
     std::string ReadWholeFile(const std::string &path);
     HANDLE Open(const std::string &path, DWORD access, DWORD shareMode, DWORD disposition);
+
+    DWORD ErrorIf(bool failed) { return plv::testing::ErrorIf(os, failed); }
 };
 
 }  // namespace plv::testing

@@ -1,20 +1,28 @@
 // Files on the real kernel: a full disk, what is no file, and the hidden
-// attribute where other programs keep it. (Two processes appending at once:
+// attribute where other programs keep it; drive types from the file system
+// under a mapped root. (Two processes appending at once:
 // posix_shared_writers_test.cc.)
 #include <sys/stat.h>
+#include <sys/statfs.h>
+#include <sys/sysmacros.h>
 #include <sys/xattr.h>
+#include <unistd.h>
 
 #include <cerrno>
+#include <fstream>
 #include <string>
 
 #include <gtest/gtest.h>
 
+#include "platform/last_error.h"
+#include "platform/posix/drives.h"
 #include "platform/posix/posix_platform.h"
 #include "support/temporary_directory.h"
 
 namespace plv::posix {
 namespace {
 
+using plv::testing::ErrorIf;
 using plv::testing::TemporaryDirectory;
 
 TEST(SharedFiles, AFullDiskIsError112) {
@@ -23,8 +31,7 @@ TEST(SharedFiles, AFullDiskIsError112) {
     HANDLE full = os.CreateFileA("D:\\full", GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     if (full == INVALID_HANDLE_VALUE) GTEST_SKIP() << "no /dev/full here: " << os.GetLastError();
     DWORD written = 7;
-    EXPECT_FALSE(os.WriteFile(full, "record", 6, &written, nullptr));
-    EXPECT_EQ(os.GetLastError(), ERROR_DISK_FULL);
+    EXPECT_EQ(ErrorIf(os, !os.WriteFile(full, "record", 6, &written, nullptr)), ERROR_DISK_FULL);
     EXPECT_EQ(written, 0u);
     os.CloseHandle(full);
 }
@@ -35,11 +42,10 @@ TEST(SharedFiles, ADirectoryIsNoFile) {
     ASSERT_EQ(::mkdir((volume / "LOGS").c_str(), 0755), 0);
     PosixPlatform os;
     for (DWORD access : {GENERIC_READ, GENERIC_WRITE}) {
-        EXPECT_EQ(os.CreateFileA("T:\\LOGS", access, 0, nullptr, OPEN_ALWAYS, 0, nullptr), INVALID_HANDLE_VALUE);
-        EXPECT_EQ(os.GetLastError(), ERROR_ACCESS_DENIED);
+        HANDLE file = os.CreateFileA("T:\\LOGS", access, 0, nullptr, OPEN_ALWAYS, 0, nullptr);
+        EXPECT_EQ(ErrorIf(os, file == INVALID_HANDLE_VALUE), ERROR_ACCESS_DENIED);
     }
-    EXPECT_FALSE(os.DeleteFileA("T:\\LOGS"));
-    EXPECT_EQ(os.GetLastError(), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(ErrorIf(os, !os.DeleteFileA("T:\\LOGS")), ERROR_ACCESS_DENIED);
 }
 
 TEST(SharedFiles, TheHiddenAttributeIsKeptWhereWineAndSambaKeepIt) {
@@ -55,6 +61,65 @@ TEST(SharedFiles, TheHiddenAttributeIsKeptWhereWineAndSambaKeepIt) {
     if (length < 0 && errno == ENOTSUP) GTEST_SKIP() << "no extended attributes here";
     EXPECT_EQ(std::string(value, static_cast<std::size_t>(length)), "0x2");
     EXPECT_EQ(os.GetFileAttributesA("T:\\SMS.LOG"), FILE_ATTRIBUTE_HIDDEN);
+}
+
+TEST(DriveTypes, FileSystemKindsGiveWindowsDriveTypes) {
+    struct {
+        unsigned long magic;
+        UINT type;
+    } const cases[] = {
+        {0x6969, DRIVE_REMOTE},      {0xFF534D42, DRIVE_REMOTE}, {0xFE534D42, DRIVE_REMOTE},
+        {0x517B, DRIVE_REMOTE},      {0x00C36400, DRIVE_REMOTE}, {0x01021994, DRIVE_RAMDISK},
+        {0x858458F6, DRIVE_RAMDISK}, {0x9660, DRIVE_CDROM},      {0x15013346, DRIVE_CDROM},
+        {0xEF53, DRIVE_FIXED},       {0x9123683E, DRIVE_FIXED},
+    };
+    for (const auto &c : cases) {
+        struct statfs fileSystem{};
+        fileSystem.f_type = static_cast<decltype(fileSystem.f_type)>(c.magic);
+        // Device 0:99 has no block device behind it, so it is never removable.
+        EXPECT_EQ(DriveTypeOf(fileSystem, makedev(0, 99)), c.type) << std::hex << c.magic;
+    }
+}
+
+bool IsTmpfs(const char *path) {
+    struct statfs fileSystem;
+    return ::statfs(path, &fileSystem) == 0 && fileSystem.f_type == 0x01021994;
+}
+
+TEST(DriveTypes, ATmpfsIsARamDisk) {
+    if (!IsTmpfs("/dev/shm")) GTEST_SKIP() << "/dev/shm is no tmpfs here";
+    MapDrive('R', "/dev/shm");
+    PosixPlatform os;
+    EXPECT_EQ(os.GetDriveTypeA("R:\\"), DRIVE_RAMDISK);
+}
+
+TEST(DriveTypes, ALocalDiskIsFixed) {
+    // The directory of this test binary lies on the disk the build ran on.
+    char self[4096];
+    const ssize_t length = ::readlink("/proc/self/exe", self, sizeof self - 1);
+    ASSERT_GT(length, 0);
+    std::string directory(self, static_cast<std::size_t>(length));
+    directory.resize(directory.find_last_of('/'));
+    if (IsTmpfs(directory.c_str())) GTEST_SKIP() << "the build tree is on a tmpfs";
+    MapDrive('L', directory);
+    PosixPlatform os;
+    EXPECT_EQ(os.GetDriveTypeA("L:\\"), DRIVE_FIXED);
+    EXPECT_EQ(os.GetDriveTypeA("l:"), DRIVE_FIXED);
+}
+
+TEST(DriveTypes, RootsThatDoNotExistHaveNoRootDirectory) {
+    TemporaryDirectory volume;
+    std::ofstream(volume / "file") << "x";
+    MapDrive('M', volume / "missing");
+    MapDrive('N', volume / "file");
+    MapShare("\\\\GONE\\SHARE", volume / "gone");
+    PosixPlatform os;
+    EXPECT_EQ(os.GetDriveTypeA("M:\\"), DRIVE_NO_ROOT_DIR);
+    EXPECT_EQ(os.GetDriveTypeA("N:\\"), DRIVE_NO_ROOT_DIR);
+    EXPECT_EQ(os.GetDriveTypeA("\\\\GONE\\SHARE\\"), DRIVE_NO_ROOT_DIR);
+    EXPECT_EQ(os.GetDriveTypeA("\\\\NOBODY\\SHARE\\"), DRIVE_NO_ROOT_DIR);
+    EXPECT_EQ(os.GetDriveTypeA("Y:\\"), DRIVE_NO_ROOT_DIR);
+    EXPECT_EQ(os.GetDriveTypeA("Z:\\usr\\"), DRIVE_NO_ROOT_DIR);
 }
 
 }  // namespace

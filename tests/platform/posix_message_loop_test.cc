@@ -1,16 +1,20 @@
 // The host's message loop: timers run on time, posted messages are
-// delivered in order and before timers, sent messages are answered.
+// delivered in order and before timers, sent messages are answered. The host
+// window's list box and text metric.
 #include <chrono>
+#include <string>
 #include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "platform/last_error.h"
 #include "platform/posix/posix_platform.h"
 
 namespace plv::posix {
 namespace {
 
+using plv::testing::ErrorIf;
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
@@ -104,11 +108,6 @@ TEST_F(MessageLoop, ATimerSlowerThanItsPeriodLetsTheCallerHaveItsTurn) {
     EXPECT_EQ(runs, 1);
 }
 
-TEST_F(MessageLoop, OnlyHostWindowsTakeTimers) {
-    EXPECT_EQ(os.SetTimer(reinterpret_cast<HWND>(std::uintptr_t{0x77}), 2, 20, &Tick), 0u);
-    EXPECT_EQ(os.GetLastError(), ERROR_INVALID_WINDOW_HANDLE);
-}
-
 TEST_F(MessageLoop, PostedMessagesComeInOrderAndBeforeTimers) {
     Start(10);
     std::this_thread::sleep_for(milliseconds(20));
@@ -126,12 +125,11 @@ TEST_F(MessageLoop, SentMessagesAreAnsweredAtOnce) {
     EXPECT_EQ(os.SendMessageA(window, WM_USER, 0, 21), 42);
     ASSERT_EQ(events.size(), 1u);
     DestroyHostWindow(window);
-    EXPECT_EQ(os.SendMessageA(window, WM_USER, 0, 21), 0);
-    EXPECT_EQ(os.GetLastError(), ERROR_INVALID_WINDOW_HANDLE);
+    EXPECT_EQ(ErrorIf(os, os.SendMessageA(window, WM_USER, 0, 21) == 0), ERROR_INVALID_WINDOW_HANDLE);
     EXPECT_FALSE(os.PostMessageA(window, WM_CLOSE, 0, 0));
 }
 
-TEST_F(MessageLoop, AWindowTimerWithoutProcedureReachesTheWindowAndDiesWithIt) {
+TEST_F(MessageLoop, AWindowTimerWithoutProcedureReachesTheWindowAndDiesWithItAndOnlyHostWindowsTakeTimers) {
     EXPECT_EQ(os.SetTimer(window, 7, 10, nullptr), 1u);
     PumpMessages(Clock::now() + milliseconds(35));
     ASSERT_FALSE(events.empty());
@@ -139,6 +137,9 @@ TEST_F(MessageLoop, AWindowTimerWithoutProcedureReachesTheWindowAndDiesWithIt) {
     EXPECT_EQ(events[0].wParam, 7u);
     DestroyHostWindow(window);
     EXPECT_FALSE(os.KillTimer(window, 7));
+    // Only host windows take timers.
+    EXPECT_EQ(ErrorIf(os, os.SetTimer(reinterpret_cast<HWND>(std::uintptr_t{0x77}), 2, 20, &Tick) == 0u),
+              ERROR_INVALID_WINDOW_HANDLE);
 }
 
 TEST_F(MessageLoop, QuitEndsTheLoopFromATimerOrAnotherThread) {
@@ -156,6 +157,51 @@ TEST_F(MessageLoop, QuitEndsTheLoopFromATimerOrAnotherThread) {
     poster.join();
     EXPECT_GE(Clock::now() - start, milliseconds(45));
     EXPECT_GE(ticks.size(), 2u);
+}
+
+class HostWindowTest : public ::testing::Test {
+  protected:
+    HostWindowTest() {
+        window = CreateHostWindow("test", 101, [this](const std::string &l) { heard.push_back(l); });
+    }
+    ~HostWindowTest() override { DestroyHostWindow(window); }
+    LRESULT Send(int control, UINT message, WPARAM wParam, const void *lParam = nullptr) {
+        return platform.SendDlgItemMessageA(window, control, message, wParam, reinterpret_cast<LPARAM>(lParam));
+    }
+
+    PosixPlatform platform;
+    std::vector<std::string> heard;
+    HWND window = nullptr;
+};
+
+TEST_F(HostWindowTest, ListBoxKeepsAndAnnouncesLines) {
+    EXPECT_EQ(Send(101, LB_ADDSTRING, 0, "first"), 0);
+    EXPECT_EQ(Send(101, LB_ADDSTRING, 0, "second"), 1);
+    EXPECT_EQ(heard, (std::vector<std::string>{"first", "second"}));
+    EXPECT_EQ(Send(101, LB_GETCOUNT, 0), 2);
+    char text[16];
+    EXPECT_EQ(Send(101, LB_GETTEXTLEN, 1), 6);
+    EXPECT_EQ(Send(101, LB_GETTEXT, 1, text), 6);
+    EXPECT_STREQ(text, "second");
+    EXPECT_EQ(Send(101, LB_GETTEXT, 2, text), LB_ERR);
+}
+
+TEST_F(HostWindowTest, OtherControlsAndWindowsAreNotReached) {
+    EXPECT_EQ(Send(102, LB_ADDSTRING, 0, "lost"), 0);
+    HWND destroyed = CreateHostWindow("gone", 101, nullptr);
+    DestroyHostWindow(destroyed);
+    EXPECT_EQ(ErrorIf(platform, platform.GetDC(destroyed) == nullptr), ERROR_INVALID_WINDOW_HANDLE);
+    EXPECT_TRUE(heard.empty());
+}
+
+TEST_F(HostWindowTest, TextIsMeasuredInAFixedWidthMetric) {
+    HDC dc = platform.GetDC(window);
+    ASSERT_NE(dc, nullptr);
+    SIZE size{};
+    ASSERT_TRUE(platform.GetTextExtentPointA(dc, "abcde", 5, &size));
+    EXPECT_EQ(size.cx, 5 * kCharWidth);
+    EXPECT_EQ(size.cy, kCharHeight);
+    EXPECT_EQ(platform.ReleaseDC(window, dc), 1);
 }
 
 }  // namespace

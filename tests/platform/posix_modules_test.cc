@@ -1,11 +1,13 @@
 // Modules are shared objects found by the names of the DLLs they stand for.
 #include <gtest/gtest.h>
 
+#include "platform/last_error.h"
 #include "platform/posix/posix_platform.h"
 
 namespace plv::posix {
 namespace {
 
+using plv::testing::ErrorIf;
 TEST(Modules, DllNamesBecomeSharedObjectNames) {
     EXPECT_EQ(SharedObjectNameOf("PLVNTPRL.DLL"), "libplvntprl.so");
     EXPECT_EQ(SharedObjectNameOf("plvwow32.dll"), "libplvwow32.so");
@@ -20,10 +22,9 @@ TEST(Modules, ACompanionModuleBesideThePlatformIsLoadedAndItsEntriesFound) {
     FARPROC answer = os.GetProcAddress(module, "PlvTestAnswer");
     ASSERT_NE(answer, nullptr);
     EXPECT_EQ(answer(), 42);
-    EXPECT_EQ(os.GetProcAddress(module, "NoSuchEntry"), nullptr);
-    EXPECT_EQ(os.GetLastError(), ERROR_PROC_NOT_FOUND);
-    EXPECT_EQ(os.GetProcAddress(module, reinterpret_cast<LPCSTR>(std::uintptr_t{3})), nullptr);
-    EXPECT_EQ(os.GetLastError(), ERROR_PROC_NOT_FOUND);
+    EXPECT_EQ(ErrorIf(os, os.GetProcAddress(module, "NoSuchEntry") == nullptr), ERROR_PROC_NOT_FOUND);
+    EXPECT_EQ(ErrorIf(os, os.GetProcAddress(module, reinterpret_cast<LPCSTR>(std::uintptr_t{3})) == nullptr),
+              ERROR_PROC_NOT_FOUND);
 
     // Loads are counted: the handle stays good until the last free.
     HMODULE again = os.LoadLibraryA("plvtestmod.dll");
@@ -31,10 +32,8 @@ TEST(Modules, ACompanionModuleBesideThePlatformIsLoadedAndItsEntriesFound) {
     EXPECT_TRUE(os.FreeLibrary(module));
     EXPECT_NE(os.GetProcAddress(module, "PlvTestAnswer"), nullptr);
     EXPECT_TRUE(os.FreeLibrary(module));
-    EXPECT_FALSE(os.FreeLibrary(module));
-    EXPECT_EQ(os.GetLastError(), ERROR_INVALID_HANDLE);
-    EXPECT_EQ(os.GetProcAddress(module, "PlvTestAnswer"), nullptr);
-    EXPECT_EQ(os.GetLastError(), ERROR_INVALID_HANDLE);
+    EXPECT_EQ(ErrorIf(os, !os.FreeLibrary(module)), ERROR_INVALID_HANDLE);
+    EXPECT_EQ(ErrorIf(os, os.GetProcAddress(module, "PlvTestAnswer") == nullptr), ERROR_INVALID_HANDLE);
 }
 
 TEST(Modules, AModuleWithADirectoryIsLookedForThereOnly) {
@@ -43,10 +42,8 @@ TEST(Modules, AModuleWithADirectoryIsLookedForThereOnly) {
     HMODULE module = os.LoadLibraryA("B:\\PLVTESTMOD.DLL");
     ASSERT_NE(module, nullptr);
     EXPECT_TRUE(os.FreeLibrary(module));
-    EXPECT_EQ(os.LoadLibraryA("Z:\\PLVTESTMOD.DLL"), nullptr);
-    EXPECT_EQ(os.GetLastError(), ERROR_MOD_NOT_FOUND);
-    EXPECT_EQ(os.LoadLibraryA("PLVNOSUCH.DLL"), nullptr);
-    EXPECT_EQ(os.GetLastError(), ERROR_MOD_NOT_FOUND);
+    EXPECT_EQ(ErrorIf(os, os.LoadLibraryA("Z:\\PLVTESTMOD.DLL") == nullptr), ERROR_MOD_NOT_FOUND);
+    EXPECT_EQ(ErrorIf(os, os.LoadLibraryA("PLVNOSUCH.DLL") == nullptr), ERROR_MOD_NOT_FOUND);
 }
 
 }  // namespace

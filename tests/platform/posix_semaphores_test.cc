@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/last_error.h"
 #include "platform/contract_peer.h"
 #include "platform/posix/posix_platform.h"
 #include "support/helper_process.h"
@@ -13,6 +14,7 @@
 namespace plv::posix {
 namespace {
 
+using plv::testing::ErrorIf;
 using plv::testing::HelperProcess;
 using plv::testing::HelperRole;
 using plv::testing::TemporaryDirectory;
@@ -88,11 +90,9 @@ TEST_F(Semaphores, AHandleOnlyDoesWhatItWasOpenedFor) {
     HANDLE created = os.CreateSemaphoreA(nullptr, 1, 1, "PLVTimerSemaphore");
     HANDLE waitOnly = os.OpenSemaphoreA(SYNCHRONIZE, FALSE, "PLVTimerSemaphore");
     HANDLE releaseOnly = os.OpenSemaphoreA(SEMAPHORE_MODIFY_STATE, FALSE, "PLVTimerSemaphore");
-    EXPECT_EQ(os.WaitForSingleObject(releaseOnly, 0), WAIT_FAILED);
-    EXPECT_EQ(os.GetLastError(), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(ErrorIf(os, os.WaitForSingleObject(releaseOnly, 0) == WAIT_FAILED), ERROR_ACCESS_DENIED);
     EXPECT_EQ(os.WaitForSingleObject(waitOnly, 0), WAIT_OBJECT_0);
-    EXPECT_FALSE(os.ReleaseSemaphore(waitOnly, 1, nullptr));
-    EXPECT_EQ(os.GetLastError(), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(ErrorIf(os, !os.ReleaseSemaphore(waitOnly, 1, nullptr)), ERROR_ACCESS_DENIED);
     EXPECT_TRUE(os.ReleaseSemaphore(releaseOnly, 1, nullptr));
     for (HANDLE handle : {created, waitOnly, releaseOnly}) os.CloseHandle(handle);
 }

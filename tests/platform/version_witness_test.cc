@@ -53,22 +53,23 @@ TEST_P(Witness, StringsOfTheFirstTranslationReadInTheAnsiCodePage) {
     ASSERT_TRUE(os.VerQueryValueA(block.data(), "\\VarFileInfo\\Translation", &value, &length));
     ASSERT_EQ(length, 8u);
     EXPECT_EQ(std::memcmp(value, "\x09\x04\xB0\x04\x07\x04\xE4\x04", 8), 0);
-    char prefix[40];
-    std::snprintf(prefix, sizeof prefix, "\\StringFileInfo\\%04x%04x\\", U32At(value, 0) & 0xFFFF,
+    char named[40];
+    std::snprintf(named, sizeof named, "\\StringFileInfo\\%04x%04x\\", U32At(value, 0) & 0xFFFF,
                   U32At(value, 0) >> 16);
-    EXPECT_STREQ(prefix, "\\StringFileInfo\\040904b0\\");
+    const std::string prefix = named;
+    EXPECT_EQ(prefix, "\\StringFileInfo\\040904b0\\");
 
     const std::pair<std::string, std::string> cases[] = {
-        {std::string(prefix) + "ProductName", "Tiny Writer"},
-        {std::string(prefix) + "CompanyName", "M\xFCller \x80 S\xF6hne"},
-        {std::string(prefix) + "ProductVersion", "5.6.7.8"},
-        {std::string(prefix) + "LegalCopyright", kCopyright},
-        {std::string(prefix) + "Comments", ""},
+        {prefix + "ProductName", "Tiny Writer"},
+        {prefix + "CompanyName", "M\xFCller \x80 S\xF6hne"},
+        {prefix + "ProductVersion", "5.6.7.8"},
+        {prefix + "LegalCopyright", kCopyright},
+        {prefix + "Comments", ""},
         {"\\StringFileInfo\\040704e4\\ProductName", "Kleiner Schreiber"},
         {"\\STRINGFILEINFO\\040904B0\\productname", "Tiny Writer"},
         {"StringFileInfo\\\\040904b0\\ProductName", "Tiny Writer"},
-        {std::string(prefix) + "FileDescription", "(none)"},
-        {std::string(prefix) + "ProductNam", "(none)"},
+        {prefix + "FileDescription", "(none)"},
+        {prefix + "ProductNam", "(none)"},
         {"\\StringFileInfo\\04090000\\ProductName", "(none)"},
         {"\\ProductName", "(none)"},
     };
@@ -78,8 +79,7 @@ TEST_P(Witness, StringsOfTheFirstTranslationReadInTheAnsiCodePage) {
     // Every copy handed out stays valid while the block lives.
     std::vector<std::pair<const char *, std::string>> answers;
     for (const char *name : {"ProductName", "CompanyName", "ProductVersion", "LegalCopyright"}) {
-        ASSERT_TRUE(
-            os.VerQueryValueA(block.data(), (std::string(prefix) + name).c_str(), &value, &length));
+        ASSERT_TRUE(os.VerQueryValueA(block.data(), (prefix + name).c_str(), &value, &length));
         answers.emplace_back(static_cast<const char *>(value), static_cast<const char *>(value));
     }
     for (const auto &[pointer, text] : answers) EXPECT_EQ(pointer, text);

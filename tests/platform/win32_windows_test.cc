@@ -20,7 +20,13 @@ struct Found {
     DWORD processId;
     DWORD threadId;
     bool visible;
+    bool operator==(const Found &) const = default;
 };
+
+void PrintTo(const Found &f, std::ostream *out) {
+    *out << f.window << " \"" << f.title << "\" class \"" << f.className << "\" parent " << f.parent
+         << " process " << f.processId << " thread " << f.threadId << " visible " << f.visible;
+}
 
 struct Enumeration {
     Platform *os;
@@ -70,9 +76,8 @@ class Win32Windows : public ::testing::Test {
     }
 
     static const Found *Find(const std::vector<Found> &windows, HWND window) {
-        for (const Found &found : windows) {
+        for (const Found &found : windows)
             if (found.window == window) return &found;
-        }
         return nullptr;
     }
 
@@ -89,13 +94,8 @@ TEST_F(Win32Windows, EachWindowComesWithItsTitleClassOwnerProcessAndThread) {
 
     const Found *main = Find(windows, owner);
     ASSERT_NE(main, nullptr);
-    EXPECT_EQ(main->title, "Quarterly Report - Writer");
-    EXPECT_EQ(main->className, kClass);
-    EXPECT_EQ(main->parent, nullptr);
-    EXPECT_EQ(main->processId, ::GetCurrentProcessId());
-    EXPECT_EQ(main->threadId, ::GetCurrentThreadId());
-    EXPECT_TRUE(main->visible);
-
+    EXPECT_EQ(*main, (Found{owner, "Quarterly Report - Writer", kClass, nullptr, ::GetCurrentProcessId(),
+                            ::GetCurrentThreadId(), true}));
     // An owned window names its owner as its parent: the scan passes it by.
     const Found *popup = Find(windows, owned);
     ASSERT_NE(popup, nullptr);
@@ -127,13 +127,9 @@ TEST_F(Win32Windows, AnotherProcessesWindowIsFoundUntilItIsClosed) {
     const std::vector<Found> windows = TopLevelWindows();
     const Found *found = Find(windows, child.window());
     ASSERT_NE(found, nullptr);
-    EXPECT_EQ(found->title, "Untitled - Sketch");
-    EXPECT_EQ(found->className, TestWindowProcess::kClass);
-    EXPECT_EQ(found->parent, nullptr);
-    EXPECT_EQ(found->processId, child.processId());
-    EXPECT_EQ(found->threadId, child.threadId());
+    EXPECT_EQ(*found, (Found{child.window(), "Untitled - Sketch", TestWindowProcess::kClass, nullptr,
+                             child.processId(), child.threadId(), true}));
     EXPECT_NE(found->processId, ::GetCurrentProcessId());
-    EXPECT_TRUE(found->visible);
 
     EXPECT_EQ(child.Close(), 0);
     EXPECT_FALSE(os.IsWindow(child.window()));

@@ -1,0 +1,139 @@
+// Translations of the Linux platform: OEM code page 437 into ANSI code page
+// 1252 (where 1252 lacks a character, by its nearest plain one), command
+// lines split as Windows' C runtime splits them, and errno into the Win32
+// codes, the operation giving context.
+#include <cerrno>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "platform/last_error.h"
+#include "platform/posix/command_line.h"
+#include "platform/posix/errors.h"
+#include "platform/posix/posix_platform.h"
+#include "support/temporary_directory.h"
+
+namespace plv::posix {
+namespace {
+
+using plv::testing::ErrorIf;
+using plv::testing::TemporaryDirectory;
+
+TEST(CodePages, OemBytesWithoutAnAnsiCharacterBecomeTheNearestOne) {
+    struct {
+        unsigned char oem;
+        unsigned char ansi;
+    } const cases[] = {
+        {0x41, 0x41}, {0x7F, 0x7F}, {0x87, 0xE7}, {0x9F, 0x83}, {0xAB, 0xBD}, {0xB3, '|'},
+        {0xC4, '-'},  {0xC5, '+'},  {0xCD, '='},  {0xDB, '?'},  {0xE1, 0xDF}, {0xE3, 'p'},
+        {0xE6, 0xB5}, {0xF1, 0xB1}, {0xF8, 0xB0}, {0xFD, 0xB2}, {0xFF, 0xA0},
+    };
+    PosixPlatform os;
+    for (const auto &c : cases) {
+        const char oem[2] = {static_cast<char>(c.oem), '\0'};
+        char ansi[2] = {'#', '#'};
+        ASSERT_TRUE(os.OemToCharA(oem, ansi));
+        EXPECT_EQ(static_cast<unsigned char>(ansi[0]), c.ansi) << std::hex << int(c.oem);
+        EXPECT_EQ(ansi[1], '\0');
+    }
+    EXPECT_EQ(ErrorIf(os, !os.OemToCharA(nullptr, nullptr)), ERROR_INVALID_PARAMETER);
+}
+
+TEST(CommandLine, SplitsAsTheWindowsRuntimeDoes) {
+    struct {
+        const char *line;
+        std::vector<std::string> arguments;
+    } const cases[] = {
+        {"prog", {"prog"}},
+        {"prog a b", {"prog", "a", "b"}},
+        {"prog  a \t b \t", {"prog", "a", "b"}},
+        // The program's name: to the next blank, or quoted to the next quote,
+        // with no escapes, and the next argument may follow the quote at once.
+        {R"("C:\Program Files\App.exe" -x)", {R"(C:\Program Files\App.exe)", "-x"}},
+        {R"("C:\a b\x.exe"tail c)", {R"(C:\a b\x.exe)", "tail", "c"}},
+        {R"(C:\dir\"x".exe a)", {R"(C:\dir\"x".exe)", "a"}},
+        {R"(C:\dir\x.exe\ a)", {R"(C:\dir\x.exe\)", "a"}},
+        {R"("" x)", {"", "x"}},
+        {R"("C:\open)", {R"(C:\open)"}},
+        // The other arguments: quotes and the backslashes before them.
+        {R"(prog "abc" d e)", {"prog", "abc", "d", "e"}},
+        {R"(prog a\\\b d"e f"g h)", {"prog", R"(a\\\b)", "de fg", "h"}},
+        {R"(prog a\\\"b c d)", {"prog", R"(a\"b)", "c", "d"}},
+        {R"(prog a\\\\"b c" d e)", {"prog", R"(a\\b c)", "d", "e"}},
+        {R"(prog "a\\" b)", {"prog", R"(a\)", "b"}},
+        {R"(prog "a\"b" c)", {"prog", R"(a"b)", "c"}},
+        {R"(prog \"a)", {"prog", R"("a)"}},
+        {R"(prog a\b\ c\\)", {"prog", R"(a\b\)", R"(c\\)"}},
+        {R"(prog "" x "")", {"prog", "", "x", ""}},
+        {R"(prog "a b)", {"prog", "a b"}},
+        {"prog \"a\tb\"", {"prog", "a\tb"}},
+        // Runs of quotes: a doubled quote inside a quoted part is a literal
+        // quote and ends the part; three keep it open.
+        {R"(prog a"b"" c d)", {"prog", R"(ab")", "c", "d"}},
+        {R"(prog "a""b c")", {"prog", R"(a"b)", "c"}},
+        {R"(prog "a"""b c")", {"prog", R"(a"b c)"}},
+        {R"(prog """a""" b)", {"prog", R"("a")", "b"}},
+        {R"(prog """""" x)", {"prog", R"("")", "x"}},
+        {R"(prog \""a b" c)", {"prog", R"("a b)", "c"}},
+    };
+    for (const auto &c : cases) EXPECT_EQ(SplitCommandLine(c.line), c.arguments) << c.line;
+}
+
+using plv::testing::TemporaryDirectory;
+
+TEST(ErrnoTranslation, GivesTheCodesTheCoreTellsApart) {
+    TemporaryDirectory directory;
+    const std::string inExisting = directory / "missing.log";
+    const std::string inMissing = directory / "nodir/missing.log";
+    struct {
+        int error;
+        ErrorContext context;
+        DWORD code;
+    } const cases[] = {
+        {ENOENT, {FileOperation::Open, inExisting}, ERROR_FILE_NOT_FOUND},
+        {ENOENT, {FileOperation::Open, inMissing}, ERROR_PATH_NOT_FOUND},
+        {ENOENT, {FileOperation::Delete, inMissing}, ERROR_PATH_NOT_FOUND},
+        {ENOENT, {FileOperation::Module, inExisting}, ERROR_MOD_NOT_FOUND},
+        {ENOTDIR, {FileOperation::Open, inExisting}, ERROR_PATH_NOT_FOUND},
+        {EACCES, {FileOperation::Open, inExisting}, ERROR_ACCESS_DENIED},
+        {EPERM, {FileOperation::Delete, inExisting}, ERROR_ACCESS_DENIED},
+        {EROFS, {FileOperation::Open, inExisting}, ERROR_ACCESS_DENIED},
+        {EISDIR, {FileOperation::Open, inExisting}, ERROR_ACCESS_DENIED},
+        {EACCES, {FileOperation::Lock}, ERROR_LOCK_VIOLATION},
+        {EAGAIN, {FileOperation::Lock}, ERROR_LOCK_VIOLATION},
+        {EAGAIN, {FileOperation::Share}, ERROR_SHARING_VIOLATION},
+        {ETXTBSY, {FileOperation::Open, inExisting}, ERROR_SHARING_VIOLATION},
+        {EEXIST, {FileOperation::CreateNew, inExisting}, ERROR_FILE_EXISTS},
+        {EEXIST, {FileOperation::Open, inExisting}, ERROR_ALREADY_EXISTS},
+        {ENOSPC, {FileOperation::Write}, ERROR_DISK_FULL},
+        {EDQUOT, {FileOperation::Write}, ERROR_DISK_FULL},
+        {EBADF, {FileOperation::Read}, ERROR_INVALID_HANDLE},
+        {EINVAL, {FileOperation::Seek}, ERROR_NEGATIVE_SEEK},
+        {EINVAL, {FileOperation::Open}, ERROR_INVALID_PARAMETER},
+        {EMFILE, {FileOperation::Open}, ERROR_TOO_MANY_OPEN_FILES},
+        {ENAMETOOLONG, {FileOperation::Open}, ERROR_FILENAME_EXCED_RANGE},
+        // Network file systems: each a code of the network class.
+        {ESTALE, {FileOperation::Write, {}, true}, ERROR_NETNAME_DELETED},
+        {EHOSTDOWN, {FileOperation::Open}, ERROR_REM_NOT_LIST},
+        {EHOSTUNREACH, {FileOperation::Open}, ERROR_REM_NOT_LIST},
+        {ENOTCONN, {FileOperation::Write}, ERROR_VC_DISCONNECTED},
+        {ECONNRESET, {FileOperation::Read}, ERROR_VC_DISCONNECTED},
+        {ETIMEDOUT, {FileOperation::Close}, ERROR_UNEXP_NET_ERR},
+        {ENETDOWN, {FileOperation::Open}, ERROR_NO_NETWORK},
+        {ENETUNREACH, {FileOperation::Open}, ERROR_BAD_NETPATH},
+        {EIO, {FileOperation::Write, {}, true}, ERROR_UNEXP_NET_ERR},
+        {EIO, {FileOperation::Write, {}, false}, ERROR_IO_DEVICE},
+        {ENOLCK, {FileOperation::Lock, {}, true}, ERROR_UNEXP_NET_ERR},
+        {ENOLCK, {FileOperation::Lock, {}, false}, ERROR_SHARING_BUFFER_EXCEEDED},
+        {ENOTSUP, {FileOperation::Attributes}, ERROR_NOT_SUPPORTED},
+        {0, {FileOperation::Open}, ERROR_SUCCESS},
+    };
+    for (const auto &c : cases) {
+        EXPECT_EQ(Win32ErrorOf(c.error, c.context), c.code)
+            << "errno " << c.error << " for " << c.context.hostPath;
+    }
+}
+
+}  // namespace
+}  // namespace plv::posix

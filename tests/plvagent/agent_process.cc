@@ -76,6 +76,19 @@ std::optional<int> AgentProcess::Wait(std::chrono::milliseconds limit) {
 std::string AgentProcess::Output() const { return ReadFile(outputPath_); }
 std::string AgentProcess::Errors() const { return ReadFile(errorPath_); }
 
+static ::testing::AssertionResult Comes(const std::string &path, const std::string &text) {
+    if (Eventually([&] { return ReadFile(path).find(text) != std::string::npos; },
+                   std::chrono::seconds(30)))
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "no \"" << text << "\" in:\n" << ReadFile(path);
+}
+::testing::AssertionResult AgentProcess::Says(const std::string &text) const {
+    return Comes(errorPath_, text);
+}
+::testing::AssertionResult AgentProcess::Prints(const std::string &text) const {
+    return Comes(outputPath_, text);
+}
+
 bool Eventually(const std::function<bool()> &condition, std::chrono::milliseconds limit) {
     const auto end = std::chrono::steady_clock::now() + limit;
     for (;;) {

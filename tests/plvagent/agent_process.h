@@ -40,6 +40,10 @@ class AgentProcess {
 
     std::string Output() const;
     std::string Errors() const;
+    // Whether the standard error (output) comes to hold the text within 30
+    // seconds; what it holds if not.
+    ::testing::AssertionResult Says(const std::string &text) const;
+    ::testing::AssertionResult Prints(const std::string &text) const;
 
   private:
     pid_t pid_ = -1;

@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <sstream>
 #include <string>
@@ -40,7 +39,7 @@ TEST(AgentCommand, RefusesABadConfigurationBeforeStartingAnything) {
     AgentWorld world;
     world.Configure("UpdateInterval = soon\nWorkstation = a;b", "[Options]\nTrace = yes\n");
     for (const char *command : {"run", "check-config"}) {
-        AgentProcess agent(AgentProgram(), {command, "--config", world.configurationFile()}, world.directory());
+        AgentProcess agent = world.Agent(command);
         ASSERT_EQ(agent.Wait(kStartLimit), 1) << command;
         EXPECT_THAT(agent.Errors(), HasSubstr(world.configurationFile() +
                                               ":3: UpdateInterval: expected a whole number from 1 to 10080"));
@@ -55,7 +54,7 @@ TEST(AgentCommand, ChecksAConfigurationAndShowsWhatItWouldUse) {
     AgentWorld world;
     WriteFile(world.directory() + "/definitions.ini", "[Eyes]\nFileName = xeyes\n");
     world.Configure("Workstation = WS-017\nDefinitions = " + world.directory() + "/definitions.ini");
-    AgentProcess agent(AgentProgram(), {"check-config", "--config", world.configurationFile()}, world.directory());
+    AgentProcess agent = world.Agent("check-config");
     ASSERT_EQ(agent.Wait(kStartLimit), 0) << agent.Errors();
     EXPECT_THAT(agent.Output(), HasSubstr("home path: H:\\PLV\n"));
     EXPECT_THAT(agent.Output(), HasSubstr("workstation: WS-017\n"));
@@ -80,9 +79,9 @@ TEST(AgentCommand, RunsTheCyclesAskedForAndStops) {
                             "\nAgentNumber = 7",
                         "[Options]\nTrace = yes\n");
         const std::string traceFile = world.directory() + "/trace.txt";
-        std::vector<std::string> arguments = {"run", "--config", world.configurationFile(), "--cycles", std::to_string(cycles)};
+        std::vector<std::string> arguments = {"--cycles", std::to_string(cycles)};
         if (toFile) arguments.insert(arguments.end(), {"--trace-file", traceFile});
-        AgentProcess agent(AgentProgram(), arguments, world.directory());
+        AgentProcess agent = world.Agent("run", arguments);
         ASSERT_EQ(agent.Wait(kStartLimit + std::chrono::seconds(cycles)), 0) << agent.Errors();
         const std::string trace = toFile ? ReadFile(traceFile) : agent.Output();
         if (toFile) {
@@ -119,7 +118,7 @@ TEST_P(AgentStop, ClosesCleanlyOnTheSignal) {
     ASSERT_TRUE(ProcessListModuleIsBuilt());
     AgentWorld world;
     world.Configure("", "[Options]\nTrace = yes\n");
-    AgentProcess agent(AgentProgram(), {"run", "--config", world.configurationFile()}, world.directory());
+    AgentProcess agent = world.Agent("run");
     ASSERT_TRUE(Eventually([&] { return BootDrivers(world.dataDirectory()).find("plvnts16.dll") != std::string::npos; },
                            kStartLimit))
         << "metering did not start: " << agent.Errors();
@@ -152,9 +151,7 @@ TEST(AgentCommand, StopsThoughEveryCycleOutlastsItsPeriod) {
     AgentProcess agent((copy / "plvagent").string(), {"run", "--config", world.configurationFile()},
                        world.directory());
     // Once the first scan has added processes, cycles run back to back.
-    ASSERT_TRUE(Eventually(
-        [&] { return agent.Output().find("Process added") != std::string::npos; }, kStartLimit))
-        << agent.Errors();
+    ASSERT_TRUE(agent.Prints("Process added")) << agent.Errors();
     std::this_thread::sleep_for(2s);
     const auto asked = std::chrono::steady_clock::now();
     agent.Signal(SIGTERM);
@@ -182,10 +179,9 @@ TEST(AgentCommand, SaysWhyMeteringCouldNotStart) {
     ASSERT_EQ(agent.Wait(kStartLimit), 2);
     EXPECT_THAT(agent.Errors(), HasSubstr("plvagent: metering could not start: Initialization Failure, PLVNTPRL.DLL "
                                           "(its module file libplvntprl.so is missing or incomplete)\n"));
-    const auto events = world.LogEvents();
-    EXPECT_TRUE(std::any_of(events.begin(), events.end(), [](const std::vector<std::string> &event) {
-        return event.size() > 8 && event[2] == "WS-017" && event[7] == "Initialization Failure" && event[8] == "PLVNTPRL.DLL";
-    }));
+    EXPECT_THAT(world.Events("Pelvantine", "Initialization Failure"),
+                ::testing::Contains(::testing::AllOf(::testing::Contains("WS-017"),
+                                                     ::testing::Contains("PLVNTPRL.DLL"))));
 }
 
 TEST(AgentCommand, ImportsRecordedDefinitionsOnce) {

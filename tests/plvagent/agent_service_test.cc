@@ -8,7 +8,6 @@
 #include <stdlib.h>
 #include <sys/stat.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -35,21 +34,6 @@ std::size_t Count(const std::string &text, const std::string &part) {
     for (std::size_t at = 0; (at = text.find(part, at)) != std::string::npos; at += part.size())
         ++count;
     return count;
-}
-
-// The world's log events that are this event of this program (or of the
-// agent itself, "Pelvantine").
-std::size_t Logged(const AgentWorld &world, const std::string &program,
-                   const std::string &eventText) {
-    const auto events = world.LogEvents();
-    return std::count_if(events.begin(), events.end(), [&](const std::vector<std::string> &event) {
-        const std::string &application = event.size() > 7 ? event[6] : "";
-        const bool named =
-            application == program || (application.size() > program.size() &&
-                                       application.compare(application.size() - program.size() - 1,
-                                                           std::string::npos, "\\" + program) == 0);
-        return named && event[7] == eventText;
-    });
 }
 
 // An X server of the test's own, named by DISPLAY for the clients and the
@@ -100,9 +84,7 @@ TEST(AgentStartLine, NamesTheConfigurationDefinitionsLogAndDisplayAndWarns) {
         WriteFile(world.directory() + "/definitions.ini",
                   "[Eyes]\nFileName = xeyes\n[Logo]\nFileName = xlogo\n");
         world.Configure("Definitions = " + world.directory() + "/definitions.ini");
-        AgentProcess agent(AgentProgram(),
-                           {"run", "--config", world.configurationFile(), "--cycles", "1"},
-                           world.directory(), {"DISPLAY=" + c.display});
+        AgentProcess agent = world.Agent("run", {"--cycles", "1"}, {"DISPLAY=" + c.display});
         ASSERT_EQ(agent.Wait(kLimit), 0) << agent.Errors();
         const std::string errors = agent.Errors();
         EXPECT_THAT(errors, HasSubstr("plvagent: starting 2.8 (commit "));
@@ -129,9 +111,8 @@ TEST(AgentStartLine, CarriesJournalPrioritiesWhenStandardErrorIsTheJournal) {
     ASSERT_EQ(::stat(errors.c_str(), &status), 0);
     const std::string stream = std::to_string(status.st_dev) + ":" + std::to_string(status.st_ino);
     for (const std::string &journal : {stream, std::string("1:1")}) {
-        AgentProcess agent(AgentProgram(),
-                           {"run", "--config", world.configurationFile(), "--cycles", "1"},
-                           world.directory(), {"DISPLAY=", "JOURNAL_STREAM=" + journal});
+        AgentProcess agent =
+            world.Agent("run", {"--cycles", "1"}, {"DISPLAY=", "JOURNAL_STREAM=" + journal});
         ASSERT_EQ(agent.Wait(kLimit), 0) << agent.Errors();
         const bool toJournal = journal == stream;
         EXPECT_EQ(
@@ -167,42 +148,25 @@ class HeldEvents : public WithDisplay {
         }
         return "";
     }
-    std::unique_ptr<AgentProcess> Start() {
-        return std::make_unique<AgentProcess>(
-            AgentProgram(), std::vector<std::string>{"run", "--config", world.configurationFile()},
-            world.directory());
-    }
 
     AgentWorld world;
 };
 
 TEST_F(HeldEvents, AreReportedAndWrittenOnceWhenTheShareAnswersAgain) {
-    const auto agent = Start();
+    AgentProcess agent = world.Agent("run");
     // Every start on Linux records its "Initialization Failure" for PLVWOW32.DLL.
-    ASSERT_TRUE(Eventually(
-        [&] { return agent->Errors().find("holding 1 event,") != std::string::npos; }, kLimit))
-        << agent->Errors();
-    EXPECT_THAT(
-        agent->Errors(),
-        HasSubstr("warning: the log files cannot be written (its directory does not exist): "
-                  "holding 1 event, tried again every cycle\n"));
+    ASSERT_TRUE(agent.Says("warning: the log files cannot be written (its directory does not "
+                           "exist): holding 1 event, tried again every cycle\n"));
     const auto logo = StartClient("xlogo", "XLogo");
-    ASSERT_TRUE(Eventually(
-        [&] { return agent->Errors().find("warning: holding 2 events\n") != std::string::npos; },
-        kLimit))
-        << agent->Errors();
+    ASSERT_TRUE(agent.Says("warning: holding 2 events\n"));
     BringShareBack();
-    ASSERT_TRUE(Eventually(
-        [&] { return agent->Errors().find("no event is held") != std::string::npos; }, kLimit))
-        << agent->Errors();
-    EXPECT_THAT(agent->Errors(),
-                HasSubstr("plvagent: the log files are written again: no event is held\n"));
-    agent->Signal(SIGTERM);
-    ASSERT_EQ(agent->Wait(kLimit), 0) << agent->Errors();
-    EXPECT_EQ(Logged(world, "xlogo", "Initiated"), 1u);
-    EXPECT_EQ(Logged(world, "Pelvantine", "Initialization Failure"), 1u);
-    EXPECT_EQ(Count(agent->Errors(), "holding"), 2u) << "said once per change:\n"
-                                                     << agent->Errors();
+    ASSERT_TRUE(agent.Says("plvagent: the log files are written again: no event is held\n"));
+    agent.Signal(SIGTERM);
+    ASSERT_EQ(agent.Wait(kLimit), 0) << agent.Errors();
+    EXPECT_EQ(world.Events("xlogo", "Initiated").size(), 1u);
+    EXPECT_EQ(world.Events("Pelvantine", "Initialization Failure").size(), 1u);
+    EXPECT_EQ(Count(agent.Errors(), "holding"), 2u) << "said once per change:\n"
+                                                    << agent.Errors();
     EXPECT_EQ(Spool(), "") << "nothing is left pending";
 }
 
@@ -213,19 +177,17 @@ class HeldAcrossAStop : public HeldEvents, public ::testing::WithParamInterface<
 TEST_P(HeldAcrossAStop, AreWrittenOnceByTheNextStart) {
     const int stop = GetParam();
     {
-        const auto agent = Start();
+        AgentProcess agent = world.Agent("run");
         const auto logo = StartClient("xlogo", "XLogo");
-        ASSERT_TRUE(Eventually(
-            [&] { return agent->Errors().find("holding 2 events") != std::string::npos; }, kLimit))
-            << agent->Errors();
+        ASSERT_TRUE(agent.Says("holding 2 events"));
         if (stop == SIGKILL) {
             // Kept up to date each cycle: what waited a cycle ago survives a crash.
             ASSERT_TRUE(Eventually([&] { return Count(Spool(), "\n") == 3; }, kLimit)) << Spool();
         }
-        agent->Signal(stop);
-        ASSERT_EQ(agent->Wait(kLimit), stop == SIGKILL ? 128 + SIGKILL : 0) << agent->Errors();
+        agent.Signal(stop);
+        ASSERT_EQ(agent.Wait(kLimit), stop == SIGKILL ? 128 + SIGKILL : 0) << agent.Errors();
         if (stop == SIGTERM) {
-            EXPECT_THAT(agent->Errors(),
+            EXPECT_THAT(agent.Errors(),
                         HasSubstr("warning: stopping with 2 events not yet written, kept in " +
                                   world.dataDirectory() + "/pending-"));
         }
@@ -234,16 +196,16 @@ TEST_P(HeldAcrossAStop, AreWrittenOnceByTheNextStart) {
     EXPECT_THAT(Spool(), HasSubstr("shared\t"));
 
     BringShareBack();
-    const auto agent = Start();
-    ASSERT_TRUE(Eventually(
-        [&] { return Logged(world, "xlogo", "Initiated") > 0 && Spool().empty(); }, kLimit))
-        << agent->Errors();
-    agent->Signal(SIGTERM);
-    ASSERT_EQ(agent->Wait(kLimit), 0) << agent->Errors();
-    EXPECT_THAT(agent->Errors(),
+    AgentProcess agent = world.Agent("run");
+    ASSERT_TRUE(Eventually([&] { return !world.Events("xlogo", "Initiated").empty() && Spool().empty(); },
+                           kLimit))
+        << agent.Errors();
+    agent.Signal(SIGTERM);
+    ASSERT_EQ(agent.Wait(kLimit), 0) << agent.Errors();
+    EXPECT_THAT(agent.Errors(),
                 HasSubstr("plvagent: put back 2 events that the last run left pending, from "));
-    EXPECT_EQ(Logged(world, "xlogo", "Initiated"), 1u);
-    EXPECT_EQ(Logged(world, "Pelvantine", "Initialization Failure"), 2u) << "one for each start";
+    EXPECT_EQ(world.Events("xlogo", "Initiated").size(), 1u);
+    EXPECT_EQ(world.Events("Pelvantine", "Initialization Failure").size(), 2u) << "one for each start";
 }
 
 INSTANTIATE_TEST_SUITE_P(AgentService, HeldAcrossAStop, ::testing::Values(SIGTERM, SIGKILL),
@@ -251,16 +213,16 @@ INSTANTIATE_TEST_SUITE_P(AgentService, HeldAcrossAStop, ::testing::Values(SIGTER
                              return info.param == SIGTERM ? "SIGTERM" : "SIGKILL";
                          });
 
-class AgentSession : public WithDisplay {};
+class AgentSession : public WithDisplay {
+  protected:
+    AgentWorld world;
+};
 
 // A second agent of the same user and display would meter everything twice.
 TEST_F(AgentSession, AllowsOneAgentPerUserAndDisplay) {
-    AgentWorld world;
     world.Configure("");
-    AgentProcess first(AgentProgram(), {"run", "--config", world.configurationFile()},
-                       world.directory());
-    ASSERT_TRUE(
-        Eventually([&] { return first.Errors().find("starting") != std::string::npos; }, kLimit));
+    AgentProcess first = world.Agent("run");
+    ASSERT_TRUE(first.Says("starting"));
 
     // Each agent keeps its output in its own working directory.
     for (const char *directory : {"/second", "/third"})
@@ -285,53 +247,40 @@ TEST_F(AgentSession, AllowsOneAgentPerUserAndDisplay) {
 // passed over; a file with a problem changes nothing; settings the library
 // took at the start are named.
 TEST_F(AgentSession, ReloadsDefinitionsOnSighup) {
-    AgentWorld world;
     const std::string definitions = world.directory() + "/definitions.ini";
     WriteFile(definitions, "[Eyes]\nFileName = xeyes\n");
     world.Configure("Definitions = " + definitions, "[Options]\nTrace = yes\n");
-    AgentProcess agent(AgentProgram(), {"run", "--config", world.configurationFile()},
-                       world.directory());
-    ASSERT_TRUE(Eventually(
-        [&] { return agent.Output().find("Process added") != std::string::npos; }, kLimit))
-        << agent.Errors();
+    AgentProcess agent = world.Agent("run");
+    ASSERT_TRUE(agent.Prints("Process added"));
     {
         const auto logo = StartClient("xlogo", "XLogo");
-        ASSERT_TRUE(Eventually([&] { return agent.Output().find("\\xlogo,") != std::string::npos; },
-                               kLimit))
-            << agent.Output();
+        ASSERT_TRUE(agent.Prints("\\xlogo,"));
     }
-    EXPECT_EQ(Logged(world, "xlogo", "Initiated"), 0u) << "no definition knew it";
+    EXPECT_EQ(world.Events("xlogo", "Initiated").size(), 0u) << "no definition knew it";
 
     WriteFile(definitions, "[Logo]\nFileName = xlogo\nSize = 12\n");
     agent.Signal(SIGHUP);
-    ASSERT_TRUE(Eventually(
-        [&] { return agent.Errors().find("nothing was reloaded") != std::string::npos; }, kLimit))
-        << agent.Errors();
+    ASSERT_TRUE(agent.Says("nothing was reloaded"));
     EXPECT_THAT(agent.Errors(), HasSubstr(definitions + ":3: Size: unknown key\n"));
 
     WriteFile(definitions, "[Logo]\nFileName = xlogo\n");
     world.Configure("Definitions = " + definitions + "\nWorkstation = WS-NEW",
                     "[Options]\nTrace = yes\n");
     agent.Signal(SIGHUP);
-    ASSERT_TRUE(
-        Eventually([&] { return agent.Errors().find("reloaded ") != std::string::npos; }, kLimit))
-        << agent.Errors();
-    EXPECT_THAT(agent.Errors(), HasSubstr("plvagent: reloaded " + world.configurationFile() +
-                                          ": 1 definitions from " + definitions));
+    ASSERT_TRUE(agent.Says("plvagent: reloaded " + world.configurationFile() +
+                           ": 1 definitions from " + definitions));
     EXPECT_THAT(
         agent.Errors(),
         HasSubstr("warning: changed settings take effect only at the next start: Workstation\n"));
     {
         const auto logo = StartClient("xlogo", "XLogo");
-        ASSERT_TRUE(Eventually([&] { return Logged(world, "xlogo", "Initiated") == 1; }, kLimit))
+        ASSERT_TRUE(Eventually([&] { return world.Events("xlogo", "Initiated").size() == 1; },
+                               kLimit))
             << agent.Output();
     }
     agent.Signal(SIGTERM);
     ASSERT_EQ(agent.Wait(kLimit), 0) << agent.Errors();
-    const auto events = world.LogEvents();
-    EXPECT_TRUE(std::none_of(
-        events.begin(), events.end(),
-        [](const std::vector<std::string> &event) { return event.at(2) == "WS-NEW"; }));
+    for (const auto &event : world.LogEvents()) EXPECT_NE(event.at(2), "WS-NEW");
 }
 
 TEST(AgentCommandLine, ExitsTwoOnAUsageErrorAndNamesItsBuild) {

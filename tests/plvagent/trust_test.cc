@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -27,6 +26,7 @@ namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using plv::testing::HandOver;
 using plv::testing::HandOverUser;
+using ::testing::Contains;
 using ::testing::ElementsAreArray;
 using ::testing::HasSubstr;
 
@@ -148,7 +148,6 @@ TEST_F(TrustedFiles, OneAnotherUserOwnsIsNamed) {
 }
 
 using testing::AgentProcess;
-using testing::AgentProgram;
 using testing::AgentWorld;
 
 TEST(AgentTrust, CheckConfigWarnsAboutAGroupWritableGeneratorDirectoryAndConfiguration) {
@@ -158,8 +157,7 @@ TEST(AgentTrust, CheckConfigWarnsAboutAGroupWritableGeneratorDirectoryAndConfigu
     testing::WriteFile(system + "/PLVMIFG.EXE", "");
     for (const std::string &path : {system + "/PLVMIFG.EXE", system, world.configurationFile()})
         fs::permissions(path, fs::perms::group_write, fs::perm_options::add);
-    AgentProcess agent(AgentProgram(), {"check-config", "--config", world.configurationFile()},
-                       world.directory());
+    AgentProcess agent = world.Agent("check-config");
     ASSERT_EQ(agent.Wait(kStartLimit), 0) << agent.Errors();
     EXPECT_THAT(agent.Errors(),
                 HasSubstr("plvagent: warning: the MIF generator H:\\PLV\\SYSTEM\\PLVMIFG.EXE is "
@@ -171,13 +169,6 @@ TEST(AgentTrust, CheckConfigWarnsAboutAGroupWritableGeneratorDirectoryAndConfigu
                                           world.configurationFile() + " is writable by group "));
 }
 
-bool HasStartFailure(const AgentWorld &world, const std::string &component) {
-    const auto events = world.LogEvents();
-    return std::any_of(events.begin(), events.end(), [&](const std::vector<std::string> &event) {
-        return event.size() > 8 && event[7] == "Initialization Failure" && event[8] == component;
-    });
-}
-
 // The start warns as check-config does, then refuses the runtime
 // directory: it says why, logs the failure and creates nothing there.
 TEST(AgentTrust, RunDoesNotStartInARuntimeDirectoryOpenToOthers) {
@@ -187,8 +178,7 @@ TEST(AgentTrust, RunDoesNotStartInARuntimeDirectoryOpenToOthers) {
     fs::create_directory(runtime);
     fs::permissions(runtime, fs::perms::all);
     fs::permissions(world.configurationFile(), fs::perms::group_write, fs::perm_options::add);
-    AgentProcess agent(AgentProgram(), {"run", "--config", world.configurationFile()},
-                       world.directory());
+    AgentProcess agent = world.Agent("run");
     ASSERT_EQ(agent.Wait(kStartLimit), 2) << agent.Errors();
     EXPECT_THAT(agent.Errors(), HasSubstr("plvagent: warning: the configuration file " +
                                           world.configurationFile()));
@@ -198,7 +188,8 @@ TEST(AgentTrust, RunDoesNotStartInARuntimeDirectoryOpenToOthers) {
                   "(the runtime directory " +
                   runtime + " is refused: a directory owned by "));
     EXPECT_THAT(agent.Errors(), HasSubstr(" with mode 0777; "));
-    EXPECT_TRUE(HasStartFailure(world, "Tm Semaphore"));
+    EXPECT_THAT(world.Events("Pelvantine", "Initialization Failure"),
+                Contains(Contains("Tm Semaphore")));
     EXPECT_TRUE(fs::is_empty(runtime));
 }
 
@@ -210,8 +201,7 @@ TEST(AgentTrust, RunDoesNotStartWithADataDirectoryAnotherUserOwns) {
     fs::create_directory(world.dataDirectory());
     fs::permissions(world.dataDirectory(), fs::perms::owner_all, fs::perm_options::replace);
     HandOver(world.dataDirectory(), *other);
-    AgentProcess agent(AgentProgram(), {"run", "--config", world.configurationFile()},
-                       world.directory());
+    AgentProcess agent = world.Agent("run");
     ASSERT_EQ(agent.Wait(kStartLimit), 2) << agent.Errors();
     EXPECT_THAT(
         agent.Errors(),
@@ -219,7 +209,8 @@ TEST(AgentTrust, RunDoesNotStartWithADataDirectoryAnotherUserOwns) {
                   "(the data directory " +
                   world.dataDirectory() + " is refused: a directory owned by " + other->name +
                   " (uid " + std::to_string(other->uid) + ") with mode 0700; "));
-    EXPECT_TRUE(HasStartFailure(world, "Registry"));
+    EXPECT_THAT(world.Events("Pelvantine", "Initialization Failure"),
+                Contains(Contains("Registry")));
     EXPECT_TRUE(fs::is_empty(world.dataDirectory()));
 }
 

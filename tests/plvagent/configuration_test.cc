@@ -85,24 +85,19 @@ h = /srv/plv
     const PLVAgentRuntime &runtime = records.runtime();
 
     EXPECT_EQ(static_cast<void *>(agent.runtime), &records.runtime());
-    EXPECT_STREQ(agent.agentDirectory, "Z:\\opt\\plvagent");
-    EXPECT_EQ(std::uint32_t{agent.updateInterval}, 5u);
-    EXPECT_STREQ(agent.logHeaderText, "Usage of WS-017");
-    EXPECT_EQ(std::uint32_t{agent.agentNumber}, 12u);
-    EXPECT_EQ(std::uint32_t{agent.updateCountdown}, 42u);
-    EXPECT_EQ(std::uint32_t{agent.closeRetryCount}, 0u);
+    EXPECT_THAT((std::vector<std::string>{agent.agentDirectory, agent.logHeaderText,
+                                          runtime.workstationName, runtime.userName,
+                                          runtime.userContext, runtime.homePath,
+                                          runtime.settingsFilePath, runtime.timeServerName}),
+                ElementsAre("Z:\\opt\\plvagent", "Usage of WS-017", "WS-017", "JDOE", "SALES",
+                            "\\\\SERVER\\PLV", "Z:\\etc\\plv\\PLV.INI", "TIMESRV"));
+    EXPECT_THAT((std::vector<std::uint32_t>{agent.updateInterval, agent.agentNumber,
+                                            agent.updateCountdown, agent.closeRetryCount,
+                                            runtime.networkKind, runtime.netWareConnection}),
+                ElementsAre(5, 12, 42, 0, 3, 7));
     EXPECT_EQ(std::uint32_t{agent.optionFlags}, PLV_OPT_TRACE | PLV_OPT_CLOCK_FILE | PLV_OPT_UNDEFINED_APPS |
                                                     PLV_OPT_RECORD_DEFINITIONS | PLV_OPT_SHARED_TIMER);
     EXPECT_EQ(static_cast<void *>(agent.clockFile), nullptr);  // opened when the agent runs
-
-    EXPECT_EQ(int{runtime.networkKind}, 3);
-    EXPECT_STREQ(runtime.workstationName, "WS-017");
-    EXPECT_STREQ(runtime.userName, "JDOE");
-    EXPECT_STREQ(runtime.userContext, "SALES");
-    EXPECT_STREQ(runtime.homePath, "\\\\SERVER\\PLV");
-    EXPECT_STREQ(runtime.settingsFilePath, "Z:\\etc\\plv\\PLV.INI");
-    EXPECT_STREQ(runtime.timeServerName, "TIMESRV");
-    EXPECT_EQ(std::uint32_t{runtime.netWareConnection}, 7u);
     EXPECT_EQ(static_cast<void *>(runtime.definitions), nullptr);
     EXPECT_THAT(Texts(runtime.ignoredPrograms), ElementsAre("xclock", "EXPLORER.EXE"));
     EXPECT_THAT(Texts(runtime.ignoredClasses), ElementsAre("Shell_TrayWnd"));
@@ -128,19 +123,19 @@ TEST_F(Configuration, WhatIsNotGivenHasItsDefault) {
     const PLVAgentState &agent = records.agent();
     const PLVAgentRuntime &runtime = records.runtime();
 
-    EXPECT_STREQ(runtime.settingsFilePath, "H:\\PLV\\SYSTEM\\PLV.INI");
     const std::string hostName = host::HostName();
-    EXPECT_EQ(std::string(runtime.workstationName), hostName.substr(0, std::min(hostName.find('.'), std::size_t{59})));
-    EXPECT_EQ(std::string(runtime.userName), host::LoginName());
-    EXPECT_STREQ(runtime.userContext, "");
-    EXPECT_EQ(std::string(agent.agentDirectory), host::AgentPathOf(host::ProgramDirectory()));
-    EXPECT_EQ(std::uint32_t{agent.updateInterval}, 15u);
-    EXPECT_EQ(std::uint32_t{agent.updateCountdown}, 900u);  // the first "Updated" after one interval
-    EXPECT_EQ(std::uint32_t{agent.closeRetryCount}, 3u);
-    EXPECT_EQ(std::uint32_t{agent.agentNumber}, 0u);
-    EXPECT_EQ(std::uint32_t{agent.optionFlags}, 0u);
-    EXPECT_STREQ(agent.logHeaderText, "Pelvantine usage log");
-    EXPECT_EQ(int{runtime.networkKind}, 1);
+    EXPECT_THAT((std::vector<std::string>{runtime.settingsFilePath, runtime.workstationName,
+                                          runtime.userName, runtime.userContext,
+                                          agent.agentDirectory, agent.logHeaderText}),
+                ElementsAre("H:\\PLV\\SYSTEM\\PLV.INI",
+                            hostName.substr(0, std::min(hostName.find('.'), std::size_t{59})),
+                            host::LoginName(), "", host::AgentPathOf(host::ProgramDirectory()),
+                            "Pelvantine usage log"));
+    // The first "Updated" falls due after one interval.
+    EXPECT_THAT((std::vector<std::uint32_t>{agent.updateInterval, agent.updateCountdown,
+                                            agent.closeRetryCount, agent.agentNumber,
+                                            agent.optionFlags, runtime.networkKind}),
+                ElementsAre(15, 900, 3, 0, 0, 1));
     EXPECT_EQ(static_cast<void *>(runtime.ignoredPrograms), nullptr);
     EXPECT_TRUE(c.definitionsFile.empty());
 }

@@ -20,22 +20,17 @@ constexpr char kWriterLine[] =
     "19980820;09:15:02;WS-017;JDOE;SALES;C:\\OFFICE\\WRITER;WRITER.EXE;19980312;1048576;"
     "Report - Writer;WriterFrame;Writer Deluxe;Valdrin Systems;2.8;0409";
 
-// A title may hold the separator; the fields after it are counted from the
-// end of the line.
-TEST(DefLine, KeepsSeparatorsOfTheTitle) {
+// A title may hold the separator: the fields after it are counted from the
+// end of the line. The size was written as a signed 32-bit number.
+TEST(DefLine, KeepsSeparatorsOfTheTitleAndReadsANegativeSizeAsTheLargeOne) {
     std::string why;
-    const auto r = ParseDefLine("19980820;09:15:02;WS;U;C;C:\\A;A.EXE;;0;one; two; three;Cls;P;Co;1.0;0000", &why);
+    auto r = ParseDefLine("19980820;09:15:02;WS;U;C;C:\\A;A.EXE;;0;one; two; three;Cls;P;Co;1.0;0000", &why);
     ASSERT_TRUE(r) << why;
     EXPECT_EQ(r->title, "one; two; three");
     EXPECT_EQ(r->windowClass, "Cls");
     EXPECT_EQ(r->product, "P");
     EXPECT_EQ(r->fileDate, "");
-}
-
-// The size was written as a signed 32-bit number.
-TEST(DefLine, ReadsANegativeSizeAsTheLargeSizeItStandsFor) {
-    std::string why;
-    const auto r = ParseDefLine("19980820;09:15:02;WS;U;C;;;;-1294967296;(no title);(no class);;;;0000", &why);
+    r = ParseDefLine("19980820;09:15:02;WS;U;C;;;;-1294967296;(no title);(no class);;;;0000", &why);
     ASSERT_TRUE(r) << why;
     EXPECT_EQ(r->fileSize, 3000000000u);
     EXPECT_EQ(r->fileName, "");
@@ -67,7 +62,9 @@ class Import : public testing::HostFileTest {
     }
 };
 
-TEST_F(Import, ARecordedApplicationBecomesADefinitionByFileNameAndVersion) {
+// By file name and version; --exact also by directory, size, date, version
+// and language.
+TEST_F(Import, ARecordedApplicationBecomesADefinition) {
     const ImportResult result = ImportDefinitions({{"19980820.DEF", std::string(kWriterLine) + "\r\n"}}, {}, {}, {}, {});
     EXPECT_THAT(result.imported, ElementsAre("[Writer Deluxe] from 19980820.DEF:1"));
     EXPECT_EQ(result.sections,
@@ -85,23 +82,22 @@ TEST_F(Import, ARecordedApplicationBecomesADefinitionByFileNameAndVersion) {
     EXPECT_STREQ(d.companyName, "Valdrin Systems");
     EXPECT_STREQ(d.directory, "");
     EXPECT_EQ(d.sizeTest, '\0');
-}
 
-TEST_F(Import, ExactAlsoTakesDirectorySizeDateVersionAndLanguage) {
     ImportOptions exact;
     exact.exact = true;
-    const ImportResult result = ImportDefinitions({{"19980820.DEF", kWriterLine}}, {}, exact, {}, {});
-    const DefinitionList list = ReadBack(result.sections);
+    problems.clear();
+    const DefinitionList exactList =
+        ReadBack(ImportDefinitions({{"19980820.DEF", kWriterLine}}, {}, exact, {}, {}).sections);
     ASSERT_TRUE(problems.empty()) << Describe(problems[0]);
-    ASSERT_EQ(list.nodes().size(), 1u);
-    const PLVAppDefinition &d = list.nodes()[0];
-    EXPECT_STREQ(d.directory, "C:\\OFFICE\\WRITER");
-    EXPECT_EQ(d.sizeTest, 'E');
-    EXPECT_EQ(std::uint32_t{d.sizeBound1}, 1048576u);
-    EXPECT_EQ(d.dateTest, 'E');
-    EXPECT_EQ(std::uint32_t{d.dateBound1}, 6645u * 86400u);  // 12 March 1998
-    EXPECT_STREQ(d.productVersion, "2.8");
-    EXPECT_EQ(std::uint32_t{d.languageId}, 0x409u);
+    ASSERT_EQ(exactList.nodes().size(), 1u);
+    const PLVAppDefinition &e = exactList.nodes()[0];
+    EXPECT_STREQ(e.directory, "C:\\OFFICE\\WRITER");
+    EXPECT_EQ(e.sizeTest, 'E');
+    EXPECT_EQ(std::uint32_t{e.sizeBound1}, 1048576u);
+    EXPECT_EQ(e.dateTest, 'E');
+    EXPECT_EQ(std::uint32_t{e.dateBound1}, 6645u * 86400u);  // 12 March 1998
+    EXPECT_STREQ(e.productVersion, "2.8");
+    EXPECT_EQ(std::uint32_t{e.languageId}, 0x409u);
 }
 
 TEST_F(Import, EachProgramIsDefinedOnceAndNamesStayUnique) {

@@ -83,42 +83,38 @@ class TrustedFiles : public testing::HostFileTest {
     static std::string Agent(const std::string &path) { return host::AgentPathOf(path); }
 };
 
-TEST_F(TrustedFiles, NoneIsWarnedAboutWhenOnlyItsOwnerMayChangeIt) {
-    EXPECT_THAT(Warnings(), ::testing::IsEmpty());
-    // A missing program is nothing to change: its directory counts.
-    fs::remove(generator());
-    EXPECT_THAT(Warnings(), ::testing::IsEmpty());
-}
-
+// None while only its owner may change it; a missing program is nothing to
+// change, its directory counts.
 TEST_F(TrustedFiles, EachThatOthersMayChangeIsNamed) {
-    const std::string system = directory / "server/PLV/SYSTEM";
+    EXPECT_THAT(Warnings(), ::testing::IsEmpty());
+    const std::string system = directory / "server/PLV/SYSTEM", agent = directory / "agent",
+                      conf = directory / "conf";
+    const auto group = [](const std::string &path, const std::string &rest) {
+        return " is writable by group " + GroupOf(path) + rest;
+    };
     const struct {
         std::string path;
         mode_t mode;
         std::string warning;
     } cases[] = {
         {generator(), 0775,
-         "the MIF generator " + Agent(generator()) + " is writable by group " +
-             GroupOf(generator()) + ", mode 0775" + kRunsPrograms},
+         "the MIF generator " + Agent(generator()) + group(generator(), ", mode 0775") +
+             kRunsPrograms},
         {system, 0775,
-         "the directory of the MIF generator, " + Agent(system) + ", is writable by group " +
-             GroupOf(system) + ", mode 0775" + kRunsPrograms},
+         "the directory of the MIF generator, " + Agent(system) + "," +
+             group(system, ", mode 0775") + kRunsPrograms},
         {system, 01777,
-         "the directory of the MIF generator, " + Agent(system) + ", is writable by group " +
-             GroupOf(system) + " and writable by everyone, mode 1777" + kRunsPrograms},
+         "the directory of the MIF generator, " + Agent(system) + "," +
+             group(system, " and writable by everyone, mode 1777") + kRunsPrograms},
         {sixteenBitAgent(), 0757,
          "the 16-bit agent " + Agent(sixteenBitAgent()) + " is writable by everyone, mode 0757" +
              kRunsPrograms},
-        {directory / "agent", 0775,
-         "the directory of the 16-bit agent, " + Agent(directory / "agent") +
-             ", is writable by group " + GroupOf(directory / "agent") + ", mode 0775" +
+        {agent, 0775,
+         "the directory of the 16-bit agent, " + Agent(agent) + "," + group(agent, ", mode 0775") +
              kRunsPrograms},
-        {path, 0664,
-         "the configuration file " + path + " is writable by group " + GroupOf(path) +
-             ", mode 0664" + kChoosesPrograms},
-        {directory / "conf", 0775,
-         "the directory of the configuration file, " + directory / "conf" +
-             ", is writable by group " + GroupOf(directory / "conf") + ", mode 0775" +
+        {path, 0664, "the configuration file " + path + group(path, ", mode 0664") + kChoosesPrograms},
+        {conf, 0775,
+         "the directory of the configuration file, " + conf + "," + group(conf, ", mode 0775") +
              kChoosesPrograms},
         {definitions(), 0646,
          "the definitions file " + definitions() + " is writable by everyone, mode 0646" +
@@ -132,6 +128,8 @@ TEST_F(TrustedFiles, EachThatOthersMayChangeIsNamed) {
         EXPECT_THAT(Warnings(), ElementsAreArray({warning}));
         ::chmod(changed.c_str(), before.st_mode & 07777);
     }
+    fs::remove(generator());
+    EXPECT_THAT(Warnings(), ::testing::IsEmpty());
 }
 
 TEST_F(TrustedFiles, OneAnotherUserOwnsIsNamed) {

@@ -87,9 +87,9 @@ TEST(AgentStartLine, NamesTheConfigurationDefinitionsLogAndDisplayAndWarns) {
         WriteFile(world.directory() + "/definitions.ini",
                   "[Eyes]\nFileName = xeyes\n[Logo]\nFileName = xlogo\n");
         world.Configure("Definitions = " + world.directory() + "/definitions.ini");
-        WriteFile(world.directory() + "/agent.err", "");
+        WriteFile(world.directory() + "/.tool-errors", "");
         struct stat err {};
-        ASSERT_EQ(::stat((world.directory() + "/agent.err").c_str(), &err), 0);
+        ASSERT_EQ(::stat((world.directory() + "/.tool-errors").c_str(), &err), 0);
         // A stream other than the standard error's is no journal.
         const std::string journal =
             c.toJournal ? std::to_string(err.st_dev) + ":" + std::to_string(err.st_ino) : "1:1";
@@ -311,7 +311,7 @@ TEST(AgentCommandLine, LooksUpItsConfigurationAndKeepsDataOutOfTheCurrentDirecto
     EXPECT_THAT(builtIn.Output(),
                 HasSubstr("shared log directory: " + data + "/plvagent/server/PLV/LOGS\n"));
     for (const auto &entry : std::filesystem::directory_iterator(cwd))
-        EXPECT_THAT(entry.path().filename().string(), ::testing::AnyOf("agent.out", "agent.err"));
+        EXPECT_THAT(entry.path().filename().string(), ::testing::AnyOf(".tool-output", ".tool-errors"));
 
     std::filesystem::copy_file(world.configurationFile(), config + "/plvagent/agent.ini");
     AgentProcess user(AgentProgram(), {"check-config"}, cwd, {"XDG_CONFIG_HOME=" + config});

@@ -4,26 +4,19 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "problems.h"
+#include "support/host_files.h"
 #include "support/temporary_directory.h"
 
 namespace plvagent::testing {
 
 inline void WriteFile(const std::string &path, const std::string &content) {
-    std::ofstream(path, std::ios::binary) << content;
+    plv::testing::WriteHostFile(path, content);
 }
-
-inline std::string ReadFile(const std::string &path) {
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream content;
-    content << file.rdbuf();
-    return content.str();
-}
+inline std::string ReadFile(const std::string &path) { return plv::testing::ReadHostFile(path); }
 
 // A file of the test's own in a scratch directory, and what reading it found.
 class HostFileTest : public ::testing::Test {

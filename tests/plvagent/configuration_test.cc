@@ -145,51 +145,45 @@ TEST_F(Configuration, AMissingFileIsNamed) {
     EXPECT_THAT(Described(), ElementsAre(directory / "absent.ini" + ": cannot be read: the file does not exist"));
 }
 
-struct Mistake {
-    const char *content;
-    const char *problem;  // after "<file>:"
-};
-
-class ConfigurationMistake : public Configuration, public ::testing::WithParamInterface<Mistake> {};
-
-TEST_P(ConfigurationMistake, IsNamedByFileLineAndKey) {
-    SCOPED_TRACE(GetParam().content);
-    Read(GetParam().content);
-    EXPECT_THAT(Described(), ::testing::Contains(path + ":" + GetParam().problem));
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Configuration, ConfigurationMistake,
-    ::testing::Values(
-        Mistake{"[Agent]\nHomePath=H:\\PLV\nUpdateInterval=soon\n", "3: UpdateInterval: expected a whole number from 1 to 10080"},
-        Mistake{"[Agent]\nHomePath=H:\\PLV\nUpdateCountdown=-1\n", "3: UpdateCountdown: expected a whole number from 1 to 604800"},
-        Mistake{"[Agent]\nHomePath=H:\\PLV\nthis line\n", "3: expected key=value, [section] or a ; comment"},
-        Mistake{"HomePath=H:\\PLV\n[Agent]\n", "1: HomePath: stands before the first section"},
-        Mistake{"[Agent]\nHomePath=H:\\PLV\nWorkstaton=WS-1\n", "3: Workstaton: unknown key"},
-        Mistake{"[Agent]\nHomePath=H:\\PLV\n[Agnet]\n", "3: [Agnet]: unknown section"},
-        Mistake{"[Agent]\nHomePath=H:\\PLV\nUser=a;b\n", "3: User: must not contain ';'"},
-        Mistake{"[Agent]\nHomePath=H:\\PLV\nWorkstation=123456789012345678901234567890123456789012345678901234567890\n",
+TEST_F(Configuration, EachMistakeIsNamedByFileLineAndKey) {
+    // The file's text, and its problem after "<file>:".
+    const std::pair<const char *, const char *> kMistakes[] = {
+        {"[Agent]\nHomePath=H:\\PLV\nUpdateInterval=soon\n", "3: UpdateInterval: expected a whole number from 1 to 10080"},
+        {"[Agent]\nHomePath=H:\\PLV\nUpdateCountdown=-1\n", "3: UpdateCountdown: expected a whole number from 1 to 604800"},
+        {"[Agent]\nHomePath=H:\\PLV\nthis line\n", "3: expected key=value, [section] or a ; comment"},
+        {"HomePath=H:\\PLV\n[Agent]\n", "1: HomePath: stands before the first section"},
+        {"[Agent]\nHomePath=H:\\PLV\nWorkstaton=WS-1\n", "3: Workstaton: unknown key"},
+        {"[Agent]\nHomePath=H:\\PLV\n[Agnet]\n", "3: [Agnet]: unknown section"},
+        {"[Agent]\nHomePath=H:\\PLV\nUser=a;b\n", "3: User: must not contain ';'"},
+        {"[Agent]\nHomePath=H:\\PLV\nWorkstation=123456789012345678901234567890123456789012345678901234567890\n",
                 "3: Workstation: at most 59 characters"},
-        Mistake{"[Agent]\nHomePath=H:\\PLV\nHomePath=G:\\PLV\n", "3: HomePath: is repeated (first on line 2)"},
-        Mistake{"[Agent]\nHomePath=H:\\PLV\n[agent]\n", "3: section [agent] is repeated (first on line 1)"},
-        Mistake{"[Agent\nHomePath=H:\\PLV\n", "1: a section line must be [name] alone"},
-        Mistake{"\n[Agent]\nUserContext=SALES\n", "2: [Agent]: HomePath: is required: the shared directory that holds LOGS and SYSTEM"},
-        Mistake{"[Agent]\nHomePath=H:\\PLV\n[Options]\nTrace=maybe\n", "4: Trace: expected yes or no"},
-        Mistake{"[Agent]\nHomePath=H:\\PLV\n[Time]\nNetworkKind=2\nTimeServer=TS\n",
+        {"[Agent]\nHomePath=H:\\PLV\nHomePath=G:\\PLV\n", "3: HomePath: is repeated (first on line 2)"},
+        {"[Agent]\nHomePath=H:\\PLV\n[agent]\n", "3: section [agent] is repeated (first on line 1)"},
+        {"[Agent\nHomePath=H:\\PLV\n", "1: a section line must be [name] alone"},
+        {"\n[Agent]\nUserContext=SALES\n", "2: [Agent]: HomePath: is required: the shared directory that holds LOGS and SYSTEM"},
+        {"[Agent]\nHomePath=H:\\PLV\n[Options]\nTrace=maybe\n", "4: Trace: expected yes or no"},
+        {"[Agent]\nHomePath=H:\\PLV\n[Time]\nNetworkKind=2\nTimeServer=TS\n",
                 "3: [Time]: NetworkModule: is required: NetworkKind 2 asks the network module for the time"},
-        Mistake{"[Agent]\nHomePath=H:\\PLV\n[Time]\nNetworkKind=6\nNetworkModule=NETAPI32.DLL\n",
+        {"[Agent]\nHomePath=H:\\PLV\n[Time]\nNetworkKind=6\nNetworkModule=NETAPI32.DLL\n",
                 "3: [Time]: TimeServer: is required: NetworkKind 6 asks a time server"},
-        Mistake{"[Agent]\nHomePath=H:\\PLV\n[Time]\nNetworkModule=NETAPI32.DLL\n",
+        {"[Agent]\nHomePath=H:\\PLV\n[Time]\nNetworkModule=NETAPI32.DLL\n",
                 "4: NetworkModule: is used only with a NetworkKind from 2 to 7"},
-        Mistake{"[Agent]\nHomePath=H:\\PLV\n[Options]\nClockFile=yes\n[Time]\n",
+        {"[Agent]\nHomePath=H:\\PLV\n[Options]\nClockFile=yes\n[Time]\n",
                 "5: [Time]: ClockFilePath: is required by the ClockFile option"},
-        Mistake{"[Agent]\nHomePath=H:\\PLV\n[Time]\nClockFilePath=H:\\CLOCK.DAT\n",
+        {"[Agent]\nHomePath=H:\\PLV\n[Time]\nClockFilePath=H:\\CLOCK.DAT\n",
                 "4: ClockFilePath: is read only with the ClockFile option set"},
-        Mistake{"[Agent]\nHomePath=H:\\PLV\n[Ignore]\nPrograms=xclock, /usr/bin/xeyes\n",
+        {"[Agent]\nHomePath=H:\\PLV\n[Ignore]\nPrograms=xclock, /usr/bin/xeyes\n",
                 "4: Programs: list file names without their directory: /usr/bin/xeyes"},
-        Mistake{"[Agent]\nHomePath=H:\\PLV\n[Drives]\nHH=/srv\n", "4: HH: a drive is named by one letter from A to Z"},
-        Mistake{"[Agent]\nHomePath=H:\\PLV\n[Drives]\nH=srv/plv\n", "4: H: must be an absolute directory"},
-        Mistake{"[Agent]\nHomePath=H:\\PLV\n[Shares]\n\\\\SERVER=/srv\n", "4: \\\\SERVER: a share is named \\\\SERVER\\SHARE"}));
+        {"[Agent]\nHomePath=H:\\PLV\n[Drives]\nHH=/srv\n", "4: HH: a drive is named by one letter from A to Z"},
+        {"[Agent]\nHomePath=H:\\PLV\n[Drives]\nH=srv/plv\n", "4: H: must be an absolute directory"},
+        {"[Agent]\nHomePath=H:\\PLV\n[Shares]\n\\\\SERVER=/srv\n", "4: \\\\SERVER: a share is named \\\\SERVER\\SHARE"},
+    };
+    for (const auto &[content, problem] : kMistakes) {
+        problems.clear();
+        Read(content);
+        EXPECT_THAT(Described(), ::testing::Contains(path + ":" + problem)) << content;
+    }
+}
 
 // A path of the system is turned into the agent's form before its length is
 // checked against the room the library gives it.

@@ -119,39 +119,33 @@ TEST_F(Definitions, CriteriaNotGivenAreZero) {
     EXPECT_EQ(std::memcmp(&expected, &list.nodes()[0], sizeof expected), 0);
 }
 
-struct Mistake {
-    const char *content;
-    const char *problem;  // after "definitions.ini:"
-};
-
-class DefinitionMistake : public Definitions, public ::testing::WithParamInterface<Mistake> {};
-
-TEST_P(DefinitionMistake, IsNamedByLineAndKey) {
-    SCOPED_TRACE(GetParam().content);
-    Read(GetParam().content);
-    EXPECT_THAT(Described(), ::testing::Contains(std::string("definitions.ini:") + GetParam().problem));
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Definitions, DefinitionMistake,
-    ::testing::Values(
-        Mistake{"[A]\nFileName=a.exe\nSizeTest=X\n", "3: SizeTest: expected E (equal), L (less), G (greater), B (between)"},
-        Mistake{"[A]\nFileName=a.exe\nSizeTest=B\nSizeBound1=5\n", "1: [A]: SizeBound2: is required by SizeTest B (between)"},
-        Mistake{"[A]\nFileName=a.exe\nSizeTest=B\nSizeBound1=5\nSizeBound2=4\n", "5: SizeBound2: must not be below SizeBound1"},
-        Mistake{"[A]\nFileName=a.exe\nSizeTest=L\nSizeBound1=5\nSizeBound2=9\n", "5: SizeBound2: is read only with SizeTest B (between)"},
-        Mistake{"[A]\nFileName=a.exe\nSizeBound1=5\n", "1: [A]: SizeTest: is required with SizeBound1"},
-        Mistake{"[A]\nFileName=a.exe\nDateTest=E\nDateBound1=1998-02-30\n",
+TEST_F(Definitions, EachMistakeIsNamedByLineAndKey) {
+    // The file's text, and its problem after "definitions.ini:".
+    const std::pair<const char *, const char *> kMistakes[] = {
+        {"[A]\nFileName=a.exe\nSizeTest=X\n", "3: SizeTest: expected E (equal), L (less), G (greater), B (between)"},
+        {"[A]\nFileName=a.exe\nSizeTest=B\nSizeBound1=5\n", "1: [A]: SizeBound2: is required by SizeTest B (between)"},
+        {"[A]\nFileName=a.exe\nSizeTest=B\nSizeBound1=5\nSizeBound2=4\n", "5: SizeBound2: must not be below SizeBound1"},
+        {"[A]\nFileName=a.exe\nSizeTest=L\nSizeBound1=5\nSizeBound2=9\n", "5: SizeBound2: is read only with SizeTest B (between)"},
+        {"[A]\nFileName=a.exe\nSizeBound1=5\n", "1: [A]: SizeTest: is required with SizeBound1"},
+        {"[A]\nFileName=a.exe\nDateTest=E\nDateBound1=1998-02-30\n",
                 "4: DateBound1: expected a date from 1980-01-01 to 2045-12-31, written 1998-08-20 or 19980820"},
-        Mistake{"[A]\nFileName=a.exe\nLocation=remote\n", "3: Location: expected N (network), L (local)"},
-        Mistake{"[A]\nFileName=longer-than.exe\n", "2: FileName: at most 12 characters"},
-        Mistake{"[A]\nFileName=a.exe\nVersion=1.2.3.4567\n", "3: Version: at most 8 characters"},
-        Mistake{"[A]\nFileName=a.exe\nLanguage=english\n", "3: Language: expected up to four hexadecimal digits, such as 0409"},
-        Mistake{"[A]\nFileName=a.exe\nTitlePosition=2\n", "3: TitlePosition: is read only with a Title"},
-        Mistake{"[A]\nKind=1\nTitle=Writer\n",
+        {"[A]\nFileName=a.exe\nLocation=remote\n", "3: Location: expected N (network), L (local)"},
+        {"[A]\nFileName=longer-than.exe\n", "2: FileName: at most 12 characters"},
+        {"[A]\nFileName=a.exe\nVersion=1.2.3.4567\n", "3: Version: at most 8 characters"},
+        {"[A]\nFileName=a.exe\nLanguage=english\n", "3: Language: expected up to four hexadecimal digits, such as 0409"},
+        {"[A]\nFileName=a.exe\nTitlePosition=2\n", "3: TitlePosition: is read only with a Title"},
+        {"[A]\nKind=1\nTitle=Writer\n",
                 "2: Kind: must be 2 for the Title, Class, Product, Company, Version and Language criteria to count"},
-        Mistake{"[A]\nSizeTest=G\nSizeBound1=10\n",
+        {"[A]\nSizeTest=G\nSizeBound1=10\n",
                 "1: [A]: can never match: give a FileName, Directory, Title, Class or version criterion"},
-        Mistake{"[A]\nFileName=a.exe\nTitel=Writer\n", "3: Titel: unknown key"}));
+        {"[A]\nFileName=a.exe\nTitel=Writer\n", "3: Titel: unknown key"},
+    };
+    for (const auto &[content, problem] : kMistakes) {
+        problems.clear();
+        Read(content);
+        EXPECT_THAT(Described(), ::testing::Contains(std::string("definitions.ini:") + problem)) << content;
+    }
+}
 
 // The library reads the nodes as laid out: the first definition in file
 // order whose criteria a candidate meets is the answer.

@@ -76,7 +76,8 @@ TEST(AgentStartLine, NamesTheConfigurationDefinitionsLogAndDisplayAndWarns) {
         const char *warning;  // null: none about the display
         bool toJournal;
     } kCases[] = {
-        {"", "warning: DISPLAY is not set: no application window can be seen, so nothing is metered",
+        {"",
+         "warning: DISPLAY is not set: no application window can be seen, so nothing is metered",
          true},
         {":59999",
          "warning: the display :59999 cannot be opened: no application window can be seen", false},
@@ -97,8 +98,8 @@ TEST(AgentStartLine, NamesTheConfigurationDefinitionsLogAndDisplayAndWarns) {
                                          {"DISPLAY=" + c.display, "JOURNAL_STREAM=" + journal});
         ASSERT_EQ(agent.Wait(kLimit), 0) << agent.Errors();
         const std::string errors = agent.Errors();
-        EXPECT_THAT(errors,
-                    StartsWith((c.toJournal ? "<6>" : "") + std::string("plvagent: starting 2.8 (commit ")));
+        EXPECT_THAT(errors, StartsWith((c.toJournal ? "<6>" : "") +
+                                       std::string("plvagent: starting 2.8 (commit ")));
         EXPECT_THAT(errors,
                     HasSubstr("): configuration " + world.configurationFile() +
                               ", 2 definitions, shared log " + world.logsDirectory() +
@@ -123,9 +124,8 @@ class HeldEvents : public WithDisplay {
         // host's retry tries the log again.
         world.Configure("CloseRetryCount = 0",
                         "[Options]\nTrace = yes\nUndefinedApplications = yes\n");
-        TakeShareAway();
+        std::filesystem::rename(world.logsDirectory(), away());
     }
-    void TakeShareAway() { std::filesystem::rename(world.logsDirectory(), away()); }
     void BringShareBack() { std::filesystem::rename(away(), world.logsDirectory()); }
     std::string away() const { return world.directory() + "/LOGS.away"; }
     std::string Spool() const {
@@ -183,15 +183,16 @@ TEST_P(HeldAcrossAStop, AreWrittenOnceByTheNextStart) {
 
     BringShareBack();
     AgentProcess agent = world.Agent("run");
-    ASSERT_TRUE(Eventually([&] { return !world.Events("xlogo", "Initiated").empty() && Spool().empty(); },
-                           kLimit))
+    ASSERT_TRUE(Eventually(
+        [&] { return !world.Events("xlogo", "Initiated").empty() && Spool().empty(); }, kLimit))
         << agent.Errors();
     agent.Signal(SIGTERM);
     ASSERT_EQ(agent.Wait(kLimit), 0) << agent.Errors();
     EXPECT_THAT(agent.Errors(),
                 HasSubstr("plvagent: put back 2 events that the last run left pending, from "));
     EXPECT_EQ(world.Events("xlogo", "Initiated").size(), 1u);
-    EXPECT_EQ(world.Events("Pelvantine", "Initialization Failure").size(), 2u) << "one for each start";
+    EXPECT_EQ(world.Events("Pelvantine", "Initialization Failure").size(), 2u)
+        << "one for each start";
 }
 
 INSTANTIATE_TEST_SUITE_P(AgentService, HeldAcrossAStop, ::testing::Values(SIGTERM, SIGKILL),
@@ -311,7 +312,8 @@ TEST(AgentCommandLine, LooksUpItsConfigurationAndKeepsDataOutOfTheCurrentDirecto
     EXPECT_THAT(builtIn.Output(),
                 HasSubstr("shared log directory: " + data + "/plvagent/server/PLV/LOGS\n"));
     for (const auto &entry : std::filesystem::directory_iterator(cwd))
-        EXPECT_THAT(entry.path().filename().string(), ::testing::AnyOf(".tool-output", ".tool-errors"));
+        EXPECT_THAT(entry.path().filename().string(),
+                    ::testing::AnyOf(".tool-output", ".tool-errors"));
 
     std::filesystem::copy_file(world.configurationFile(), config + "/plvagent/agent.ini");
     AgentProcess user(AgentProgram(), {"check-config"}, cwd, {"XDG_CONFIG_HOME=" + config});

@@ -98,7 +98,8 @@ SizeBound1 = 0
     EXPECT_EQ(Bytes(writer, kLanguage, 4), (Row{0x09, 0x04, 0, 0}));
     EXPECT_EQ(DefinitionName(editor), "Old editor");
     std::vector<std::string> texts;
-    for (std::size_t at : {kName, kDirectory, kFileName, kTitle, kClass, kProduct, kCompany, kVersion})
+    for (std::size_t at :
+         {kName, kDirectory, kFileName, kTitle, kClass, kProduct, kCompany, kVersion})
         texts.push_back(Text(writer, at));
     EXPECT_THAT(texts, ElementsAre("Writer Deluxe", "\\OFFICE\\WRITER", "WRITER.EXE", "Writer",
                                    "WriterFrame", "Writer", "Valdrin", "2.8"));
@@ -143,7 +144,8 @@ TEST_F(Definitions, EachMistakeIsNamedByLineAndKey) {
     for (const auto &[content, problem] : kMistakes) {
         problems.clear();
         Read(content);
-        EXPECT_THAT(Described(), ::testing::Contains(std::string("definitions.ini:") + problem)) << content;
+        EXPECT_THAT(Described(), ::testing::Contains(std::string("definitions.ini:") + problem))
+            << content;
     }
 }
 

@@ -112,7 +112,8 @@ TEST_F(TrustedFiles, EachThatOthersMayChangeIsNamed) {
         {agent, 0775,
          "the directory of the 16-bit agent, " + Agent(agent) + "," + group(agent, ", mode 0775") +
              kRunsPrograms},
-        {path, 0664, "the configuration file " + path + group(path, ", mode 0664") + kChoosesPrograms},
+        {path, 0664,
+         "the configuration file " + path + group(path, ", mode 0664") + kChoosesPrograms},
         {conf, 0775,
          "the directory of the configuration file, " + conf + "," + group(conf, ", mode 0775") +
              kChoosesPrograms},

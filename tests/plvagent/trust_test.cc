@@ -149,44 +149,36 @@ TEST_F(TrustedFiles, OneAnotherUserOwnsIsNamed) {
 using testing::AgentProcess;
 using testing::AgentWorld;
 
-TEST(AgentTrust, CheckConfigWarnsAboutAGroupWritableGeneratorDirectoryAndConfiguration) {
+// check-config warns about what others may change; the start warns as it
+// does, then refuses a runtime directory open to others: it says why, logs
+// the failure and creates nothing there.
+TEST(AgentTrust, CheckConfigWarnsAndRunDoesNotStartInARuntimeDirectoryOpenToOthers) {
     AgentWorld world;
     world.Configure("");
-    const std::string system = world.directory() + "/server/PLV/SYSTEM";
+    const std::string system = world.directory() + "/server/PLV/SYSTEM",
+                      runtime = world.directory() + "/run";
     testing::WriteFile(system + "/PLVMIFG.EXE", "");
     for (const std::string &path : {system + "/PLVMIFG.EXE", system, world.configurationFile()})
         fs::permissions(path, fs::perms::group_write, fs::perm_options::add);
-    AgentProcess agent = world.Agent("check-config");
-    ASSERT_EQ(agent.Wait(kStartLimit), 0) << agent.Errors();
-    EXPECT_THAT(agent.Errors(),
-                HasSubstr("plvagent: warning: the MIF generator H:\\PLV\\SYSTEM\\PLVMIFG.EXE is "
-                          "writable by group "));
-    EXPECT_THAT(agent.Errors(),
-                HasSubstr("plvagent: warning: the directory of the MIF generator, H:\\PLV\\SYSTEM, "
-                          "is writable by group "));
-    EXPECT_THAT(agent.Errors(), HasSubstr("plvagent: warning: the configuration file " +
-                                          world.configurationFile() + " is writable by group "));
-}
-
-// The start warns as check-config does, then refuses the runtime
-// directory: it says why, logs the failure and creates nothing there.
-TEST(AgentTrust, RunDoesNotStartInARuntimeDirectoryOpenToOthers) {
-    AgentWorld world;
-    world.Configure("");
-    const std::string runtime = world.directory() + "/run";
     fs::create_directory(runtime);
     fs::permissions(runtime, fs::perms::all);
-    fs::permissions(world.configurationFile(), fs::perms::group_write, fs::perm_options::add);
-    AgentProcess agent = world.Agent("run");
-    ASSERT_EQ(agent.Wait(kStartLimit), 2) << agent.Errors();
-    EXPECT_THAT(agent.Errors(), HasSubstr("plvagent: warning: the configuration file " +
-                                          world.configurationFile()));
-    EXPECT_THAT(
-        agent.Errors(),
-        HasSubstr("plvagent: metering could not start: Initialization Failure, Tm Semaphore "
-                  "(the runtime directory " +
-                  runtime + " is refused: a directory owned by "));
-    EXPECT_THAT(agent.Errors(), HasSubstr(" with mode 0777; "));
+    std::string errors;
+    for (const std::string command : {"check-config", "run"}) {
+        AgentProcess agent = world.Agent(command);
+        ASSERT_EQ(agent.Wait(kStartLimit), command == "run" ? 2 : 0) << agent.Errors();
+        errors = agent.Errors();
+        EXPECT_THAT(errors, HasSubstr("plvagent: warning: the MIF generator "
+                                      "H:\\PLV\\SYSTEM\\PLVMIFG.EXE is writable by group "));
+        EXPECT_THAT(errors, HasSubstr("plvagent: warning: the directory of the MIF generator, "
+                                      "H:\\PLV\\SYSTEM, is writable by group "));
+        EXPECT_THAT(errors, HasSubstr("plvagent: warning: the configuration file " +
+                                      world.configurationFile() + " is writable by group "));
+    }
+    EXPECT_THAT(errors,
+                HasSubstr("plvagent: metering could not start: Initialization Failure, Tm Semaphore "
+                          "(the runtime directory " +
+                          runtime + " is refused: a directory owned by "));
+    EXPECT_THAT(errors, HasSubstr(" with mode 0777; "));
     EXPECT_THAT(world.Events("Pelvantine", "Initialization Failure"),
                 Contains(Contains("Tm Semaphore")));
     EXPECT_TRUE(fs::is_empty(runtime));

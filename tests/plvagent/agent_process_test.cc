@@ -136,20 +136,26 @@ TEST_P(AgentStop, ClosesCleanlyOnTheSignal) {
 INSTANTIATE_TEST_SUITE_P(AgentCommand, AgentStop, ::testing::Values(SIGTERM, SIGINT),
                          [](const auto &info) { return info.param == SIGTERM ? "SIGTERM" : "SIGINT"; });
 
+// plvagent run from a copy of the build's agent and library with the
+// further libraries, and the process-list module given if any.
+AgentProcess RunCopy(const AgentWorld &world, std::vector<std::string> libraries,
+                     const std::string &processList = "") {
+    const std::filesystem::path built = std::filesystem::path(AgentProgram()).parent_path();
+    const std::filesystem::path copy = world.directory() + "/bin";
+    std::filesystem::create_directories(copy);
+    libraries.insert(libraries.end(), {"plvagent", "libplvlib32.so", "libplvposix.so"});
+    for (const std::string &file : libraries) std::filesystem::copy_file(built / file, copy / file);
+    if (!processList.empty()) std::filesystem::copy_file(processList, copy / "libplvntprl.so");
+    return AgentProcess((copy / "plvagent").string(), {"run", "--config", world.configurationFile()},
+                        world.directory());
+}
+
 // With cycles that outlast their second the agent's loop never waits for a
 // timer, yet a stop request is honoured once the running cycle has ended.
 TEST(AgentCommand, StopsThoughEveryCycleOutlastsItsPeriod) {
     AgentWorld world;
     world.Configure("", "[Options]\nTrace = yes\n");
-    const std::filesystem::path built = std::filesystem::path(AgentProgram()).parent_path();
-    const std::filesystem::path copy = world.directory() + "/bin";
-    std::filesystem::create_directories(copy);
-    for (const char *file : {"plvagent", "libplvlib32.so", "libplvposix.so", "libplvwsi32.so"})
-        std::filesystem::copy_file(built / file, copy / file);
-    std::filesystem::copy_file(PLV_SLOW_PROCESS_LIST, copy / "libplvntprl.so");
-
-    AgentProcess agent((copy / "plvagent").string(), {"run", "--config", world.configurationFile()},
-                       world.directory());
+    AgentProcess agent = RunCopy(world, {"libplvwsi32.so"}, PLV_SLOW_PROCESS_LIST);
     // Once the first scan has added processes, cycles run back to back.
     ASSERT_TRUE(agent.Prints("Process added")) << agent.Errors();
     std::this_thread::sleep_for(2s);
@@ -169,13 +175,7 @@ TEST(AgentCommand, StopsThoughEveryCycleOutlastsItsPeriod) {
 TEST(AgentCommand, SaysWhyMeteringCouldNotStart) {
     AgentWorld world;
     world.Configure("Workstation = WS-017");
-    const std::filesystem::path built = std::filesystem::path(AgentProgram()).parent_path();
-    const std::filesystem::path copy = world.directory() + "/bin";
-    std::filesystem::create_directories(copy);
-    for (const char *file : {"plvagent", "libplvlib32.so", "libplvposix.so"})
-        std::filesystem::copy_file(built / file, copy / file);
-
-    AgentProcess agent((copy / "plvagent").string(), {"run", "--config", world.configurationFile()}, world.directory());
+    AgentProcess agent = RunCopy(world, {});
     ASSERT_EQ(agent.Wait(kStartLimit), 2);
     EXPECT_THAT(agent.Errors(), HasSubstr("plvagent: metering could not start: Initialization Failure, PLVNTPRL.DLL "
                                           "(its module file libplvntprl.so is missing or incomplete)\n"));

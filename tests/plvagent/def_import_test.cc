@@ -9,7 +9,6 @@
 #include "agent_test_files.h"
 #include "def_import.h"
 #include "definitions.h"
-#include "host_system.h"
 
 namespace plvagent {
 namespace {
@@ -52,15 +51,7 @@ TEST(DefLine, RefusesWhatIsNoDefinitionLine) {
     }
 }
 
-class Import : public testing::HostFileTest {
-  protected:
-    Import() : HostFileTest("definitions.ini") {}
-    // The sections written to a definitions file and read back.
-    DefinitionList ReadBack(const std::string &sections) {
-        testing::WriteFile(path, sections);
-        return ReadDefinitions(host::AgentPathOf(path), "definitions.ini", problems);
-    }
-};
+using Import = testing::DefinitionsFileTest;
 
 // By file name and version; --exact also by directory, size, date, version
 // and language.
@@ -72,7 +63,7 @@ TEST_F(Import, ARecordedApplicationBecomesADefinition) {
               "; recorded 19980820 09:15:02 on WS-017 for JDOE (19980820.DEF:1)\r\n"
               "FileName=WRITER.EXE\r\nProduct=Writer Deluxe\r\nCompany=Valdrin Systems\r\n");
 
-    const DefinitionList list = ReadBack(result.sections);
+    const DefinitionList list = Read(result.sections);
     ASSERT_TRUE(problems.empty()) << Describe(problems[0]);
     ASSERT_EQ(list.nodes().size(), 1u);
     const PLVAppDefinition &d = list.nodes()[0];
@@ -87,7 +78,7 @@ TEST_F(Import, ARecordedApplicationBecomesADefinition) {
     exact.exact = true;
     problems.clear();
     const DefinitionList exactList =
-        ReadBack(ImportDefinitions({{"19980820.DEF", kWriterLine}}, {}, exact, {}, {}).sections);
+        Read(ImportDefinitions({{"19980820.DEF", kWriterLine}}, {}, exact, {}, {}).sections);
     ASSERT_TRUE(problems.empty()) << Describe(problems[0]);
     ASSERT_EQ(exactList.nodes().size(), 1u);
     const PLVAppDefinition &e = exactList.nodes()[0];
@@ -133,7 +124,7 @@ TEST_F(Import, ValuesReadBackAsRecorded) {
     const std::string line =
         "19980820;09:00:00;WS;A;C;C:\\A; A.EXE;;0;t;c; Spaced Product ;\"Quoted\";;0000";
     const ImportResult result = ImportDefinitions({{"19980820.DEF", line}}, {}, {}, {}, {});
-    const DefinitionList list = ReadBack(result.sections);
+    const DefinitionList list = Read(result.sections);
     ASSERT_TRUE(problems.empty()) << Describe(problems[0]);
     ASSERT_EQ(list.nodes().size(), 1u);
     EXPECT_STREQ(list.nodes()[0].fileName, " A.EXE");

@@ -9,7 +9,6 @@
 
 #include "agent_test_files.h"
 #include "definitions.h"
-#include "host_system.h"
 
 namespace plvagent {
 namespace {
@@ -35,14 +34,7 @@ std::string Text(const PLVAppDefinition &node, std::size_t offset) {
     return reinterpret_cast<const char *>(&node) + offset;
 }
 
-class Definitions : public testing::HostFileTest {
-  protected:
-    Definitions() : HostFileTest("definitions.ini") {}
-    DefinitionList Read(const std::string &content) {
-        testing::WriteFile(path, content);
-        return ReadDefinitions(host::AgentPathOf(path), "definitions.ini", problems);
-    }
-};
+using Definitions = testing::DefinitionsFileTest;
 
 TEST_F(Definitions, EveryCriterionLandsInItsPlaceInTheNode) {
     const DefinitionList list = Read(R"(; tried in this order
@@ -160,13 +152,7 @@ FileName = XEYES
 Directory = /usr/bin
 )");
     ASSERT_THAT(Described(), ElementsAre());
-    PLVAgentRuntime runtime{};
-    PLVAgentState agent{};
-    agent.runtime = &runtime;
-    runtime.definitions = list.head();
-    HWND window = host::CreateAgentWindow("definitions", nullptr);
-    PLVHWND *cell = nullptr;
-    InitializePLVLIB(window, &agent, nullptr, &cell);
+    const testing::LibraryOver library(list);
 
     PLVCandidate candidate{};
     std::strcpy(candidate.programPath, "Z:\\usr\\bin\\xeyes");
@@ -179,9 +165,6 @@ Directory = /usr/bin
     EXPECT_EQ(PLVIdentifyApp(&candidate), &list.nodes()[2]);
     std::strcpy(candidate.programPath, "Z:\\usr\\local\\bin\\xlogo");
     EXPECT_EQ(PLVIdentifyApp(&candidate), nullptr);
-
-    RemoveLinkedList(&runtime.pendingEvents);
-    host::DestroyAgentWindow(window);
 }
 
 }  // namespace

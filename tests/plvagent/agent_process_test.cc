@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <sstream>
 #include <string>
@@ -40,7 +39,7 @@ TEST(AgentCommand, RefusesABadConfigurationBeforeStartingAnything) {
     AgentWorld world;
     world.Configure("UpdateInterval = soon\nWorkstation = a;b", "[Options]\nTrace = yes\n");
     for (const char *command : {"run", "check-config"}) {
-        AgentProcess agent(AgentProgram(), {command, "--config", world.configurationFile()}, world.directory());
+        AgentProcess agent = world.Agent(command);
         ASSERT_EQ(agent.Wait(kStartLimit), 1) << command;
         EXPECT_THAT(agent.Errors(), HasSubstr(world.configurationFile() +
                                               ":3: UpdateInterval: expected a whole number from 1 to 10080"));
@@ -55,7 +54,7 @@ TEST(AgentCommand, ChecksAConfigurationAndShowsWhatItWouldUse) {
     AgentWorld world;
     WriteFile(world.directory() + "/definitions.ini", "[Eyes]\nFileName = xeyes\n");
     world.Configure("Workstation = WS-017\nDefinitions = " + world.directory() + "/definitions.ini");
-    AgentProcess agent(AgentProgram(), {"check-config", "--config", world.configurationFile()}, world.directory());
+    AgentProcess agent = world.Agent("check-config");
     ASSERT_EQ(agent.Wait(kStartLimit), 0) << agent.Errors();
     EXPECT_THAT(agent.Output(), HasSubstr("home path: H:\\PLV\n"));
     EXPECT_THAT(agent.Output(), HasSubstr("workstation: WS-017\n"));
@@ -80,9 +79,9 @@ TEST(AgentCommand, RunsTheCyclesAskedForAndStops) {
                             "\nAgentNumber = 7",
                         "[Options]\nTrace = yes\n");
         const std::string traceFile = world.directory() + "/trace.txt";
-        std::vector<std::string> arguments = {"run", "--config", world.configurationFile(), "--cycles", std::to_string(cycles)};
+        std::vector<std::string> arguments = {"--cycles", std::to_string(cycles)};
         if (toFile) arguments.insert(arguments.end(), {"--trace-file", traceFile});
-        AgentProcess agent(AgentProgram(), arguments, world.directory());
+        AgentProcess agent = world.Agent("run", arguments);
         ASSERT_EQ(agent.Wait(kStartLimit + std::chrono::seconds(cycles)), 0) << agent.Errors();
         const std::string trace = toFile ? ReadFile(traceFile) : agent.Output();
         if (toFile) {
@@ -119,7 +118,7 @@ TEST_P(AgentStop, ClosesCleanlyOnTheSignal) {
     ASSERT_TRUE(ProcessListModuleIsBuilt());
     AgentWorld world;
     world.Configure("", "[Options]\nTrace = yes\n");
-    AgentProcess agent(AgentProgram(), {"run", "--config", world.configurationFile()}, world.directory());
+    AgentProcess agent = world.Agent("run");
     ASSERT_TRUE(Eventually([&] { return BootDrivers(world.dataDirectory()).find("plvnts16.dll") != std::string::npos; },
                            kStartLimit))
         << "metering did not start: " << agent.Errors();
@@ -137,24 +136,28 @@ TEST_P(AgentStop, ClosesCleanlyOnTheSignal) {
 INSTANTIATE_TEST_SUITE_P(AgentCommand, AgentStop, ::testing::Values(SIGTERM, SIGINT),
                          [](const auto &info) { return info.param == SIGTERM ? "SIGTERM" : "SIGINT"; });
 
+// plvagent run from a copy of the build's agent and library with the
+// further libraries, and the process-list module given if any.
+AgentProcess RunCopy(const AgentWorld &world, std::vector<std::string> libraries,
+                     const std::string &processList = "") {
+    const std::filesystem::path built = std::filesystem::path(AgentProgram()).parent_path();
+    const std::filesystem::path copy = world.directory() + "/bin";
+    std::filesystem::create_directories(copy);
+    libraries.insert(libraries.end(), {"plvagent", "libplvlib32.so", "libplvposix.so"});
+    for (const std::string &file : libraries) std::filesystem::copy_file(built / file, copy / file);
+    if (!processList.empty()) std::filesystem::copy_file(processList, copy / "libplvntprl.so");
+    return AgentProcess((copy / "plvagent").string(), {"run", "--config", world.configurationFile()},
+                        world.directory());
+}
+
 // With cycles that outlast their second the agent's loop never waits for a
 // timer, yet a stop request is honoured once the running cycle has ended.
 TEST(AgentCommand, StopsThoughEveryCycleOutlastsItsPeriod) {
     AgentWorld world;
     world.Configure("", "[Options]\nTrace = yes\n");
-    const std::filesystem::path built = std::filesystem::path(AgentProgram()).parent_path();
-    const std::filesystem::path copy = world.directory() + "/bin";
-    std::filesystem::create_directories(copy);
-    for (const char *file : {"plvagent", "libplvlib32.so", "libplvposix.so", "libplvwsi32.so"})
-        std::filesystem::copy_file(built / file, copy / file);
-    std::filesystem::copy_file(PLV_SLOW_PROCESS_LIST, copy / "libplvntprl.so");
-
-    AgentProcess agent((copy / "plvagent").string(), {"run", "--config", world.configurationFile()},
-                       world.directory());
+    AgentProcess agent = RunCopy(world, {"libplvwsi32.so"}, PLV_SLOW_PROCESS_LIST);
     // Once the first scan has added processes, cycles run back to back.
-    ASSERT_TRUE(Eventually(
-        [&] { return agent.Output().find("Process added") != std::string::npos; }, kStartLimit))
-        << agent.Errors();
+    ASSERT_TRUE(agent.Prints("Process added")) << agent.Errors();
     std::this_thread::sleep_for(2s);
     const auto asked = std::chrono::steady_clock::now();
     agent.Signal(SIGTERM);
@@ -172,20 +175,13 @@ TEST(AgentCommand, StopsThoughEveryCycleOutlastsItsPeriod) {
 TEST(AgentCommand, SaysWhyMeteringCouldNotStart) {
     AgentWorld world;
     world.Configure("Workstation = WS-017");
-    const std::filesystem::path built = std::filesystem::path(AgentProgram()).parent_path();
-    const std::filesystem::path copy = world.directory() + "/bin";
-    std::filesystem::create_directories(copy);
-    for (const char *file : {"plvagent", "libplvlib32.so", "libplvposix.so"})
-        std::filesystem::copy_file(built / file, copy / file);
-
-    AgentProcess agent((copy / "plvagent").string(), {"run", "--config", world.configurationFile()}, world.directory());
+    AgentProcess agent = RunCopy(world, {});
     ASSERT_EQ(agent.Wait(kStartLimit), 2);
     EXPECT_THAT(agent.Errors(), HasSubstr("plvagent: metering could not start: Initialization Failure, PLVNTPRL.DLL "
                                           "(its module file libplvntprl.so is missing or incomplete)\n"));
-    const auto events = world.LogEvents();
-    EXPECT_TRUE(std::any_of(events.begin(), events.end(), [](const std::vector<std::string> &event) {
-        return event.size() > 8 && event[2] == "WS-017" && event[7] == "Initialization Failure" && event[8] == "PLVNTPRL.DLL";
-    }));
+    EXPECT_THAT(world.Events("Pelvantine", "Initialization Failure"),
+                ::testing::Contains(::testing::AllOf(::testing::Contains("WS-017"),
+                                                     ::testing::Contains("PLVNTPRL.DLL"))));
 }
 
 TEST(AgentCommand, ImportsRecordedDefinitionsOnce) {

@@ -8,7 +8,6 @@
 #include <stdlib.h>
 #include <sys/stat.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -27,6 +26,7 @@ namespace {
 using namespace std::chrono_literals;
 using ::testing::HasSubstr;
 using ::testing::Not;
+using ::testing::StartsWith;
 
 constexpr auto kLimit = 30s;  // sanitizer builds on a loaded machine start slowly
 
@@ -35,21 +35,6 @@ std::size_t Count(const std::string &text, const std::string &part) {
     for (std::size_t at = 0; (at = text.find(part, at)) != std::string::npos; at += part.size())
         ++count;
     return count;
-}
-
-// The world's log events that are this event of this program (or of the
-// agent itself, "Pelvantine").
-std::size_t Logged(const AgentWorld &world, const std::string &program,
-                   const std::string &eventText) {
-    const auto events = world.LogEvents();
-    return std::count_if(events.begin(), events.end(), [&](const std::vector<std::string> &event) {
-        const std::string &application = event.size() > 7 ? event[6] : "";
-        const bool named =
-            application == program || (application.size() > program.size() &&
-                                       application.compare(application.size() - program.size() - 1,
-                                                           std::string::npos, "\\" + program) == 0);
-        return named && event[7] == eventText;
-    });
 }
 
 // An X server of the test's own, named by DISPLAY for the clients and the
@@ -80,7 +65,8 @@ class WithDisplay : public ::testing::Test {
     std::unique_ptr<plv::testing::XvfbServer> server_;
 };
 
-// What the start says: the line, always, and the display's warning.
+// What the start says: the line, always, and the display's warning; where
+// the standard error is the journal's stream, each line says its priority.
 TEST(AgentStartLine, NamesTheConfigurationDefinitionsLogAndDisplayAndWarns) {
     std::string whyNot;
     const auto server = plv::testing::XvfbServer::Start({}, whyNot);
@@ -88,60 +74,42 @@ TEST(AgentStartLine, NamesTheConfigurationDefinitionsLogAndDisplayAndWarns) {
     const struct {
         std::string display;
         const char *warning;  // null: none about the display
+        bool toJournal;
     } kCases[] = {
         {"",
-         "warning: DISPLAY is not set: no application window can be seen, so nothing is metered"},
+         "warning: DISPLAY is not set: no application window can be seen, so nothing is metered",
+         true},
         {":59999",
-         "warning: the display :59999 cannot be opened: no application window can be seen"},
-        {server->display(), nullptr},
+         "warning: the display :59999 cannot be opened: no application window can be seen", false},
+        {server->display(), nullptr, false},
     };
     for (const auto &c : kCases) {
         AgentWorld world;
         WriteFile(world.directory() + "/definitions.ini",
                   "[Eyes]\nFileName = xeyes\n[Logo]\nFileName = xlogo\n");
         world.Configure("Definitions = " + world.directory() + "/definitions.ini");
-        AgentProcess agent(AgentProgram(),
-                           {"run", "--config", world.configurationFile(), "--cycles", "1"},
-                           world.directory(), {"DISPLAY=" + c.display});
+        WriteFile(world.directory() + "/.tool-errors", "");
+        struct stat err {};
+        ASSERT_EQ(::stat((world.directory() + "/.tool-errors").c_str(), &err), 0);
+        // A stream other than the standard error's is no journal.
+        const std::string journal =
+            c.toJournal ? std::to_string(err.st_dev) + ":" + std::to_string(err.st_ino) : "1:1";
+        AgentProcess agent = world.Agent("run", {"--cycles", "1"},
+                                         {"DISPLAY=" + c.display, "JOURNAL_STREAM=" + journal});
         ASSERT_EQ(agent.Wait(kLimit), 0) << agent.Errors();
         const std::string errors = agent.Errors();
-        EXPECT_THAT(errors, HasSubstr("plvagent: starting 2.8 (commit "));
+        EXPECT_THAT(errors, StartsWith((c.toJournal ? "<6>" : "") +
+                                       std::string("plvagent: starting 2.8 (commit ")));
         EXPECT_THAT(errors,
                     HasSubstr("): configuration " + world.configurationFile() +
                               ", 2 definitions, shared log " + world.logsDirectory() +
                               ", display " + (c.display.empty() ? "none" : c.display) + "\n"));
         if (c.warning != nullptr) {
-            EXPECT_THAT(errors, HasSubstr(c.warning)) << c.display;
+            EXPECT_THAT(errors, HasSubstr((c.toJournal ? "\n<4>plvagent: " : "\nplvagent: ") +
+                                          std::string(c.warning)));
         } else {
             EXPECT_THAT(errors, Not(HasSubstr("warning:")));
         }
-    }
-}
-
-// Where the standard error is the journal's stream, each line says its
-// priority; elsewhere none does.
-TEST(AgentStartLine, CarriesJournalPrioritiesWhenStandardErrorIsTheJournal) {
-    AgentWorld world;
-    world.Configure("");
-    const std::string errors = world.directory() + "/agent.err";
-    WriteFile(errors, "");
-    struct stat status {};
-    ASSERT_EQ(::stat(errors.c_str(), &status), 0);
-    const std::string stream = std::to_string(status.st_dev) + ":" + std::to_string(status.st_ino);
-    for (const std::string &journal : {stream, std::string("1:1")}) {
-        AgentProcess agent(AgentProgram(),
-                           {"run", "--config", world.configurationFile(), "--cycles", "1"},
-                           world.directory(), {"DISPLAY=", "JOURNAL_STREAM=" + journal});
-        ASSERT_EQ(agent.Wait(kLimit), 0) << agent.Errors();
-        const bool toJournal = journal == stream;
-        EXPECT_EQ(
-            agent.Errors().rfind(toJournal ? "<6>plvagent: starting " : "plvagent: starting ", 0),
-            0u)
-            << agent.Errors();
-        EXPECT_EQ(
-            agent.Errors().find("\n<4>plvagent: warning: DISPLAY is not set") != std::string::npos,
-            toJournal)
-            << agent.Errors();
     }
 }
 
@@ -156,9 +124,8 @@ class HeldEvents : public WithDisplay {
         // host's retry tries the log again.
         world.Configure("CloseRetryCount = 0",
                         "[Options]\nTrace = yes\nUndefinedApplications = yes\n");
-        TakeShareAway();
+        std::filesystem::rename(world.logsDirectory(), away());
     }
-    void TakeShareAway() { std::filesystem::rename(world.logsDirectory(), away()); }
     void BringShareBack() { std::filesystem::rename(away(), world.logsDirectory()); }
     std::string away() const { return world.directory() + "/LOGS.away"; }
     std::string Spool() const {
@@ -167,42 +134,25 @@ class HeldEvents : public WithDisplay {
         }
         return "";
     }
-    std::unique_ptr<AgentProcess> Start() {
-        return std::make_unique<AgentProcess>(
-            AgentProgram(), std::vector<std::string>{"run", "--config", world.configurationFile()},
-            world.directory());
-    }
 
     AgentWorld world;
 };
 
 TEST_F(HeldEvents, AreReportedAndWrittenOnceWhenTheShareAnswersAgain) {
-    const auto agent = Start();
+    AgentProcess agent = world.Agent("run");
     // Every start on Linux records its "Initialization Failure" for PLVWOW32.DLL.
-    ASSERT_TRUE(Eventually(
-        [&] { return agent->Errors().find("holding 1 event,") != std::string::npos; }, kLimit))
-        << agent->Errors();
-    EXPECT_THAT(
-        agent->Errors(),
-        HasSubstr("warning: the log files cannot be written (its directory does not exist): "
-                  "holding 1 event, tried again every cycle\n"));
+    ASSERT_TRUE(agent.Says("warning: the log files cannot be written (its directory does not "
+                           "exist): holding 1 event, tried again every cycle\n"));
     const auto logo = StartClient("xlogo", "XLogo");
-    ASSERT_TRUE(Eventually(
-        [&] { return agent->Errors().find("warning: holding 2 events\n") != std::string::npos; },
-        kLimit))
-        << agent->Errors();
+    ASSERT_TRUE(agent.Says("warning: holding 2 events\n"));
     BringShareBack();
-    ASSERT_TRUE(Eventually(
-        [&] { return agent->Errors().find("no event is held") != std::string::npos; }, kLimit))
-        << agent->Errors();
-    EXPECT_THAT(agent->Errors(),
-                HasSubstr("plvagent: the log files are written again: no event is held\n"));
-    agent->Signal(SIGTERM);
-    ASSERT_EQ(agent->Wait(kLimit), 0) << agent->Errors();
-    EXPECT_EQ(Logged(world, "xlogo", "Initiated"), 1u);
-    EXPECT_EQ(Logged(world, "Pelvantine", "Initialization Failure"), 1u);
-    EXPECT_EQ(Count(agent->Errors(), "holding"), 2u) << "said once per change:\n"
-                                                     << agent->Errors();
+    ASSERT_TRUE(agent.Says("plvagent: the log files are written again: no event is held\n"));
+    agent.Signal(SIGTERM);
+    ASSERT_EQ(agent.Wait(kLimit), 0) << agent.Errors();
+    EXPECT_EQ(world.Events("xlogo", "Initiated").size(), 1u);
+    EXPECT_EQ(world.Events("Pelvantine", "Initialization Failure").size(), 1u);
+    EXPECT_EQ(Count(agent.Errors(), "holding"), 2u) << "said once per change:\n"
+                                                    << agent.Errors();
     EXPECT_EQ(Spool(), "") << "nothing is left pending";
 }
 
@@ -213,19 +163,17 @@ class HeldAcrossAStop : public HeldEvents, public ::testing::WithParamInterface<
 TEST_P(HeldAcrossAStop, AreWrittenOnceByTheNextStart) {
     const int stop = GetParam();
     {
-        const auto agent = Start();
+        AgentProcess agent = world.Agent("run");
         const auto logo = StartClient("xlogo", "XLogo");
-        ASSERT_TRUE(Eventually(
-            [&] { return agent->Errors().find("holding 2 events") != std::string::npos; }, kLimit))
-            << agent->Errors();
+        ASSERT_TRUE(agent.Says("holding 2 events"));
         if (stop == SIGKILL) {
             // Kept up to date each cycle: what waited a cycle ago survives a crash.
             ASSERT_TRUE(Eventually([&] { return Count(Spool(), "\n") == 3; }, kLimit)) << Spool();
         }
-        agent->Signal(stop);
-        ASSERT_EQ(agent->Wait(kLimit), stop == SIGKILL ? 128 + SIGKILL : 0) << agent->Errors();
+        agent.Signal(stop);
+        ASSERT_EQ(agent.Wait(kLimit), stop == SIGKILL ? 128 + SIGKILL : 0) << agent.Errors();
         if (stop == SIGTERM) {
-            EXPECT_THAT(agent->Errors(),
+            EXPECT_THAT(agent.Errors(),
                         HasSubstr("warning: stopping with 2 events not yet written, kept in " +
                                   world.dataDirectory() + "/pending-"));
         }
@@ -234,16 +182,17 @@ TEST_P(HeldAcrossAStop, AreWrittenOnceByTheNextStart) {
     EXPECT_THAT(Spool(), HasSubstr("shared\t"));
 
     BringShareBack();
-    const auto agent = Start();
+    AgentProcess agent = world.Agent("run");
     ASSERT_TRUE(Eventually(
-        [&] { return Logged(world, "xlogo", "Initiated") > 0 && Spool().empty(); }, kLimit))
-        << agent->Errors();
-    agent->Signal(SIGTERM);
-    ASSERT_EQ(agent->Wait(kLimit), 0) << agent->Errors();
-    EXPECT_THAT(agent->Errors(),
+        [&] { return !world.Events("xlogo", "Initiated").empty() && Spool().empty(); }, kLimit))
+        << agent.Errors();
+    agent.Signal(SIGTERM);
+    ASSERT_EQ(agent.Wait(kLimit), 0) << agent.Errors();
+    EXPECT_THAT(agent.Errors(),
                 HasSubstr("plvagent: put back 2 events that the last run left pending, from "));
-    EXPECT_EQ(Logged(world, "xlogo", "Initiated"), 1u);
-    EXPECT_EQ(Logged(world, "Pelvantine", "Initialization Failure"), 2u) << "one for each start";
+    EXPECT_EQ(world.Events("xlogo", "Initiated").size(), 1u);
+    EXPECT_EQ(world.Events("Pelvantine", "Initialization Failure").size(), 2u)
+        << "one for each start";
 }
 
 INSTANTIATE_TEST_SUITE_P(AgentService, HeldAcrossAStop, ::testing::Values(SIGTERM, SIGKILL),
@@ -251,16 +200,16 @@ INSTANTIATE_TEST_SUITE_P(AgentService, HeldAcrossAStop, ::testing::Values(SIGTER
                              return info.param == SIGTERM ? "SIGTERM" : "SIGKILL";
                          });
 
-class AgentSession : public WithDisplay {};
+class AgentSession : public WithDisplay {
+  protected:
+    AgentWorld world;
+};
 
 // A second agent of the same user and display would meter everything twice.
 TEST_F(AgentSession, AllowsOneAgentPerUserAndDisplay) {
-    AgentWorld world;
     world.Configure("");
-    AgentProcess first(AgentProgram(), {"run", "--config", world.configurationFile()},
-                       world.directory());
-    ASSERT_TRUE(
-        Eventually([&] { return first.Errors().find("starting") != std::string::npos; }, kLimit));
+    AgentProcess first = world.Agent("run");
+    ASSERT_TRUE(first.Says("starting"));
 
     // Each agent keeps its output in its own working directory.
     for (const char *directory : {"/second", "/third"})
@@ -285,53 +234,40 @@ TEST_F(AgentSession, AllowsOneAgentPerUserAndDisplay) {
 // passed over; a file with a problem changes nothing; settings the library
 // took at the start are named.
 TEST_F(AgentSession, ReloadsDefinitionsOnSighup) {
-    AgentWorld world;
     const std::string definitions = world.directory() + "/definitions.ini";
     WriteFile(definitions, "[Eyes]\nFileName = xeyes\n");
     world.Configure("Definitions = " + definitions, "[Options]\nTrace = yes\n");
-    AgentProcess agent(AgentProgram(), {"run", "--config", world.configurationFile()},
-                       world.directory());
-    ASSERT_TRUE(Eventually(
-        [&] { return agent.Output().find("Process added") != std::string::npos; }, kLimit))
-        << agent.Errors();
+    AgentProcess agent = world.Agent("run");
+    ASSERT_TRUE(agent.Prints("Process added"));
     {
         const auto logo = StartClient("xlogo", "XLogo");
-        ASSERT_TRUE(Eventually([&] { return agent.Output().find("\\xlogo,") != std::string::npos; },
-                               kLimit))
-            << agent.Output();
+        ASSERT_TRUE(agent.Prints("\\xlogo,"));
     }
-    EXPECT_EQ(Logged(world, "xlogo", "Initiated"), 0u) << "no definition knew it";
+    EXPECT_EQ(world.Events("xlogo", "Initiated").size(), 0u) << "no definition knew it";
 
     WriteFile(definitions, "[Logo]\nFileName = xlogo\nSize = 12\n");
     agent.Signal(SIGHUP);
-    ASSERT_TRUE(Eventually(
-        [&] { return agent.Errors().find("nothing was reloaded") != std::string::npos; }, kLimit))
-        << agent.Errors();
+    ASSERT_TRUE(agent.Says("nothing was reloaded"));
     EXPECT_THAT(agent.Errors(), HasSubstr(definitions + ":3: Size: unknown key\n"));
 
     WriteFile(definitions, "[Logo]\nFileName = xlogo\n");
     world.Configure("Definitions = " + definitions + "\nWorkstation = WS-NEW",
                     "[Options]\nTrace = yes\n");
     agent.Signal(SIGHUP);
-    ASSERT_TRUE(
-        Eventually([&] { return agent.Errors().find("reloaded ") != std::string::npos; }, kLimit))
-        << agent.Errors();
-    EXPECT_THAT(agent.Errors(), HasSubstr("plvagent: reloaded " + world.configurationFile() +
-                                          ": 1 definitions from " + definitions));
+    ASSERT_TRUE(agent.Says("plvagent: reloaded " + world.configurationFile() +
+                           ": 1 definitions from " + definitions));
     EXPECT_THAT(
         agent.Errors(),
         HasSubstr("warning: changed settings take effect only at the next start: Workstation\n"));
     {
         const auto logo = StartClient("xlogo", "XLogo");
-        ASSERT_TRUE(Eventually([&] { return Logged(world, "xlogo", "Initiated") == 1; }, kLimit))
+        ASSERT_TRUE(Eventually([&] { return world.Events("xlogo", "Initiated").size() == 1; },
+                               kLimit))
             << agent.Output();
     }
     agent.Signal(SIGTERM);
     ASSERT_EQ(agent.Wait(kLimit), 0) << agent.Errors();
-    const auto events = world.LogEvents();
-    EXPECT_TRUE(std::none_of(
-        events.begin(), events.end(),
-        [](const std::vector<std::string> &event) { return event.at(2) == "WS-NEW"; }));
+    for (const auto &event : world.LogEvents()) EXPECT_NE(event.at(2), "WS-NEW");
 }
 
 TEST(AgentCommandLine, ExitsTwoOnAUsageErrorAndNamesItsBuild) {
@@ -376,7 +312,8 @@ TEST(AgentCommandLine, LooksUpItsConfigurationAndKeepsDataOutOfTheCurrentDirecto
     EXPECT_THAT(builtIn.Output(),
                 HasSubstr("shared log directory: " + data + "/plvagent/server/PLV/LOGS\n"));
     for (const auto &entry : std::filesystem::directory_iterator(cwd))
-        EXPECT_THAT(entry.path().filename().string(), ::testing::AnyOf("agent.out", "agent.err"));
+        EXPECT_THAT(entry.path().filename().string(),
+                    ::testing::AnyOf(".tool-output", ".tool-errors"));
 
     std::filesystem::copy_file(world.configurationFile(), config + "/plvagent/agent.ini");
     AgentProcess user(AgentProgram(), {"check-config"}, cwd, {"XDG_CONFIG_HOME=" + config});

@@ -52,6 +52,26 @@ std::vector<std::vector<std::string>> AgentWorld::LogEvents() const {
     return events;
 }
 
+AgentProcess AgentWorld::Agent(const std::string &command, std::vector<std::string> arguments,
+                               const std::vector<std::string> &environment) const {
+    arguments.insert(arguments.begin(), {command, "--config", configurationFile()});
+    return AgentProcess(AgentProgram(), arguments, directory(), environment);
+}
+
+std::vector<std::vector<std::string>> AgentWorld::Events(const std::string &program,
+                                                         const std::string &eventText) const {
+    std::vector<std::vector<std::string>> events;
+    for (auto &event : LogEvents()) {
+        const std::string &application = event.at(6), suffix = "\\" + program;
+        if (event.at(7) == eventText &&
+            (application == program ||
+             (application.size() > suffix.size() &&
+              application.compare(application.size() - suffix.size(), suffix.size(), suffix) == 0)))
+            events.push_back(event);
+    }
+    return events;
+}
+
 std::vector<std::string> AgentWorld::DefinitionLines() const {
     std::vector<std::string> lines;
     for (const std::string &path : FilesEndingIn(logsDirectory(), ".DEF")) {

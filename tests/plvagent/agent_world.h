@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "agent_process.h"
 #include "support/temporary_directory.h"
 
 namespace plvagent::testing {
@@ -24,8 +25,16 @@ class AgentWorld {
     std::string dataDirectory() const { return directory_ / "local"; }
     std::string logsDirectory() const { return directory_ / "server/PLV/LOGS"; }
 
+    // plvagent doing the command with this configuration and the further
+    // arguments, in this directory.
+    AgentProcess Agent(const std::string &command, std::vector<std::string> arguments = {},
+                       const std::vector<std::string> &environment = {}) const;
+
     // Every event line of every log file, split into its fields.
     std::vector<std::vector<std::string>> LogEvents() const;
+    // Those of the program ("Pelvantine" for the agent's own) with the event.
+    std::vector<std::vector<std::string>> Events(const std::string &program,
+                                                 const std::string &eventText) const;
     // Every line of every definition file.
     std::vector<std::string> DefinitionLines() const;
 

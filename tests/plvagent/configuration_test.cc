@@ -85,24 +85,19 @@ h = /srv/plv
     const PLVAgentRuntime &runtime = records.runtime();
 
     EXPECT_EQ(static_cast<void *>(agent.runtime), &records.runtime());
-    EXPECT_STREQ(agent.agentDirectory, "Z:\\opt\\plvagent");
-    EXPECT_EQ(std::uint32_t{agent.updateInterval}, 5u);
-    EXPECT_STREQ(agent.logHeaderText, "Usage of WS-017");
-    EXPECT_EQ(std::uint32_t{agent.agentNumber}, 12u);
-    EXPECT_EQ(std::uint32_t{agent.updateCountdown}, 42u);
-    EXPECT_EQ(std::uint32_t{agent.closeRetryCount}, 0u);
+    EXPECT_THAT((std::vector<std::string>{agent.agentDirectory, agent.logHeaderText,
+                                          runtime.workstationName, runtime.userName,
+                                          runtime.userContext, runtime.homePath,
+                                          runtime.settingsFilePath, runtime.timeServerName}),
+                ElementsAre("Z:\\opt\\plvagent", "Usage of WS-017", "WS-017", "JDOE", "SALES",
+                            "\\\\SERVER\\PLV", "Z:\\etc\\plv\\PLV.INI", "TIMESRV"));
+    EXPECT_THAT((std::vector<std::uint32_t>{agent.updateInterval, agent.agentNumber,
+                                            agent.updateCountdown, agent.closeRetryCount,
+                                            runtime.networkKind, runtime.netWareConnection}),
+                ElementsAre(5, 12, 42, 0, 3, 7));
     EXPECT_EQ(std::uint32_t{agent.optionFlags}, PLV_OPT_TRACE | PLV_OPT_CLOCK_FILE | PLV_OPT_UNDEFINED_APPS |
                                                     PLV_OPT_RECORD_DEFINITIONS | PLV_OPT_SHARED_TIMER);
     EXPECT_EQ(static_cast<void *>(agent.clockFile), nullptr);  // opened when the agent runs
-
-    EXPECT_EQ(int{runtime.networkKind}, 3);
-    EXPECT_STREQ(runtime.workstationName, "WS-017");
-    EXPECT_STREQ(runtime.userName, "JDOE");
-    EXPECT_STREQ(runtime.userContext, "SALES");
-    EXPECT_STREQ(runtime.homePath, "\\\\SERVER\\PLV");
-    EXPECT_STREQ(runtime.settingsFilePath, "Z:\\etc\\plv\\PLV.INI");
-    EXPECT_STREQ(runtime.timeServerName, "TIMESRV");
-    EXPECT_EQ(std::uint32_t{runtime.netWareConnection}, 7u);
     EXPECT_EQ(static_cast<void *>(runtime.definitions), nullptr);
     EXPECT_THAT(Texts(runtime.ignoredPrograms), ElementsAre("xclock", "EXPLORER.EXE"));
     EXPECT_THAT(Texts(runtime.ignoredClasses), ElementsAre("Shell_TrayWnd"));
@@ -128,19 +123,19 @@ TEST_F(Configuration, WhatIsNotGivenHasItsDefault) {
     const PLVAgentState &agent = records.agent();
     const PLVAgentRuntime &runtime = records.runtime();
 
-    EXPECT_STREQ(runtime.settingsFilePath, "H:\\PLV\\SYSTEM\\PLV.INI");
     const std::string hostName = host::HostName();
-    EXPECT_EQ(std::string(runtime.workstationName), hostName.substr(0, std::min(hostName.find('.'), std::size_t{59})));
-    EXPECT_EQ(std::string(runtime.userName), host::LoginName());
-    EXPECT_STREQ(runtime.userContext, "");
-    EXPECT_EQ(std::string(agent.agentDirectory), host::AgentPathOf(host::ProgramDirectory()));
-    EXPECT_EQ(std::uint32_t{agent.updateInterval}, 15u);
-    EXPECT_EQ(std::uint32_t{agent.updateCountdown}, 900u);  // the first "Updated" after one interval
-    EXPECT_EQ(std::uint32_t{agent.closeRetryCount}, 3u);
-    EXPECT_EQ(std::uint32_t{agent.agentNumber}, 0u);
-    EXPECT_EQ(std::uint32_t{agent.optionFlags}, 0u);
-    EXPECT_STREQ(agent.logHeaderText, "Pelvantine usage log");
-    EXPECT_EQ(int{runtime.networkKind}, 1);
+    EXPECT_THAT((std::vector<std::string>{runtime.settingsFilePath, runtime.workstationName,
+                                          runtime.userName, runtime.userContext,
+                                          agent.agentDirectory, agent.logHeaderText}),
+                ElementsAre("H:\\PLV\\SYSTEM\\PLV.INI",
+                            hostName.substr(0, std::min(hostName.find('.'), std::size_t{59})),
+                            host::LoginName(), "", host::AgentPathOf(host::ProgramDirectory()),
+                            "Pelvantine usage log"));
+    // The first "Updated" falls due after one interval.
+    EXPECT_THAT((std::vector<std::uint32_t>{agent.updateInterval, agent.updateCountdown,
+                                            agent.closeRetryCount, agent.agentNumber,
+                                            agent.optionFlags, runtime.networkKind}),
+                ElementsAre(15, 900, 3, 0, 0, 1));
     EXPECT_EQ(static_cast<void *>(runtime.ignoredPrograms), nullptr);
     EXPECT_TRUE(c.definitionsFile.empty());
 }
@@ -150,51 +145,45 @@ TEST_F(Configuration, AMissingFileIsNamed) {
     EXPECT_THAT(Described(), ElementsAre(directory / "absent.ini" + ": cannot be read: the file does not exist"));
 }
 
-struct Mistake {
-    const char *content;
-    const char *problem;  // after "<file>:"
-};
-
-class ConfigurationMistake : public Configuration, public ::testing::WithParamInterface<Mistake> {};
-
-TEST_P(ConfigurationMistake, IsNamedByFileLineAndKey) {
-    SCOPED_TRACE(GetParam().content);
-    Read(GetParam().content);
-    EXPECT_THAT(Described(), ::testing::Contains(path + ":" + GetParam().problem));
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Configuration, ConfigurationMistake,
-    ::testing::Values(
-        Mistake{"[Agent]\nHomePath=H:\\PLV\nUpdateInterval=soon\n", "3: UpdateInterval: expected a whole number from 1 to 10080"},
-        Mistake{"[Agent]\nHomePath=H:\\PLV\nUpdateCountdown=-1\n", "3: UpdateCountdown: expected a whole number from 1 to 604800"},
-        Mistake{"[Agent]\nHomePath=H:\\PLV\nthis line\n", "3: expected key=value, [section] or a ; comment"},
-        Mistake{"HomePath=H:\\PLV\n[Agent]\n", "1: HomePath: stands before the first section"},
-        Mistake{"[Agent]\nHomePath=H:\\PLV\nWorkstaton=WS-1\n", "3: Workstaton: unknown key"},
-        Mistake{"[Agent]\nHomePath=H:\\PLV\n[Agnet]\n", "3: [Agnet]: unknown section"},
-        Mistake{"[Agent]\nHomePath=H:\\PLV\nUser=a;b\n", "3: User: must not contain ';'"},
-        Mistake{"[Agent]\nHomePath=H:\\PLV\nWorkstation=123456789012345678901234567890123456789012345678901234567890\n",
+TEST_F(Configuration, EachMistakeIsNamedByFileLineAndKey) {
+    // The file's text, and its problem after "<file>:".
+    const std::pair<const char *, const char *> kMistakes[] = {
+        {"[Agent]\nHomePath=H:\\PLV\nUpdateInterval=soon\n", "3: UpdateInterval: expected a whole number from 1 to 10080"},
+        {"[Agent]\nHomePath=H:\\PLV\nUpdateCountdown=-1\n", "3: UpdateCountdown: expected a whole number from 1 to 604800"},
+        {"[Agent]\nHomePath=H:\\PLV\nthis line\n", "3: expected key=value, [section] or a ; comment"},
+        {"HomePath=H:\\PLV\n[Agent]\n", "1: HomePath: stands before the first section"},
+        {"[Agent]\nHomePath=H:\\PLV\nWorkstaton=WS-1\n", "3: Workstaton: unknown key"},
+        {"[Agent]\nHomePath=H:\\PLV\n[Agnet]\n", "3: [Agnet]: unknown section"},
+        {"[Agent]\nHomePath=H:\\PLV\nUser=a;b\n", "3: User: must not contain ';'"},
+        {"[Agent]\nHomePath=H:\\PLV\nWorkstation=123456789012345678901234567890123456789012345678901234567890\n",
                 "3: Workstation: at most 59 characters"},
-        Mistake{"[Agent]\nHomePath=H:\\PLV\nHomePath=G:\\PLV\n", "3: HomePath: is repeated (first on line 2)"},
-        Mistake{"[Agent]\nHomePath=H:\\PLV\n[agent]\n", "3: section [agent] is repeated (first on line 1)"},
-        Mistake{"[Agent\nHomePath=H:\\PLV\n", "1: a section line must be [name] alone"},
-        Mistake{"\n[Agent]\nUserContext=SALES\n", "2: [Agent]: HomePath: is required: the shared directory that holds LOGS and SYSTEM"},
-        Mistake{"[Agent]\nHomePath=H:\\PLV\n[Options]\nTrace=maybe\n", "4: Trace: expected yes or no"},
-        Mistake{"[Agent]\nHomePath=H:\\PLV\n[Time]\nNetworkKind=2\nTimeServer=TS\n",
+        {"[Agent]\nHomePath=H:\\PLV\nHomePath=G:\\PLV\n", "3: HomePath: is repeated (first on line 2)"},
+        {"[Agent]\nHomePath=H:\\PLV\n[agent]\n", "3: section [agent] is repeated (first on line 1)"},
+        {"[Agent\nHomePath=H:\\PLV\n", "1: a section line must be [name] alone"},
+        {"\n[Agent]\nUserContext=SALES\n", "2: [Agent]: HomePath: is required: the shared directory that holds LOGS and SYSTEM"},
+        {"[Agent]\nHomePath=H:\\PLV\n[Options]\nTrace=maybe\n", "4: Trace: expected yes or no"},
+        {"[Agent]\nHomePath=H:\\PLV\n[Time]\nNetworkKind=2\nTimeServer=TS\n",
                 "3: [Time]: NetworkModule: is required: NetworkKind 2 asks the network module for the time"},
-        Mistake{"[Agent]\nHomePath=H:\\PLV\n[Time]\nNetworkKind=6\nNetworkModule=NETAPI32.DLL\n",
+        {"[Agent]\nHomePath=H:\\PLV\n[Time]\nNetworkKind=6\nNetworkModule=NETAPI32.DLL\n",
                 "3: [Time]: TimeServer: is required: NetworkKind 6 asks a time server"},
-        Mistake{"[Agent]\nHomePath=H:\\PLV\n[Time]\nNetworkModule=NETAPI32.DLL\n",
+        {"[Agent]\nHomePath=H:\\PLV\n[Time]\nNetworkModule=NETAPI32.DLL\n",
                 "4: NetworkModule: is used only with a NetworkKind from 2 to 7"},
-        Mistake{"[Agent]\nHomePath=H:\\PLV\n[Options]\nClockFile=yes\n[Time]\n",
+        {"[Agent]\nHomePath=H:\\PLV\n[Options]\nClockFile=yes\n[Time]\n",
                 "5: [Time]: ClockFilePath: is required by the ClockFile option"},
-        Mistake{"[Agent]\nHomePath=H:\\PLV\n[Time]\nClockFilePath=H:\\CLOCK.DAT\n",
+        {"[Agent]\nHomePath=H:\\PLV\n[Time]\nClockFilePath=H:\\CLOCK.DAT\n",
                 "4: ClockFilePath: is read only with the ClockFile option set"},
-        Mistake{"[Agent]\nHomePath=H:\\PLV\n[Ignore]\nPrograms=xclock, /usr/bin/xeyes\n",
+        {"[Agent]\nHomePath=H:\\PLV\n[Ignore]\nPrograms=xclock, /usr/bin/xeyes\n",
                 "4: Programs: list file names without their directory: /usr/bin/xeyes"},
-        Mistake{"[Agent]\nHomePath=H:\\PLV\n[Drives]\nHH=/srv\n", "4: HH: a drive is named by one letter from A to Z"},
-        Mistake{"[Agent]\nHomePath=H:\\PLV\n[Drives]\nH=srv/plv\n", "4: H: must be an absolute directory"},
-        Mistake{"[Agent]\nHomePath=H:\\PLV\n[Shares]\n\\\\SERVER=/srv\n", "4: \\\\SERVER: a share is named \\\\SERVER\\SHARE"}));
+        {"[Agent]\nHomePath=H:\\PLV\n[Drives]\nHH=/srv\n", "4: HH: a drive is named by one letter from A to Z"},
+        {"[Agent]\nHomePath=H:\\PLV\n[Drives]\nH=srv/plv\n", "4: H: must be an absolute directory"},
+        {"[Agent]\nHomePath=H:\\PLV\n[Shares]\n\\\\SERVER=/srv\n", "4: \\\\SERVER: a share is named \\\\SERVER\\SHARE"},
+    };
+    for (const auto &[content, problem] : kMistakes) {
+        problems.clear();
+        Read(content);
+        EXPECT_THAT(Described(), ::testing::Contains(path + ":" + problem)) << content;
+    }
+}
 
 // A path of the system is turned into the agent's form before its length is
 // checked against the room the library gives it.

@@ -9,7 +9,6 @@
 #include "agent_test_files.h"
 #include "def_import.h"
 #include "definitions.h"
-#include "host_system.h"
 
 namespace plvagent {
 namespace {
@@ -20,22 +19,17 @@ constexpr char kWriterLine[] =
     "19980820;09:15:02;WS-017;JDOE;SALES;C:\\OFFICE\\WRITER;WRITER.EXE;19980312;1048576;"
     "Report - Writer;WriterFrame;Writer Deluxe;Valdrin Systems;2.8;0409";
 
-// A title may hold the separator; the fields after it are counted from the
-// end of the line.
-TEST(DefLine, KeepsSeparatorsOfTheTitle) {
+// A title may hold the separator: the fields after it are counted from the
+// end of the line. The size was written as a signed 32-bit number.
+TEST(DefLine, KeepsSeparatorsOfTheTitleAndReadsANegativeSizeAsTheLargeOne) {
     std::string why;
-    const auto r = ParseDefLine("19980820;09:15:02;WS;U;C;C:\\A;A.EXE;;0;one; two; three;Cls;P;Co;1.0;0000", &why);
+    auto r = ParseDefLine("19980820;09:15:02;WS;U;C;C:\\A;A.EXE;;0;one; two; three;Cls;P;Co;1.0;0000", &why);
     ASSERT_TRUE(r) << why;
     EXPECT_EQ(r->title, "one; two; three");
     EXPECT_EQ(r->windowClass, "Cls");
     EXPECT_EQ(r->product, "P");
     EXPECT_EQ(r->fileDate, "");
-}
-
-// The size was written as a signed 32-bit number.
-TEST(DefLine, ReadsANegativeSizeAsTheLargeSizeItStandsFor) {
-    std::string why;
-    const auto r = ParseDefLine("19980820;09:15:02;WS;U;C;;;;-1294967296;(no title);(no class);;;;0000", &why);
+    r = ParseDefLine("19980820;09:15:02;WS;U;C;;;;-1294967296;(no title);(no class);;;;0000", &why);
     ASSERT_TRUE(r) << why;
     EXPECT_EQ(r->fileSize, 3000000000u);
     EXPECT_EQ(r->fileName, "");
@@ -57,17 +51,11 @@ TEST(DefLine, RefusesWhatIsNoDefinitionLine) {
     }
 }
 
-class Import : public testing::HostFileTest {
-  protected:
-    Import() : HostFileTest("definitions.ini") {}
-    // The sections written to a definitions file and read back.
-    DefinitionList ReadBack(const std::string &sections) {
-        testing::WriteFile(path, sections);
-        return ReadDefinitions(host::AgentPathOf(path), "definitions.ini", problems);
-    }
-};
+using Import = testing::DefinitionsFileTest;
 
-TEST_F(Import, ARecordedApplicationBecomesADefinitionByFileNameAndVersion) {
+// By file name and version; --exact also by directory, size, date, version
+// and language.
+TEST_F(Import, ARecordedApplicationBecomesADefinition) {
     const ImportResult result = ImportDefinitions({{"19980820.DEF", std::string(kWriterLine) + "\r\n"}}, {}, {}, {}, {});
     EXPECT_THAT(result.imported, ElementsAre("[Writer Deluxe] from 19980820.DEF:1"));
     EXPECT_EQ(result.sections,
@@ -75,7 +63,7 @@ TEST_F(Import, ARecordedApplicationBecomesADefinitionByFileNameAndVersion) {
               "; recorded 19980820 09:15:02 on WS-017 for JDOE (19980820.DEF:1)\r\n"
               "FileName=WRITER.EXE\r\nProduct=Writer Deluxe\r\nCompany=Valdrin Systems\r\n");
 
-    const DefinitionList list = ReadBack(result.sections);
+    const DefinitionList list = Read(result.sections);
     ASSERT_TRUE(problems.empty()) << Describe(problems[0]);
     ASSERT_EQ(list.nodes().size(), 1u);
     const PLVAppDefinition &d = list.nodes()[0];
@@ -85,23 +73,22 @@ TEST_F(Import, ARecordedApplicationBecomesADefinitionByFileNameAndVersion) {
     EXPECT_STREQ(d.companyName, "Valdrin Systems");
     EXPECT_STREQ(d.directory, "");
     EXPECT_EQ(d.sizeTest, '\0');
-}
 
-TEST_F(Import, ExactAlsoTakesDirectorySizeDateVersionAndLanguage) {
     ImportOptions exact;
     exact.exact = true;
-    const ImportResult result = ImportDefinitions({{"19980820.DEF", kWriterLine}}, {}, exact, {}, {});
-    const DefinitionList list = ReadBack(result.sections);
+    problems.clear();
+    const DefinitionList exactList =
+        Read(ImportDefinitions({{"19980820.DEF", kWriterLine}}, {}, exact, {}, {}).sections);
     ASSERT_TRUE(problems.empty()) << Describe(problems[0]);
-    ASSERT_EQ(list.nodes().size(), 1u);
-    const PLVAppDefinition &d = list.nodes()[0];
-    EXPECT_STREQ(d.directory, "C:\\OFFICE\\WRITER");
-    EXPECT_EQ(d.sizeTest, 'E');
-    EXPECT_EQ(std::uint32_t{d.sizeBound1}, 1048576u);
-    EXPECT_EQ(d.dateTest, 'E');
-    EXPECT_EQ(std::uint32_t{d.dateBound1}, 6645u * 86400u);  // 12 March 1998
-    EXPECT_STREQ(d.productVersion, "2.8");
-    EXPECT_EQ(std::uint32_t{d.languageId}, 0x409u);
+    ASSERT_EQ(exactList.nodes().size(), 1u);
+    const PLVAppDefinition &e = exactList.nodes()[0];
+    EXPECT_STREQ(e.directory, "C:\\OFFICE\\WRITER");
+    EXPECT_EQ(e.sizeTest, 'E');
+    EXPECT_EQ(std::uint32_t{e.sizeBound1}, 1048576u);
+    EXPECT_EQ(e.dateTest, 'E');
+    EXPECT_EQ(std::uint32_t{e.dateBound1}, 6645u * 86400u);  // 12 March 1998
+    EXPECT_STREQ(e.productVersion, "2.8");
+    EXPECT_EQ(std::uint32_t{e.languageId}, 0x409u);
 }
 
 TEST_F(Import, EachProgramIsDefinedOnceAndNamesStayUnique) {
@@ -137,7 +124,7 @@ TEST_F(Import, ValuesReadBackAsRecorded) {
     const std::string line =
         "19980820;09:00:00;WS;A;C;C:\\A; A.EXE;;0;t;c; Spaced Product ;\"Quoted\";;0000";
     const ImportResult result = ImportDefinitions({{"19980820.DEF", line}}, {}, {}, {}, {});
-    const DefinitionList list = ReadBack(result.sections);
+    const DefinitionList list = Read(result.sections);
     ASSERT_TRUE(problems.empty()) << Describe(problems[0]);
     ASSERT_EQ(list.nodes().size(), 1u);
     EXPECT_STREQ(list.nodes()[0].fileName, " A.EXE");

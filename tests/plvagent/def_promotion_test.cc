@@ -9,7 +9,6 @@
 
 #include "agent_test_files.h"
 #include "definitions.h"
-#include "host_system.h"
 #include "log_time.h"
 #include "plvlog/tool_run.h"
 #include "store.h"
@@ -19,9 +18,9 @@ namespace {
 
 using ::testing::ElementsAre;
 
-class Promotion : public testing::HostFileTest {
+class Promotion : public testing::DefinitionsFileTest {
   protected:
-    Promotion() : HostFileTest("definitions.ini") {
+    Promotion() {
         const auto store = plvreport::OpenStore(database, plvreport::StoreUse::import);
         store->Begin();
         bool added = false;
@@ -71,15 +70,9 @@ TEST_F(Promotion, WhatTwoWorkstationsRunIsDefinedAndIdentified) {
     const std::string promoted = testing::ReadFile(path);
     EXPECT_EQ(std::count(promoted.begin(), promoted.end(), '['), 3) << promoted;  // and xeyes
 
-    DefinitionList list = ReadDefinitions(host::AgentPathOf(path), "definitions.ini", problems);
+    DefinitionList list = Read();
     ASSERT_THAT(Described(), ElementsAre());
-    PLVAgentRuntime runtime{};
-    PLVAgentState agent{};
-    agent.runtime = &runtime;
-    runtime.definitions = list.head();
-    HWND window = host::CreateAgentWindow("promotion", nullptr);
-    PLVHWND *cell = nullptr;
-    InitializePLVLIB(window, &agent, nullptr, &cell);
+    const testing::LibraryOver library(list);
     const struct {
         const char *path, *windowClass;
         const PLVAppDefinition *identified;
@@ -95,8 +88,6 @@ TEST_F(Promotion, WhatTwoWorkstationsRunIsDefinedAndIdentified) {
         std::strcpy(candidate.className, c.windowClass);
         EXPECT_EQ(PLVIdentifyApp(&candidate), c.identified) << c.path;
     }
-    RemoveLinkedList(&runtime.pendingEvents);
-    host::DestroyAgentWindow(window);
 }
 
 TEST_F(Promotion, ADatabaseThatCannotBeReadIsSaid) {

@@ -9,7 +9,6 @@
 
 #include "agent_test_files.h"
 #include "definitions.h"
-#include "host_system.h"
 
 namespace plvagent {
 namespace {
@@ -18,25 +17,12 @@ using ::testing::ElementsAre;
 
 // Offsets behind the link word, which is as wide as a pointer.
 constexpr std::size_t kLink = sizeof(void *);
-constexpr std::size_t kNumber = kLink + 0;
-constexpr std::size_t kKind = kLink + 4;
-constexpr std::size_t kName = kLink + 5;
-constexpr std::size_t kLocation = kLink + 107;
-constexpr std::size_t kDirectory = kLink + 108;
-constexpr std::size_t kFileName = kLink + 393;
-constexpr std::size_t kSizeTest = kLink + 406;
-constexpr std::size_t kSizeBound1 = kLink + 407;
-constexpr std::size_t kSizeBound2 = kLink + 411;
-constexpr std::size_t kDateTest = kLink + 415;
-constexpr std::size_t kDateBound1 = kLink + 427;
-constexpr std::size_t kDateBound2 = kLink + 442;
-constexpr std::size_t kTitle = kLink + 446;
-constexpr std::size_t kTitlePosition = kLink + 510;
-constexpr std::size_t kClass = kLink + 511;
-constexpr std::size_t kProduct = kLink + 547;
-constexpr std::size_t kCompany = kLink + 583;
-constexpr std::size_t kVersion = kLink + 619;
-constexpr std::size_t kLanguage = kLink + 637;
+constexpr std::size_t kNumber = kLink + 0, kKind = kLink + 4, kName = kLink + 5,
+                      kLocation = kLink + 107, kDirectory = kLink + 108, kFileName = kLink + 393,
+                      kSizeTest = kLink + 406, kDateTest = kLink + 415, kDateBound1 = kLink + 427,
+                      kDateBound2 = kLink + 442, kTitle = kLink + 446, kTitlePosition = kLink + 510,
+                      kClass = kLink + 511, kProduct = kLink + 547, kCompany = kLink + 583,
+                      kVersion = kLink + 619, kLanguage = kLink + 637;
 static_assert(sizeof(PLVAppDefinition) == kLink + 641);
 
 std::vector<std::uint8_t> Bytes(const PLVAppDefinition &node, std::size_t offset, std::size_t count) {
@@ -48,14 +34,7 @@ std::string Text(const PLVAppDefinition &node, std::size_t offset) {
     return reinterpret_cast<const char *>(&node) + offset;
 }
 
-class Definitions : public testing::HostFileTest {
-  protected:
-    Definitions() : HostFileTest("definitions.ini") {}
-    DefinitionList Read(const std::string &content) {
-        testing::WriteFile(path, content);
-        return ReadDefinitions(host::AgentPathOf(path), "definitions.ini", problems);
-    }
-};
+using Definitions = testing::DefinitionsFileTest;
 
 TEST_F(Definitions, EveryCriterionLandsInItsPlaceInTheNode) {
     const DefinitionList list = Read(R"(; tried in this order
@@ -98,11 +77,8 @@ SizeBound1 = 0
     EXPECT_EQ(Bytes(editor, kNumber, 4), (Row{2, 0, 0, 0}));
     EXPECT_EQ(Bytes(writer, kKind, 1), Row{2});
     EXPECT_EQ(Bytes(editor, kKind, 1), Row{1});
-    EXPECT_EQ(Text(writer, kName), "Writer Deluxe");
     EXPECT_EQ(Bytes(writer, kLocation, 1), Row{'N'});
     EXPECT_EQ(Bytes(editor, kLocation, 1), Row{'L'});
-    EXPECT_EQ(Text(writer, kDirectory), "\\OFFICE\\WRITER");
-    EXPECT_EQ(Text(writer, kFileName), "WRITER.EXE");
     EXPECT_EQ(Bytes(writer, kSizeTest, 9), (Row{'B', 0xE8, 0x03, 0, 0, 0x00, 0x5E, 0xD0, 0xB2}));
     EXPECT_EQ(Bytes(editor, kSizeTest, 9), (Row{'E', 0, 0, 0, 0, 0, 0, 0, 0}));
     // 20 August 1998 is day 6806 after 1 January 1980: 6806 * 86400 = 588038400.
@@ -110,14 +86,15 @@ SizeBound1 = 0
     EXPECT_EQ(Bytes(writer, kDateBound1, 4), (Row{0x00, 0xC1, 0x0C, 0x23}));
     EXPECT_EQ(Bytes(editor, kDateBound1, 4), (Row{0x80, 0x51, 0x01, 0x00}));  // one day
     EXPECT_EQ(Bytes(editor, kDateBound2, 4), (Row{0x00, 0x5F, 0x24, 0x7C}));  // 24106 days
-    EXPECT_EQ(Text(writer, kTitle), "Writer");
     EXPECT_EQ(Bytes(writer, kTitlePosition, 1), Row{1});
-    EXPECT_EQ(Text(writer, kClass), "WriterFrame");
-    EXPECT_EQ(Text(writer, kProduct), "Writer");
-    EXPECT_EQ(Text(writer, kCompany), "Valdrin");
-    EXPECT_EQ(Text(writer, kVersion), "2.8");
     EXPECT_EQ(Bytes(writer, kLanguage, 4), (Row{0x09, 0x04, 0, 0}));
     EXPECT_EQ(DefinitionName(editor), "Old editor");
+    std::vector<std::string> texts;
+    for (std::size_t at :
+         {kName, kDirectory, kFileName, kTitle, kClass, kProduct, kCompany, kVersion})
+        texts.push_back(Text(writer, at));
+    EXPECT_THAT(texts, ElementsAre("Writer Deluxe", "\\OFFICE\\WRITER", "WRITER.EXE", "Writer",
+                                   "WriterFrame", "Writer", "Valdrin", "2.8"));
 }
 
 // The host's data is all the library does not read: a node with no
@@ -135,39 +112,34 @@ TEST_F(Definitions, CriteriaNotGivenAreZero) {
     EXPECT_EQ(std::memcmp(&expected, &list.nodes()[0], sizeof expected), 0);
 }
 
-struct Mistake {
-    const char *content;
-    const char *problem;  // after "definitions.ini:"
-};
-
-class DefinitionMistake : public Definitions, public ::testing::WithParamInterface<Mistake> {};
-
-TEST_P(DefinitionMistake, IsNamedByLineAndKey) {
-    SCOPED_TRACE(GetParam().content);
-    Read(GetParam().content);
-    EXPECT_THAT(Described(), ::testing::Contains(std::string("definitions.ini:") + GetParam().problem));
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Definitions, DefinitionMistake,
-    ::testing::Values(
-        Mistake{"[A]\nFileName=a.exe\nSizeTest=X\n", "3: SizeTest: expected E (equal), L (less), G (greater), B (between)"},
-        Mistake{"[A]\nFileName=a.exe\nSizeTest=B\nSizeBound1=5\n", "1: [A]: SizeBound2: is required by SizeTest B (between)"},
-        Mistake{"[A]\nFileName=a.exe\nSizeTest=B\nSizeBound1=5\nSizeBound2=4\n", "5: SizeBound2: must not be below SizeBound1"},
-        Mistake{"[A]\nFileName=a.exe\nSizeTest=L\nSizeBound1=5\nSizeBound2=9\n", "5: SizeBound2: is read only with SizeTest B (between)"},
-        Mistake{"[A]\nFileName=a.exe\nSizeBound1=5\n", "1: [A]: SizeTest: is required with SizeBound1"},
-        Mistake{"[A]\nFileName=a.exe\nDateTest=E\nDateBound1=1998-02-30\n",
+TEST_F(Definitions, EachMistakeIsNamedByLineAndKey) {
+    // The file's text, and its problem after "definitions.ini:".
+    const std::pair<const char *, const char *> kMistakes[] = {
+        {"[A]\nFileName=a.exe\nSizeTest=X\n", "3: SizeTest: expected E (equal), L (less), G (greater), B (between)"},
+        {"[A]\nFileName=a.exe\nSizeTest=B\nSizeBound1=5\n", "1: [A]: SizeBound2: is required by SizeTest B (between)"},
+        {"[A]\nFileName=a.exe\nSizeTest=B\nSizeBound1=5\nSizeBound2=4\n", "5: SizeBound2: must not be below SizeBound1"},
+        {"[A]\nFileName=a.exe\nSizeTest=L\nSizeBound1=5\nSizeBound2=9\n", "5: SizeBound2: is read only with SizeTest B (between)"},
+        {"[A]\nFileName=a.exe\nSizeBound1=5\n", "1: [A]: SizeTest: is required with SizeBound1"},
+        {"[A]\nFileName=a.exe\nDateTest=E\nDateBound1=1998-02-30\n",
                 "4: DateBound1: expected a date from 1980-01-01 to 2045-12-31, written 1998-08-20 or 19980820"},
-        Mistake{"[A]\nFileName=a.exe\nLocation=remote\n", "3: Location: expected N (network), L (local)"},
-        Mistake{"[A]\nFileName=longer-than.exe\n", "2: FileName: at most 12 characters"},
-        Mistake{"[A]\nFileName=a.exe\nVersion=1.2.3.4567\n", "3: Version: at most 8 characters"},
-        Mistake{"[A]\nFileName=a.exe\nLanguage=english\n", "3: Language: expected up to four hexadecimal digits, such as 0409"},
-        Mistake{"[A]\nFileName=a.exe\nTitlePosition=2\n", "3: TitlePosition: is read only with a Title"},
-        Mistake{"[A]\nKind=1\nTitle=Writer\n",
+        {"[A]\nFileName=a.exe\nLocation=remote\n", "3: Location: expected N (network), L (local)"},
+        {"[A]\nFileName=longer-than.exe\n", "2: FileName: at most 12 characters"},
+        {"[A]\nFileName=a.exe\nVersion=1.2.3.4567\n", "3: Version: at most 8 characters"},
+        {"[A]\nFileName=a.exe\nLanguage=english\n", "3: Language: expected up to four hexadecimal digits, such as 0409"},
+        {"[A]\nFileName=a.exe\nTitlePosition=2\n", "3: TitlePosition: is read only with a Title"},
+        {"[A]\nKind=1\nTitle=Writer\n",
                 "2: Kind: must be 2 for the Title, Class, Product, Company, Version and Language criteria to count"},
-        Mistake{"[A]\nSizeTest=G\nSizeBound1=10\n",
+        {"[A]\nSizeTest=G\nSizeBound1=10\n",
                 "1: [A]: can never match: give a FileName, Directory, Title, Class or version criterion"},
-        Mistake{"[A]\nFileName=a.exe\nTitel=Writer\n", "3: Titel: unknown key"}));
+        {"[A]\nFileName=a.exe\nTitel=Writer\n", "3: Titel: unknown key"},
+    };
+    for (const auto &[content, problem] : kMistakes) {
+        problems.clear();
+        Read(content);
+        EXPECT_THAT(Described(), ::testing::Contains(std::string("definitions.ini:") + problem))
+            << content;
+    }
+}
 
 // The library reads the nodes as laid out: the first definition in file
 // order whose criteria a candidate meets is the answer.
@@ -180,13 +152,7 @@ FileName = XEYES
 Directory = /usr/bin
 )");
     ASSERT_THAT(Described(), ElementsAre());
-    PLVAgentRuntime runtime{};
-    PLVAgentState agent{};
-    agent.runtime = &runtime;
-    runtime.definitions = list.head();
-    HWND window = host::CreateAgentWindow("definitions", nullptr);
-    PLVHWND *cell = nullptr;
-    InitializePLVLIB(window, &agent, nullptr, &cell);
+    const testing::LibraryOver library(list);
 
     PLVCandidate candidate{};
     std::strcpy(candidate.programPath, "Z:\\usr\\bin\\xeyes");
@@ -199,9 +165,6 @@ Directory = /usr/bin
     EXPECT_EQ(PLVIdentifyApp(&candidate), &list.nodes()[2]);
     std::strcpy(candidate.programPath, "Z:\\usr\\local\\bin\\xlogo");
     EXPECT_EQ(PLVIdentifyApp(&candidate), nullptr);
-
-    RemoveLinkedList(&runtime.pendingEvents);
-    host::DestroyAgentWindow(window);
 }
 
 }  // namespace

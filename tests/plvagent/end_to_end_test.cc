@@ -4,7 +4,6 @@
 #include <signal.h>
 #include <stdlib.h>
 
-#include <algorithm>
 #include <ctime>
 #include <memory>
 #include <string>
@@ -25,25 +24,15 @@ namespace {
 
 using namespace std::chrono_literals;
 using Event = std::vector<std::string>;
+using ::testing::Contains;
+using ::testing::Each;
+using ::testing::EndsWith;
+using ::testing::Not;
 using ::testing::SizeIs;
 
 // Fields of an event line.
 enum { kDate, kTime, kWorkstation, kUser, kContext, kSpare, kApplication, kEventText,
        kIdentifier, kStartDate, kStartTime };
-
-bool IsProgram(const std::string &path, const std::string &program) {
-    const std::string suffix = "\\" + program;
-    return path.size() > suffix.size() && path.compare(path.size() - suffix.size(), suffix.size(), suffix) == 0;
-}
-
-std::vector<Event> EventsOf(const std::vector<Event> &events, const std::string &program, const std::string &text) {
-    std::vector<Event> found;
-    for (const Event &event : events) {
-        if (event.size() > kStartTime && IsProgram(event[kApplication], program) && event[kEventText] == text)
-            found.push_back(event);
-    }
-    return found;
-}
 
 // "YYYY/MM/DD" and "HH:MM:SS" as seconds since the epoch, in UTC.
 long SecondsOf(const std::string &date, const std::string &time) {
@@ -70,9 +59,8 @@ TEST(EndToEnd, MetersTheDefinedClientAndPassesOverTheIgnoredOne) {
     world.Configure("Workstation = WS-E2E\nUser = tester\nUserContext = QA\nDefinitions = " + definitions,
                     "[Options]\nTrace = yes\nUndefinedApplications = yes\nRecordDefinitions = yes\n"
                     "[Ignore]\nPrograms = xclock\n");
-    AgentProcess agent(AgentProgram(), {"run", "--config", world.configurationFile()}, world.directory());
-    ASSERT_TRUE(Eventually([&] { return agent.Output().find("Process added") != std::string::npos; }, 30s))
-        << "the agent did not scan:\n" << agent.Errors() << agent.Output();
+    AgentProcess agent = world.Agent("run");
+    ASSERT_TRUE(agent.Prints("Process added")) << agent.Errors();
 
     {
         // An X client names its window's class only after creating it; the
@@ -89,8 +77,8 @@ TEST(EndToEnd, MetersTheDefinedClientAndPassesOverTheIgnoredOne) {
         agent.Signal(SIGCONT);
         ASSERT_TRUE(Eventually(
             [&] {
-                const auto events = world.LogEvents();
-                return !EventsOf(events, "xeyes", "Initiated").empty() && !EventsOf(events, "xlogo", "Initiated").empty() &&
+                return !world.Events("xeyes", "Initiated").empty() &&
+                       !world.Events("xlogo", "Initiated").empty() &&
                        agent.Output().find("\\xclock,") != std::string::npos;
             },
             30s))
@@ -99,17 +87,16 @@ TEST(EndToEnd, MetersTheDefinedClientAndPassesOverTheIgnoredOne) {
 
     ASSERT_TRUE(Eventually(
         [&] {
-            const auto events = world.LogEvents();
-            return !EventsOf(events, "xeyes", "Terminated").empty() && !EventsOf(events, "xlogo", "Terminated").empty();
+            return !world.Events("xeyes", "Terminated").empty() &&
+                   !world.Events("xlogo", "Terminated").empty();
         },
         30s))
         << "the ends were not metered:\n" << agent.Errors() << agent.Output();
     agent.Signal(SIGTERM);
     ASSERT_EQ(agent.Wait(10s), 0) << agent.Errors();
 
-    const std::vector<Event> events = world.LogEvents();
-    const std::vector<Event> initiated = EventsOf(events, "xeyes", "Initiated");
-    const std::vector<Event> terminated = EventsOf(events, "xeyes", "Terminated");
+    const std::vector<Event> initiated = world.Events("xeyes", "Initiated");
+    const std::vector<Event> terminated = world.Events("xeyes", "Terminated");
     ASSERT_THAT(initiated, SizeIs(1));
     ASSERT_THAT(terminated, SizeIs(1));
     for (const Event *event : {&initiated[0], &terminated[0]}) {
@@ -127,17 +114,16 @@ TEST(EndToEnd, MetersTheDefinedClientAndPassesOverTheIgnoredOne) {
     EXPECT_GE(stamped - admitted, 0) << terminated[0][kStartTime] << " " << initiated[0][kTime];
     EXPECT_LE(stamped - admitted, 2) << terminated[0][kStartTime] << " " << initiated[0][kTime];
 
-    EXPECT_THAT(EventsOf(events, "xlogo", "Terminated"), SizeIs(1)) << "metered without a definition";
-    EXPECT_TRUE(std::none_of(events.begin(), events.end(), [](const Event &event) {
-        return event.size() > kApplication && IsProgram(event[kApplication], "xclock");
-    })) << "the ignored program was metered";
+    EXPECT_THAT(world.Events("xlogo", "Terminated"), SizeIs(1)) << "metered without a definition";
+    EXPECT_THAT(world.LogEvents(), Each(Not(Contains(EndsWith("\\xclock")))))
+        << "the ignored program was metered";
 
     // Only the application no definition knew was recorded as a new one.
     std::vector<std::string> recorded;
     for (const std::string &line : world.DefinitionLines()) recorded.push_back(Fields(line).at(6));
-    EXPECT_THAT(recorded, ::testing::Contains("xlogo"));
-    EXPECT_THAT(recorded, ::testing::Not(::testing::Contains("xeyes")));
-    EXPECT_THAT(recorded, ::testing::Not(::testing::Contains("xclock")));
+    EXPECT_THAT(recorded, Contains("xlogo"));
+    EXPECT_THAT(recorded, Not(Contains("xeyes")));
+    EXPECT_THAT(recorded, Not(Contains("xclock")));
 }
 
 }  // namespace

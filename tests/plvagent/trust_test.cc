@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -27,6 +26,7 @@ namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using plv::testing::HandOver;
 using plv::testing::HandOverUser;
+using ::testing::Contains;
 using ::testing::ElementsAreArray;
 using ::testing::HasSubstr;
 
@@ -83,42 +83,39 @@ class TrustedFiles : public testing::HostFileTest {
     static std::string Agent(const std::string &path) { return host::AgentPathOf(path); }
 };
 
-TEST_F(TrustedFiles, NoneIsWarnedAboutWhenOnlyItsOwnerMayChangeIt) {
-    EXPECT_THAT(Warnings(), ::testing::IsEmpty());
-    // A missing program is nothing to change: its directory counts.
-    fs::remove(generator());
-    EXPECT_THAT(Warnings(), ::testing::IsEmpty());
-}
-
+// None while only its owner may change it; a missing program is nothing to
+// change, its directory counts.
 TEST_F(TrustedFiles, EachThatOthersMayChangeIsNamed) {
-    const std::string system = directory / "server/PLV/SYSTEM";
+    EXPECT_THAT(Warnings(), ::testing::IsEmpty());
+    const std::string system = directory / "server/PLV/SYSTEM", agent = directory / "agent",
+                      conf = directory / "conf";
+    const auto group = [](const std::string &path, const std::string &rest) {
+        return " is writable by group " + GroupOf(path) + rest;
+    };
     const struct {
         std::string path;
         mode_t mode;
         std::string warning;
     } cases[] = {
         {generator(), 0775,
-         "the MIF generator " + Agent(generator()) + " is writable by group " +
-             GroupOf(generator()) + ", mode 0775" + kRunsPrograms},
+         "the MIF generator " + Agent(generator()) + group(generator(), ", mode 0775") +
+             kRunsPrograms},
         {system, 0775,
-         "the directory of the MIF generator, " + Agent(system) + ", is writable by group " +
-             GroupOf(system) + ", mode 0775" + kRunsPrograms},
+         "the directory of the MIF generator, " + Agent(system) + "," +
+             group(system, ", mode 0775") + kRunsPrograms},
         {system, 01777,
-         "the directory of the MIF generator, " + Agent(system) + ", is writable by group " +
-             GroupOf(system) + " and writable by everyone, mode 1777" + kRunsPrograms},
+         "the directory of the MIF generator, " + Agent(system) + "," +
+             group(system, " and writable by everyone, mode 1777") + kRunsPrograms},
         {sixteenBitAgent(), 0757,
          "the 16-bit agent " + Agent(sixteenBitAgent()) + " is writable by everyone, mode 0757" +
              kRunsPrograms},
-        {directory / "agent", 0775,
-         "the directory of the 16-bit agent, " + Agent(directory / "agent") +
-             ", is writable by group " + GroupOf(directory / "agent") + ", mode 0775" +
+        {agent, 0775,
+         "the directory of the 16-bit agent, " + Agent(agent) + "," + group(agent, ", mode 0775") +
              kRunsPrograms},
         {path, 0664,
-         "the configuration file " + path + " is writable by group " + GroupOf(path) +
-             ", mode 0664" + kChoosesPrograms},
-        {directory / "conf", 0775,
-         "the directory of the configuration file, " + directory / "conf" +
-             ", is writable by group " + GroupOf(directory / "conf") + ", mode 0775" +
+         "the configuration file " + path + group(path, ", mode 0664") + kChoosesPrograms},
+        {conf, 0775,
+         "the directory of the configuration file, " + conf + "," + group(conf, ", mode 0775") +
              kChoosesPrograms},
         {definitions(), 0646,
          "the definitions file " + definitions() + " is writable by everyone, mode 0646" +
@@ -132,6 +129,8 @@ TEST_F(TrustedFiles, EachThatOthersMayChangeIsNamed) {
         EXPECT_THAT(Warnings(), ElementsAreArray({warning}));
         ::chmod(changed.c_str(), before.st_mode & 07777);
     }
+    fs::remove(generator());
+    EXPECT_THAT(Warnings(), ::testing::IsEmpty());
 }
 
 TEST_F(TrustedFiles, OneAnotherUserOwnsIsNamed) {
@@ -148,57 +147,40 @@ TEST_F(TrustedFiles, OneAnotherUserOwnsIsNamed) {
 }
 
 using testing::AgentProcess;
-using testing::AgentProgram;
 using testing::AgentWorld;
 
-TEST(AgentTrust, CheckConfigWarnsAboutAGroupWritableGeneratorDirectoryAndConfiguration) {
+// check-config warns about what others may change; the start warns as it
+// does, then refuses a runtime directory open to others: it says why, logs
+// the failure and creates nothing there.
+TEST(AgentTrust, CheckConfigWarnsAndRunDoesNotStartInARuntimeDirectoryOpenToOthers) {
     AgentWorld world;
     world.Configure("");
-    const std::string system = world.directory() + "/server/PLV/SYSTEM";
+    const std::string system = world.directory() + "/server/PLV/SYSTEM",
+                      runtime = world.directory() + "/run";
     testing::WriteFile(system + "/PLVMIFG.EXE", "");
     for (const std::string &path : {system + "/PLVMIFG.EXE", system, world.configurationFile()})
         fs::permissions(path, fs::perms::group_write, fs::perm_options::add);
-    AgentProcess agent(AgentProgram(), {"check-config", "--config", world.configurationFile()},
-                       world.directory());
-    ASSERT_EQ(agent.Wait(kStartLimit), 0) << agent.Errors();
-    EXPECT_THAT(agent.Errors(),
-                HasSubstr("plvagent: warning: the MIF generator H:\\PLV\\SYSTEM\\PLVMIFG.EXE is "
-                          "writable by group "));
-    EXPECT_THAT(agent.Errors(),
-                HasSubstr("plvagent: warning: the directory of the MIF generator, H:\\PLV\\SYSTEM, "
-                          "is writable by group "));
-    EXPECT_THAT(agent.Errors(), HasSubstr("plvagent: warning: the configuration file " +
-                                          world.configurationFile() + " is writable by group "));
-}
-
-bool HasStartFailure(const AgentWorld &world, const std::string &component) {
-    const auto events = world.LogEvents();
-    return std::any_of(events.begin(), events.end(), [&](const std::vector<std::string> &event) {
-        return event.size() > 8 && event[7] == "Initialization Failure" && event[8] == component;
-    });
-}
-
-// The start warns as check-config does, then refuses the runtime
-// directory: it says why, logs the failure and creates nothing there.
-TEST(AgentTrust, RunDoesNotStartInARuntimeDirectoryOpenToOthers) {
-    AgentWorld world;
-    world.Configure("");
-    const std::string runtime = world.directory() + "/run";
     fs::create_directory(runtime);
     fs::permissions(runtime, fs::perms::all);
-    fs::permissions(world.configurationFile(), fs::perms::group_write, fs::perm_options::add);
-    AgentProcess agent(AgentProgram(), {"run", "--config", world.configurationFile()},
-                       world.directory());
-    ASSERT_EQ(agent.Wait(kStartLimit), 2) << agent.Errors();
-    EXPECT_THAT(agent.Errors(), HasSubstr("plvagent: warning: the configuration file " +
-                                          world.configurationFile()));
-    EXPECT_THAT(
-        agent.Errors(),
-        HasSubstr("plvagent: metering could not start: Initialization Failure, Tm Semaphore "
-                  "(the runtime directory " +
-                  runtime + " is refused: a directory owned by "));
-    EXPECT_THAT(agent.Errors(), HasSubstr(" with mode 0777; "));
-    EXPECT_TRUE(HasStartFailure(world, "Tm Semaphore"));
+    std::string errors;
+    for (const std::string command : {"check-config", "run"}) {
+        AgentProcess agent = world.Agent(command);
+        ASSERT_EQ(agent.Wait(kStartLimit), command == "run" ? 2 : 0) << agent.Errors();
+        errors = agent.Errors();
+        EXPECT_THAT(errors, HasSubstr("plvagent: warning: the MIF generator "
+                                      "H:\\PLV\\SYSTEM\\PLVMIFG.EXE is writable by group "));
+        EXPECT_THAT(errors, HasSubstr("plvagent: warning: the directory of the MIF generator, "
+                                      "H:\\PLV\\SYSTEM, is writable by group "));
+        EXPECT_THAT(errors, HasSubstr("plvagent: warning: the configuration file " +
+                                      world.configurationFile() + " is writable by group "));
+    }
+    EXPECT_THAT(errors,
+                HasSubstr("plvagent: metering could not start: Initialization Failure, Tm Semaphore "
+                          "(the runtime directory " +
+                          runtime + " is refused: a directory owned by "));
+    EXPECT_THAT(errors, HasSubstr(" with mode 0777; "));
+    EXPECT_THAT(world.Events("Pelvantine", "Initialization Failure"),
+                Contains(Contains("Tm Semaphore")));
     EXPECT_TRUE(fs::is_empty(runtime));
 }
 
@@ -210,8 +192,7 @@ TEST(AgentTrust, RunDoesNotStartWithADataDirectoryAnotherUserOwns) {
     fs::create_directory(world.dataDirectory());
     fs::permissions(world.dataDirectory(), fs::perms::owner_all, fs::perm_options::replace);
     HandOver(world.dataDirectory(), *other);
-    AgentProcess agent(AgentProgram(), {"run", "--config", world.configurationFile()},
-                       world.directory());
+    AgentProcess agent = world.Agent("run");
     ASSERT_EQ(agent.Wait(kStartLimit), 2) << agent.Errors();
     EXPECT_THAT(
         agent.Errors(),
@@ -219,7 +200,8 @@ TEST(AgentTrust, RunDoesNotStartWithADataDirectoryAnotherUserOwns) {
                   "(the data directory " +
                   world.dataDirectory() + " is refused: a directory owned by " + other->name +
                   " (uid " + std::to_string(other->uid) + ") with mode 0700; "));
-    EXPECT_TRUE(HasStartFailure(world, "Registry"));
+    EXPECT_THAT(world.Events("Pelvantine", "Initialization Failure"),
+                Contains(Contains("Registry")));
     EXPECT_TRUE(fs::is_empty(world.dataDirectory()));
 }
 

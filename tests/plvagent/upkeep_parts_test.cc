@@ -79,22 +79,19 @@ TEST(EventSpool, NamesTheLinesThatAreNoEventAndKeepsTheOthers) {
 }
 
 TEST(BacklogWatch, SaysTheFailureOnceThenTheCountAsItChangesThenTheRecovery) {
+    const std::string failed = "the log files cannot be written (its directory does not exist): ";
     const struct {
         std::size_t held;
         std::vector<std::string> said;
     } kCycles[] = {
         {0, {}},
-        {1,
-         {"the log files cannot be written (its directory does not exist): holding 1 event, tried "
-          "again every cycle"}},
+        {1, {failed + "holding 1 event, tried again every cycle"}},
         {1, {}},
         {3, {"holding 3 events"}},
         {3, {}},
         {0, {"the log files are written again: no event is held"}},
         {0, {}},
-        {2,
-         {"the log files cannot be written (its directory does not exist): holding 2 events, tried "
-          "again every cycle"}},
+        {2, {failed + "holding 2 events, tried again every cycle"}},
     };
     BacklogWatch watch;
     int cycle = 0;

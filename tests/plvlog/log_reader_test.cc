@@ -16,29 +16,18 @@ namespace {
 using logs::LogItem;
 using logs::LogReader;
 
-// Each item as one text: "header TEXT", "record LINE", "skipped OFFSET+LENGTH"
-// or "unfinished OFFSET+LENGTH".
+// Each item as one text: "header TEXT", "record LINE @OFFSET+LENGTH",
+// "skipped OFFSET+LENGTH" or "unfinished OFFSET+LENGTH".
 std::vector<std::string> Items(const std::string &bytes, std::uint64_t offset = 0) {
+    static const char *const kKinds[] = {"header ", "record ", "skipped ", "unfinished "};
     std::istringstream in(bytes.substr(offset));
     LogReader reader(in, offset);
     std::vector<std::string> items;
-    LogItem item;
-    while (reader.Next(item)) {
-        const std::string range = std::to_string(item.offset) + "+" + std::to_string(item.length);
-        switch (item.kind) {
-            case LogItem::Kind::header:
-                items.push_back("header " + std::string(item.text));
-                break;
-            case LogItem::Kind::record:
-                items.push_back("record " + std::string(item.text) + " @" + range);
-                break;
-            case LogItem::Kind::skipped:
-                items.push_back("skipped " + range);
-                break;
-            case LogItem::Kind::unfinished:
-                items.push_back("unfinished " + range);
-                break;
-        }
+    for (LogItem item; reader.Next(item);) {
+        std::string shown = std::to_string(item.offset) + "+" + std::to_string(item.length);
+        if (item.kind == LogItem::Kind::record) shown = std::string(item.text) + " @" + shown;
+        if (item.kind == LogItem::Kind::header) shown = item.text;
+        items.push_back(kKinds[static_cast<int>(item.kind)] + shown);
     }
     return items;
 }
@@ -82,35 +71,23 @@ TEST(LogReader, TakesTheHeaderAndEveryRecordOfASoundFile) {
     EXPECT_EQ(Items(LogHeaderBytes("H")), std::vector<std::string>{"header H"});
 }
 
-// A workstation killed mid-write leaves part of a record; the next writer
-// appends after it.
-TEST(LogReader, RecordsAfterARecordCutOffAtAnyByteAreRead) {
+// A workstation killed mid-write leaves part of a record: unfinished at the
+// end, skipped once the next writer has appended after it.
+TEST(LogReader, ARecordCutOffAtAnyByteIsUnfinishedOrSkipped) {
     const Log whole = LogOf(5);
-    const std::size_t cutRecord = 2;
-    for (std::size_t kept = 1; kept < whole.records[cutRecord].size(); ++kept) {
-        std::string bytes = whole.bytes.substr(0, whole.starts[cutRecord] + kept);
-        const std::size_t next = bytes.size();
-        bytes += whole.records[3] + whole.records[4];
-        const std::vector<std::string> items = Items(bytes);
-        ASSERT_EQ(items.size(), 6u) << kept;
-        EXPECT_EQ(items[2], whole.Taken(1)) << kept;
-        EXPECT_EQ(items[3], "skipped " + std::to_string(whole.starts[cutRecord]) + "+" +
-                                std::to_string(kept));
-        EXPECT_EQ(items[4], "record " + Line(4) + " @" + std::to_string(next) + "+" +
-                                std::to_string(whole.records[3].size()))
-            << kept;
-        EXPECT_EQ(items[5].substr(0, 7 + Line(5).size()), "record " + Line(5)) << kept;
-    }
-}
-
-TEST(LogReader, ARecordCutOffAtTheEndIsUnfinished) {
-    const Log whole = LogOf(3);
     for (std::size_t kept = 1; kept < whole.records[2].size(); ++kept) {
-        const std::vector<std::string> items = Items(whole.bytes.substr(0, whole.starts[2] + kept));
-        ASSERT_EQ(items.size(), 4u) << kept;
-        EXPECT_EQ(items[2], whole.Taken(1));
-        EXPECT_EQ(items[3],
-                  "unfinished " + std::to_string(whole.starts[2]) + "+" + std::to_string(kept));
+        const std::string cut = whole.bytes.substr(0, whole.starts[2] + kept);
+        const std::string part = std::to_string(whole.starts[2]) + "+" + std::to_string(kept);
+        std::vector<std::string> expected = {"header Pelvantine usage log", whole.Taken(0),
+                                             whole.Taken(1), "unfinished " + part};
+        EXPECT_EQ(Items(cut), expected) << kept;
+        expected.back() = "skipped " + part;
+        const std::size_t fifth = cut.size() + whole.records[3].size();
+        expected.push_back("record " + Line(4) + " @" + std::to_string(cut.size()) + "+" +
+                           std::to_string(whole.records[3].size()));
+        expected.push_back("record " + Line(5) + " @" + std::to_string(fifth) + "+" +
+                           std::to_string(whole.records[4].size()));
+        EXPECT_EQ(Items(cut + whole.records[3] + whole.records[4]), expected) << kept;
     }
 }
 
@@ -138,50 +115,34 @@ TEST(LogReader, OverwrittenBytesLoseOnlyTheRecordsTheyHit) {
     }
 }
 
-TEST(LogReader, HeadsOutOfRangeAreSkipped) {
-    std::string tooLong = Line(3);
+// Garbage, record starts with nothing sound behind them, and records whose
+// head or line is out of range: one skipped range, then the next record.
+TEST(LogReader, WhatHoldsNoSoundRecordIsOneSkippedRange) {
+    const std::string line = Line(3);
+    std::string tooLong = line;
     tooLong.insert(tooLong.find("EDITOR"), std::string(423 - tooLong.size(), 'X'));
-    const std::vector<std::pair<const char *, std::string>> cases = {
-        {"key 0", LogRecordBytes(Line(3), 0)},
-        {"key 255", LogRecordBytes(Line(3), 255)},
-        {"key 256", LogRecordBytes(Line(3), 256)},
-        {"length 423", LogRecordBytes(tooLong, 5)},
-        {"length 0", LogRecordBytes("", 5)},
-        {"13 fields", LogRecordBytes(Line(3).substr(0, Line(3).size() - 1), 5)},
-        {"15 fields", LogRecordBytes(Line(3) + ";", 5)},
-        {"no date", LogRecordBytes("1998/02/30" + Line(3).substr(10), 5)},
-        {"no start time", LogRecordBytes(EventLine("1998/08/20", "10:00:00", "WS", "U", "A",
-                                                   "Terminated", "1998/08/20", "24:00:00"),
-                                         5)},
-    };
-    Log log = LogOf(2);
-    for (const auto &[what, record] : cases) {
-        const std::string bytes = log.bytes + record + LogRecordBytes(Line(3), 6);
-        const std::vector<std::string> items = Items(bytes);
-        ASSERT_EQ(items.size(), 5u) << what;
-        EXPECT_EQ(items[3], "skipped " + std::to_string(log.bytes.size()) + "+" +
-                                std::to_string(record.size()))
-            << what;
-        EXPECT_EQ(items[4].substr(0, 7 + Line(3).size()), "record " + Line(3)) << what;
-    }
-}
-
-TEST(LogReader, GarbageBetweenRecordsIsOneSkippedRange) {
-    const std::vector<std::string> garbage = {
+    const std::vector<std::string> junk = {
         "x", "\r\n\x18", "\r\n\x18\x01", std::string(100, '\0'),
-        // Record starts with nothing sound behind them.
         std::string(3000, '\r') + "\r\n\x18\x01\x07\x00\x10\x00" + std::string(2000, '\n') +
-            "\r\n\x18\x01"};
+            "\r\n\x18\x01",
+        LogRecordBytes(line, 0), LogRecordBytes(line, 255), LogRecordBytes(line, 256),
+        LogRecordBytes(tooLong, 5),  // length 423
+        LogRecordBytes("", 5), LogRecordBytes(line.substr(0, line.size() - 1), 5),  // 13 fields
+        LogRecordBytes(line + ";", 5), LogRecordBytes("1998/02/30" + line.substr(10), 5),
+        LogRecordBytes(EventLine("1998/08/20", "10:00:00", "WS", "U", "A", "Terminated",
+                                 "1998/08/20", "24:00:00"),
+                       5)};
     const Log log = LogOf(2);
-    for (const std::string &junk : garbage) {
-        const std::string bytes = log.bytes + junk + LogRecordBytes(Line(3), 4);
-        const std::vector<std::string> items = Items(bytes);
-        ASSERT_EQ(items.size(), 5u) << junk.size();
+    for (std::size_t i = 0; i < junk.size(); ++i) {
+        const std::vector<std::string> items = Items(log.bytes + junk[i] + LogRecordBytes(line, 4));
+        ASSERT_EQ(items.size(), 5u) << i;
         EXPECT_EQ(items[3], "skipped " + std::to_string(log.bytes.size()) + "+" +
-                                std::to_string(junk.size()));
-        EXPECT_EQ(items[4], "record " + Line(3) + " @" +
-                                std::to_string(log.bytes.size() + junk.size()) + "+" +
-                                std::to_string(Line(3).size() + 8));
+                                std::to_string(junk[i].size()))
+            << i;
+        EXPECT_EQ(items[4], "record " + line + " @" +
+                                std::to_string(log.bytes.size() + junk[i].size()) + "+" +
+                                std::to_string(line.size() + 8))
+            << i;
     }
 }
 
@@ -209,20 +170,12 @@ TEST(LogReader, ReadsOnAcrossItsBufferWholeAndFromAnOffset) {
     for (std::size_t record = hit - 1; record <= hit + 1; ++record) {
         std::string bytes = log.bytes;
         bytes.replace(log.starts[record] + 8, 10, "##########");
-        std::size_t records = 0, skipped = 0;
-        std::istringstream in(bytes);
-        LogReader reader(in);
-        LogItem item;
-        while (reader.Next(item)) {
-            if (item.kind == LogItem::Kind::record) ++records;
-            if (item.kind == LogItem::Kind::skipped) {
-                ++skipped;
-                EXPECT_EQ(item.offset, log.starts[record]);
-                EXPECT_EQ(item.length, log.records[record].size());
-            }
-        }
-        EXPECT_EQ(records, log.records.size() - 1) << record;
-        EXPECT_EQ(skipped, 1u);
+        std::vector<std::string> expected = {"header Pelvantine usage log"};
+        for (std::size_t i = 0; i < log.records.size(); ++i)
+            expected.push_back(i != record ? log.Taken(i)
+                                           : "skipped " + std::to_string(log.starts[i]) + "+" +
+                                                 std::to_string(log.records[i].size()));
+        EXPECT_EQ(Items(bytes), expected) << record;
     }
     const std::vector<std::string> fromOffset = Items(log.bytes, log.starts[19998]);
     ASSERT_EQ(fromOffset.size(), 2u);

@@ -70,17 +70,14 @@ TEST_F(Plvlog, WritesCsvAndJsonInUtf8) {
     EXPECT_EQ(csv.status, 0);
     EXPECT_EQ(csv.output,
               "date,time,workstation,user,context,spare1,application,event,identifier,start_date,"
-              "start_time,"
-              "count1,count2,spare2\n"
+              "start_time,count1,count2,spare2\n"
               "1998/08/20,10:00:00,\"WS,1\",\"J\"\"D\",SALES,,C:\\\xC3\x96L.EXE,Initiated,,,,,,\n");
     const ToolRun json = Run({"--format", "json", "19980820.LOG"});
     EXPECT_EQ(json.output,
-              "[\n{\"date\":\"1998/08/"
-              "20\",\"time\":\"10:00:00\",\"workstation\":\"WS,1\",\"user\":\"J\\\"D\","
-              "\"context\":\"SALES\",\"spare1\":\"\",\"application\":\"C:\\\\\xC3\x96L.EXE\","
-              "\"event\":\"Initiated\","
-              "\"identifier\":\"\",\"start_date\":\"\",\"start_time\":\"\",\"count1\":\"\","
-              "\"count2\":\"\","
+              "[\n{\"date\":\"1998/08/20\",\"time\":\"10:00:00\",\"workstation\":\"WS,1\","
+              "\"user\":\"J\\\"D\",\"context\":\"SALES\",\"spare1\":\"\",\"application\":"
+              "\"C:\\\\\xC3\x96L.EXE\",\"event\":\"Initiated\",\"identifier\":\"\","
+              "\"start_date\":\"\",\"start_time\":\"\",\"count1\":\"\",\"count2\":\"\","
               "\"spare2\":\"\"}\n]\n");
     EXPECT_EQ(Run({"--format", "json", "--to", "1998-08-19", "19980820.LOG"}).output, "[]\n");
 }

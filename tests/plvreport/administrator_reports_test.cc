@@ -208,12 +208,15 @@ TEST_F(AdministratorReports, HtmlReportDrawsEveryChartInABrowser) {
     EXPECT_EQ(html.find(" src="), std::string::npos) << "the page fetches something";
     EXPECT_NE(html.find("<td>C:\\APPS\\CALC.EXE</td>"), std::string::npos);
 
-    const std::vector<std::string> browser = {"--headless=new", "--no-sandbox", "--disable-gpu",
-                                              "--enable-logging=stderr", "--v=0",
-                                              "--window-size=1200,1300", "--hide-scrollbars"};
-    std::vector<std::string> dump = browser;
-    dump.insert(dump.end(), {"--dump-dom", "file://" + (dir / "report.html")});
-    const ToolRun dom = RunTool(CHROMIUM_PROGRAM, dump, dir.path());
+    const auto browse = [&](const std::string &what) {
+        return RunTool(CHROMIUM_PROGRAM,
+                       {"--headless=new", "--no-sandbox", "--disable-gpu",
+                        "--enable-logging=stderr", "--v=0", "--window-size=1200,1300",
+                        "--hide-scrollbars", what,
+                        "file://" + (dir / "report.html")},
+                       dir.path());
+    };
+    const ToolRun dom = browse("--dump-dom");
     ASSERT_EQ(dom.status, 0) << dom.errors;
     EXPECT_EQ(dom.errors.find("CONSOLE"), std::string::npos) << dom.errors;
     const struct {
@@ -235,10 +238,7 @@ TEST_F(AdministratorReports, HtmlReportDrawsEveryChartInABrowser) {
                             "<tr><td>gnome-calcul</td><td></td><td></td><td>3</td><td>3</td>"})
         EXPECT_NE(dom.output.find(row), std::string::npos) << row;
 
-    std::vector<std::string> shot = browser;
-    shot.insert(shot.end(), {std::string("--screenshot=") + PLVREPORT_SCREENSHOT,
-                             "file://" + (dir / "report.html")});
-    const ToolRun screenshot = RunTool(CHROMIUM_PROGRAM, shot, dir.path());
+    const ToolRun screenshot = browse(std::string("--screenshot=") + PLVREPORT_SCREENSHOT);
     ASSERT_EQ(screenshot.status, 0) << screenshot.errors;
     EXPECT_EQ(ReadHostFile(PLVREPORT_SCREENSHOT).substr(0, 8), "\x89PNG\r\n\x1a\n");
 }

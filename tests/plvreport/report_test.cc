@@ -32,45 +32,38 @@ class Reports : public ::testing::TestWithParam<Engine> {
         if (GetParam() == Engine::postgres && !PostgresInstalled())
             GTEST_SKIP() << "postgresql-15 is not installed";
         std::filesystem::create_directory(dir / "LOGS");
-        WriteHostFile(dir / "LOGS/19980820.LOG",
-                      LogBytes({
-                          EventLine(kDay1, "09:00:00", "WS-1", "ANN", kEditor),
-                          EventLine(kDay1, "09:00:01", "WS-2", "BOB", kEditor),
-                          EventLine(kDay1, "09:10:00", "WS-1", "ANN", kEditor),
-                          EventLine(kDay1, "09:20:00", "WS-1", "ANN", kEditor, "Terminated", kDay1,
-                                    "09:10:00"),
-                          // The start is named a second after the "Initiated" stamp.
-                          EventLine(kDay1, "09:30:00", "WS-1", "ANN", kEditor, "Terminated", kDay1,
-                                    "09:00:01"),
-                          EventLine(kDay1, "10:00:00", "WS-3", "CAT", kEditor),
-                          EventLine(kDay1, "10:00:00", "WS-2", "BOB", kEditor, "Terminated", kDay1,
-                                    "09:00:01"),
-                          // Renamed under its process: the first name ends without a start, and
-                          // the second ends naming the first name's start.
-                          EventLine(kDay1, "11:00:00", "WS-1", "ANN", kCalc),
-                          EventLine(kDay1, "11:10:00", "WS-1", "ANN", kCalc, "Terminated"),
-                          EventLine(kDay1, "11:10:00", "WS-1", "ANN", kRenamed),
-                          EventLine(kDay1, "12:00:00", "WS-1", "ANN", kRenamed, "Terminated", kDay1,
-                                    "11:00:00"),
-                          EventLine(kDay1, "18:00:00", "WS-3", "CAT", kEditor, "Terminated", kDay1,
-                                    "10:00:00"),
-                          EventLine(kDay1, "23:00:00", "WS-3", "CAT", kCalc),
-                      }));
-        WriteHostFile(
-            dir / "LOGS/19980821.LOG",
-            LogBytes({
-                Agent(kDay2, "00:00:00", "WS-1", "ANN", "Continued", "PLV.1"),
-                EventLine(kDay2, "01:00:00", "WS-3", "CAT", kCalc, "Terminated", kDay1, "23:00:00"),
-                EventLine(kDay2, "07:00:00", "WS-3", "CAT", kEditor),
-                EventLine(kDay2, "07:00:00", "WS-3", "CAT", kEditor, "Terminated", kDay2,
-                          "07:00:00"),
-                EventLine(kDay2, "08:00:00", "WS-2", "BOB", kCalc),
-                // Its start is in no file: it closes nothing.
-                EventLine(kDay2, "08:30:00", "WS-1", "ANN", kEditor, "Terminated", "1998/08/19",
-                          "10:00:00"),
-                // The last event of WS-2, where its open session ends.
-                Agent(kDay2, "09:30:00", "WS-2", "BOB", "Initialization Failure", "PLVWOW32.DLL"),
-            }));
+        const std::vector<std::string> day1 = {
+            EventLine(kDay1, "09:00:00", "WS-1", "ANN", kEditor),
+            EventLine(kDay1, "09:00:01", "WS-2", "BOB", kEditor),
+            EventLine(kDay1, "09:10:00", "WS-1", "ANN", kEditor),
+            EventLine(kDay1, "09:20:00", "WS-1", "ANN", kEditor, "Terminated", kDay1, "09:10:00"),
+            // The start is named a second after the "Initiated" stamp.
+            EventLine(kDay1, "09:30:00", "WS-1", "ANN", kEditor, "Terminated", kDay1, "09:00:01"),
+            EventLine(kDay1, "10:00:00", "WS-3", "CAT", kEditor),
+            EventLine(kDay1, "10:00:00", "WS-2", "BOB", kEditor, "Terminated", kDay1, "09:00:01"),
+            // Renamed under its process: the first name ends without a start, and
+            // the second ends naming the first name's start.
+            EventLine(kDay1, "11:00:00", "WS-1", "ANN", kCalc),
+            EventLine(kDay1, "11:10:00", "WS-1", "ANN", kCalc, "Terminated"),
+            EventLine(kDay1, "11:10:00", "WS-1", "ANN", kRenamed),
+            EventLine(kDay1, "12:00:00", "WS-1", "ANN", kRenamed, "Terminated", kDay1, "11:00:00"),
+            EventLine(kDay1, "18:00:00", "WS-3", "CAT", kEditor, "Terminated", kDay1, "10:00:00"),
+            EventLine(kDay1, "23:00:00", "WS-3", "CAT", kCalc),
+        };
+        const std::vector<std::string> day2 = {
+            Agent(kDay2, "00:00:00", "WS-1", "ANN", "Continued", "PLV.1"),
+            EventLine(kDay2, "01:00:00", "WS-3", "CAT", kCalc, "Terminated", kDay1, "23:00:00"),
+            EventLine(kDay2, "07:00:00", "WS-3", "CAT", kEditor),
+            EventLine(kDay2, "07:00:00", "WS-3", "CAT", kEditor, "Terminated", kDay2, "07:00:00"),
+            EventLine(kDay2, "08:00:00", "WS-2", "BOB", kCalc),
+            // Its start is in no file: it closes nothing.
+            EventLine(kDay2, "08:30:00", "WS-1", "ANN", kEditor, "Terminated", "1998/08/19",
+                      "10:00:00"),
+            // The last event of WS-2, where its open session ends.
+            Agent(kDay2, "09:30:00", "WS-2", "BOB", "Initialization Failure", "PLVWOW32.DLL"),
+        };
+        WriteHostFile(dir / "LOGS/19980820.LOG", LogBytes(day1));
+        WriteHostFile(dir / "LOGS/19980821.LOG", LogBytes(day2));
         const ToolRun import = Report({"import", "LOGS"});
         EXPECT_EQ(import.status, 0) << import.errors;
     }

@@ -1,4 +1,5 @@
 #include <cstring>
+#include <string>
 
 #include "monitor/metering_state.h"
 #include "monitor/monitor_test.h"
@@ -173,6 +174,23 @@ TEST_F(HookTest, TheProgramIsAdmittedByItsShortPath) {
     ASSERT_EQ(MeteredCount(), 1u);
     EXPECT_STREQ(static_cast<PLVMeteredApp *>(runtime.meteredApps)->applicationName,
                  "C:\\PROGRA~1\\WRITER.EXE");
+}
+
+// A title is identified whole, to its 63rd character: a known application is
+// left to the next scan.
+TEST_F(HookTest, AKnownApplicationIsIdentifiedByItsWholeTitle) {
+    PLVAppDefinition byTitle{};
+    byTitle.kind = 2;
+    std::strcpy(byTitle.titleText, "END");
+    PLVAppendToList(&runtime.definitions, &byTitle, sizeof byTitle);
+    fake.files.files["C:\\APPS\\LONG.EXE"];
+    PLVHookRecord record = Created(OpenWindow(0x550, "Long"), "C:\\APPS\\LONG.EXE");
+    std::strcpy(record.title, (std::string(60, 'T') + "END").c_str());
+    Notify(record);
+    EXPECT_EQ(MeteredCount(), 0u);
+    record.title[62] = 'X';
+    Notify(record);
+    EXPECT_EQ(MeteredCount(), 1u);
 }
 
 TEST_F(HookTest, SixteenBitWindowTakesItsPathFromTheTracker) {

@@ -25,6 +25,7 @@ constexpr char kSettings[] =
     "NoEquals\r\n"
     "[ other section ]\r\n"
     "Key=other\r\n"
+    "Zone=z\r\n"
     "[pelvantine]\r\n"
     "Later=from the repeated section\r\n";
 
@@ -55,12 +56,14 @@ TEST_P(PlatformContract, ProfileStringsAreReadAsWindowsReadsThem) {
         // Only a section's first heading counts for its keys.
         {"Pelvantine", "Later", "none", 255, 4, std::string("none\0", 5)},
         {"other section", "KEY", "", 255, 5, std::string("other\0", 6)},
+        {"OTHER SECTION", "zONE", "", 255, 1, std::string("z\0", 2)},
+        {"Pelvantine", "SMSOutput", "NO", 0, 0, "#"},  // a buffer of no size is left alone
         {"Nowhere", "Key", "d", 255, 1, std::string("d\0", 2)},
         {"Pelvantine", "", "d", 255, 1, std::string("d\0", 2)},
         // Lists of names: each ended by a terminator, the list by one more;
         // every heading and key as often as it is written.
         {nullptr, nullptr, "", 255, 36, std::string("Pelvantine\0other section\0pelvantine\0\0", 37)},
-        {"other section", nullptr, "", 255, 4, std::string("Key\0\0", 5)},
+        {"other section", nullptr, "", 255, 9, std::string("Key\0Zone\0\0", 10)},
         {"Pelvantine", nullptr, "", 255, 112,
          std::string("SMSOutput\0SMSFrequency\0SMSStart\0Quoted\0HalfQuoted\0Empty\0AgentRefreshAction\0"
                      "Hex\0Octal\0Trailing\0Nothing\0SMSOutput\0\0",

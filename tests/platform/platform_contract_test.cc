@@ -1,5 +1,6 @@
 // What every platform must do alike: memory, last error, version, clock,
-// code pages, messages.
+// file times, code pages, messages.
+#include <cstdint>
 #include <cstring>
 
 #include "platform_contract.h"
@@ -57,6 +58,44 @@ TEST_P(PlatformContract, MktimeNormalisesMembers) {
     again.tm_hour = 12;
     again.tm_isdst = -1;
     EXPECT_EQ(os.mktime(&again), t);
+}
+
+// Ticks of 100 ns since 1601 as the calendar gives them, weekday included
+// (Sunday is 0); milliseconds are cut, not rounded.
+TEST_P(PlatformContract, FileTimesBecomeCalendarFields) {
+    struct Case {
+        std::uint64_t ticks;
+        SYSTEMTIME expected;  // year, month, weekday, day, hour, minute, second, ms
+    } const cases[] = {
+        {0x0000000000000000, {1601, 1, 1, 1, 0, 0, 0, 0}},
+        {0x019DB1DED5D6EF70, {1970, 1, 4, 1, 0, 0, 0, 999}},
+        {0x01BF8311159DD090 + 9999, {2000, 2, 2, 29, 23, 59, 59, 1}},
+        {0x01DD84B50C4BE3B0, {2026, 12, 6, 5, 12, 35, 2, 123}},
+        {0x01DD85508CACDDC0, {2026, 12, 0, 6, 7, 8, 9, 500}},
+        {0x01E9FD1ED53E8000, {2038, 1, 2, 19, 3, 14, 8, 0}},
+        {0x023868861D695000, {2107, 12, 6, 31, 18, 0, 0, 0}},
+    };
+    for (const Case &c : cases) {
+        const FILETIME time{static_cast<DWORD>(c.ticks), static_cast<DWORD>(c.ticks >> 32)};
+        SYSTEMTIME got{};
+        ASSERT_TRUE(os.FileTimeToSystemTime(&time, &got)) << std::hex << c.ticks;
+        EXPECT_EQ(std::memcmp(&got, &c.expected, sizeof got), 0)
+            << std::hex << c.ticks << std::dec << ": " << got.wYear << "-" << got.wMonth << "-" << got.wDay
+            << " (" << got.wDayOfWeek << ") " << got.wHour << ":" << got.wMinute << ":" << got.wSecond
+            << "." << got.wMilliseconds;
+    }
+}
+
+// The count of units a text needs, asked with no buffer, and refused when the
+// buffer is short.
+TEST_P(PlatformContract, MultiByteToWideCharTellsAndNeedsTheRoomOfTheText) {
+    EXPECT_EQ(os.MultiByteToWideChar(CP_ACP, 0, "SERVER", -1, nullptr, 0), 7);
+    EXPECT_EQ(os.MultiByteToWideChar(CP_ACP, 0, "SERVER", 3, nullptr, 0), 3);
+    WCHAR wide[8] = {0x7777, 0x7777};
+    EXPECT_EQ(ErrorIf(os.MultiByteToWideChar(CP_ACP, 0, "SERVER", -1, wide, 1) == 0), ERROR_INSUFFICIENT_BUFFER);
+    EXPECT_EQ(os.MultiByteToWideChar(CP_ACP, 0, "SERVER", -1, wide, 7), 7);
+    EXPECT_EQ(wide[0], u'S');
+    EXPECT_EQ(wide[6], 0);
 }
 
 TEST_P(PlatformContract, OemToCharTurnsCodePage437LettersIntoCodePage1252) {

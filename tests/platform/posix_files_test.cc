@@ -2,6 +2,8 @@
 // attribute where other programs keep it; drive types from the file system
 // under a mapped root. (Two processes appending at once:
 // posix_shared_writers_test.cc.)
+#include <linux/gfs2_ondisk.h>
+#include <linux/magic.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
 #include <sys/sysmacros.h>
@@ -61,17 +63,32 @@ TEST(SharedFiles, TheHiddenAttributeIsKeptWhereWineAndSambaKeepIt) {
     if (length < 0 && errno == ENOTSUP) GTEST_SKIP() << "no extended attributes here";
     EXPECT_EQ(std::string(value, static_cast<std::size_t>(length)), "0x2");
     EXPECT_EQ(os.GetFileAttributesA("T:\\SMS.LOG"), FILE_ATTRIBUTE_HIDDEN);
+    // A plain new file gets no attribute of its own.
+    file = os.CreateFileA("T:\\PLAIN.LOG", GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    os.CloseHandle(file);
+    EXPECT_LT(::getxattr((volume / "PLAIN.LOG").c_str(), "user.DOSATTRIB", value, sizeof value), 0);
+    EXPECT_EQ(errno, ENODATA);
 }
 
+// Every kind the kernel's own headers name; four file systems the kernel
+// headers lack carry their magic numbers from their sources.
 TEST(DriveTypes, FileSystemKindsGiveWindowsDriveTypes) {
     struct {
         unsigned long magic;
         UINT type;
     } const cases[] = {
-        {0x6969, DRIVE_REMOTE},      {0xFF534D42, DRIVE_REMOTE}, {0xFE534D42, DRIVE_REMOTE},
-        {0x517B, DRIVE_REMOTE},      {0x00C36400, DRIVE_REMOTE}, {0x01021994, DRIVE_RAMDISK},
-        {0x858458F6, DRIVE_RAMDISK}, {0x9660, DRIVE_CDROM},      {0x15013346, DRIVE_CDROM},
-        {0xEF53, DRIVE_FIXED},       {0x9123683E, DRIVE_FIXED},
+        {NFS_SUPER_MAGIC, DRIVE_REMOTE},  {SMB_SUPER_MAGIC, DRIVE_REMOTE},  {CIFS_SUPER_MAGIC, DRIVE_REMOTE},
+        {SMB2_SUPER_MAGIC, DRIVE_REMOTE}, {CODA_SUPER_MAGIC, DRIVE_REMOTE}, {NCP_SUPER_MAGIC, DRIVE_REMOTE},
+        {AFS_SUPER_MAGIC, DRIVE_REMOTE},  {AFS_FS_MAGIC, DRIVE_REMOTE},     {CEPH_SUPER_MAGIC, DRIVE_REMOTE},
+        {V9FS_MAGIC, DRIVE_REMOTE},       {GFS2_MAGIC, DRIVE_REMOTE},       {OCFS2_SUPER_MAGIC, DRIVE_REMOTE},
+        {0x0BD00BD0, DRIVE_REMOTE},  // Lustre
+        {0x47504653, DRIVE_REMOTE},  // GPFS
+        {0x20030528, DRIVE_REMOTE},  // OrangeFS
+        {TMPFS_MAGIC, DRIVE_RAMDISK},     {RAMFS_MAGIC, DRIVE_RAMDISK},
+        {ISOFS_SUPER_MAGIC, DRIVE_CDROM}, {UDF_SUPER_MAGIC, DRIVE_CDROM},
+        {EXT4_SUPER_MAGIC, DRIVE_FIXED},  {BTRFS_SUPER_MAGIC, DRIVE_FIXED},
+        {FUSE_SUPER_MAGIC, DRIVE_FIXED},  // no mount of that device: no network type
     };
     for (const auto &c : cases) {
         struct statfs fileSystem{};

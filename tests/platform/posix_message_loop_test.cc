@@ -201,6 +201,7 @@ TEST_F(HostWindowTest, TextIsMeasuredInAFixedWidthMetric) {
     ASSERT_TRUE(platform.GetTextExtentPointA(dc, "abcde", 5, &size));
     EXPECT_EQ(size.cx, 5 * kCharWidth);
     EXPECT_EQ(size.cy, kCharHeight);
+    EXPECT_EQ(ErrorIf(platform, !platform.GetTextExtentPointA(nullptr, "abcde", 5, &size)), ERROR_INVALID_PARAMETER);
     EXPECT_EQ(platform.ReleaseDC(window, dc), 1);
 }
 

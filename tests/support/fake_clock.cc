@@ -77,7 +77,8 @@ BOOL FakePlatform::FileTimeToSystemTime(const FILETIME *fileTime, LPSYSTEMTIME s
     *systemTime = SYSTEMTIME{static_cast<WORD>(t.tm_year + 1900), static_cast<WORD>(t.tm_mon + 1),
                              static_cast<WORD>(t.tm_wday),        static_cast<WORD>(t.tm_mday),
                              static_cast<WORD>(t.tm_hour),        static_cast<WORD>(t.tm_min),
-                             static_cast<WORD>(t.tm_sec),         0};
+                             static_cast<WORD>(t.tm_sec),
+                             static_cast<WORD>(ticks % kTicksPerSecond / 10000)};
     return TRUE;
 }
 

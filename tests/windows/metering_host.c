@@ -540,7 +540,12 @@ static int Run(HWND window) {
     CHECK(Count(&lines, name, "Initiated", &start) == 1, "one \"Initiated\"");
     CHECK(Count(&lines, name, "Terminated", &end) == 1, "one \"Terminated\"");
     CHECK(Count(&lines, "C host", "Probe", &probe) == 1, "the probe reached the log");
-    char field[80];
+    char field[80], dayFile[MAX_PATH];
+    /* The day's file is named by the event's date: YYYY/MM/DD in YYYYMMDD.LOG. */
+    Field(lines.lines[start], 1, field, sizeof field);
+    snprintf(dayFile, sizeof dayFile, "%s\\%.4s%.2s%.2s.LOG", logs, field, field + 5, field + 8);
+    CHECK(strlen(field) == 10 && GetFileAttributesA(dayFile) != INVALID_FILE_ATTRIBUTES,
+          "the day's file %s", dayFile);
     CHECK(strcmp(Field(lines.lines[start], 3, field, sizeof field), "WS-CHOST") == 0, "%s",
           lines.lines[start]);
     CHECK(strcmp(Field(lines.lines[start], 4, field, sizeof field), "CHOSTER") == 0, "%s",

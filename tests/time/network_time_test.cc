@@ -151,6 +151,30 @@ TEST_F(NetworkTimeTest, ImpossibleAnswerFallsBackAndIsLoggedOnce) {
     EXPECT_EQ(server.askedAt.size(), 1u);  // an invalid answer makes the next call ask
 }
 
+// Each field at its limit is taken; one past it is impossible, and NetWare
+// is given up for the workstation's clock.
+TEST_F(NetworkTimeTest, ReadingsAreJudgedFieldByFieldAtTheirLimits) {
+    server.fixed = true;
+    struct Case {
+        BYTE reading[7];
+        const char *taken;  // null: impossible
+    } const cases[] = {
+        {{98, 12, 31, 23, 59, 59}, "1998-12-31 23:59:59"}, {{99, 1, 1, 0, 0, 0}, "1999-01-01 00:00:00"},
+        {{99, 0, 1, 0, 0, 0}, nullptr},  {{99, 1, 0, 0, 0, 0}, nullptr},  {{99, 1, 32, 0, 0, 0}, nullptr},
+        {{99, 1, 1, 24, 0, 0}, nullptr}, {{99, 1, 1, 0, 60, 0}, nullptr}, {{99, 1, 1, 0, 0, 60}, nullptr},
+    };
+    for (const Case &c : cases) {
+        std::memcpy(server.reading, c.reading, 7);
+        runtime.networkKind = kNetworkNetWare;
+        fake.AdvanceSeconds(200);
+        const std::string now = Now();
+        EXPECT_EQ(runtime.networkKind, c.taken ? kNetworkNetWare : kNetworkNone) << now;
+        if (c.taken) {
+            EXPECT_EQ(now, c.taken);
+        }
+    }
+}
+
 TEST_F(NetworkTimeTest, UnreadableClockFileUsesTheWorkstationWithoutValidation) {
     agent.optionFlags |= PLV_OPT_CLOCK_FILE;
     agent.clockFile = nullptr;

@@ -143,12 +143,12 @@ TEST_F(TimeServiceTest, OnlyACompleteModuleIsAskedAndAnIncompleteOneIsReleasedAt
 TEST_F(TimeServiceTest, LanManagerOnNTConvertsElapsedSecondsToLocalZone) {
     Load(kLanManager);
     ASSERT_EQ(InitializeNetworkAPI(kNetworkLanManagerNT), 1);
-    const std::uint32_t elapsed = 903614400;  // 1998-08-20 12:00:00 UTC
+    const std::uint32_t elapsed = 921412800;  // 1999-03-14 12:00:00 UTC, not the workstation's day
     const std::int32_t minutesWest = 300;
     std::memcpy(script.ntTod, &elapsed, 4);
     std::memcpy(script.ntTod + 24, &minutesWest, 4);
     ASSERT_TRUE(Ask());
-    EXPECT_EQ(Answer(), std::make_tuple(1998, 8, 20, 7, 0, 0));
+    EXPECT_EQ(Answer(), std::make_tuple(1999, 3, 14, 7, 0, 0));
     EXPECT_EQ(script.server, (std::basic_string<WCHAR>{'T', 'I', 'M', 'E', 'S', 'R', 'V'}));
     EXPECT_TRUE(script.ntBufferFreed);
 
@@ -183,10 +183,10 @@ TEST_F(TimeServiceTest, NetWareAnswersWithTheHostsConnection) {
     runtime.netWareConnection = 0x77;
     Load({{"NWGetFileServerDateAndTime", AsEntry(&NWGetFileServerDateAndTime)}});
     ASSERT_EQ(InitializeNetworkAPI(kNetworkNetWare4), 1);
-    const BYTE answer[7] = {98, 8, 20, 10, 11, 12, 99};
+    const BYTE answer[7] = {97, 7, 19, 10, 11, 12, 99};
     std::memcpy(script.netWare, answer, 7);
     ASSERT_TRUE(Ask());
-    EXPECT_EQ(Answer(), std::make_tuple(1998, 8, 20, 10, 11, 12));
+    EXPECT_EQ(Answer(), std::make_tuple(1997, 7, 19, 10, 11, 12));
     EXPECT_EQ(script.connection, 0x77u);
 }
 

@@ -213,5 +213,19 @@ TEST_F(ProcessCreation, FailuresGiveTheCodesWindowsGives) {
     EXPECT_NE(::access(report.c_str(), F_OK), 0);
 }
 
+// The process's own environment: the room a value needs, terminator
+// included, when the buffer is too small; its length when it fits.
+TEST(Environment, VariablesAreReadAsWindowsGivesThem) {
+    ::setenv("PLV_TEST_VARIABLE", "F:\\PLV", 1);
+    PosixPlatform os;
+    char value[8] = "#######";
+    EXPECT_EQ(os.GetEnvironmentVariableA("PLV_TEST_VARIABLE", nullptr, 0), 7u);
+    EXPECT_EQ(os.GetEnvironmentVariableA("PLV_TEST_VARIABLE", value, 6), 7u);
+    EXPECT_STREQ(value, "#######");
+    EXPECT_EQ(os.GetEnvironmentVariableA("PLV_TEST_VARIABLE", value, 7), 6u);
+    EXPECT_STREQ(value, "F:\\PLV");
+    EXPECT_EQ(ErrorIf(os, os.GetEnvironmentVariableA("PLV_NO_SUCH_VARIABLE", value, 8) == 0), ERROR_ENVVAR_NOT_FOUND);
+}
+
 }  // namespace
 }  // namespace plv::posix

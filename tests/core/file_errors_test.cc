@@ -64,7 +64,8 @@ TEST_F(FileErrorTest, DriveTypeAsksAboutTheRoot) {
     };
     const Case cases[] = {
         {"C:\\APPS\\EDITOR.EXE", DRIVE_FIXED, "C:\\", DRIVE_FIXED},
-        {"\\\\SRV\\APPS\\EDITOR.EXE", DRIVE_REMOTE, "\\\\SRV\\APPS\\", DRIVE_REMOTE},
+        // A share answers remote; fixed here shows that its root was asked.
+        {"\\\\SRV\\APPS\\EDITOR.EXE", DRIVE_FIXED, "\\\\SRV\\APPS\\", DRIVE_FIXED},
         {"\\\\SRV\\APPS", DRIVE_FIXED, "\\\\SRV\\APPS", DRIVE_FIXED},  // no trailing backslash: whole
         {"D:\\X", DRIVE_CDROM, "D:\\", DRIVE_CDROM},
         {"E:\\X", DRIVE_NO_ROOT_DIR, "E:\\", DRIVE_REMOTE},

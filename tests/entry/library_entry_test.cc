@@ -67,13 +67,17 @@ TEST_F(LibraryTest, PlatformDetectionMapsPlatformIds) {
 TEST_F(LibraryTest, LoadStoresTheInstanceAndForgetsTheAgentBlock) {
     Initialize();
     const auto instance = reinterpret_cast<HINSTANCE>(std::uintptr_t{0x400000});
-    for (DWORD reason : {DLL_PROCESS_ATTACH, DLL_THREAD_ATTACH, DLL_THREAD_DETACH,
-                         DLL_PROCESS_DETACH}) {
-        EXPECT_EQ(LibraryEntry(instance, reason), TRUE);
-    }
+    EXPECT_EQ(LibraryEntry(instance, DLL_PROCESS_ATTACH), TRUE);
     EXPECT_EQ(core.moduleInstance, instance);
     EXPECT_EQ(core.agent, nullptr);
     EXPECT_EQ(fake.ListBoxLines().size(), 1u);  // the version line of Initialize only
+    // The other reasons change nothing.
+    Initialize();
+    for (DWORD reason : {DLL_THREAD_ATTACH, DLL_THREAD_DETACH, DLL_PROCESS_DETACH}) {
+        EXPECT_EQ(LibraryEntry(nullptr, reason), TRUE);
+    }
+    EXPECT_EQ(core.moduleInstance, instance);
+    EXPECT_EQ(core.agent, &agent);
 }
 
 constexpr char kWowBoot[] = "Software\\Microsoft\\Windows NT\\CurrentVersion\\WOW\\boot";

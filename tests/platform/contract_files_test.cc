@@ -154,13 +154,19 @@ TEST_P(PlatformContract, AHandleOnlyDoesWhatItWasOpenedFor) {
     HANDLE reader = Open(Scratch("ACCESS.DAT"), GENERIC_READ, kShareAll, OPEN_EXISTING);
     HANDLE writer = Open(Scratch("ACCESS.DAT"), GENERIC_WRITE, kShareAll, OPEN_EXISTING);
     char text[4];
+    // A refused transfer counts no bytes, whatever the count held.
     DWORD count = 7;
     EXPECT_EQ(ErrorIf(!os.WriteFile(reader, "x", 1, &count, nullptr)), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(count, 0u);
+    count = 7;
     EXPECT_EQ(ErrorIf(!os.ReadFile(writer, text, 1, &count, nullptr)), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(count, 0u);
     EXPECT_TRUE(os.CloseHandle(reader));
     EXPECT_TRUE(os.CloseHandle(writer));
     EXPECT_EQ(ErrorIf(!os.CloseHandle(writer)), ERROR_INVALID_HANDLE);
+    count = 7;
     EXPECT_EQ(ErrorIf(!os.ReadFile(reader, text, 1, &count, nullptr)), ERROR_INVALID_HANDLE);
+    EXPECT_EQ(count, 0u);
 }
 
 TEST_P(PlatformContract, AttributesRoundTripAndReadOnlyFilesRefuseWriters) {

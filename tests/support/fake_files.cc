@@ -147,6 +147,7 @@ FakePlatform::OpenFile *FakePlatform::Transferable(HANDLE file, DWORD access, DW
 }
 
 BOOL FakePlatform::ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read, LPOVERLAPPED) {
+    if (read) *read = 0;
     OpenFile *open = Transferable(file, GENERIC_READ, toRead);
     if (open == nullptr) return FALSE;
     const std::string &data = files.files[open->path].data;
@@ -160,6 +161,7 @@ BOOL FakePlatform::ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD re
 
 BOOL FakePlatform::WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD written,
                              LPOVERLAPPED) {
+    if (written) *written = 0;
     OpenFile *open = Transferable(file, GENERIC_WRITE, toWrite);
     if (open == nullptr) return FALSE;
     DWORD count = toWrite;

@@ -1,6 +1,9 @@
 // Named semaphores on the real kernel: waiting with a time-out, names that
 // are no file names, access rights, and a holder killed while others wait.
+#include <unistd.h>
+
 #include <chrono>
+#include <utility>
 #include <thread>
 
 #include <gtest/gtest.h>
@@ -41,6 +44,7 @@ TEST_F(Semaphores, AWaitWithATimeOutEndsWhenTheHolderLetsGoOrTheTimeIsUp) {
     ASSERT_NE(timer, nullptr);
     HelperProcess holder("holder", {runtime.path()});
     ASSERT_EQ(holder.Ask("take PLVTimerSemaphore"), "taken");
+    EXPECT_EQ(os.WaitForSingleObject(timer, 0), WAIT_TIMEOUT);
 
     Clock::time_point start = Clock::now();
     EXPECT_EQ(os.WaitForSingleObject(timer, 150), WAIT_TIMEOUT);
@@ -73,14 +77,23 @@ TEST_F(Semaphores, AHolderKilledWhileOthersWaitLetsThemIn) {
     os.CloseHandle(timer);
 }
 
+// Each name has a file of its own in the runtime directory, which every
+// agent of the machine finds by the same spelling.
 TEST_F(Semaphores, NamesAreCaseSensitiveAndNeedNotBeFileNames) {
-    for (const char *name : {"PLVTimerSemaphore", "plvtimersemaphore", "Global\\PLV/Timer Semaphore"}) {
+    const std::pair<const char *, const char *> names[] = {
+        {"PLVTimerSemaphore", "PLVTimerSemaphore.sem"},
+        {"plvtimersemaphore", "plvtimersemaphore.sem"},
+        {"Global\\PLV/Timer Semaphore", "Global%5CPLV%2FTimer%20Semaphore.sem"},
+        {"AZaz09._-~", "AZaz09._-%7E.sem"},
+    };
+    for (const auto &[name, file] : names) {
         HANDLE semaphore = os.CreateSemaphoreA(nullptr, 1, 1, name);
         ASSERT_NE(semaphore, nullptr) << name;
         EXPECT_EQ(os.GetLastError(), ERROR_SUCCESS) << name;
         EXPECT_EQ(os.WaitForSingleObject(semaphore, 0), WAIT_OBJECT_0) << name;
         HANDLE opened = os.OpenSemaphoreA(SYNCHRONIZE, FALSE, name);
         ASSERT_NE(opened, nullptr) << name;
+        EXPECT_EQ(::access((runtime / file).c_str(), F_OK), 0) << file;
         os.CloseHandle(opened);
         os.CloseHandle(semaphore);
     }

@@ -2,6 +2,7 @@
 // attribute where other programs keep it; drive types from the file system
 // under a mapped root. (Two processes appending at once:
 // posix_shared_writers_test.cc.)
+#include <fcntl.h>
 #include <linux/gfs2_ondisk.h>
 #include <linux/magic.h>
 #include <sys/stat.h>
@@ -48,6 +49,21 @@ TEST(SharedFiles, ADirectoryIsNoFile) {
         EXPECT_EQ(ErrorIf(os, file == INVALID_HANDLE_VALUE), ERROR_ACCESS_DENIED);
     }
     EXPECT_EQ(ErrorIf(os, !os.DeleteFileA("T:\\LOGS")), ERROR_ACCESS_DENIED);
+}
+
+// A failed open has no descriptor to close: the lowest one, the caller's
+// standard input, stays open.
+TEST(SharedFiles, AFailedOpenClosesNothingOfTheCallers) {
+    TemporaryDirectory volume;
+    MapDrive('T', volume.path());
+    PosixPlatform os;
+    if (::fcntl(0, F_GETFD) == -1) {
+        ASSERT_EQ(::open("/dev/null", O_RDONLY), 0);
+    }
+    EXPECT_EQ(ErrorIf(os, os.CreateFileA("T:\\NONE.LOG", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr) ==
+                              INVALID_HANDLE_VALUE),
+              ERROR_FILE_NOT_FOUND);
+    EXPECT_NE(::fcntl(0, F_GETFD), -1) << "standard input was closed";
 }
 
 TEST(SharedFiles, TheHiddenAttributeIsKeptWhereWineAndSambaKeepIt) {

@@ -3,8 +3,8 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <utility>
 #include <thread>
+#include <utility>
 
 #include <gtest/gtest.h>
 

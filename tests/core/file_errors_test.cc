@@ -14,45 +14,7 @@ class FileErrorTest : public LibraryTest {
         fake.files.driveTypes["F:\\"] = DRIVE_REMOTE;
         fake.files.driveTypes["\\\\SRV\\APPS\\"] = DRIVE_REMOTE;
     }
-    bool FailWith(DWORD error, const char *path) {
-        core.networkFailure = false;
-        fake.SetLastError(error);
-        SetFileError(path);
-        return core.networkFailure;
-    }
 };
-
-TEST_F(FileErrorTest, OnlyNetworkClassErrorsOnRemoteDrivesRaiseTheFlag) {
-    EXPECT_EQ(GetFileError(), 0);  // nothing recorded before the first failure
-    struct Case {
-        DWORD error;
-        const char *path;
-        bool raised;
-    };
-    const Case cases[] = {
-        {ERROR_PATH_NOT_FOUND, "C:\\LOGS\\X.LOG", false},  // local disk
-        {ERROR_PATH_NOT_FOUND, "F:\\PLV\\LOGS\\X.LOG", true},
-        {ERROR_NETNAME_DELETED, nullptr, true},  // no path counts as remote
-        {ERROR_BAD_NETPATH, "\\\\SRV\\APPS\\X.LOG", true},
-        {ERROR_BAD_NETPATH, "\\\\GONE\\SHARE\\X.LOG", true},  // root not found: remote
-        {ERROR_ACCESS_DENIED, "F:\\PLV\\LOGS\\X.LOG", false},
-        {ERROR_SHARING_VIOLATION, "F:\\PLV\\LOGS\\X.LOG", false},
-        {ERROR_LOCK_VIOLATION, nullptr, false},
-        {ERROR_DISK_FULL, nullptr, false},
-        {ERROR_INVALID_PARAMETER, nullptr, true},
-    };
-    for (const Case &c : cases) {
-        EXPECT_EQ(FailWith(c.error, c.path), c.raised) << c.error << ' ' << (c.path ? c.path : "-");
-        EXPECT_EQ(GetFileError(), static_cast<int32_t>(c.error));
-    }
-}
-
-TEST_F(FileErrorTest, EveryNetworkClassCodeIsRecognised) {
-    for (DWORD code : {1, 3, 6, 15, 17, 51, 53, 55, 59, 64, 67, 71, 87, 88, 240, 1203, 1222}) {
-        EXPECT_TRUE(IsNetworkClassError(code)) << code;
-    }
-    for (DWORD code : {0, 2, 4, 5, 32, 33, 112, 183}) EXPECT_FALSE(IsNetworkClassError(code)) << code;
-}
 
 TEST_F(FileErrorTest, DriveTypeAsksAboutTheRoot) {
     const std::string kOverlong = "\\\\" + std::string(281, 'S') + "\\SHARE\\FILE";
@@ -101,20 +63,6 @@ TEST_F(FileErrorTest, OpenForAppendFollowsTheConventionsAndClosesOnFailedPositio
     EXPECT_EQ(fake.OpenHandleCount(), 0u);
     EXPECT_EQ(GetFileError(), static_cast<int32_t>(ERROR_NETNAME_DELETED));
     EXPECT_TRUE(core.networkFailure);
-}
-
-TEST_F(FileErrorTest, CloseIsTriedTheGivenNumberOfTimes) {
-    const char *path = "C:\\PLV\\A.LOG";
-    for (int failures : {0, 2, 3}) {
-        DWORD end = 0;
-        HANDLE file = OpenSharedFileForAppend(path, &end);
-        fake.sleeps.clear();
-        fake.files.closeFaults[path] = {ERROR_ACCESS_DENIED, failures};
-        EXPECT_EQ(CloseWithRetries(file, 3), failures < 3) << failures;
-        EXPECT_EQ(fake.sleeps.size(), static_cast<std::size_t>(failures));
-        fake.files.closeFaults.clear();
-        if (failures == 3) fake.CloseHandle(file);
-    }
 }
 
 }  // namespace

@@ -43,31 +43,6 @@ TEST_F(ListTest, AllocationIsZeroFilledExactAndNotCounted) {
     EXPECT_EQ(PLVMemFree(refused), refused);
 }
 
-TEST_F(ListTest, AppendAndPrependCopyTheRecordKeepOrderAndClearLinkWords) {
-    for (bool prepend : {false, true}) {  // the first node's link is null whatever the record held
-        void *node = Add('x', prepend);
-        EXPECT_EQ(head, node);
-        EXPECT_EQ(static_cast<Item *>(node)->next, nullptr);
-        RemoveLinkedList(&head);
-    }
-    Item item{kStale, {'b'}};
-    EXPECT_NE(PLVAppendToList(&head, &item, sizeof item), &item);
-    EXPECT_EQ(item.next, kStale);  // left alone
-    Add('c');
-    Add('a', true);
-    EXPECT_EQ(Tags(), "abc");
-    EXPECT_EQ(static_cast<Item *>(FindTailEntry(head))->next, nullptr);
-    // Neither a failed allocation nor a record smaller than the link word changes the list.
-    fake.heap.failNextAllocs = 2;
-    EXPECT_EQ(Add('d'), nullptr);
-    EXPECT_EQ(Add('d', true), nullptr);
-    char tiny[2] = {};
-    EXPECT_EQ(PLVAppendToList(&head, tiny, sizeof tiny), nullptr);
-    EXPECT_EQ(PLVPrependToList(&head, tiny, sizeof tiny), nullptr);
-    EXPECT_EQ(Tags(), "abc");
-    EXPECT_EQ(fake.heap.live.size(), 3u);
-}
-
 TEST_F(ListTest, RemoveReleasesAndExtractKeepsTheOldLinkWord) {
     void *a = Add('a'), *b = Add('b'), *c = Add('c'), *d = Add('d');
     EXPECT_EQ(PLVRemoveFromList(&head, b), 1);

@@ -225,21 +225,6 @@ INSTANTIATE_TEST_SUITE_P(StoredValues, Windows95Start,
                                            std::pair{"c:\\plv\\plvdos.vxd", true},
                                            std::pair{nullptr, true}));
 
-TEST_F(MeteringStartupTest, NTStartBindsTheProcessListAndAddsThe16BitDriver) {
-    StartOn(kNT);
-    fake.SetRegistryString(kWowBoot, "drivers", "VDMREDIR.DLL,D:\\Old\\PLVNTS16.DLL");
-    ASSERT_EQ(InitializeMetering(), 1);
-    EXPECT_THAT(companions.processListDirectories, ElementsAre("C:\\PLV"));
-    EXPECT_EQ(metering.initNTProcessList, &InitNTProcessList);
-    EXPECT_EQ(metering.freeNTProcessList, &FreeNTProcessList);
-    EXPECT_EQ(metering.getProcessExePath, &GetProcessExePath);
-    EXPECT_EQ(RegistryText(kWowBoot, "drivers"),
-              std::string("vdmredir.dll,c:\\plv\\plvnts16.dll", 33));
-    EXPECT_EQ(metering.driver, nullptr);
-    EXPECT_THAT(PendingSummaries(runtime), IsEmpty());
-    EXPECT_EQ(fake.OpenKeyCount(), 0u);
-}
-
 TEST_F(MeteringStartupTest, UnknownPlatformOnlyCreatesTheTimerSemaphore) {
     StartOn(0);
     EXPECT_EQ(InitializeMetering(), 1);

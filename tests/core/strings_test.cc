@@ -81,23 +81,4 @@ TEST(ParseString, WalksFieldsToAnEmptyRestWithAnyDelimiterAndNullArguments) {
     EXPECT_STREQ(field, "");
 }
 
-TEST(Stristr, FoldsAsciiLettersOnly) {
-    const char path[] = "C:\\WINDOWS\\NOTEPAD.EXE";
-    EXPECT_EQ(stristr(path, "notepad.exe"), path + 11);
-    EXPECT_EQ(stristr(path, "NOTEPAD.EXE"), path + 11);
-    EXPECT_EQ(stristr(path, "wordpad"), nullptr);
-    EXPECT_EQ(stristr("caf\xC9", "caf\xE9"), nullptr);  // accented letters do not fold
-    const char abc[] = "abc";
-    EXPECT_EQ(stristr(abc, ""), abc);  // an empty text occurs at the start
-    EXPECT_EQ(stristr("", "a"), nullptr);
-    // Long texts are compared whole.
-    std::string text(600, 'a');
-    text += "NEEDLE";
-    EXPECT_NE(stristr(text.c_str(), "needle"), nullptr);
-    std::string sought(600, 'A');
-    EXPECT_NE(stristr(text.c_str(), sought.c_str()), nullptr);
-    sought += "b";
-    EXPECT_EQ(stristr(text.c_str(), sought.c_str()), nullptr);
-}
-
 }  // namespace

@@ -100,27 +100,6 @@ constexpr char kVersioned[] = "C:\\OFFICE\\VERSIONED.EXE";
 
 void Set(char *field, const char *text) { std::strcpy(field, text); }
 
-TEST_F(IdentificationTest, NothingIsRecognisedWithoutCandidateOrDefinitions) {
-    agent.optionFlags = PLV_OPT_RECORD_DEFINITIONS;
-    const PLVCandidate candidate = Candidate(kWriterPath);
-    EXPECT_EQ(PLVIdentifyApp(&candidate), nullptr);
-    EXPECT_EQ(Recorded().size(), 1u);  // described as a new application
-    AddDefinition(1);
-    EXPECT_EQ(PLVIdentifyApp(nullptr), nullptr);
-    EXPECT_EQ(Recorded().size(), 1u);  // no candidate: nothing to describe
-}
-
-TEST_F(IdentificationTest, FirstMatchInListOrderWins) {
-    PLVAppDefinition &other = AddDefinition(1);
-    Set(other.fileName, "OTHER.EXE");
-    PLVAppDefinition &first = AddDefinition(1);
-    Set(first.fileName, "WRITER.EXE");
-    PLVAppDefinition &second = AddDefinition(1);
-    Set(second.directory, "\\OFFICE");
-    const PLVCandidate candidate = Candidate(kWriterPath);
-    EXPECT_EQ(PLVIdentifyApp(&candidate), &first);
-}
-
 // One definition, one candidate: does it match?
 struct Criteria {
     std::uint8_t kind = 1;
@@ -219,47 +198,6 @@ TEST_F(CriterionTest, SizeDateAndLocation) {
             {"F:\\APPS\\EDIT.EXE", true, {.location = 'l'}}});
 }
 
-// The candidate's window is "Report - Writer" of class "WriterMainWindow".
-TEST_F(CriterionTest, KindTitleAndClass) {
-    const char *w = kWriterPath;
-    Expect({{w, true, {.kind = 1, .titleText = "Calculator"}},
-            {w, false, {.kind = 2, .titleText = "Calculator"}},
-            {w, true, {.kind = 2, .titleText = "Writer"}},
-            {w, true, {.kind = 1}},
-            {w, false, {.kind = 2}},
-            {w, false, {.kind = 2, .sizeTest = 'G', .dateTest = 'G', .location = 'L'}},
-            {w, false, {.kind = 2, .languageId = 0x409}},
-            {w, true, {.kind = 2, .titleText = "Writer", .titlePosition = 0}},
-            {w, false, {.kind = 2, .titleText = "Writer", .titlePosition = 0}, "report - writer"},
-            {w, true, {.kind = 2, .titleText = "Writer", .titlePosition = 1}, "Writer - Report"},
-            {w, false, {.kind = 2, .titleText = "Writer", .titlePosition = 1}},
-            {w, true, {.kind = 2, .titleText = "Writer", .titlePosition = 10}},
-            {w, false, {.kind = 2, .titleText = "Writer", .titlePosition = 16}},  // just past the end
-            {w, false, {.kind = 2, .titleText = "Writer", .titlePosition = 200}},
-            {w, true, {.kind = 2, .classText = "writermainwindow"}},
-            {w, true, {.kind = 2, .classText = "Main"}},
-            {w, false, {.kind = 2, .classText = "OtherWindow"}}});
-}
-
-// The program's resource names "Writer Deluxe" of "Valdrin Systems Corp.",
-// version "2.80.1234", language 0x409; C:\OFFICE\PLAIN.EXE has no resource
-// and matches none of these.
-TEST_F(CriterionTest, VersionTextsArePrefixesIgnoringCase) {
-    const std::pair<Criteria, bool> cases[] = {
-        {{.kind = 2, .productName = "writ"}, true},
-        {{.kind = 2, .productName = "Deluxe"}, false},
-        {{.kind = 2, .productName = "Writer Deluxe 2"}, false},
-        {{.kind = 2, .companyName = "VALDRIN"}, true},
-        {{.kind = 2, .productVersion = "2.80"}, true},
-        {{.kind = 2, .productVersion = "2.80.1234"}, false},  // the fetched version holds eight
-        {{.kind = 2, .languageId = 0x409}, true},
-        {{.kind = 2, .productName = "Writer", .companyName = "Valdrin", .productVersion = "2.8",
-          .languageId = 0x409},
-         true}};
-    for (const auto &[criteria, matches] : cases)
-        Expect({{kVersioned, matches, criteria}, {"C:\\OFFICE\\PLAIN.EXE", false, criteria}});
-}
-
 TEST_F(IdentificationTest, TitlePositionNeverReadsBeyondAFullTitle) {
     PLVAppDefinition &definition = AddDefinition(2);
     Set(definition.titleText, "AAAA");
@@ -321,74 +259,9 @@ TEST_F(SharedTimerTest, AnIdenticalCandidateGetsTheLastAnswer) {
     EXPECT_EQ(Recorded().size(), 1u);
 }
 
-TEST_F(SharedTimerTest, AnyDifferenceAsksAgain) {
-    const std::vector<std::function<void(PLVCandidate &)>> changes = {
-        [](PLVCandidate &c) { c.processId = 0x999; },
-        [](PLVCandidate &c) { c.threadId = 0; },
-        [](PLVCandidate &c) { c.window = nullptr; },
-        [](PLVCandidate &c) { c.virtualDosMachine = 1; },
-        [](PLVCandidate &c) { std::strcpy(c.title, "Other"); },
-        [](PLVCandidate &c) { std::strcpy(c.className, "Other"); },
-        [](PLVCandidate &c) { std::strcpy(c.programPath, "C:\\APPS\\EDIT2.EXE"); },
-    };
-    std::size_t expected = 0;
-    for (const auto &change : changes) {
-        PLVCandidate candidate = Candidate("C:\\APPS\\EDIT.EXE");
-        EXPECT_EQ(PLVIdentifyApp(&candidate), nullptr);
-        change(candidate);
-        EXPECT_EQ(PLVIdentifyApp(&candidate), nullptr);
-        expected += 2;
-        EXPECT_EQ(Recorded().size(), expected);
-    }
-}
-
 // ---- the facts fetched
 
 constexpr char kPath[] = "C:\\APPS\\EDIT.EXE";
-
-// A missing file shows in the new-definition test: no size, no date.
-TEST_F(IdentificationTest, FileDatesCountWholeDaysSince1980) {
-    struct Case {
-        std::int64_t when;
-        int result;
-        std::uint32_t fileDate;
-    };
-    const Case cases[] = {
-        {UtcSeconds(1980, 1, 1, 0), 0, 0},  // day 0 is no date
-        {UtcSeconds(1980, 1, 2, 23), 1, 86400},
-        {UtcSeconds(2045, 12, 31), 1, (2468346u - 2444240u) * 86400},
-        {UtcSeconds(2046, 1, 1), 0, 0},
-    };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.when);
-        AddFile(kPath, 4321, c.when);
-        identification.fileFactsFetched = false;
-        std::uint32_t size = 99;
-        std::uint32_t fileDate = 99;
-        EXPECT_EQ(GetAppFileInfo(kPath, &size, &fileDate), c.result);
-        EXPECT_EQ(size, 4321u);  // known even without a date
-        EXPECT_EQ(fileDate, c.fileDate);
-        EXPECT_EQ(identification.fileFactsFetched, c.result == 1);
-    }
-}
-
-TEST_F(IdentificationTest, VersionInfoReadsTheFirstTranslationsStrings) {
-    AddVersion(kPath, 0x407, 0x4B0,
-               {{"ProductName", std::string(50, 'P')},
-                {"CompanyName", "Valdrin"},
-                {"ProductVersion", "1.2.3.4567"}});
-    fake.versions[kPath].translations.push_back({0x409, 0x4E4});
-    VersionInfo info;
-    std::memset(&info, 'x', sizeof info);
-    EXPECT_EQ(GetAppVersionInfo(kPath, &info), 1);
-    EXPECT_EQ(std::string(info.productName), std::string(35, 'P'));
-    EXPECT_STREQ(info.companyName, "Valdrin");
-    EXPECT_STREQ(info.productVersion, "1.2.3.45");
-    EXPECT_STREQ(info.languageName, "German (");
-    EXPECT_EQ(info.languageId, 0x407u);
-    EXPECT_TRUE(identification.versionFactsFetched);
-    EXPECT_TRUE(fake.heap.live.empty());
-}
 
 TEST_F(IdentificationTest, VersionInfoWithoutResourceOrTranslationIsNothingAndMissingStringsEmpty) {
     VersionInfo info;
@@ -477,28 +350,6 @@ TEST_F(NewDefinitionTest, DescribesTheUnrecognisedApplication) {
         ASSERT_EQ(recorded.size(), ++count);
         EXPECT_EQ(Bytes(recorded.back()), Bytes(expected));
     }
-}
-
-TEST_F(IdentificationTest, NewDefinitionCutsTitleAndClassToTheirFields) {
-    agent.optionFlags = PLV_OPT_RECORD_DEFINITIONS;
-    const std::string title(63, 'T');
-    const std::string className(128, 'C');
-    const PLVCandidate candidate = Candidate("C:\\APPS\\EDIT.EXE", title.c_str(), className.c_str());
-    PLVIdentifyApp(&candidate);
-    ASSERT_EQ(Recorded().size(), 1u);
-    const PLVNewDefinition recorded = Recorded()[0];
-    EXPECT_EQ(std::string(recorded.windowTitle), title);
-    EXPECT_EQ(std::string(recorded.windowClass), className.substr(0, 35));
-}
-
-TEST_F(IdentificationTest, NothingIsDescribedWithoutTheRecordingFlag) {
-    PLVNewDefinition untouched;
-    std::memset(&untouched, 'u', sizeof untouched);
-    const PLVCandidate candidate = Candidate("C:\\APPS\\EDIT.EXE");
-    EXPECT_EQ(MatchAppDefinition(&candidate, &untouched), nullptr);
-    EXPECT_EQ(untouched.directory[0], 'u');
-    EXPECT_EQ(PLVIdentifyApp(&candidate), nullptr);
-    EXPECT_TRUE(Recorded().empty());
 }
 
 }  // namespace

@@ -31,21 +31,6 @@ class TimerCycleTest : public MonitorTest {
     }
 };
 
-TEST_F(TimerCycleTest, StartAndStopTheOneSecondThreadTimerAndEmptyListsCallNeitherWriter) {
-    EXPECT_EQ(StopTimer(), 0);
-    EXPECT_EQ(StartTimer(), 1);
-    ASSERT_EQ(fake.timers.active.size(), 1u);
-    EXPECT_EQ(fake.timers.active[0].window, nullptr);
-    EXPECT_EQ(fake.timers.active[0].elapse, 1000u);
-    EXPECT_EQ(fake.FireTimers(), 1);  // the procedure runs a cycle
-    EXPECT_THAT(LoggedEvents(), ElementsAre("Initiated C:\\APPS\\EDITOR.EXE"));
-    EXPECT_EQ(StopTimer(), 1);
-    EXPECT_TRUE(fake.timers.active.empty());
-    fake.files.journal.clear();
-    Tick();
-    EXPECT_THAT(fake.files.journal, IsEmpty());
-}
-
 TEST_F(TimerCycleTest, ReentrantTickDoesNothingAndDeferredCloseComesOnce) {
     int reentrantCycles = 0;
     fake.duringEnumeration = [&] {
@@ -60,13 +45,6 @@ TEST_F(TimerCycleTest, ReentrantTickDoesNothingAndDeferredCloseComesOnce) {
     EXPECT_THAT(LoggedEvents(), ElementsAre("Initiated C:\\APPS\\EDITOR.EXE"));
     Tick();  // shutting down: nothing more
     EXPECT_EQ(HostMessages(WM_CLOSE), 1u);
-}
-
-TEST_F(TimerCycleTest, DeferShutdownOutsideACycleStopsLaterCycles) {
-    EXPECT_EQ(DeferShutdown(1), 0);
-    Tick();
-    EXPECT_THAT(LogLines(), IsEmpty());
-    EXPECT_EQ(HostMessages(WM_CLOSE), 0u);
 }
 
 TEST_F(TimerCycleTest, SemaphoreHeldElsewhereSkipsTheWork) {
@@ -84,19 +62,6 @@ TEST_F(TimerCycleTest, SemaphoreHeldElsewhereSkipsTheWork) {
     Tick();
     EXPECT_THAT(LoggedEvents(), ElementsAre("Initiated C:\\APPS\\EDITOR.EXE"));
     EXPECT_EQ(fake.machine->semaphores["PLVTimerSemaphore"].count, 1);  // taken and given back
-}
-
-TEST_F(TimerCycleTest, NetworkFailureSkipsTheWorkAndIsReportedOnce) {
-    core.networkFailure = true;
-    fake.host.messages.clear();
-    Tick();
-    EXPECT_EQ(TableSize(), 0u);
-    EXPECT_EQ(HostMessages(PLV_MSG_NETWORK_FAILURE, true), 1u);
-    EXPECT_THAT(fake.ListBoxLines(), ElementsAre("09:15:03 Reporting network failure"));
-    EXPECT_FALSE(core.networkFailure);
-    Tick();
-    EXPECT_EQ(HostMessages(PLV_MSG_NETWORK_FAILURE, true), 1u);
-    EXPECT_THAT(LoggedEvents(), ElementsAre("Initiated C:\\APPS\\EDITOR.EXE"));
 }
 
 TEST_F(TimerCycleTest, FailedSharedLogWriteIsReportedInTheSameCycle) {
@@ -141,26 +106,6 @@ constexpr char kEditor[] = "C:\\APPS\\EDITOR.EXE";
 class ProcessScanTest : public MonitorTest {};
 
 ProcessEntry *Entry(DWORD processId, DWORD threadId = 0) { return FindEntry(processId, threadId); }
-
-TEST_F(ProcessScanTest, IgnoreListsFoldCaseForProgramsButNotForClasses) {
-    agent.optionFlags |= PLV_OPT_UNDEFINED_APPS;
-    PLVTextListNode program{nullptr, "explorer.exe"};
-    PLVTextListNode windowClass{nullptr, "Progman"};
-    runtime.ignoredPrograms = &program;
-    runtime.ignoredClasses = &windowClass;
-    StartProcess(0x190, "C:\\WINDOWS\\EXPLORER.EXE");
-    OpenWindow(0x190, "Desktop");
-    StartProcess(0x191, "D:\\ELSEWHERE\\Explorer.exe");
-    OpenWindow(0x191, "Other");
-    StartProcess(0x192, "C:\\APPS\\SHELL.EXE");
-    OpenWindow(0x192, "Shell", "PROGMAN");
-    Tick();
-    EXPECT_TRUE(Entry(0x190)->flags & kEntryIgnored);
-    EXPECT_TRUE(Entry(0x191)->flags & kEntryIgnored);
-    EXPECT_FALSE(Entry(0x192)->flags & kEntryIgnored);
-    EXPECT_THAT(LoggedEvents(), ElementsAre("Initiated C:\\APPS\\SHELL.EXE"));
-    runtime.ignoredPrograms = runtime.ignoredClasses = nullptr;
-}
 
 // A window without a title waits for one; the title that comes is the one
 // identified, and the end of the process is traced with it.
@@ -217,27 +162,6 @@ class ShutdownTest : public TimerCycleTest {
         Tick();
     }
 };
-
-TEST_F(ShutdownTest, ShutdownReleasesTheTableWithoutTerminatedEvents) {
-    ASSERT_EQ(TableSize(), 1u);
-    const int liveBefore = static_cast<int>(fake.heap.live.size());
-    EXPECT_EQ(DLLShutdown(), 1);
-    EXPECT_EQ(TableSize(), 0u);
-    EXPECT_EQ(static_cast<int>(fake.heap.live.size()), liveBefore - 1);
-    EXPECT_TRUE(fake.timers.active.empty());
-    EXPECT_THAT(World().terminations, ElementsAre(std::pair<DWORD, DWORD>{0, 1}));
-    EXPECT_EQ(World().listFrees, 1);
-    Tick();
-    EXPECT_THAT(LoggedEvents(), ElementsAre("Initiated C:\\APPS\\EDITOR.EXE"));
-}
-
-TEST_F(ShutdownTest, ReleaseStopsAtABlockThatCannotBeReleased) {
-    StartProcess(0x121, "C:\\APPS\\OTHER.EXE");
-    Tick();
-    fake.heap.refuseFree.insert(processTable.head);
-    DLLShutdown();
-    EXPECT_EQ(TableSize(), 2u);
-}
 
 TEST_F(ShutdownTest, DriverIsClosedOnceAndServiceUnregisteredOnlyWithoutTrace) {
     fake.devices["\\\\.\\PLVDOS"];

@@ -31,19 +31,6 @@ namespace {
 
 using posix::PosixPlatform;
 
-TEST(PeVersionFiles, BuiltImagesOfBothKindsAreRead) {
-    PosixPlatform platform;
-    TemporaryDirectory scratch;
-    for (PeKind kind : {PeKind::kPe32, PeKind::kPe32Plus}) {
-        const std::string path =
-            WriteHostFile(scratch / "app.exe", BuildPeImage(kind, SampleVersionBlock()).bytes);
-        std::vector<std::uint8_t> block = FetchBlock(platform, posix::DosPathOf(path));
-        ASSERT_EQ(block.size(), 2 * SampleVersionBlock().size() + 5);
-        EXPECT_EQ(QueryText(platform, block, "\\StringFileInfo\\040904b0\\ProductName"), "Writer Deluxe");
-        EXPECT_EQ(QueryText(platform, block, "\\StringFileInfo\\040904b0\\CompanyName"), "Example Works");
-    }
-}
-
 TEST(PeVersionFiles, FilesWithoutAResourceAnswerZeroAndTheirError) {
     PosixPlatform platform;
     TemporaryDirectory scratch;
@@ -138,39 +125,6 @@ VersionNode Root(std::vector<VersionNode> strings) {
 }
 
 constexpr const char *kName = "\\StringFileInfo\\040904b0\\ProductName";
-
-TEST(VersionBlock, TextsAreConvertedToTheAnsiCodePage) {
-    const struct {
-        std::u16string utf16;
-        std::string ansi;
-    } cases[] = {
-        {u"Writer", "Writer"},
-        {u"\u20AC\u201A\u0178\u017D", "\x80\x82\x9F\x8E"},
-        {u"\u00E9\u00FF\u00A0", "\xE9\xFF\xA0"},
-        {u"\u0100\u4E2D", "??"},
-        {u"a\U0001F600b", "a?b"},
-        {std::u16string(u"a") + char16_t{0xD800} + u"b", "a?b"},
-        {std::u16string(u"cut") + char16_t{0} + u"here", "cut"},
-    };
-    for (const auto &c : cases) {
-        UINT length = 0;
-        EXPECT_EQ(Lookup(EncodeVersionNode(Root({TextNode(u"ProductName", c.utf16)})), kName, &length),
-                  c.ansi);
-        EXPECT_EQ(length, c.ansi.size() + 1);
-    }
-}
-
-// Windows compares keys without regard to case, and whole: a key is no
-// prefix of another.
-TEST(VersionBlock, KeysMatchWholeAndIgnoringCase) {
-    const auto resource = EncodeVersionNode(
-        Root({TextNode(u"ProductNameX", u"wrong"), TextNode(u"PRODUCTNAME", u"right")}));
-    EXPECT_EQ(Lookup(resource, kName), "right");
-    EXPECT_EQ(Lookup(resource, "\\StringFileInfo\\040904b0\\ProductNam"), "(none)");
-    const auto unmappable = EncodeVersionNode(Root({TextNode(u"Product\u0100", u"x")}));
-    EXPECT_EQ(Lookup(unmappable, "\\StringFileInfo\\040904b0\\Product?"), "(none)");
-    EXPECT_EQ(Lookup(unmappable, "\\StringFileInfo\\040904b0\\Product\xFF"), "(none)");
-}
 
 // An empty text that ends the resource still gets its terminator in the
 // block, the one byte the room has beyond the resource's length.

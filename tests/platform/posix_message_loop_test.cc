@@ -108,19 +108,6 @@ TEST_F(MessageLoop, ATimerSlowerThanItsPeriodLetsTheCallerHaveItsTurn) {
     EXPECT_EQ(runs, 1);
 }
 
-TEST_F(MessageLoop, PostedMessagesComeInOrderAndBeforeTimers) {
-    Start(10);
-    std::this_thread::sleep_for(milliseconds(20));
-    ASSERT_TRUE(os.PostMessageA(window, WM_CLOSE, 1, 0));
-    ASSERT_TRUE(os.PostMessageA(window, WM_USER + 0x1000, 2, 0));
-    PumpMessages(Clock::now());
-    ASSERT_EQ(events.size(), 2u);
-    EXPECT_EQ(events[0].message, WM_CLOSE);
-    EXPECT_EQ(events[1].wParam, 2u);
-    ASSERT_EQ(ticks.size(), 1u);
-    EXPECT_LE(events[1].when, ticks[0].when);
-}
-
 TEST_F(MessageLoop, SentMessagesAreAnsweredAtOnce) {
     EXPECT_EQ(os.SendMessageA(window, WM_USER, 0, 21), 42);
     ASSERT_EQ(events.size(), 1u);
@@ -140,23 +127,6 @@ TEST_F(MessageLoop, AWindowTimerWithoutProcedureReachesTheWindowAndDiesWithItAnd
     // Only host windows take timers.
     EXPECT_EQ(ErrorIf(os, os.SetTimer(reinterpret_cast<HWND>(std::uintptr_t{0x77}), 2, 20, &Tick) == 0u),
               ERROR_INVALID_WINDOW_HANDLE);
-}
-
-TEST_F(MessageLoop, QuitEndsTheLoopFromATimerOrAnotherThread) {
-    Start(10);
-    SetWindowProcedure(window, [](HWND, UINT message, WPARAM, LPARAM) -> LRESULT {
-        if (message == WM_CLOSE) QuitMessageLoop();
-        return 0;
-    });
-    std::thread poster([this] {
-        std::this_thread::sleep_for(milliseconds(50));
-        os.PostMessageA(window, WM_CLOSE, 0, 0);
-    });
-    const Clock::time_point start = Clock::now();
-    RunMessageLoop();
-    poster.join();
-    EXPECT_GE(Clock::now() - start, milliseconds(45));
-    EXPECT_GE(ticks.size(), 2u);
 }
 
 class HostWindowTest : public ::testing::Test {

@@ -58,13 +58,6 @@ TEST_F(DosPaths, RootsMapToTheirDirectories) {
     for (const auto &c : cases) EXPECT_EQ(HostPath(c.dos), c.host) << c.dos;
 }
 
-TEST_F(DosPaths, ExistingNamesAreFoundWithoutRegardToCaseAndNewNamesKeptAsGiven) {
-    const std::string t = volume.path();
-    EXPECT_EQ(HostPath("T:\\LOGS\\19980820.LOG"), t + "/Logs/19980820.Log");
-    EXPECT_EQ(HostPath("t:\\logs\\19980821.LOG"), t + "/Logs/19980821.LOG");
-    EXPECT_EQ(HostPath("T:\\SYSTEM\\PLV.INI"), t + "/SYSTEM/PLV.INI");
-}
-
 TEST_F(DosPaths, ProgramPathsAreReportedInDosForm) {
     SetDataDirectory(volume / "data");
     MapDrive('F', volume / "share/apps");
@@ -76,17 +69,6 @@ TEST_F(DosPaths, ProgramPathsAreReportedInDosForm) {
     EXPECT_EQ(DosPathOf(volume / "Logs"), "T:\\Logs");
     // A sibling whose name merely begins like a mapped directory is not in it.
     EXPECT_EQ(DosPathOf(volume.path() + "x/y").substr(0, 3), "Z:\\");
-}
-
-TEST_F(DosPaths, DriveRootsAreTheOnlyRootsGetDriveTypeAccepts) {
-    std::string root;
-    EXPECT_EQ(HostRootOf("T:\\", &root), ERROR_SUCCESS);
-    EXPECT_EQ(root, volume.path());
-    EXPECT_EQ(HostRootOf("\\\\server\\PLV\\", &root), ERROR_SUCCESS);
-    EXPECT_EQ(root, volume / "share");
-    EXPECT_EQ(HostRootOf("\\\\server\\PLV", &root), ERROR_SUCCESS);
-    EXPECT_EQ(HostRootOf("T:\\Logs\\", &root), ERROR_INVALID_NAME);
-    EXPECT_EQ(HostRootOf("\\\\server", &root), ERROR_BAD_NETPATH);
 }
 
 }  // namespace

@@ -150,26 +150,6 @@ AgentProcess RunCopy(const AgentWorld &world, std::vector<std::string> libraries
                         world.directory());
 }
 
-// With cycles that outlast their second the agent's loop never waits for a
-// timer, yet a stop request is honoured once the running cycle has ended.
-TEST(AgentCommand, StopsThoughEveryCycleOutlastsItsPeriod) {
-    AgentWorld world;
-    world.Configure("", "[Options]\nTrace = yes\n");
-    AgentProcess agent = RunCopy(world, {"libplvwsi32.so"}, PLV_SLOW_PROCESS_LIST);
-    // Once the first scan has added processes, cycles run back to back.
-    ASSERT_TRUE(agent.Prints("Process added")) << agent.Errors();
-    std::this_thread::sleep_for(2s);
-    const auto asked = std::chrono::steady_clock::now();
-    agent.Signal(SIGTERM);
-    // A cycle takes 1.5 s; an agent that waited for its cycles to get faster
-    // would never stop.
-    ASSERT_EQ(agent.Wait(30s), 0) << agent.Errors();
-    ::testing::Test::RecordProperty(
-        "stop_ms", std::to_string(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                      std::chrono::steady_clock::now() - asked)
-                                      .count()));
-}
-
 // Without its process-list module the library cannot meter: the agent says
 // which module, records the failure in the shared log, and exits.
 TEST(AgentCommand, SaysWhyMeteringCouldNotStart) {

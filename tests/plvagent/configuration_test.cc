@@ -116,30 +116,6 @@ h = /srv/plv
     EXPECT_EQ(c.runtimeDirectory, directory / "run");
 }
 
-TEST_F(Configuration, WhatIsNotGivenHasItsDefault) {
-    const AgentConfiguration c = Read("[Agent]\nHomePath=H:\\PLV\nUserContext=\n");
-    ASSERT_THAT(Described(), ElementsAre());
-    HostRecords records(c, DefinitionList{});
-    const PLVAgentState &agent = records.agent();
-    const PLVAgentRuntime &runtime = records.runtime();
-
-    const std::string hostName = host::HostName();
-    EXPECT_THAT((std::vector<std::string>{runtime.settingsFilePath, runtime.workstationName,
-                                          runtime.userName, runtime.userContext,
-                                          agent.agentDirectory, agent.logHeaderText}),
-                ElementsAre("H:\\PLV\\SYSTEM\\PLV.INI",
-                            hostName.substr(0, std::min(hostName.find('.'), std::size_t{59})),
-                            host::LoginName(), "", host::AgentPathOf(host::ProgramDirectory()),
-                            "Pelvantine usage log"));
-    // The first "Updated" falls due after one interval.
-    EXPECT_THAT((std::vector<std::uint32_t>{agent.updateInterval, agent.updateCountdown,
-                                            agent.closeRetryCount, agent.agentNumber,
-                                            agent.optionFlags, runtime.networkKind}),
-                ElementsAre(15, 900, 3, 0, 0, 1));
-    EXPECT_EQ(static_cast<void *>(runtime.ignoredPrograms), nullptr);
-    EXPECT_TRUE(c.definitionsFile.empty());
-}
-
 TEST_F(Configuration, AMissingFileIsNamed) {
     ReadConfiguration(directory / "absent.ini", problems);
     EXPECT_THAT(Described(), ElementsAre(directory / "absent.ini" + ": cannot be read: the file does not exist"));

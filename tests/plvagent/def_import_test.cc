@@ -19,22 +19,6 @@ constexpr char kWriterLine[] =
     "19980820;09:15:02;WS-017;JDOE;SALES;C:\\OFFICE\\WRITER;WRITER.EXE;19980312;1048576;"
     "Report - Writer;WriterFrame;Writer Deluxe;Valdrin Systems;2.8;0409";
 
-// A title may hold the separator: the fields after it are counted from the
-// end of the line. The size was written as a signed 32-bit number.
-TEST(DefLine, KeepsSeparatorsOfTheTitleAndReadsANegativeSizeAsTheLargeOne) {
-    std::string why;
-    auto r = ParseDefLine("19980820;09:15:02;WS;U;C;C:\\A;A.EXE;;0;one; two; three;Cls;P;Co;1.0;0000", &why);
-    ASSERT_TRUE(r) << why;
-    EXPECT_EQ(r->title, "one; two; three");
-    EXPECT_EQ(r->windowClass, "Cls");
-    EXPECT_EQ(r->product, "P");
-    EXPECT_EQ(r->fileDate, "");
-    r = ParseDefLine("19980820;09:15:02;WS;U;C;;;;-1294967296;(no title);(no class);;;;0000", &why);
-    ASSERT_TRUE(r) << why;
-    EXPECT_EQ(r->fileSize, 3000000000u);
-    EXPECT_EQ(r->fileName, "");
-}
-
 TEST(DefLine, RefusesWhatIsNoDefinitionLine) {
     const std::vector<std::pair<std::string, std::string>> cases = {
         {"19980820;09:15:02;WS", "has 3 fields, a definition line 15"},
@@ -106,31 +90,6 @@ TEST_F(Import, EachProgramIsDefinedOnceAndNamesStayUnique) {
                                             "19980820.DEF:3: no program file name was recorded",
                                             "19980820.DEF:4: xclock is defined already",
                                             "19980820.DEF:6: has 1 fields, a definition line 15"));
-}
-
-TEST_F(Import, OnlyTheProgramsAskedFor) {
-    ImportOptions only;
-    only.programs = {"XLOGO"};
-    const std::string day =
-        "19980820;09:00:00;WS-1;A;C;Z:\\usr\\bin;xeyes;20230101;20000;xeyes;XEyes;;;;0000\r\n"
-        "19980820;09:00:00;WS-1;A;C;Z:\\usr\\bin;xlogo;20230101;20000;xlogo;XLogo;;;;0000\r\n";
-    const ImportResult result = ImportDefinitions({{"19980820.DEF", day}}, {}, only, {}, {});
-    EXPECT_THAT(result.imported, ElementsAre("[xlogo] from 19980820.DEF:2"));
-    EXPECT_THAT(result.skipped, ElementsAre());
-}
-
-// Values that blanks or quotes at their ends would change are quoted.
-TEST_F(Import, ValuesReadBackAsRecorded) {
-    const std::string line =
-        "19980820;09:00:00;WS;A;C;C:\\A; A.EXE;;0;t;c; Spaced Product ;\"Quoted\";;0000";
-    const ImportResult result = ImportDefinitions({{"19980820.DEF", line}}, {}, {}, {}, {});
-    const DefinitionList list = Read(result.sections);
-    ASSERT_TRUE(problems.empty()) << Describe(problems[0]);
-    ASSERT_EQ(list.nodes().size(), 1u);
-    EXPECT_STREQ(list.nodes()[0].fileName, " A.EXE");
-    EXPECT_STREQ(list.nodes()[0].productName, " Spaced Product ");
-    EXPECT_STREQ(list.nodes()[0].companyName, "\"Quoted\"");
-    EXPECT_EQ(DefinitionName(list.nodes()[0]), "Spaced Product");
 }
 
 }  // namespace

@@ -97,21 +97,6 @@ SizeBound1 = 0
                                    "WriterFrame", "Writer", "Valdrin", "2.8"));
 }
 
-// The host's data is all the library does not read: a node with no
-// criteria but a file name is zero everywhere else.
-TEST_F(Definitions, CriteriaNotGivenAreZero) {
-    const DefinitionList list = Read("[Eyes]\nFileName=xeyes\n");
-    ASSERT_THAT(Described(), ElementsAre());
-    ASSERT_EQ(list.nodes().size(), 1u);
-    PLVAppDefinition expected{};
-    const std::uint32_t number = 1;
-    std::memcpy(expected.hostData1, &number, 4);
-    expected.kind = 2;
-    std::memcpy(expected.hostData2, "Eyes", 4);
-    std::memcpy(expected.fileName, "xeyes", 5);
-    EXPECT_EQ(std::memcmp(&expected, &list.nodes()[0], sizeof expected), 0);
-}
-
 TEST_F(Definitions, EachMistakeIsNamedByLineAndKey) {
     // The file's text, and its problem after "definitions.ini:".
     const std::pair<const char *, const char *> kMistakes[] = {
@@ -139,32 +124,6 @@ TEST_F(Definitions, EachMistakeIsNamedByLineAndKey) {
         EXPECT_THAT(Described(), ::testing::Contains(std::string("definitions.ini:") + problem))
             << content;
     }
-}
-
-// The library reads the nodes as laid out: the first definition in file
-// order whose criteria a candidate meets is the answer.
-TEST_F(Definitions, TheLibraryIdentifiesWithTheNodes) {
-    DefinitionList list = Read(R"([By title]
-Title = Report
-[Eyes]
-FileName = XEYES
-[Anything in bin]
-Directory = /usr/bin
-)");
-    ASSERT_THAT(Described(), ElementsAre());
-    const testing::LibraryOver library(list);
-
-    PLVCandidate candidate{};
-    std::strcpy(candidate.programPath, "Z:\\usr\\bin\\xeyes");
-    std::strcpy(candidate.title, "Eyes");
-    EXPECT_EQ(PLVIdentifyApp(&candidate), &list.nodes()[1]);
-    std::strcpy(candidate.title, "Monthly Report");
-    EXPECT_EQ(PLVIdentifyApp(&candidate), &list.nodes()[0]);
-    std::strcpy(candidate.programPath, "Z:\\usr\\bin\\xlogo");
-    std::strcpy(candidate.title, "xlogo");
-    EXPECT_EQ(PLVIdentifyApp(&candidate), &list.nodes()[2]);
-    std::strcpy(candidate.programPath, "Z:\\usr\\local\\bin\\xlogo");
-    EXPECT_EQ(PLVIdentifyApp(&candidate), nullptr);
 }
 
 }  // namespace

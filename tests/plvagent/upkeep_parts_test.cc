@@ -17,29 +17,6 @@ namespace {
 
 using ::testing::ElementsAre;
 
-TEST(SessionName, KeysTheHostAndTheDisplayButNotItsScreen) {
-    const struct {
-        const char *host, *display, *name;
-    } kCases[] = {
-        {"ws017", ":0", "ws017-0"},
-        {"ws017", ":0.1", "ws017-0"},
-        {"ws017", ":12", "ws017-12"},
-        {"ws017", "", "ws017"},
-        {"ws017", "tc5:10.0", "ws017-tc5_10"},
-        {"ws/017", "../:1", "ws_017-..__1"},
-    };
-    for (const auto &c : kCases) EXPECT_EQ(SessionName(c.host, c.display), c.name) << c.display;
-}
-
-TEST(MessageLine, CarriesTheJournalPriorityOnlyForTheJournal) {
-    EXPECT_EQ(MessageLine(Priority::kWarning, "holding 2 events", false),
-              "plvagent: warning: holding 2 events");
-    EXPECT_EQ(MessageLine(Priority::kWarning, "holding 2 events", true),
-              "<4>plvagent: warning: holding 2 events");
-    EXPECT_EQ(MessageLine(Priority::kInfo, "starting", true), "<6>plvagent: starting");
-    EXPECT_EQ(MessageLine(Priority::kError, "not started", true), "<3>plvagent: not started");
-}
-
 constexpr std::uint32_t kShared = PLV_EVENT_WANTS_SHARED_LOG;
 constexpr std::uint32_t kSms = PLV_EVENT_WANTS_SMS_LOG;
 
@@ -76,45 +53,6 @@ TEST(EventSpool, NamesTheLinesThatAreNoEventAndKeepsTheOthers) {
     EXPECT_THAT(bad, ElementsAre("line 4 is no spooled event", "line 5 is no spooled event",
                                  "line 6 is no spooled event", "line 7 is no spooled event",
                                  "line 8 is no spooled event"));
-}
-
-TEST(BacklogWatch, SaysTheFailureOnceThenTheCountAsItChangesThenTheRecovery) {
-    const std::string failed = "the log files cannot be written (its directory does not exist): ";
-    const struct {
-        std::size_t held;
-        std::vector<std::string> said;
-    } kCycles[] = {
-        {0, {}},
-        {1, {failed + "holding 1 event, tried again every cycle"}},
-        {1, {}},
-        {3, {"holding 3 events"}},
-        {3, {}},
-        {0, {"the log files are written again: no event is held"}},
-        {0, {}},
-        {2, {failed + "holding 2 events, tried again every cycle"}},
-    };
-    BacklogWatch watch;
-    int cycle = 0;
-    for (const auto &c : kCycles) {
-        std::vector<std::string> said;
-        for (const Report &report : watch.AfterCycle(c.held, ERROR_PATH_NOT_FOUND))
-            said.push_back(report.text);
-        EXPECT_EQ(said, c.said) << "cycle " << cycle++;
-    }
-}
-
-TEST(SettingsWaitingForRestart, NamesWhatTheLibraryTookAtTheStartNotTheLists) {
-    AgentConfiguration running;
-    running.homePath = "H:\\PLV";
-    AgentConfiguration reread = running;
-    reread.ignoredPrograms = {"xclock"};
-    reread.definitionsFile = "H:\\OTHER.INI";
-    EXPECT_TRUE(SettingsWaitingForRestart(running, reread).empty());
-    reread.homePath = "\\\\SERVER\\PLV";
-    reread.optionFlags = PLV_OPT_TRACE;
-    reread.drives.push_back({'H', "/srv/plv"});
-    EXPECT_THAT(SettingsWaitingForRestart(running, reread),
-                ElementsAre("HomePath", "[Options]", "[Drives] and [Shares]"));
 }
 
 }  // namespace

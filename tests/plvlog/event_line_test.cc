@@ -38,18 +38,5 @@ TEST(EventLine, TakesTheAgentsLinesAndNothingElse) {
     EXPECT_FALSE(ReadEventLine(lines[0].first)->startAt);
 }
 
-TEST(LogTime, InstantsAndTheirTexts) {
-    EXPECT_EQ(LoggedInstant("1970/01/01", "00:00:00"), 0);
-    EXPECT_EQ(LoggedInstant("1998/08/20", "09:15:02"), 903604502);
-    EXPECT_EQ(LoggedInstant("2000/02/29", "23:59:59"), 951868799);
-    EXPECT_EQ(InstantText(951868799), "2000-02-29 23:59:59");
-    EXPECT_EQ(DayText(951868799), "2000-02-29");
-    EXPECT_EQ(DayStart("2000-03-01"), 951868800);
-    EXPECT_EQ(DayOf(951868799), 951782400);
-    EXPECT_EQ(InstantText(-1), "1969-12-31 23:59:59");
-    EXPECT_FALSE(DayStart("2000-13-01"));
-    EXPECT_FALSE(DayStart("20000301"));
-}
-
 }  // namespace
 }  // namespace plv::logs

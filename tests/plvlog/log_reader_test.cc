@@ -62,15 +62,6 @@ Log LogOf(int count) {
     return log;
 }
 
-TEST(LogReader, TakesTheHeaderAndEveryRecordOfASoundFile) {
-    const Log log = LogOf(3);
-    EXPECT_EQ(Items(log.bytes),
-              (std::vector<std::string>{"header Pelvantine usage log", log.Taken(0), log.Taken(1),
-                                        log.Taken(2)}));
-    EXPECT_TRUE(Items("").empty());
-    EXPECT_EQ(Items(LogHeaderBytes("H")), std::vector<std::string>{"header H"});
-}
-
 // A workstation killed mid-write leaves part of a record: unfinished at the
 // end, skipped once the next writer has appended after it.
 TEST(LogReader, ARecordCutOffAtAnyByteIsUnfinishedOrSkipped) {
@@ -156,30 +147,6 @@ TEST(LogReader, ADamagedHeaderIsSkippedUpToTheFirstRecord) {
     // record follows it.
     const std::string longHeader = LogHeaderBytes(std::string(100, 'H')) + log.records[0];
     EXPECT_EQ(Items(longHeader)[0], "header " + std::string(100, 'H'));
-}
-
-// Damage where the reader's buffer ends and is filled again, and a file
-// read from a record it stopped at.
-TEST(LogReader, ReadsOnAcrossItsBufferWholeAndFromAnOffset) {
-    Log log;
-    for (int n = 1; n <= 20000; ++n)
-        log.Add(Line(n % 50 + 1), static_cast<std::uint16_t>(n % 254 + 1));
-    ASSERT_GT(log.bytes.size(), (1u << 20) + (1u << 19));
-    std::size_t hit = 0;
-    while (log.starts[hit] + log.records[hit].size() < (1u << 20) - 4) ++hit;
-    for (std::size_t record = hit - 1; record <= hit + 1; ++record) {
-        std::string bytes = log.bytes;
-        bytes.replace(log.starts[record] + 8, 10, "##########");
-        std::vector<std::string> expected = {"header Pelvantine usage log"};
-        for (std::size_t i = 0; i < log.records.size(); ++i)
-            expected.push_back(i != record ? log.Taken(i)
-                                           : "skipped " + std::to_string(log.starts[i]) + "+" +
-                                                 std::to_string(log.records[i].size()));
-        EXPECT_EQ(Items(bytes), expected) << record;
-    }
-    const std::vector<std::string> fromOffset = Items(log.bytes, log.starts[19998]);
-    ASSERT_EQ(fromOffset.size(), 2u);
-    EXPECT_EQ(fromOffset[1], log.Taken(19999));
 }
 
 TEST(ParseLogFile, CountsTheSkippedBytesAndRefusesWhatIsNoLog) {

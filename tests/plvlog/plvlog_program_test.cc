@@ -52,16 +52,6 @@ TEST_F(Plvlog, GoesOnAfterDamageAndMissingFiles) {
     EXPECT_EQ(Run({"sound.LOG"}).status, 0);
 }
 
-TEST_F(Plvlog, ReadsADirectoryInDateOrderWithinTheDaysAsked) {
-    Write("19980821.LOG", LogBytes({kNextDay}));
-    Write("19980820.LOG", LogBytes({kStart, kEnd}));
-    Write("notes.txt", "not a log");
-    EXPECT_EQ(Run({"."}).output, kStart + "\n" + kEnd + "\n" + kNextDay + "\n");
-    EXPECT_EQ(Run({".", "--from", "1998-08-21"}).output, kNextDay + "\n");
-    EXPECT_EQ(Run({".", "--to", "1998-08-20"}).output, kStart + "\n" + kEnd + "\n");
-    EXPECT_EQ(Run({".", "--from", "1998-08-22"}).output, "");
-}
-
 // A comma and a quote are quoted; the code page's characters become UTF-8.
 TEST_F(Plvlog, WritesCsvAndJsonInUtf8) {
     const std::string odd = EventLine("1998/08/20", "10:00:00", "WS,1", "J\"D", "C:\\\xD6L.EXE");

@@ -104,20 +104,6 @@ class AdministratorReports : public ::testing::Test {
     TemporaryDirectory dir;
 };
 
-TEST_F(AdministratorReports, ApplicationsTakeTheirDefinitionsNames) {
-    const std::string header = "key,sessions,users,workstations,seconds\n";
-    EXPECT_EQ(Csv({"usage", "--definitions", "plvagent.def"}),
-              header + "C:\\APPS\\CALC.EXE,1,1,1,3600\nEditor,6,3,3,19200\n");
-    EXPECT_EQ(Csv({"peaks", "--definitions", "plvagent.def", "--application", "Editor"}),
-              "application,day,peak,at\n"
-              "Editor,1998-08-20,2,1998-08-20 09:30:00\n"
-              "Editor,1998-08-21,3,1998-08-21 09:10:00\n");
-    EXPECT_EQ(Csv({"usage"}), header +
-                                  "C:\\APPS\\CALC.EXE,1,1,1,3600\n"
-                                  "C:\\APPS\\EDITOR.EXE,5,3,3,13800\n"
-                                  "D:\\TOOLS\\editor.exe,1,1,1,5400\n");
-}
-
 TEST_F(AdministratorReports, LicencesMarkOverUseAndUnusedLicences) {
     const std::string header = "application,period,licences,peak,at,over\n";
     const struct {

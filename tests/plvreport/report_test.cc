@@ -131,22 +131,6 @@ TEST_P(Reports, UsageCountsSessionsPairsWorkstationsAndSeconds) {
         header + "C:\\APPS\\EDITOR.EXE,1,1,1,0\n");
 }
 
-// An end and a start at one instant do not meet; a user's second session
-// of the same application counts once; a session under a second counts as
-// one; a session crossing midnight counts on both days.
-TEST_P(Reports, PeaksCountPairsOpenAtOneInstant) {
-    EXPECT_EQ(Csv({"peaks"}),
-              "application,day,peak,at\n"
-              "C:\\APPS\\CALC.EXE,1998-08-20,1,1998-08-20 11:00:00\n"
-              "C:\\APPS\\CALC.EXE,1998-08-21,1,1998-08-21 00:00:00\n"
-              "C:\\APPS\\CALCNEW.EXE,1998-08-20,1,1998-08-20 11:10:00\n"
-              "C:\\APPS\\EDITOR.EXE,1998-08-20,2,1998-08-20 09:00:01\n"
-              "C:\\APPS\\EDITOR.EXE,1998-08-21,1,1998-08-21 07:00:00\n");
-    EXPECT_EQ(Csv({"peaks", "--workstation", "WS-1", "--application", kEditor}),
-              "application,day,peak,at\n"
-              "C:\\APPS\\EDITOR.EXE,1998-08-20,1,1998-08-20 09:00:00\n");
-}
-
 TEST_P(Reports, TablesAndJsonHoldTheSameRows) {
     const ToolRun table = Report({"usage", "--by", "day", "--format", "table"});
     EXPECT_EQ(table.output,

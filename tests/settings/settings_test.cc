@@ -130,26 +130,6 @@ class SettingsRefreshTest : public LibraryTest {
     }
 };
 
-TEST_F(SettingsRefreshTest, UnreachableFileIsANetworkFailureAfterTheFirstCheck) {
-    EXPECT_EQ(CheckForPLVINIUpdate(), 0);  // first check: no file, no failure
-    EXPECT_FALSE(core.networkFailure);
-    fake.AdvanceSeconds(900);
-    EXPECT_EQ(CheckForPLVINIUpdate(), 0);
-    EXPECT_TRUE(core.networkFailure);
-}
-
-TEST_F(SettingsRefreshTest, UpdateIntervalZeroMakesEveryCheckAFirstCheck) {
-    agent.updateInterval = 0;
-    for (int call = 0; call < 3; ++call) {
-        WriteSettings("");
-        EXPECT_EQ(CheckForPLVINIUpdate(), 0);
-        fake.AdvanceSeconds(1);
-    }
-    fake.files.files.erase(kSettings);
-    EXPECT_EQ(CheckForPLVINIUpdate(), 0);
-    EXPECT_FALSE(core.networkFailure);
-}
-
 TEST_F(SettingsRefreshTest, SmsSettingsAreReadAsWritten) {
     struct Case {
         const char *content;  // null: no settings file

@@ -49,23 +49,6 @@ TEST(JulianDayToDate, EveryDayOf1980To2045RoundTripsAndNoOther) {
     }
 }
 
-TEST_F(LibraryTest, WorkstationDateAndTimeComeFromLocalTime) {
-    fake.clock.utcOffset = -5 * 3600;
-    fake.SetLocalTime(1998, 8, 20, 23, 59, 58);  // a Thursday
-    WSDate date{};
-    WSTime time{};
-    time.hundredths = 42;
-    WinGetWSDate(&date);
-    WinGetWSTime(&time);
-    EXPECT_EQ((std::tuple{int{date.day}, int{date.month}, int{date.year}, int{date.dayOfWeek}}),
-              (std::tuple{20, 8, 1998, 4}));
-    EXPECT_EQ((std::tuple{int{time.hour}, int{time.minute}, int{time.second}, int{time.hundredths}}),
-              (std::tuple{23, 59, 58, 0}));
-    fake.SetLocalTime(2045, 12, 31, 12, 0, 0);  // past 2038
-    WinGetWSDate(&date);
-    EXPECT_EQ(int{date.year}, 2045);
-}
-
 TEST_F(LibraryTest, TimeDifferenceIsSecondMinusFirst) {
     const WSDate lastDay{31, 12, 1998, 0}, newYear{1, 1, 1999, 0}, feb31{31, 2, 1999, 0},
         mar3{3, 3, 1999, 0}, jan1990{1, 1, 1990, 3}, jan2{2, 1, 1990, 0};

@@ -36,8 +36,6 @@ WORD WINAPI NetWareTime(DWORD, BYTE *buffer) {
     return 0;
 }
 
-constexpr char kSettings[] = "F:\\PLV\\SYSTEM\\PLV.INI";
-constexpr char kSection[] = "[Pelvantine]\r\nCheckTimeSource=";
 
 class NetworkTimeTest : public LibraryTest {
   protected:
@@ -58,70 +56,7 @@ class NetworkTimeTest : public LibraryTest {
                       date.day, time.hour, time.minute, time.second);
         return text;
     }
-    // Calls every `step` seconds for `total` seconds; the number of questions.
-    std::size_t QuestionsOver(std::int64_t total, std::int64_t step) {
-        server.askedAt.clear();
-        for (std::int64_t t = 0; t < total; t += step) {
-            fake.AdvanceSeconds(step);
-            Now();
-        }
-        return server.askedAt.size();
-    }
 };
-
-TEST_F(NetworkTimeTest, CheckIntervalOutsideOneTo24HoursIsTwo) {
-    struct Case {
-        const char *setting;  // null: no settings file
-        std::size_t questionsOverTwelveHours;
-    };
-    const Case cases[] = {{nullptr, 6}, {"0", 6}, {"25", 6}, {"-3", 6}, {"24", 0}, {"4", 3}, {"1", 12}};
-    for (const Case &c : cases) {
-        ResetLibraryState();
-        Initialize();
-        ASSERT_EQ(InitializeNetworkAPI(kNetworkNetWare), 1);
-        fake.files.files.erase(kSettings);
-        if (c.setting)
-            fake.files.files[kSettings].data = std::string(kSection) + c.setting + "\r\n";
-        fake.SetLocalTime(1998, 8, 20, 0, 0, 30);
-        Now();  // the first call always asks
-        EXPECT_EQ(server.askedAt.size(), 1u);
-        EXPECT_EQ(QuestionsOver(12 * 3600, 100), c.questionsOverTwelveHours) << (c.setting ? c.setting : "-");
-        server.askedAt.clear();
-    }
-}
-
-TEST_F(NetworkTimeTest, CachedAnswersCarryTheSourcesOffsetAndStampEventsFor120Seconds) {
-    server.offset = 3600 + 5;
-    EXPECT_EQ(Now(), "1998-08-20 10:15:07");
-    fake.AdvanceSeconds(60);
-    server.askedAt.clear();
-    EXPECT_EQ(Now(), "1998-08-20 10:16:07");
-    EXPECT_TRUE(server.askedAt.empty());
-    PLVAddEvent("Initiated", "C:\\APPS\\EDITOR.EXE", "");
-    ASSERT_EQ(PendingEvents(runtime).size(), 1u);
-    EXPECT_STREQ(PendingEvents(runtime)[0].time, "10:16:07");
-    // A pause of more than 120 seconds, or a clock going back, asks again.
-    EXPECT_EQ(QuestionsOver(120, 120), 0u);
-    EXPECT_EQ(QuestionsOver(121, 121), 1u);
-    server.askedAt.clear();
-    fake.AdvanceSeconds(-1);
-    Now();
-    EXPECT_EQ(server.askedAt.size(), 1u);
-}
-
-TEST_F(NetworkTimeTest, HoursAreCountedAcrossMidnight) {
-    fake.SetLocalTime(1998, 8, 20, 23, 30, 0);
-    Now();
-    server.askedAt.clear();
-    QuestionsOver(3600, 100);  // to 00:30: hour 0 is one hour on from hour 23
-    EXPECT_TRUE(server.askedAt.empty());
-    QuestionsOver(3600, 100);  // to 01:30: hour 1 is two hours on
-    ASSERT_EQ(server.askedAt.size(), 1u);
-    std::tm asked{};
-    fake.localtime(server.askedAt[0], &asked);
-    EXPECT_EQ(asked.tm_hour, 1);
-    EXPECT_LT(asked.tm_min, 2);  // hours are compared, not minutes
-}
 
 TEST_F(NetworkTimeTest, TimeNeverGoesBackward) {
     EXPECT_EQ(Now(), "1998-08-20 09:15:02");
@@ -149,30 +84,6 @@ TEST_F(NetworkTimeTest, ImpossibleAnswerFallsBackAndIsLoggedOnce) {
     fake.AdvanceSeconds(1);
     Now();
     EXPECT_EQ(server.askedAt.size(), 1u);  // an invalid answer makes the next call ask
-}
-
-// Each field at its limit is taken; one past it is impossible, and NetWare
-// is given up for the workstation's clock.
-TEST_F(NetworkTimeTest, ReadingsAreJudgedFieldByFieldAtTheirLimits) {
-    server.fixed = true;
-    struct Case {
-        BYTE reading[7];
-        const char *taken;  // null: impossible
-    } const cases[] = {
-        {{98, 12, 31, 23, 59, 59}, "1998-12-31 23:59:59"}, {{99, 1, 1, 0, 0, 0}, "1999-01-01 00:00:00"},
-        {{99, 0, 1, 0, 0, 0}, nullptr},  {{99, 1, 0, 0, 0, 0}, nullptr},  {{99, 1, 32, 0, 0, 0}, nullptr},
-        {{99, 1, 1, 24, 0, 0}, nullptr}, {{99, 1, 1, 0, 60, 0}, nullptr}, {{99, 1, 1, 0, 0, 60}, nullptr},
-    };
-    for (const Case &c : cases) {
-        std::memcpy(server.reading, c.reading, 7);
-        runtime.networkKind = kNetworkNetWare;
-        fake.AdvanceSeconds(200);
-        const std::string now = Now();
-        EXPECT_EQ(runtime.networkKind, c.taken ? kNetworkNetWare : kNetworkNone) << now;
-        if (c.taken) {
-            EXPECT_EQ(now, c.taken);
-        }
-    }
 }
 
 TEST_F(NetworkTimeTest, UnreadableClockFileUsesTheWorkstationWithoutValidation) {

@@ -112,24 +112,6 @@ TEST_F(LogFileTest, AnEventWhoseDateNamesNoFileIsRefusedAndHoldsNothingBack) {
                                                  std::string("09:15:02 Log Write: ") + kInitiated));
 }
 
-TEST_F(LogFileTest, SharedLogIsTriedCloseRetryCountPlusOneTimesAfterAnEvent) {
-    fake.files.openFaults[kAugust20] = {ERROR_BAD_NETPATH, -1};
-    agent.closeRetryCount = 2;
-    Add();
-    int opens = 0;
-    for (int call = 0; call < 6; ++call) {
-        fake.files.journal.clear();
-        EXPECT_EQ(PLVUpdateLogs(), call < 3 ? 0 : 1);
-        opens += static_cast<int>(fake.files.journal.size());
-    }
-    EXPECT_EQ(opens, 3);
-    EXPECT_EQ(PendingCount(), 1u);  // never discarded
-    fake.files.openFaults.clear();
-    Add();  // a new event re-arms the attempts
-    EXPECT_EQ(PLVUpdateLogs(), 1);
-    EXPECT_EQ(Lines(kAugust20).size(), 2u);
-}
-
 TEST_F(LogFileTest, ShortWriteIsCutBackAndTheRetryDecodesCompletely) {
     Add();
     PLVUpdateLogs();  // the file exists with one record
@@ -160,19 +142,6 @@ TEST_F(LogFileTest, FailedHeaderWriteDeletesTheNewFile) {
     EXPECT_EQ(PLVUpdateLogs(), 0);
     EXPECT_EQ(fake.FindFile(kAugust20), nullptr);
     EXPECT_EQ(fake.files.journal.back(), std::string("delete ") + kAugust20);
-    EXPECT_EQ(PLVUpdateLogs(), 1);
-    EXPECT_THAT(Lines(kAugust20), ElementsAre(kInitiated));
-}
-
-TEST_F(LogFileTest, FileHeldByAnotherWorkstationIsRetriedWithoutNetworkFailure) {
-    fake.files.files[kAugust20];  // exists, empty
-    const HANDLE other = fake.CreateFileA(kAugust20, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                          FILE_ATTRIBUTE_NORMAL, nullptr);
-    Add();
-    EXPECT_EQ(PLVUpdateLogs(), 0);
-    EXPECT_EQ(GetFileError(), static_cast<int32_t>(ERROR_SHARING_VIOLATION));
-    EXPECT_FALSE(core.networkFailure);
-    fake.CloseHandle(other);
     EXPECT_EQ(PLVUpdateLogs(), 1);
     EXPECT_THAT(Lines(kAugust20), ElementsAre(kInitiated));
 }
@@ -216,34 +185,6 @@ TEST_F(LogFileTest, SmsLogGoesToPlvhpathAndIsHidden) {
     EXPECT_EQ(fake.FindFile(sms)->attributes, FILE_ATTRIBUTE_HIDDEN);  // "normal" counts only alone
     EXPECT_THAT(Lines(kAugust20), ElementsAre(kInitiated));
     EXPECT_EQ(static_cast<void *>(runtime.pendingEvents), nullptr);
-}
-
-TEST_F(LogFileTest, UpdatedEventsReachOnlyTheSmsLogAndEventsWantingItWaitForIt) {
-    Add("Updated", "Pelvantine");
-    EXPECT_EQ(PendingCount(), 1u);
-    EXPECT_EQ(PLVUpdateLogs(), 1);
-    EXPECT_EQ(static_cast<void *>(runtime.pendingEvents), nullptr);  // wanted nowhere: dropped unwritten
-    EXPECT_EQ(fake.FindFile(kAugust20), nullptr);
-
-    fake.files.directories.insert("c:");
-    agent.optionFlags |= PLV_OPT_SMS_OUTPUT;
-    Add("Updated", "Pelvantine");
-    PLVUpdateLogs();
-    EXPECT_EQ(Lines("c:\\19980820.LOG").size(), 1u);
-    EXPECT_EQ(fake.FindFile(kAugust20), nullptr);
-
-    // Events still wanting the SMS log stay while SMS output is off.
-    fake.files.openFaults["c:\\19980820.LOG"] = {ERROR_ACCESS_DENIED, 1};
-    Add();
-    EXPECT_EQ(PLVUpdateLogs(), 0);  // shared written, SMS not
-    agent.optionFlags &= ~PLV_OPT_SMS_OUTPUT;
-    EXPECT_EQ(PLVUpdateLogs(), 1);
-    EXPECT_EQ(PendingCount(), 1u);
-    agent.optionFlags |= PLV_OPT_SMS_OUTPUT;
-    EXPECT_EQ(PLVUpdateLogs(), 1);
-    EXPECT_EQ(PendingCount(), 0u);
-    EXPECT_EQ(Lines(kAugust20).size(), 1u);
-    EXPECT_EQ(Lines("c:\\19980820.LOG").size(), 2u);
 }
 
 // ---- the scrambling of records

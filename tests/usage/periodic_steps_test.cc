@@ -23,12 +23,6 @@ struct Companion {
     void *agentSeen = nullptr;
 } companion;
 
-DWORD WINAPI DoLastLogin(void *agentState) {
-    ++companion.calls;
-    companion.agentSeen = agentState;
-    return companion.answer;
-}
-
 class PeriodicStepsTest : public LibraryTest {
   protected:
     PeriodicStepsTest() {
@@ -108,83 +102,8 @@ TEST_F(PeriodicStepsTest, UpdatedIsLoggedEveryUpdateInterval) {
                             "1998/08/20;10:00:01;WS-017;JDOE;SALES;;Pelvantine;Updated;PLV.12;;;;;"));
 }
 
-TEST_F(PeriodicStepsTest, ContinuedOnTheFirstCycleOfANewDayStampedMidnight) {
-    fake.RegisterModule("PLVWSI32.DLL", {{"DoLastLogin", AsEntry(&DoLastLogin)}});
-    fake.SetLocalTime(1998, 8, 20, 23, 59, 58);
-    agent.updateCountdown = 5000;
-    Ticks(2);  // 23:59:58 and 23:59:59
-    EXPECT_EQ(std::uint32_t{agent.updateCountdown}, 4998u);
-    fake.AdvanceSeconds(1);  // the first cycle of the day comes at 00:00:01
-    Tick();
-    EXPECT_EQ(std::uint32_t{agent.updateCountdown}, 4996u);  // moved twice in that cycle
-    EXPECT_EQ(companion.calls, 1);
-    const char kContinued[] = "1998/08/21;00:00:00;WS-017;JDOE;SALES;;Pelvantine;Continued;PLV.12;;;;;";
-    EXPECT_THAT(Logged("Continued"), ElementsAre(kContinued));
-
-    Ticks(3600);
-    EXPECT_EQ(companion.calls, 1);
-    EXPECT_EQ(Logged("Continued").size(), 1u);
-}
-
-TEST_F(PeriodicStepsTest, NoContinuedWithoutTheDailyCompanion) {
-    constexpr char kAugust21[] = "F:\\PLV\\LOGS\\19980821.DEF";
-    fake.SetLocalTime(1998, 8, 20, 23, 59, 59);
-    Tick();
-    RecordNewAppDef(PLVNewDefinition{});
-    const std::uint32_t countdown = agent.updateCountdown;
-    Tick();  // 00:00:00: the failed day change ends the cycle before the writers
-    EXPECT_EQ(std::uint32_t{agent.updateCountdown}, countdown - 2);
-    EXPECT_EQ(fake.FindFile(kAugust21), nullptr);
-    Tick();  // the day change is not repeated; the writers run again
-    EXPECT_NE(fake.FindFile(kAugust21), nullptr);
-    Ticks(86400);  // past the next midnight too
-    EXPECT_TRUE(Logged("Continued").empty());
-    EXPECT_EQ(Logged("Updated").size(), 96u);  // one per 900 s, day change or not
-}
-
 // The agent events one at a time.
 using AgentEventTest = PeriodicStepsTest;
-
-TEST_F(AgentEventTest, CountdownLeftAtZeroWraps) {
-    agent.updateCountdown = 0;
-    EXPECT_EQ(LogUpdateIfDue(), 1);
-    EXPECT_EQ(std::uint32_t{agent.updateCountdown}, 4294967295u);
-    EXPECT_EQ(static_cast<void *>(runtime.pendingEvents), nullptr);
-}
-
-TEST_F(AgentEventTest, DailyCompanionIsLoadedCalledWithTheAgentStateAndFreed) {
-    struct Case {
-        bool registered, hasEntry;
-        DWORD answer;
-        std::int32_t result;
-    } cases[] = {{false, false, 1, 0}, {true, false, 1, 0}, {true, true, 0, 0}, {true, true, 7, 7}};
-    for (const Case &c : cases) {
-        FakePlatform world;
-        SetPlatform(&world);
-        companion = Companion{c.answer};
-        std::map<std::string, FARPROC> entries;
-        if (c.hasEntry) entries["DoLastLogin"] = AsEntry(&DoLastLogin);
-        const HMODULE module = c.registered ? world.RegisterModule("PLVWSI32.DLL", entries) : nullptr;
-        EXPECT_EQ(RunLastLogin(), c.result);
-        EXPECT_EQ(companion.agentSeen, c.hasEntry ? &agent : nullptr);
-        if (module != nullptr) {
-            EXPECT_EQ(world.ModuleOf(module).loads, 1);
-            EXPECT_EQ(world.ModuleOf(module).frees, 1);
-        }
-        SetPlatform(&fake);
-    }
-}
-
-TEST_F(AgentEventTest, OnlyTheDayOfTheMonthTellsANewDay) {
-    fake.RegisterModule("PLVWSI32.DLL", {{"DoLastLogin", AsEntry(&DoLastLogin)}});
-    fake.SetLocalTime(1998, 8, 5, 23, 0, 0);
-    EXPECT_EQ(CheckForNewDay(&GenerateMIFIfNeeded), 1);
-    fake.SetLocalTime(1998, 9, 5, 23, 1, 0);  // a month later, no cycle in between
-    EXPECT_EQ(CheckForNewDay(&GenerateMIFIfNeeded), 1);
-    fake.SetLocalTime(1998, 9, 6, 0, 0, 0);
-    EXPECT_EQ(CheckForNewDay(&GenerateMIFIfNeeded), 1);
-    EXPECT_EQ(companion.calls, 1);
-}
 
 }  // namespace
 }  // namespace plv::testing

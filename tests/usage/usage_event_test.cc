@@ -22,36 +22,6 @@ class UsageEventTest : public LibraryTest {
     }
 };
 
-TEST_F(UsageEventTest, BuildEventClearsTheFieldsItDoesNotFill) {
-    PLVUsageEvent event;
-    std::memset(&event, 'x', sizeof event);
-    event.flags = 0xF0F0F0F0;
-    BuildEvent("Pelvantine", "Updated", "PLV.12", &event);
-    EXPECT_EQ(Line(event), "1998/08/20;09:15:02;WS-017;JDOE;SALES;;Pelvantine;Updated;PLV.12;;;;;");
-    EXPECT_EQ(std::uint32_t{event.flags}, 0xF0F0F0F0 & ~3u);  // meaningless bits left as found
-}
-
-TEST_F(UsageEventTest, FlagsFollowEventTextAndSmsOutput) {
-    struct Case {
-        const char *text;
-        bool sms;
-        std::uint32_t flags;
-    };
-    const Case cases[] = {
-        {"Updated", false, 0},
-        {"Updated", true, PLV_EVENT_WANTS_SMS_LOG},
-        {"updated", false, PLV_EVENT_WANTS_SHARED_LOG},
-        {"Initiated", true, PLV_EVENT_WANTS_SHARED_LOG | PLV_EVENT_WANTS_SMS_LOG},
-    };
-    for (const Case &c : cases) {
-        agent.optionFlags = c.sms ? PLV_OPT_SMS_OUTPUT : 0;
-        PLVUsageEvent event{};
-        event.flags = 3;
-        BuildEvent("app", c.text, "", &event);
-        EXPECT_EQ(std::uint32_t{event.flags}, c.flags) << c.text << ' ' << c.sms;
-    }
-}
-
 TEST_F(UsageEventTest, OverlongTextsAreCutToTheirFields) {
     std::memset(runtime.userName, 'U', 73);
     const std::string path = "C:\\" + std::string(100, 'P');
@@ -76,19 +46,6 @@ TEST_F(UsageEventTest, ALineOfFullFieldsIs422Characters) {
     EXPECT_EQ(Line(event).size(), 422u);
 }
 
-TEST_F(UsageEventTest, RebuildInvertsBuildAndEmptiesWhatAShortLineLacks) {
-    const std::string full =
-        "1998/08/20;17:40:11;WS-017;JDOE;SALES;s1;C:\\APPS\\EDITOR.EXE;Terminated;id;1998/08/20;"
-        "09:15:02;0;0;s2";
-    for (const auto &[line, expected] : {std::pair{full, full}, std::pair<std::string, std::string>{
-                                             "a;b;c;d;e;f;g;h", "a;b;c;d;e;f;g;h;;;;;;"}}) {
-        PLVUsageEvent event;
-        std::memset(&event, 'x', sizeof event);
-        RebuildEvent(line.c_str(), &event);
-        EXPECT_EQ(Line(event), expected);
-    }
-}
-
 TEST_F(UsageEventTest, RebuildCutsAnOverlongFieldWithoutShiftingTheNext) {
     const std::string line = "d;t;" + std::string(70, 'W') + ";USER;ctx";
     PLVUsageEvent event{};
@@ -96,18 +53,6 @@ TEST_F(UsageEventTest, RebuildCutsAnOverlongFieldWithoutShiftingTheNext) {
     EXPECT_EQ(std::string(event.workstation), std::string(59, 'W'));
     EXPECT_STREQ(event.user, "USER");
     EXPECT_STREQ(event.userContext, "ctx");
-}
-
-TEST_F(UsageEventTest, RebuildSetsButNeverClearsTheSharedBitAndCopiesSms) {
-    PLVUsageEvent event{};
-    event.flags = PLV_EVENT_WANTS_SHARED_LOG | PLV_EVENT_WANTS_SMS_LOG;
-    agent.optionFlags = 0;
-    RebuildEvent("d;t;w;u;c;;app;Updated", &event);
-    EXPECT_EQ(std::uint32_t{event.flags}, PLV_EVENT_WANTS_SHARED_LOG);
-    event.flags = 0;
-    agent.optionFlags = PLV_OPT_SMS_OUTPUT;
-    RebuildEvent("d;t;w;u;c;;app;Initiated", &event);
-    EXPECT_EQ(std::uint32_t{event.flags}, PLV_EVENT_WANTS_SHARED_LOG | PLV_EVENT_WANTS_SMS_LOG);
 }
 
 TEST_F(UsageEventTest, NoMemoryLosesTheEventQuietly) {
@@ -157,38 +102,6 @@ class MeteredAppsTest : public LibraryTest {
     std::vector<std::string> Lines() const { return PendingLines(runtime); }
 };
 
-TEST_F(MeteredAppsTest, AdmissionFillsTheRecordAndLogsInitiated) {
-    const HWND window = Window(0x310, 0x311);
-    PLVMeteredApp *app = AuthorizeApp(window, 0, kEditor);
-    ASSERT_NE(app, nullptr);
-    EXPECT_THAT(Records(), ElementsAre(app));
-
-    EXPECT_EQ(app->window, window);
-    EXPECT_STREQ(app->applicationName, kEditor);
-    EXPECT_EQ(std::uint32_t{app->processId}, 0x310u);
-    EXPECT_EQ(std::uint32_t{app->threadId}, 0x311u);
-    EXPECT_EQ(app->activityStatus, 'I');
-    EXPECT_EQ(std::uint32_t{app->reserved1[0]} | app->reserved1[1] | app->reserved2[0] |
-                  app->reserved2[1] | app->reserved2[2] | app->reserved2[3],
-              0u);
-    // The start and the zero counters show in the "Terminated" line of the rename test.
-    EXPECT_EQ(std::uint32_t{app->updateInterval}, 15u * 60);
-    EXPECT_EQ(std::uint32_t{app->flags}, PLV_APP_METERED);
-
-    EXPECT_THAT(Lines(), ElementsAre(Line("09:15:02", kEditor, "Initiated")));
-}
-
-TEST_F(MeteredAppsTest, SecondWindowOfTheSameThreadReusesTheRecordSilently) {
-    PLVMeteredApp *app = AuthorizeApp(Window(0x310, 0x311), 0, kEditor);
-    const HWND second = Window(0x310, 0x311);
-    EXPECT_EQ(AuthorizeApp(second, 0, kEditor), app);
-    EXPECT_NE(app->window, second);  // the admitting window stays
-    EXPECT_EQ(Records().size(), 1u);
-    EXPECT_EQ(Lines().size(), 1u);
-    // Another thread of the same process is another application.
-    EXPECT_NE(AuthorizeApp(Window(0x310, 0x312), 0, kEditor), app);
-}
-
 TEST_F(MeteredAppsTest, RenameEndsTheOldNameAndTheLaterEndKeepsTheFirstStart) {
     const HWND window = Window(0x310, 0x311);
     PLVMeteredApp *app = AuthorizeApp(window, 0, kEditor);
@@ -205,51 +118,6 @@ TEST_F(MeteredAppsTest, RenameEndsTheOldNameAndTheLaterEndKeepsTheFirstStart) {
                             Line("09:16:02", kEditor, "Terminated"),
                             Line("09:16:02", kWriter, "Initiated"),
                             Line("17:40:11", kWriter, "Terminated", ";1998/08/20;09:15:02;0;0;")));
-}
-
-TEST_F(MeteredAppsTest, EveryDosAdmissionGetsARecordOfItsOwn) {
-    const HWND dosBox = Window(0x400, 0x401);
-    PLVMeteredApp *first = AuthorizeApp(dosBox, 1, "C:\\DOS\\EDIT.COM");
-    PLVMeteredApp *second = AuthorizeApp(dosBox, 1, "C:\\DOS\\EDIT.COM");
-    ASSERT_NE(first, nullptr);
-    ASSERT_NE(second, nullptr);
-    EXPECT_NE(first, second);
-    EXPECT_EQ(std::uint32_t{first->flags}, PLV_APP_METERED | PLV_APP_DOS);
-    // A window of the same thread is never taken for a DOS application's record.
-    PLVMeteredApp *windows = AuthorizeApp(dosBox, 0, "C:\\DOS\\EDIT.COM");
-    EXPECT_NE(windows, first);
-    EXPECT_NE(windows, second);
-    EXPECT_EQ(std::uint32_t{windows->flags}, PLV_APP_METERED);
-    EXPECT_EQ(Lines().size(), 3u);
-    // Only bit 0 of the flag marks DOS; bit 1 alone means no search.
-    PLVMeteredApp *other = AuthorizeApp(dosBox, 2, "C:\\DOS\\EDIT.COM");
-    EXPECT_NE(other, windows);
-    EXPECT_EQ(std::uint32_t{other->flags}, PLV_APP_METERED);
-    EXPECT_EQ(std::uint32_t{AuthorizeApp(dosBox, 3, "X")->flags}, PLV_APP_METERED | PLV_APP_DOS);
-}
-
-TEST_F(MeteredAppsTest, LongNamesAreCutToTheFieldAndDoNotLookRenamed) {
-    const std::string path = "C:\\" + std::string(120, 'P') + "\\APP.EXE";
-    const HWND window = Window(0x310, 0x311);
-    PLVMeteredApp *app = AuthorizeApp(window, 0, path.c_str());
-    EXPECT_EQ(std::string(app->applicationName), path.substr(0, 63));
-    EXPECT_EQ(AuthorizeApp(window, 0, path.c_str()), app);
-    EXPECT_EQ(Lines().size(), 1u);  // seen again, not renamed
-}
-
-TEST_F(MeteredAppsTest, RemovalReportsTheCountersAndOfNothingOrAnUnmeteredRecordLogsNothing) {
-    PLVMeteredApp *app = AuthorizeApp(Window(0x310, 0x311), 0, kEditor);
-    app->counter1 = 4000000000u;
-    app->counter2 = -7;
-    EXPECT_EQ(PLVRemoveApp(app), 1);
-    EXPECT_EQ(Lines().back(), Line("09:15:02", kEditor, "Terminated",
-                                   ";1998/08/20;09:15:02;40000000;-7;"));  // count 1 holds 8 digits
-    EXPECT_EQ(PLVRemoveApp(nullptr), 0);
-    app = AuthorizeApp(Window(0x310, 0x312), 0, kEditor);
-    app->flags = 0;
-    EXPECT_EQ(PLVRemoveApp(app), 1);
-    EXPECT_EQ(Lines().size(), 3u);  // the first record's two lines only
-    EXPECT_THAT(Records(), IsEmpty());
 }
 
 }  // namespace

@@ -33,22 +33,6 @@ BOOL FakePlatform::KillTimer(HWND window, UINT_PTR id) {
     return TRUE;
 }
 
-int FakePlatform::FireTimers() {
-    // A procedure may set or kill timers: what was active when firing began
-    // runs, unless it was killed meanwhile.
-    const std::vector<Timer> due = timers.active;
-    int ran = 0;
-    for (const Timer &timer : due) {
-        const bool active = std::any_of(timers.active.begin(), timers.active.end(), [&](const Timer &t) {
-            return t.window == timer.window && t.id == timer.id;
-        });
-        if (!active || timer.procedure == nullptr) continue;
-        timer.procedure(timer.window, WM_TIMER, timer.id, static_cast<DWORD>(clock.now * 1000));
-        ++ran;
-    }
-    return ran;
-}
-
 BOOL FakePlatform::PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (window == nullptr) {
         SetLastError(ERROR_INVALID_WINDOW_HANDLE);

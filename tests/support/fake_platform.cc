@@ -18,11 +18,6 @@ FakePlatform::~FakePlatform() {
 DWORD FakePlatform::GetCurrentProcessId() { return processId; }
 
 BOOL FakePlatform::GetVersionExA(LPOSVERSIONINFOA info) {
-    version.sizeSeen = info->dwOSVersionInfoSize;
-    if (!version.result) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return FALSE;
-    }
     info->dwMajorVersion = 4;
     info->dwMinorVersion = 0;
     info->dwPlatformId = version.platformId;

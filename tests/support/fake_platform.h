@@ -55,9 +55,7 @@ class FakePlatform : public Platform {
     // ---- process and version
     DWORD processId = 0x1F4;
     struct Version {
-        BOOL result = TRUE;
         DWORD platformId = VER_PLATFORM_WIN32_NT;
-        DWORD sizeSeen = 0;  // size field of the last request
     } version;
 
     // ---- global heap
@@ -162,10 +160,6 @@ class FakePlatform : public Platform {
         std::vector<Timer> active;
         UINT_PTR nextId = 0x7FE1;  // ids handed out for timers without a window
     } timers;
-    // Runs every active timer's procedure once, as a message loop would when
-    // they are due (a timer killed by an earlier one meanwhile does not run);
-    // returns how many ran.
-    int FireTimers();
     struct WindowMessage {
         UINT message;
         WPARAM wParam;
@@ -228,17 +222,10 @@ class FakePlatform : public Platform {
     };
     struct HostWindow {
         HWND handle = reinterpret_cast<HWND>(std::uintptr_t{0x2A0});
-        bool getDcFails = false;
-        bool extentFails = false;
-        LONG charWidth = 7;
-        int dcTaken = 0;
-        int dcReleased = 0;
         std::vector<ListBoxMessage> messages;
     } host;
     // Texts of LB_ADDSTRING, in order.
     std::vector<std::string> ListBoxLines() const;
-    // Widths sent with LB_SETHORIZONTALEXTENT, in order.
-    std::vector<LONG> HorizontalExtents() const;
 
     // ---- seam
     DWORD GetCurrentProcessId() override;

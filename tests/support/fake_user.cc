@@ -10,28 +10,15 @@ std::vector<std::string> FakePlatform::ListBoxLines() const {
     return lines;
 }
 
-std::vector<LONG> FakePlatform::HorizontalExtents() const {
-    std::vector<LONG> widths;
-    for (const ListBoxMessage &m : host.messages) {
-        if (m.message == LB_SETHORIZONTALEXTENT) widths.push_back(static_cast<LONG>(m.wParam));
-    }
-    return widths;
-}
-
 HDC FakePlatform::GetDC(HWND window) {
-    ++host.dcTaken;
-    if (host.getDcFails || window != host.handle) return nullptr;
+    if (window != host.handle) return nullptr;
     return reinterpret_cast<HDC>(window);
 }
 
-int FakePlatform::ReleaseDC(HWND, HDC) {
-    ++host.dcReleased;
-    return 1;
-}
+int FakePlatform::ReleaseDC(HWND, HDC) { return 1; }
 
 BOOL FakePlatform::GetTextExtentPointA(HDC, LPCSTR, int length, LPSIZE size) {
-    if (host.extentFails) return FALSE;
-    size->cx = host.charWidth * length;
+    size->cx = 7 * length;
     size->cy = 13;
     return TRUE;
 }

@@ -1,6 +1,5 @@
-// The host's message loop: timers run on time, posted messages are
-// delivered in order and before timers, sent messages are answered. The host
-// window's list box and text metric.
+// The host's message loop: timers run on time, sent messages are answered.
+// The host window's list box and text metric.
 #include <chrono>
 #include <string>
 #include <thread>

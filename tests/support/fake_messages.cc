@@ -1,5 +1,5 @@
-// Timers and window messages: timers are recorded and run when the test fires
-// them; posted and sent messages are recorded per window.
+// Timers and window messages: timers are recorded as SetTimer and KillTimer
+// leave them; posted and sent messages are recorded per window.
 #include <algorithm>
 
 #include "support/fake_platform.h"

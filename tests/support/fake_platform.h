@@ -149,7 +149,7 @@ class FakePlatform : public Platform {
     const RegistryValue *FindRegistryValue(const std::string &key, const std::string &name) const;
     std::size_t OpenKeyCount() const { return keyHandles_.size(); }
 
-    // ---- timers and messages: timers run when the test fires them
+    // ---- timers and messages: timers are recorded as SetTimer and KillTimer leave them
     struct Timer {
         HWND window;
         UINT_PTR id;

@@ -18,7 +18,8 @@ HDC FakePlatform::GetDC(HWND window) {
 int FakePlatform::ReleaseDC(HWND, HDC) { return 1; }
 
 BOOL FakePlatform::GetTextExtentPointA(HDC, LPCSTR, int length, LPSIZE size) {
-    size->cx = 7 * length;
+    constexpr LONG kCharWidth = 7;  // a fixed-width font
+    size->cx = kCharWidth * length;
     size->cy = 13;
     return TRUE;
 }

@@ -198,6 +198,47 @@ TEST_F(CriterionTest, SizeDateAndLocation) {
             {"F:\\APPS\\EDIT.EXE", true, {.location = 'l'}}});
 }
 
+// The candidate's window is "Report - Writer" of class "WriterMainWindow".
+TEST_F(CriterionTest, KindTitleAndClass) {
+    const char *w = kWriterPath;
+    Expect({{w, true, {.kind = 1, .titleText = "Calculator"}},
+            {w, false, {.kind = 2, .titleText = "Calculator"}},
+            {w, true, {.kind = 2, .titleText = "Writer"}},
+            {w, true, {.kind = 1}},
+            {w, false, {.kind = 2}},
+            {w, false, {.kind = 2, .sizeTest = 'G', .dateTest = 'G', .location = 'L'}},
+            {w, false, {.kind = 2, .languageId = 0x409}},
+            {w, true, {.kind = 2, .titleText = "Writer", .titlePosition = 0}},
+            {w, false, {.kind = 2, .titleText = "Writer", .titlePosition = 0}, "report - writer"},
+            {w, true, {.kind = 2, .titleText = "Writer", .titlePosition = 1}, "Writer - Report"},
+            {w, false, {.kind = 2, .titleText = "Writer", .titlePosition = 1}},
+            {w, true, {.kind = 2, .titleText = "Writer", .titlePosition = 10}},
+            {w, false, {.kind = 2, .titleText = "Writer", .titlePosition = 16}},  // just past the end
+            {w, false, {.kind = 2, .titleText = "Writer", .titlePosition = 200}},
+            {w, true, {.kind = 2, .classText = "writermainwindow"}},
+            {w, true, {.kind = 2, .classText = "Main"}},
+            {w, false, {.kind = 2, .classText = "OtherWindow"}}});
+}
+
+// The program's resource names "Writer Deluxe" of "Valdrin Systems Corp.",
+// version "2.80.1234", language 0x409; C:\OFFICE\PLAIN.EXE has no resource
+// and matches none of these.
+TEST_F(CriterionTest, VersionTextsArePrefixesIgnoringCase) {
+    const std::pair<Criteria, bool> cases[] = {
+        {{.kind = 2, .productName = "writ"}, true},
+        {{.kind = 2, .productName = "Deluxe"}, false},
+        {{.kind = 2, .productName = "Writer Deluxe 2"}, false},
+        {{.kind = 2, .companyName = "VALDRIN"}, true},
+        {{.kind = 2, .productVersion = "2.80"}, true},
+        {{.kind = 2, .productVersion = "2.80.1234"}, false},  // the fetched version holds eight
+        {{.kind = 2, .languageId = 0x409}, true},
+        {{.kind = 2, .productName = "Writer", .companyName = "Valdrin", .productVersion = "2.8",
+          .languageId = 0x409},
+         true}};
+    for (const auto &[criteria, matches] : cases)
+        Expect({{kVersioned, matches, criteria}, {"C:\\OFFICE\\PLAIN.EXE", false, criteria}});
+}
+
 TEST_F(IdentificationTest, TitlePositionNeverReadsBeyondAFullTitle) {
     PLVAppDefinition &definition = AddDefinition(2);
     Set(definition.titleText, "AAAA");
@@ -262,6 +303,32 @@ TEST_F(SharedTimerTest, AnIdenticalCandidateGetsTheLastAnswer) {
 // ---- the facts fetched
 
 constexpr char kPath[] = "C:\\APPS\\EDIT.EXE";
+
+// A missing file shows in the new-definition test: no size, no date.
+TEST_F(IdentificationTest, FileDatesCountWholeDaysSince1980) {
+    struct Case {
+        std::int64_t when;
+        int result;
+        std::uint32_t fileDate;
+    };
+    const Case cases[] = {
+        {UtcSeconds(1980, 1, 1, 0), 0, 0},  // day 0 is no date
+        {UtcSeconds(1980, 1, 2, 23), 1, 86400},
+        {UtcSeconds(2045, 12, 31), 1, (2468346u - 2444240u) * 86400},
+        {UtcSeconds(2046, 1, 1), 0, 0},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.when);
+        AddFile(kPath, 4321, c.when);
+        identification.fileFactsFetched = false;
+        std::uint32_t size = 99;
+        std::uint32_t fileDate = 99;
+        EXPECT_EQ(GetAppFileInfo(kPath, &size, &fileDate), c.result);
+        EXPECT_EQ(size, 4321u);  // known even without a date
+        EXPECT_EQ(fileDate, c.fileDate);
+        EXPECT_EQ(identification.fileFactsFetched, c.result == 1);
+    }
+}
 
 TEST_F(IdentificationTest, VersionInfoWithoutResourceOrTranslationIsNothingAndMissingStringsEmpty) {
     VersionInfo info;

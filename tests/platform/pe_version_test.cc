@@ -126,6 +126,27 @@ VersionNode Root(std::vector<VersionNode> strings) {
 
 constexpr const char *kName = "\\StringFileInfo\\040904b0\\ProductName";
 
+TEST(VersionBlock, TextsAreConvertedToTheAnsiCodePage) {
+    const struct {
+        std::u16string utf16;
+        std::string ansi;
+    } cases[] = {
+        {u"Writer", "Writer"},
+        {u"\u20AC\u201A\u0178\u017D", "\x80\x82\x9F\x8E"},
+        {u"\u00E9\u00FF\u00A0", "\xE9\xFF\xA0"},
+        {u"\u0100\u4E2D", "??"},
+        {u"a\U0001F600b", "a?b"},
+        {std::u16string(u"a") + char16_t{0xD800} + u"b", "a?b"},
+        {std::u16string(u"cut") + char16_t{0} + u"here", "cut"},
+    };
+    for (const auto &c : cases) {
+        UINT length = 0;
+        EXPECT_EQ(Lookup(EncodeVersionNode(Root({TextNode(u"ProductName", c.utf16)})), kName, &length),
+                  c.ansi);
+        EXPECT_EQ(length, c.ansi.size() + 1);
+    }
+}
+
 // An empty text that ends the resource still gets its terminator in the
 // block, the one byte the room has beyond the resource's length.
 TEST(VersionBlock, AnEmptyTextAtTheVeryEndHasRoomForItsTerminator) {

@@ -114,6 +114,32 @@ TEST(DriveTypes, FileSystemKindsGiveWindowsDriveTypes) {
     }
 }
 
+bool IsTmpfs(const char *path) {
+    struct statfs fileSystem;
+    return ::statfs(path, &fileSystem) == 0 && fileSystem.f_type == 0x01021994;
+}
+
+TEST(DriveTypes, ATmpfsIsARamDisk) {
+    if (!IsTmpfs("/dev/shm")) GTEST_SKIP() << "/dev/shm is no tmpfs here";
+    MapDrive('R', "/dev/shm");
+    PosixPlatform os;
+    EXPECT_EQ(os.GetDriveTypeA("R:\\"), DRIVE_RAMDISK);
+}
+
+TEST(DriveTypes, ALocalDiskIsFixed) {
+    // The directory of this test binary lies on the disk the build ran on.
+    char self[4096];
+    const ssize_t length = ::readlink("/proc/self/exe", self, sizeof self - 1);
+    ASSERT_GT(length, 0);
+    std::string directory(self, static_cast<std::size_t>(length));
+    directory.resize(directory.find_last_of('/'));
+    if (IsTmpfs(directory.c_str())) GTEST_SKIP() << "the build tree is on a tmpfs";
+    MapDrive('L', directory);
+    PosixPlatform os;
+    EXPECT_EQ(os.GetDriveTypeA("L:\\"), DRIVE_FIXED);
+    EXPECT_EQ(os.GetDriveTypeA("l:"), DRIVE_FIXED);
+}
+
 TEST(DriveTypes, RootsThatDoNotExistHaveNoRootDirectory) {
     TemporaryDirectory volume;
     std::ofstream(volume / "file") << "x";

@@ -17,6 +17,20 @@ namespace {
 
 using ::testing::ElementsAre;
 
+TEST(SessionName, KeysTheHostAndTheDisplayButNotItsScreen) {
+    const struct {
+        const char *host, *display, *name;
+    } kCases[] = {
+        {"ws017", ":0", "ws017-0"},
+        {"ws017", ":0.1", "ws017-0"},
+        {"ws017", ":12", "ws017-12"},
+        {"ws017", "", "ws017"},
+        {"ws017", "tc5:10.0", "ws017-tc5_10"},
+        {"ws/017", "../:1", "ws_017-..__1"},
+    };
+    for (const auto &c : kCases) EXPECT_EQ(SessionName(c.host, c.display), c.name) << c.display;
+}
+
 constexpr std::uint32_t kShared = PLV_EVENT_WANTS_SHARED_LOG;
 constexpr std::uint32_t kSms = PLV_EVENT_WANTS_SMS_LOG;
 

@@ -130,6 +130,14 @@ class SettingsRefreshTest : public LibraryTest {
     }
 };
 
+TEST_F(SettingsRefreshTest, UnreachableFileIsANetworkFailureAfterTheFirstCheck) {
+    EXPECT_EQ(CheckForPLVINIUpdate(), 0);  // first check: no file, no failure
+    EXPECT_FALSE(core.networkFailure);
+    fake.AdvanceSeconds(900);
+    EXPECT_EQ(CheckForPLVINIUpdate(), 0);
+    EXPECT_TRUE(core.networkFailure);
+}
+
 TEST_F(SettingsRefreshTest, SmsSettingsAreReadAsWritten) {
     struct Case {
         const char *content;  // null: no settings file

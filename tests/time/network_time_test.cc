@@ -36,6 +36,8 @@ WORD WINAPI NetWareTime(DWORD, BYTE *buffer) {
     return 0;
 }
 
+constexpr char kSettings[] = "F:\\PLV\\SYSTEM\\PLV.INI";
+constexpr char kSection[] = "[Pelvantine]\r\nCheckTimeSource=";
 
 class NetworkTimeTest : public LibraryTest {
   protected:
@@ -56,7 +58,30 @@ class NetworkTimeTest : public LibraryTest {
                       date.day, time.hour, time.minute, time.second);
         return text;
     }
+    // Calls every `step` seconds for `total` seconds; the number of questions.
+    std::size_t QuestionsOver(std::int64_t total, std::int64_t step) {
+        server.askedAt.clear();
+        for (std::int64_t t = 0; t < total; t += step) {
+            fake.AdvanceSeconds(step);
+            Now();
+        }
+        return server.askedAt.size();
+    }
 };
+
+TEST_F(NetworkTimeTest, HoursAreCountedAcrossMidnight) {
+    fake.SetLocalTime(1998, 8, 20, 23, 30, 0);
+    Now();
+    server.askedAt.clear();
+    QuestionsOver(3600, 100);  // to 00:30: hour 0 is one hour on from hour 23
+    EXPECT_TRUE(server.askedAt.empty());
+    QuestionsOver(3600, 100);  // to 01:30: hour 1 is two hours on
+    ASSERT_EQ(server.askedAt.size(), 1u);
+    std::tm asked{};
+    fake.localtime(server.askedAt[0], &asked);
+    EXPECT_EQ(asked.tm_hour, 1);
+    EXPECT_LT(asked.tm_min, 2);  // hours are compared, not minutes
+}
 
 TEST_F(NetworkTimeTest, TimeNeverGoesBackward) {
     EXPECT_EQ(Now(), "1998-08-20 09:15:02");
@@ -70,6 +95,9 @@ TEST_F(NetworkTimeTest, TimeNeverGoesBackward) {
     fake.AdvanceSeconds(1);
     Now();
     EXPECT_EQ(server.askedAt.size(), 1u);  // and ask again on the next call
+    server.offset = -86400;
+    fake.AdvanceSeconds(130);
+    EXPECT_EQ(Now(), "1998-08-20 09:17:02");  // a day back: the last date too
 }
 
 TEST_F(NetworkTimeTest, ImpossibleAnswerFallsBackAndIsLoggedOnce) {

@@ -46,6 +46,19 @@ TEST_F(UsageEventTest, ALineOfFullFieldsIs422Characters) {
     EXPECT_EQ(Line(event).size(), 422u);
 }
 
+TEST_F(UsageEventTest, RebuildInvertsBuildAndEmptiesWhatAShortLineLacks) {
+    const std::string full =
+        "1998/08/20;17:40:11;WS-017;JDOE;SALES;s1;C:\\APPS\\EDITOR.EXE;Terminated;id;1998/08/20;"
+        "09:15:02;0;0;s2";
+    for (const auto &[line, expected] : {std::pair{full, full}, std::pair<std::string, std::string>{
+                                             "a;b;c;d;e;f;g;h", "a;b;c;d;e;f;g;h;;;;;;"}}) {
+        PLVUsageEvent event;
+        std::memset(&event, 'x', sizeof event);
+        RebuildEvent(line.c_str(), &event);
+        EXPECT_EQ(Line(event), expected);
+    }
+}
+
 TEST_F(UsageEventTest, RebuildCutsAnOverlongFieldWithoutShiftingTheNext) {
     const std::string line = "d;t;" + std::string(70, 'W') + ";USER;ctx";
     PLVUsageEvent event{};
@@ -102,6 +115,27 @@ class MeteredAppsTest : public LibraryTest {
     std::vector<std::string> Lines() const { return PendingLines(runtime); }
 };
 
+TEST_F(MeteredAppsTest, AdmissionFillsTheRecordAndLogsInitiated) {
+    const HWND window = Window(0x310, 0x311);
+    PLVMeteredApp *app = AuthorizeApp(window, 0, kEditor);
+    ASSERT_NE(app, nullptr);
+    EXPECT_THAT(Records(), ElementsAre(app));
+
+    EXPECT_EQ(app->window, window);
+    EXPECT_STREQ(app->applicationName, kEditor);
+    EXPECT_EQ(std::uint32_t{app->processId}, 0x310u);
+    EXPECT_EQ(std::uint32_t{app->threadId}, 0x311u);
+    EXPECT_EQ(app->activityStatus, 'I');
+    EXPECT_EQ(std::uint32_t{app->reserved1[0]} | app->reserved1[1] | app->reserved2[0] |
+                  app->reserved2[1] | app->reserved2[2] | app->reserved2[3],
+              0u);
+    // The start and the zero counters show in the "Terminated" line of the rename test.
+    EXPECT_EQ(std::uint32_t{app->updateInterval}, 15u * 60);
+    EXPECT_EQ(std::uint32_t{app->flags}, PLV_APP_METERED);
+
+    EXPECT_THAT(Lines(), ElementsAre(Line("09:15:02", kEditor, "Initiated")));
+}
+
 TEST_F(MeteredAppsTest, RenameEndsTheOldNameAndTheLaterEndKeepsTheFirstStart) {
     const HWND window = Window(0x310, 0x311);
     PLVMeteredApp *app = AuthorizeApp(window, 0, kEditor);
@@ -118,6 +152,27 @@ TEST_F(MeteredAppsTest, RenameEndsTheOldNameAndTheLaterEndKeepsTheFirstStart) {
                             Line("09:16:02", kEditor, "Terminated"),
                             Line("09:16:02", kWriter, "Initiated"),
                             Line("17:40:11", kWriter, "Terminated", ";1998/08/20;09:15:02;0;0;")));
+}
+
+TEST_F(MeteredAppsTest, EveryDosAdmissionGetsARecordOfItsOwn) {
+    const HWND dosBox = Window(0x400, 0x401);
+    PLVMeteredApp *first = AuthorizeApp(dosBox, 1, "C:\\DOS\\EDIT.COM");
+    PLVMeteredApp *second = AuthorizeApp(dosBox, 1, "C:\\DOS\\EDIT.COM");
+    ASSERT_NE(first, nullptr);
+    ASSERT_NE(second, nullptr);
+    EXPECT_NE(first, second);
+    EXPECT_EQ(std::uint32_t{first->flags}, PLV_APP_METERED | PLV_APP_DOS);
+    // A window of the same thread is never taken for a DOS application's record.
+    PLVMeteredApp *windows = AuthorizeApp(dosBox, 0, "C:\\DOS\\EDIT.COM");
+    EXPECT_NE(windows, first);
+    EXPECT_NE(windows, second);
+    EXPECT_EQ(std::uint32_t{windows->flags}, PLV_APP_METERED);
+    EXPECT_EQ(Lines().size(), 3u);
+    // Only bit 0 of the flag marks DOS; bit 1 alone means no search.
+    PLVMeteredApp *other = AuthorizeApp(dosBox, 2, "C:\\DOS\\EDIT.COM");
+    EXPECT_NE(other, windows);
+    EXPECT_EQ(std::uint32_t{other->flags}, PLV_APP_METERED);
+    EXPECT_EQ(std::uint32_t{AuthorizeApp(dosBox, 3, "X")->flags}, PLV_APP_METERED | PLV_APP_DOS);
 }
 
 }  // namespace

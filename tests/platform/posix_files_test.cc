@@ -116,7 +116,7 @@ TEST(DriveTypes, FileSystemKindsGiveWindowsDriveTypes) {
 
 bool IsTmpfs(const char *path) {
     struct statfs fileSystem;
-    return ::statfs(path, &fileSystem) == 0 && fileSystem.f_type == 0x01021994;
+    return ::statfs(path, &fileSystem) == 0 && fileSystem.f_type == TMPFS_MAGIC;
 }
 
 TEST(DriveTypes, ATmpfsIsARamDisk) {

@@ -47,6 +47,14 @@ TEST_F(TimerCycleTest, ReentrantTickDoesNothingAndDeferredCloseComesOnce) {
     EXPECT_EQ(HostMessages(WM_CLOSE), 1u);
 }
 
+TEST_F(TimerCycleTest, StartTimerAnswersWhetherTheTimerRuns) {
+    fake.timers.refuse = true;
+    EXPECT_EQ(StartTimer(), 0);
+    fake.timers.refuse = false;
+    EXPECT_EQ(StartTimer(), 1);
+    EXPECT_EQ(fake.timers.active.size(), 1u);
+}
+
 TEST_F(TimerCycleTest, SemaphoreHeldElsewhereSkipsTheWork) {
     agent.optionFlags |= PLV_OPT_SHARED_TIMER;
     metering.timerSemaphore = fake.CreateSemaphoreA(nullptr, 1, 1, "PLVTimerSemaphore");
@@ -126,6 +134,22 @@ TEST_F(ProcessScanTest, ALaterTitleAdmitsTheWaitingWindowAndItsEndIsTraced) {
     EndProcess(0x1A0);
     Tick();
     EXPECT_THAT(TraceLines(), Contains(HasSubstr("Process: Title = Report, ID = 1a0, hWnd = ")));
+}
+
+// An ended process that was never metered leaves the table, so a later
+// process given its id is examined as new.
+TEST_F(ProcessScanTest, AnUnmeteredProcessLeavesTheTableAndItsIdServesAgain) {
+    StartProcess(0x1B0, "C:\\APPS\\TOOL.EXE");
+    OpenWindow(0x1B0, "Tool");
+    Tick();
+    EndProcess(0x1B0);
+    Tick();
+    EXPECT_EQ(TableSize(), 0u);
+    Define("EDITOR.EXE");
+    StartProcess(0x1B0, kEditor);
+    OpenWindow(0x1B0, "Editor");
+    Tick();
+    EXPECT_THAT(LoggedEvents(), ElementsAre(std::string("Initiated ") + kEditor));
 }
 
 // GlobalFree may refuse the entry's block or the record's: either way the

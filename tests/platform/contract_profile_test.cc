@@ -15,6 +15,9 @@ constexpr char kSettings[] =
     "SMSStart=\"01/15/1998\"\r\n"
     "Quoted='single'\r\n"
     "HalfQuoted=\"open\r\n"
+    "Lone=\"\r\n"
+    "Blank=\"\"\r\n"
+    "Mixed=\"x'\r\n"
     "Empty=\r\n"
     "AgentRefreshAction=-3\r\n"
     "Hex=0x1F\r\n"
@@ -47,6 +50,9 @@ TEST_P(PlatformContract, ProfileStringsAreReadAsWindowsReadsThem) {
         {"Pelvantine", "SMSStart", "", 5, 4, std::string("01/1\0", 5)},
         {"Pelvantine", "Quoted", "", 255, 6, std::string("single\0", 7)},
         {"Pelvantine", "HalfQuoted", "", 255, 5, std::string("\"open\0", 6)},
+        {"Pelvantine", "Lone", "", 255, 1, std::string("\"\0", 2)},
+        {"Pelvantine", "Blank", "d", 255, 0, std::string("\0", 1)},
+        {"Pelvantine", "Mixed", "", 255, 3, std::string("\"x'\0", 4)},
         {"Pelvantine", "Empty", "dflt", 255, 0, std::string("\0", 1)},
         {"Pelvantine", "Missing", "dflt  ", 255, 4, std::string("dflt\0", 5)},
         {"Pelvantine", "Missing", nullptr, 255, 0, std::string("\0", 1)},
@@ -64,10 +70,10 @@ TEST_P(PlatformContract, ProfileStringsAreReadAsWindowsReadsThem) {
         // every heading and key as often as it is written.
         {nullptr, nullptr, "", 255, 36, std::string("Pelvantine\0other section\0pelvantine\0\0", 37)},
         {"other section", nullptr, "", 255, 9, std::string("Key\0Zone\0\0", 10)},
-        {"Pelvantine", nullptr, "", 255, 112,
-         std::string("SMSOutput\0SMSFrequency\0SMSStart\0Quoted\0HalfQuoted\0Empty\0AgentRefreshAction\0"
-                     "Hex\0Octal\0Trailing\0Nothing\0SMSOutput\0\0",
-                     113)},
+        {"Pelvantine", nullptr, "", 255, 129,
+         std::string("SMSOutput\0SMSFrequency\0SMSStart\0Quoted\0HalfQuoted\0Lone\0Blank\0Mixed\0"
+                     "Empty\0AgentRefreshAction\0Hex\0Octal\0Trailing\0Nothing\0SMSOutput\0\0",
+                     130)},
     };
     for (const StringCase &c : cases) {
         char buffer[256];

@@ -23,6 +23,7 @@ class DosPaths : public ::testing::Test {
         ::mkdir((volume / "Logs").c_str(), 0755);
         ::mkdir((volume / "share").c_str(), 0755);
         std::ofstream(volume / "Logs/19980820.Log") << "x";
+        std::ofstream(volume / "Logs/Az") << "x";
     }
     std::string HostPath(const char *dos) {
         std::string host;
@@ -45,6 +46,7 @@ TEST_F(DosPaths, RootsMapToTheirDirectories) {
         {"T:\\", t},
         {"T:", t},
         {"T:\\NEW\\", t + "/NEW/"},
+        {"T:\\logs\\aZ", t + "/Logs/Az"},  // names that exist keep their case
         {"\\\\SERVER\\plv\\FILE.DAT", t + "/share/FILE.DAT"},
         {"\\\\?\\T:\\X", t + "/X"},
         {"LOGS\\A.LOG", "LOGS/A.LOG"},

@@ -7,6 +7,7 @@
 namespace plv::testing {
 
 UINT_PTR FakePlatform::SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC procedure) {
+    if (timers.refuse) return 0;
     auto found = std::find_if(timers.active.begin(), timers.active.end(), [&](const Timer &timer) {
         return timer.window == window && timer.id == id;
     });

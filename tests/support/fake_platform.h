@@ -159,6 +159,7 @@ class FakePlatform : public Platform {
     struct Timers {
         std::vector<Timer> active;
         UINT_PTR nextId = 0x7FE1;  // ids handed out for timers without a window
+        bool refuse = false;       // SetTimer fails, as when the system has none left
     } timers;
     struct WindowMessage {
         UINT message;

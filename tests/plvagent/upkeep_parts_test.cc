@@ -3,6 +3,7 @@
 // which re-read settings wait for a restart.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include "event_backlog.h"
 #include "event_spool.h"
@@ -11,11 +12,14 @@
 #include "plvlib32.h"
 #include "restart_settings.h"
 #include "session.h"
+#include "support/host_files.h"
+#include "support/temporary_directory.h"
 
 namespace plvagent::testing {
 namespace {
 
 using ::testing::ElementsAre;
+using ::testing::HasSubstr;
 
 TEST(SessionName, KeysTheHostAndTheDisplayButNotItsScreen) {
     const struct {
@@ -67,6 +71,22 @@ TEST(EventSpool, NamesTheLinesThatAreNoEventAndKeepsTheOthers) {
     EXPECT_THAT(bad, ElementsAre("line 4 is no spooled event", "line 5 is no spooled event",
                                  "line 6 is no spooled event", "line 7 is no spooled event",
                                  "line 8 is no spooled event"));
+}
+
+// A full disk fails the write: said, and the spool as it was stays whole
+// until a later cycle can write it.
+TEST(EventSpool, AFailedWriteIsSaidAndLeavesTheLastSpoolWhole) {
+    plv::testing::TemporaryDirectory directory;
+    const std::string path = directory / "pending.events";
+    EventSpool spool(path);
+    std::string why;
+    ASSERT_TRUE(spool.Keep({{kShared, "first"}}, &why)) << why;
+    ASSERT_EQ(::symlink("/dev/full", (path + ".new").c_str()), 0);
+    EXPECT_FALSE(spool.Keep({{kShared, "second"}}, &why));
+    EXPECT_THAT(why, HasSubstr("No space left on device"));
+    EXPECT_EQ(plv::testing::ReadHostFile(path), SpoolText({{kShared, "first"}}));
+    ASSERT_TRUE(spool.Keep({{kShared, "second"}}, &why)) << why;
+    EXPECT_EQ(plv::testing::ReadHostFile(path), SpoolText({{kShared, "second"}}));
 }
 
 }  // namespace

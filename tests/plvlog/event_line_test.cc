@@ -23,7 +23,10 @@ TEST(EventLine, TakesTheAgentsLinesAndNothingElse) {
          false},  // 15 fields
         {"1998/02/29;09:15:02;WS-017;JDOE;SALES;;C:\\EDITOR.EXE;Initiated;;;;;;",
          false},  // no such day
+        {"1998/08/20;23:59:59;WS-017;JDOE;SALES;;C:\\EDITOR.EXE;Initiated;;;;;;", true},
         {"1998/08/20;24:00:00;WS-017;JDOE;SALES;;C:\\EDITOR.EXE;Initiated;;;;;;", false},
+        {"1998/08/20;09:60:00;WS-017;JDOE;SALES;;C:\\EDITOR.EXE;Initiated;;;;;;", false},
+        {"1998/08/20;09:15:60;WS-017;JDOE;SALES;;C:\\EDITOR.EXE;Initiated;;;;;;", false},
         {"1998-08-20;09:15:02;WS-017;JDOE;SALES;;C:\\EDITOR.EXE;Initiated;;;;;;", false},
         {"1998/08/20;09:15:02;WS-017;JDOE;SALES;;C:\\EDITOR.EXE;Terminated;;1998/08/20;;0;0;",
          false},

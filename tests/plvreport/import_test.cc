@@ -131,11 +131,12 @@ TEST_P(Import, AFileWrittenAnewReplacesWhatItHeld) {
     const std::string path = dir / "LOGS/19980820.LOG";
     WriteHostFile(path, LogBytes({Line(1), Line(2), Line(3)}));
     EXPECT_EQ(Run("report.db", {"import", "LOGS"}).status, 0);
-    WriteHostFile(path, LogBytes({Line(4)}));
+    // Longer than before: only its beginning tells it from a grown file.
+    WriteHostFile(path, LogBytes({Line(4), Line(5), Line(6), Line(7)}));
     const ToolRun again = Run("report.db", {"import", "LOGS"});
     EXPECT_EQ(again.output,
               "files: 0 new, 0 grown, 1 read anew, 0 unchanged\n"
-              "records: 1 (events: 1, definition lines: 0)\n"
+              "records: 4 (events: 4, definition lines: 0)\n"
               "skipped byte ranges: 0 (0 bytes)\n");
     EXPECT_EQ(Run("fresh.db", {"import", "LOGS"}).status, 0);
     EXPECT_EQ(Dump("report.db"), Dump("fresh.db"));

@@ -2,7 +2,7 @@
 // n + 1 bytes: the terminator always lands at position n.
 #include <cstring>
 
-#include "core/ascii.h"
+#include "platform/ascii.h"
 #include "plvlib32.h"
 
 using plv::FoldAscii;

@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/ascii.h"
+#include "platform/ascii.h"
 #include "core/library_state.h"
 #include "platform/platform.h"
 #include "plvlib32.h"

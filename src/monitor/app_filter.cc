@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "core/ascii.h"
+#include "platform/ascii.h"
 #include "core/library_state.h"
 #include "core/text.h"
 #include "usage/metered_apps.h"

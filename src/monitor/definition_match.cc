@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "core/ascii.h"
+#include "platform/ascii.h"
 #include "platform/win32_api.h"
 #include "plvlib32.h"
 

@@ -2,7 +2,7 @@
 // every criterion the candidate meets.
 #include "monitor/identification.h"
 
-#include "core/ascii.h"
+#include "platform/ascii.h"
 #include "core/library_state.h"
 #include "monitor/definition_match.h"
 #include "monitor/new_definition.h"

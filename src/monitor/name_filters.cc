@@ -2,7 +2,7 @@
 #include <string>
 
 #include "core/library_state.h"
-#include "core/ascii.h"
+#include "platform/ascii.h"
 #include "core/text.h"
 #include "monitor/sixteen_bit.h"
 

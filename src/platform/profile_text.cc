@@ -5,6 +5,8 @@
 #include <sstream>
 #include <vector>
 
+#include "platform/ascii.h"
+
 namespace plv {
 namespace {
 
@@ -13,8 +15,6 @@ std::string Trim(const std::string &text) {
     if (first == std::string::npos) return {};
     return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
 }
-
-char Fold(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
 
 std::string Unquoted(const std::string &value) {
     if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
@@ -25,7 +25,7 @@ std::string Unquoted(const std::string &value) {
 
 std::string Folded(std::string_view name) {
     std::string folded(name);
-    for (char &c : folded) c = Fold(c);
+    for (char &c : folded) c = FoldAscii(c);
     return folded;
 }
 
@@ -156,13 +156,13 @@ UINT ProfileInteger(const char *text) {
     if (at < value.size() && (value[at] == '-' || value[at] == '+')) negative = value[at++] == '-';
     unsigned base = 10;
     if (at + 1 < value.size() && value[at] == '0') {
-        const char prefix = Fold(value[at + 1]);
+        const char prefix = FoldAscii(value[at + 1]);
         base = prefix == 'x' ? 16 : prefix == 'o' ? 8 : prefix == 'b' ? 2 : 10;
         if (base != 10) at += 2;
     }
     UINT number = 0;
     for (; at < value.size(); ++at) {
-        const char c = Fold(value[at]);
+        const char c = FoldAscii(value[at]);
         const unsigned digit = (c >= '0' && c <= '9')   ? unsigned(c - '0')
                                : (c >= 'a' && c <= 'f') ? unsigned(c - 'a' + 10)
                                                         : base;

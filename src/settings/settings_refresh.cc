@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "core/library_state.h"
+#include "platform/ascii.h"
 #include "platform/platform.h"
 #include "settings/month_day_year.h"
 
@@ -24,14 +25,6 @@ bool ReadModificationTime(std::int64_t *modified) {
                                 status.ftLastWriteTime.dwLowDateTime;
     *modified = static_cast<std::int64_t>(ticks) / kFileTimeTicksPerSecond - kSecondsFrom1601To1970;
     return true;
-}
-
-bool EqualsIgnoringCase(const char *a, const char *b) {
-    auto fold = [](char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; };
-    for (; *a != '\0' && *b != '\0'; ++a, ++b) {
-        if (fold(*a) != fold(*b)) return false;
-    }
-    return *a == *b;
 }
 
 void ToCapitals(char *text) {
@@ -89,7 +82,7 @@ extern "C" PLV_EXPORT void PLVAPI GetSMSSettings(void) {
     char text[255];
 
     Os().GetPrivateProfileStringA(kSection, "SMSOutput", "NO", text, sizeof text, path);
-    SetSmsOutput(EqualsIgnoringCase(text, "YES"));
+    SetSmsOutput(EqualNoCase(text, "YES"));
 
     Os().GetPrivateProfileStringA(kSection, "SMSFrequency", "D", text, sizeof text, path);
     ToCapitals(text);

@@ -9,6 +9,7 @@
 #include <mutex>
 #include <optional>
 
+#include "platform/ascii.h"
 #include "platform/posix/paths.h"
 #include "platform/posix/posix_platform.h"
 
@@ -53,10 +54,8 @@ std::string DefaultRuntimeDirectory() {
     return "/tmp/plvagent-" + std::to_string(::getuid());
 }
 
-char Upper(char c) { return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c; }
-
 std::string UpperText(std::string text) {
-    for (char &c : text) c = Upper(c);
+    for (char &c : text) c = UpperAscii(c);
     return text;
 }
 
@@ -87,7 +86,7 @@ std::string RuntimeDirectory() {
 
 void MapDrive(char letter, const std::string &directory) {
     std::lock_guard lock(Configuration().mutex);
-    Configuration().drives[Upper(letter)] = directory;
+    Configuration().drives[UpperAscii(letter)] = directory;
 }
 
 void MapShare(const std::string &uncRoot, const std::string &directory) {
@@ -105,7 +104,7 @@ void ForgetMappings() {
 }
 
 std::optional<std::string> DriveDirectory(char letter) {
-    letter = Upper(letter);
+    letter = UpperAscii(letter);
     {
         std::lock_guard lock(Configuration().mutex);
         auto found = Configuration().drives.find(letter);

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/ascii.h"
 #include "platform/posix/paths.h"
 #include "platform/posix/posix_platform.h"
 
@@ -27,8 +28,6 @@ LoadedModules &Modules() {
     return modules;
 }
 
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
-
 std::string DirectoryOfThisLibrary() {
     Dl_info info{};
     if (::dladdr(reinterpret_cast<void *>(&DirectoryOfThisLibrary), &info) == 0 || info.dli_fname == nullptr)
@@ -43,7 +42,7 @@ std::string DirectoryOfThisLibrary() {
 std::string SharedObjectNameOf(const std::string &moduleName) {
     const auto separator = moduleName.find_last_of("\\/:");
     std::string base = separator == std::string::npos ? moduleName : moduleName.substr(separator + 1);
-    for (char &c : base) c = Lower(c);
+    for (char &c : base) c = FoldAscii(c);
     if (base.size() > 4 && base.compare(base.size() - 4, 4, ".dll") == 0) base.resize(base.size() - 4);
     return "lib" + base + ".so";
 }

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <memory>
 
+#include "platform/ascii.h"
 #include "platform/posix/posix_platform.h"
 
 namespace plv::posix {
@@ -13,12 +14,10 @@ namespace {
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
-char Fold(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
-
 bool SameNoCase(const char *a, const std::string &b) {
     std::size_t i = 0;
     for (; a[i] != '\0' && i < b.size(); ++i)
-        if (Fold(a[i]) != Fold(b[i])) return false;
+        if (FoldAscii(a[i]) != FoldAscii(b[i])) return false;
     return a[i] == '\0' && i == b.size();
 }
 

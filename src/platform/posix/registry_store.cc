@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <sstream>
 
+#include "platform/ascii.h"
 #include "platform/posix/errors.h"
 #include "platform/posix/ofd_locks.h"
 #include "platform/posix/own_directories.h"
@@ -18,13 +19,6 @@ namespace {
 
 // The first line of every store; a file without it is not read.
 constexpr char kHeader[] = "PLV registry 1";
-
-char Fold(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
-
-bool SameName(const std::string &a, const std::string &b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return Fold(x) == Fold(y); });
-}
 
 // Names are written with '%', '[', ']', '=' and every byte outside printable
 // ASCII as %XX, so that each line splits unambiguously.
@@ -44,7 +38,7 @@ std::string Escape(const std::string &name) {
 
 int HexDigit(char c) {
     if (c >= '0' && c <= '9') return c - '0';
-    c = Fold(c);
+    c = FoldAscii(c);
     return (c >= 'a' && c <= 'f') ? c - 'a' + 10 : -1;
 }
 
@@ -158,13 +152,13 @@ DWORD ReadStore(const OwnDirectory &directory, Hive *hive) {
 
 RegistryKey *Hive::FindKey(const std::string &path) {
     auto found = std::find_if(keys.begin(), keys.end(),
-                              [&](const RegistryKey &key) { return SameName(key.path, path); });
+                              [&](const RegistryKey &key) { return EqualNoCase(key.path, path); });
     return found == keys.end() ? nullptr : &*found;
 }
 
 RegistryValue *Hive::FindValue(RegistryKey &key, const std::string &name) {
     auto found = std::find_if(key.values.begin(), key.values.end(),
-                              [&](const RegistryValue &value) { return SameName(value.name, name); });
+                              [&](const RegistryValue &value) { return EqualNoCase(value.name, name); });
     return found == key.values.end() ? nullptr : &*found;
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/ascii.h"
 #include "platform/posix/ansi_text.h"
 
 namespace plv::posix {
@@ -63,8 +64,6 @@ std::optional<Node> ReadNode(const std::uint8_t *block, std::size_t start, std::
     node.valueEnd = std::min(node.valueStart + valueBytes, node.end);
     return node;
 }
-
-char FoldAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
 bool KeyIs(const std::uint8_t *block, const Node &node, std::string_view name) {
     if (node.keyUnits != name.size()) return false;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <sstream>
 
+#include "platform/ascii.h"
 #include "seam_files.h"
 
 namespace plvagent {
@@ -17,19 +18,16 @@ std::string Trim(const std::string &text) {
     return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
 }
 
-char Fold(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
-
 std::string Folded(const std::string &name) {
     std::string folded = name;
-    for (char &c : folded) c = Fold(c);
+    for (char &c : folded) c = plv::FoldAscii(c);
     return folded;
 }
 
 }  // namespace
 
 bool SameName(const std::string &a, const std::string &b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return Fold(x) == Fold(y); });
+    return plv::EqualNoCase(a, b);
 }
 
 std::optional<IniFile> IniFile::Open(const std::string &path, const std::string &shownName,

@@ -2,6 +2,7 @@
 
 #include <charconv>
 
+#include "platform/ascii.h"
 #include "plvlib32.h"
 
 namespace plvagent {
@@ -92,7 +93,7 @@ std::string Trimmed(const std::string &text) {
 }
 
 std::string Upper(std::string text) {
-    for (char &c : text) c = (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c;
+    for (char &c : text) c = plv::UpperAscii(c);
     return text;
 }
 

@@ -4,19 +4,11 @@
 #include <system_error>
 
 #include "log_time.h"
+#include "platform/ascii.h"
 
 namespace plv::logs {
 namespace {
 
-bool SameLetters(std::string a, std::string b) {
-    const auto upper = [](std::string &text) {
-        for (char &c : text)
-            if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    };
-    upper(a);
-    upper(b);
-    return a == b;
-}
 
 }  // namespace
 
@@ -36,7 +28,7 @@ std::optional<std::vector<std::filesystem::path>> FilesNamedBy(
         const std::string extension = entry->path().extension().string();
         const bool wanted =
             std::any_of(extensions.begin(), extensions.end(),
-                        [&](const std::string &e) { return SameLetters(e, extension); });
+                        [&](const std::string &e) { return plv::EqualNoCase(e, extension); });
         if (wanted && entry->is_regular_file(error)) files.push_back(entry->path());
     }
     if (error) {

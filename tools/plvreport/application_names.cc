@@ -5,15 +5,10 @@
 
 #include "definitions.h"
 #include "host_system.h"
+#include "platform/ascii.h"
 #include "report_input.h"
 
 namespace plvreport {
-
-bool SameTextNoCase(std::string_view a, std::string_view b) {
-    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return lower(x) == lower(y); });
-}
 
 std::string_view ProgramFileName(std::string_view path) {
     const std::size_t separator = path.find_last_of("\\/:");
@@ -22,7 +17,7 @@ std::string_view ProgramFileName(std::string_view path) {
 
 const DefinedName *ApplicationNames::DefinitionOf(std::string_view fileName) const {
     for (const DefinedName &d : definitions_)
-        if (!d.fileName.empty() && SameTextNoCase(d.fileName, fileName)) return &d;
+        if (!d.fileName.empty() && plv::EqualNoCase(d.fileName, fileName)) return &d;
     return nullptr;
 }
 

@@ -35,8 +35,6 @@ class ApplicationNames {
 // The last component of a program path as logged, DOS or Linux.
 std::string_view ProgramFileName(std::string_view path);
 
-bool SameTextNoCase(std::string_view a, std::string_view b);
-
 // Reads the agent's definitions file as the agent reads it.
 ApplicationNames ReadApplicationNames(const std::string &path);
 

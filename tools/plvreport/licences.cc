@@ -9,6 +9,7 @@
 #include "ini_file.h"
 #include "log_time.h"
 #include "peaks.h"
+#include "platform/ascii.h"
 #include "report_input.h"
 #include "values.h"
 
@@ -50,8 +51,8 @@ std::vector<LicenceCount> ReadLicences(const std::string &path) {
 const LicenceCount *LicenceOf(const std::vector<LicenceCount> &licences,
                               const std::string &application) {
     for (const LicenceCount &l : licences)
-        if (SameTextNoCase(l.name, application) ||
-            SameTextNoCase(l.name, ProgramFileName(application)))
+        if (plv::EqualNoCase(l.name, application) ||
+            plv::EqualNoCase(l.name, ProgramFileName(application)))
             return &l;
     return nullptr;
 }

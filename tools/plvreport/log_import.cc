@@ -11,6 +11,7 @@
 #include "log_paths.h"
 #include "log_reader.h"
 #include "log_time.h"
+#include "platform/ascii.h"
 
 namespace plvreport {
 namespace {
@@ -28,10 +29,7 @@ struct NamedFile {
 };
 
 FileKind KindOf(const fs::path &path) {
-    std::string extension = path.extension().string();
-    for (char &c : extension)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return extension == ".DEF" ? FileKind::definitions : FileKind::log;
+    return plv::EqualNoCase(path.extension().string(), ".DEF") ? FileKind::definitions : FileKind::log;
 }
 
 std::string Text(std::uint64_t number) { return std::to_string(number); }

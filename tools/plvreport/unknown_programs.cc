@@ -6,13 +6,13 @@
 #include <tuple>
 
 #include "log_time.h"
+#include "platform/ascii.h"
 
 namespace plvreport {
 namespace {
 
 std::string Folded(std::string text) {
-    for (char &c : text)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+    for (char &c : text) c = plv::UpperAscii(c);
     return text;
 }
 

@@ -136,6 +136,14 @@ TEST_F(ProcessScanTest, ALaterTitleAdmitsTheWaitingWindowAndItsEndIsTraced) {
     EXPECT_THAT(TraceLines(), Contains(HasSubstr("Process: Title = Report, ID = 1a0, hWnd = ")));
 }
 
+// A title longer than the entry's field keeps the 63 characters it holds.
+TEST_F(ProcessScanTest, ALongTitleKeepsWhatItsFieldHolds) {
+    StartProcess(0x1E0, kEditor);
+    OpenWindow(0x1E0, std::string(70, 'T'));
+    Tick();
+    EXPECT_EQ(std::string(Entry(0x1E0)->title), std::string(63, 'T'));
+}
+
 // An ended process that was never metered leaves the table, so a later
 // process given its id is examined as new.
 TEST_F(ProcessScanTest, AnUnmeteredProcessLeavesTheTableAndItsIdServesAgain) {

@@ -60,6 +60,12 @@ TEST_P(PlatformContract, ValuesAreReadBackAsTheyWereSet) {
     size = sizeof text;
     EXPECT_EQ(os.RegQueryValueExA(key, "LastMIFDate", nullptr, &type, Buffer(text), &size), ERROR_SUCCESS);
     EXPECT_EQ(std::memcmp(text, date, sizeof date), 0);
+    // A buffer needs its size; the type alone needs neither.
+    EXPECT_EQ(os.RegQueryValueExA(key, "LastMIFDate", nullptr, &type, Buffer(text), nullptr),
+              ERROR_INVALID_PARAMETER);
+    type = 0;
+    EXPECT_EQ(os.RegQueryValueExA(key, "LastMIFDate", nullptr, &type, nullptr, nullptr), ERROR_SUCCESS);
+    EXPECT_EQ(type, REG_SZ);
 
     DWORD read = 0;
     size = sizeof read;

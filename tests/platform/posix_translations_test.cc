@@ -68,6 +68,8 @@ TEST(CodePages, AnsiBytesAreTheirCharactersAndBack) {
         EXPECT_EQ(AnsiFromUtf16(std::u16string(1, expected)), std::string(1, static_cast<char>(byte)));
     }
     EXPECT_EQ(AnsiByteOf(U'\u2603'), -1);
+    // A surrogate pair is one character the code page lacks; a lone half is one too.
+    EXPECT_EQ(AnsiFromUtf16(u"a\xD83D\xDE00" u"b\xDC00\xDC01"), "a?b??");
 }
 
 TEST(CodePages, OemBytesWithoutAnAnsiCharacterBecomeTheNearestOne) {

@@ -4,6 +4,7 @@
 
 #include "core/library_state.h"
 #include "platform/ascii.h"
+#include "platform/file_time.h"
 #include "platform/platform.h"
 #include "settings/month_day_year.h"
 
@@ -13,17 +14,13 @@ namespace {
 SettingsCheckState settingsCheck;
 
 constexpr char kSection[] = "Pelvantine";
-constexpr std::int64_t kSecondsFrom1601To1970 = 11644473600;
-constexpr std::int64_t kFileTimeTicksPerSecond = 10000000;
 
 // The settings file's last modification, in calendar seconds.
 bool ReadModificationTime(std::int64_t *modified) {
     WIN32_FILE_ATTRIBUTE_DATA status{};
     if (!Os().GetFileAttributesExA(Runtime().settingsFilePath, GetFileExInfoStandard, &status))
         return false;
-    const std::uint64_t ticks = (std::uint64_t{status.ftLastWriteTime.dwHighDateTime} << 32) |
-                                status.ftLastWriteTime.dwLowDateTime;
-    *modified = static_cast<std::int64_t>(ticks) / kFileTimeTicksPerSecond - kSecondsFrom1601To1970;
+    *modified = CalendarSecondsOf(status.ftLastWriteTime);
     return true;
 }
 

@@ -1,5 +1,6 @@
 #include <chrono>
 
+#include "platform/file_time.h"
 #include "support/fake_platform.h"
 
 namespace plv::testing {
@@ -56,29 +57,20 @@ void FakePlatform::SetLocalTime(int year, int month, int day, int hour, int minu
 
 std::int64_t FakePlatform::time() { return clock.now; }
 
-namespace {
-constexpr std::int64_t kTicksPerSecond = 10000000;
-constexpr std::int64_t kSecondsFrom1601To1970 = 11644473600;
-std::int64_t TicksOf(const FILETIME &t) {
-    return static_cast<std::int64_t>((std::uint64_t{t.dwHighDateTime} << 32) | t.dwLowDateTime);
-}
-}  // namespace
-
 BOOL FakePlatform::FileTimeToLocalFileTime(const FILETIME *fileTime, LPFILETIME localFileTime) {
-    const auto ticks = static_cast<std::uint64_t>(TicksOf(*fileTime) + std::int64_t{clock.utcOffset} * kTicksPerSecond);
-    *localFileTime = FILETIME{static_cast<DWORD>(ticks & 0xFFFFFFFF), static_cast<DWORD>(ticks >> 32)};
+    *localFileTime = FileTimeOfTicks(TicksOf(*fileTime) + std::int64_t{clock.utcOffset} * kFileTimeTicksPerSecond);
     return TRUE;
 }
 
 BOOL FakePlatform::FileTimeToSystemTime(const FILETIME *fileTime, LPSYSTEMTIME systemTime) {
     const std::int64_t ticks = TicksOf(*fileTime);
     std::tm t{};
-    BreakDown(ticks / kTicksPerSecond - kSecondsFrom1601To1970, &t);
+    BreakDown(CalendarSecondsOf(*fileTime), &t);
     *systemTime = SYSTEMTIME{static_cast<WORD>(t.tm_year + 1900), static_cast<WORD>(t.tm_mon + 1),
                              static_cast<WORD>(t.tm_wday),        static_cast<WORD>(t.tm_mday),
                              static_cast<WORD>(t.tm_hour),        static_cast<WORD>(t.tm_min),
                              static_cast<WORD>(t.tm_sec),
-                             static_cast<WORD>(ticks % kTicksPerSecond / 10000)};
+                             static_cast<WORD>(ticks % kFileTimeTicksPerSecond / 10000)};
     return TRUE;
 }
 

@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/file_time.h"
 #include "support/fake_platform.h"
 
 namespace plv::testing {
@@ -333,8 +334,7 @@ BOOL FakePlatform::GetFileAttributesExA(LPCSTR name, GET_FILEEX_INFO_LEVELS, LPV
     const std::uint64_t size = file->size.value_or(file->data.size());
     data->nFileSizeHigh = static_cast<DWORD>(size >> 32);
     data->nFileSizeLow = static_cast<DWORD>(size & 0xFFFFFFFF);
-    const auto ticks = static_cast<std::uint64_t>((file->modified + 11644473600) * 10000000);
-    data->ftLastWriteTime = FILETIME{static_cast<DWORD>(ticks & 0xFFFFFFFF), static_cast<DWORD>(ticks >> 32)};
+    data->ftLastWriteTime = FileTimeOfCalendarSeconds(file->modified);
     return TRUE;
 }
 

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/file_time.h"
 #include "platform/posix/dos_attributes.h"
 #include "platform/posix/errors.h"
 #include "platform/posix/paths.h"
@@ -57,8 +58,6 @@ int StoreAttributes(int fd, DWORD attributes) {
 
 namespace {
 
-constexpr std::int64_t kTicksPerSecond = 10000000;
-constexpr std::int64_t kSecondsFrom1601To1970 = 11644473600;
 
 // The status of the file a DOS path names; false with the last error set.
 bool StatusOf(Platform &os, LPCSTR name, std::string *path, struct stat *status) {
@@ -81,9 +80,7 @@ DWORD AttributesOf(const std::string &path, const struct stat &status) {
 }
 
 FILETIME FileTimeOf(const struct timespec &time) {
-    const auto ticks = static_cast<std::uint64_t>((time.tv_sec + kSecondsFrom1601To1970) * kTicksPerSecond +
-                                                  time.tv_nsec / 100);
-    return FILETIME{static_cast<DWORD>(ticks & 0xFFFFFFFF), static_cast<DWORD>(ticks >> 32)};
+    return FileTimeOfTicks(TicksOf(FileTimeOfCalendarSeconds(time.tv_sec)) + time.tv_nsec / 100);
 }
 
 }  // namespace

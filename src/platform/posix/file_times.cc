@@ -2,45 +2,30 @@
 #include <chrono>
 #include <ctime>
 
+#include "platform/file_time.h"
 #include "platform/posix/posix_platform.h"
 
 namespace plv::posix {
-namespace {
-
-constexpr std::int64_t kTicksPerSecond = 10000000;
-constexpr std::int64_t kSecondsFrom1601To1970 = 11644473600;
-
-std::int64_t Ticks(const FILETIME &time) {
-    return static_cast<std::int64_t>((std::uint64_t{time.dwHighDateTime} << 32) | time.dwLowDateTime);
-}
-
-FILETIME FromTicks(std::int64_t ticks) {
-    const auto value = static_cast<std::uint64_t>(ticks);
-    return FILETIME{static_cast<DWORD>(value & 0xFFFFFFFF), static_cast<DWORD>(value >> 32)};
-}
-
-}  // namespace
-
 BOOL PosixPlatform::FileTimeToLocalFileTime(const FILETIME *fileTime, LPFILETIME localFileTime) {
-    const std::int64_t ticks = Ticks(*fileTime);
-    const time_t seconds = static_cast<time_t>(ticks / kTicksPerSecond - kSecondsFrom1601To1970);
+    const std::int64_t ticks = TicksOf(*fileTime);
+    const time_t seconds = static_cast<time_t>(CalendarSecondsOf(*fileTime));
     std::tm local{};
     if (localtime_r(&seconds, &local) == nullptr) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    *localFileTime = FromTicks(ticks + std::int64_t{local.tm_gmtoff} * kTicksPerSecond);
+    *localFileTime = FileTimeOfTicks(ticks + std::int64_t{local.tm_gmtoff} * kFileTimeTicksPerSecond);
     return TRUE;
 }
 
 BOOL PosixPlatform::FileTimeToSystemTime(const FILETIME *fileTime, LPSYSTEMTIME systemTime) {
-    const std::int64_t ticks = Ticks(*fileTime);
+    const std::int64_t ticks = TicksOf(*fileTime);
     if (ticks < 0) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
     using namespace std::chrono;
-    const std::int64_t unixSeconds = ticks / kTicksPerSecond - kSecondsFrom1601To1970;
+    const std::int64_t unixSeconds = CalendarSecondsOf(*fileTime);
     const sys_seconds moment{seconds{unixSeconds}};
     const sys_days day = floor<days>(moment);
     const year_month_day date{day};
@@ -52,7 +37,7 @@ BOOL PosixPlatform::FileTimeToSystemTime(const FILETIME *fileTime, LPSYSTEMTIME 
     systemTime->wHour = static_cast<WORD>(clock.hours().count());
     systemTime->wMinute = static_cast<WORD>(clock.minutes().count());
     systemTime->wSecond = static_cast<WORD>(clock.seconds().count());
-    systemTime->wMilliseconds = static_cast<WORD>(ticks % kTicksPerSecond / 10000);
+    systemTime->wMilliseconds = static_cast<WORD>(ticks % kFileTimeTicksPerSecond / 10000);
     return TRUE;
 }
 

@@ -4,8 +4,8 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/ascii.h"
 #include "core/library_state.h"
+#include "platform/ascii.h"
 #include "platform/platform.h"
 #include "plvlib32.h"
 

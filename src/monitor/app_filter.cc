@@ -2,9 +2,9 @@
 
 #include <cstring>
 
-#include "platform/ascii.h"
 #include "core/library_state.h"
 #include "core/text.h"
+#include "platform/ascii.h"
 #include "usage/metered_apps.h"
 
 namespace plv {

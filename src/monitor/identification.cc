@@ -2,10 +2,10 @@
 // every criterion the candidate meets.
 #include "monitor/identification.h"
 
-#include "platform/ascii.h"
 #include "core/library_state.h"
 #include "monitor/definition_match.h"
 #include "monitor/new_definition.h"
+#include "platform/ascii.h"
 #include "usage/definition_files.h"
 
 namespace plv {

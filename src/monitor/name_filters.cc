@@ -2,9 +2,9 @@
 #include <string>
 
 #include "core/library_state.h"
-#include "platform/ascii.h"
 #include "core/text.h"
 #include "monitor/sixteen_bit.h"
+#include "platform/ascii.h"
 
 namespace plv {
 namespace {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <algorithm>
+#include <string>
 #include <string_view>
 
 namespace plv {
@@ -12,6 +13,18 @@ constexpr char FoldAscii(char c) {
 
 constexpr char UpperAscii(char c) {
     return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+inline std::string FoldedAscii(std::string_view text) {
+    std::string folded(text);
+    for (char &c : folded) c = FoldAscii(c);
+    return folded;
+}
+
+inline std::string UpperAsciiText(std::string_view text) {
+    std::string upper(text);
+    for (char &c : upper) c = UpperAscii(c);
+    return upper;
 }
 
 inline bool StartsWithNoCase(std::string_view text, std::string_view prefix) {

@@ -23,14 +23,8 @@ std::string Unquoted(const std::string &value) {
     return value;
 }
 
-std::string Folded(std::string_view name) {
-    std::string folded(name);
-    for (char &c : folded) c = FoldAscii(c);
-    return folded;
-}
-
 std::string KeyIndex(std::size_t heading, std::string_view key) {
-    return std::to_string(heading) + '\n' + Folded(key);
+    return std::to_string(heading) + '\n' + FoldedAscii(key);
 }
 
 // Names, each with its terminator, then one more terminator. When they do
@@ -78,7 +72,7 @@ ProfileText::ProfileText(const std::string &content) {
             section =
                 Trim(text.substr(1, close == std::string::npos ? std::string::npos : close - 1));
             entries_.push_back({++headings, true, section, {}, {}});
-            firstHeadings_.try_emplace(Folded(section), headings);
+            firstHeadings_.try_emplace(FoldedAscii(section), headings);
             continue;
         }
         const auto equals = text.find('=');
@@ -93,7 +87,7 @@ ProfileText::ProfileText(const std::string &content) {
 // A section's keys are looked for under its first heading only, as Windows
 // does, whatever a later heading of the same name holds; 0 when none.
 std::size_t ProfileText::FirstHeading(std::string_view section) const {
-    const auto found = firstHeadings_.find(Folded(section));
+    const auto found = firstHeadings_.find(FoldedAscii(section));
     return found != firstHeadings_.end() ? found->second : 0;
 }
 

@@ -1,7 +1,5 @@
 #include "settings/settings_refresh.h"
 
-#include <cstring>
-
 #include "core/library_state.h"
 #include "platform/ascii.h"
 #include "platform/file_time.h"
@@ -22,12 +20,6 @@ bool ReadModificationTime(std::int64_t *modified) {
         return false;
     *modified = CalendarSecondsOf(status.ftLastWriteTime);
     return true;
-}
-
-void ToCapitals(char *text) {
-    for (; *text != '\0'; ++text) {
-        if (*text >= 'a' && *text <= 'z') *text = static_cast<char>(*text - 'a' + 'A');
-    }
 }
 
 void SetSmsOutput(bool on) {
@@ -82,8 +74,7 @@ extern "C" PLV_EXPORT void PLVAPI GetSMSSettings(void) {
     SetSmsOutput(EqualNoCase(text, "YES"));
 
     Os().GetPrivateProfileStringA(kSection, "SMSFrequency", "D", text, sizeof text, path);
-    ToCapitals(text);
-    Agent().smsFrequency = static_cast<std::uint8_t>(text[0]);
+    Agent().smsFrequency = static_cast<std::uint8_t>(UpperAscii(text[0]));
 
     char start[11];
     Os().GetPrivateProfileStringA(kSection, "SMSStart", "", start, sizeof start, path);

@@ -5,9 +5,10 @@
 
 #include "host_system.h"
 #include "ini_file.h"
+#include "platform/ascii.h"
 #include "plvlib32.h"
-#include "section_reader.h"
 #include "seam_files.h"
+#include "section_reader.h"
 #include "values.h"
 
 namespace plvagent {
@@ -184,7 +185,7 @@ void ReadMappings(const IniFile &file, AgentConfiguration &c, Problems &problems
         for (const IniKey &key : drives->keys) {
             std::string directory;
             ReadSystemDirectory(reader, key.name.c_str(), directory);
-            const char letter = Upper(key.name)[0];
+            const char letter = plv::UpperAsciiText(key.name)[0];
             if (key.name.size() != 1 || letter < 'A' || letter > 'Z') {
                 problems.push_back(file.At(key, "a drive is named by one letter from A to Z"));
             } else if (!directory.empty()) {

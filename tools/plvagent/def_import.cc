@@ -9,9 +9,13 @@
 
 #include "definitions.h"
 #include "ini_file.h"
+#include "platform/ascii.h"
 #include "values.h"
 
 namespace plvagent {
+
+using plv::UpperAsciiText;
+
 namespace {
 
 bool Contains(const std::vector<std::string> &names, const std::string &name) {
@@ -96,7 +100,9 @@ ImportResult ImportDefinitions(const std::vector<DefFile> &files, std::vector<Ca
     // The workstations each program was recorded on, by its name in capitals.
     std::map<std::string, std::set<std::string>> workstationsOf;
     for (const Read &r : read)
-        if (r.recorded) workstationsOf[Upper(r.recorded->fileName)].insert(Upper(r.recorded->workstation));
+        if (r.recorded)
+            workstationsOf[UpperAsciiText(r.recorded->fileName)].insert(
+                UpperAsciiText(r.recorded->workstation));
     std::set<std::string> tooFew;  // told once
     for (const Read &c : read) {
         if (!c.recorded) {
@@ -105,13 +111,13 @@ ImportResult ImportDefinitions(const std::vector<DefFile> &files, std::vector<Ca
         }
         const RecordedDefinition &recorded = *c.recorded;
         if (!options.programs.empty() && !Contains(options.programs, recorded.fileName)) continue;
-        const std::size_t workstations = workstationsOf[Upper(recorded.fileName)].size();
+        const std::size_t workstations = workstationsOf[UpperAsciiText(recorded.fileName)].size();
         if (recorded.fileName.empty()) {
             result.skipped.push_back(c.origin + ": no program file name was recorded");
         } else if (Contains(existingFileNames, recorded.fileName)) {
             result.skipped.push_back(c.origin + ": " + recorded.fileName + " is defined already");
         } else if (workstations < options.minWorkstations) {
-            if (tooFew.insert(Upper(recorded.fileName)).second)
+            if (tooFew.insert(UpperAsciiText(recorded.fileName)).second)
                 result.skipped.push_back(c.origin + ": " + recorded.fileName + " was recorded on " +
                                          std::to_string(workstations) + " workstation(s), fewer than " +
                                          std::to_string(options.minWorkstations));

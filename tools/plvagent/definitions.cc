@@ -7,6 +7,7 @@
 #include "fixed_text.h"
 #include "host_system.h"
 #include "ini_file.h"
+#include "platform/ascii.h"
 #include "section_reader.h"
 #include "values.h"
 
@@ -29,9 +30,10 @@ template <std::size_t N>
 char ReadLetter(SectionReader &reader, const char *key, const std::array<Letter, N> &letters) {
     const std::optional<std::string> value = reader.Text(key);
     if (!value) return '\0';
+    const std::string given = plv::UpperAsciiText(*value);
     std::string expected;
     for (const Letter &choice : letters) {
-        if (Upper(*value) == Upper(choice.word) || Upper(*value) == std::string(1, choice.letter))
+        if (given == plv::UpperAsciiText(choice.word) || given == std::string(1, choice.letter))
             return choice.letter;
         expected += (expected.empty() ? "" : ", ") + std::string(1, choice.letter) + " (" + choice.word + ")";
     }

@@ -18,12 +18,6 @@ std::string Trim(const std::string &text) {
     return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
 }
 
-std::string Folded(const std::string &name) {
-    std::string folded = name;
-    for (char &c : folded) c = plv::FoldAscii(c);
-    return folded;
-}
-
 }  // namespace
 
 bool SameName(const std::string &a, const std::string &b) {
@@ -71,7 +65,7 @@ void IniFile::Index(const std::string &content, Problems &problems) {
                 current = nullptr;
                 continue;
             }
-            sectionsByName_.emplace(Folded(name), sections_.size());
+            sectionsByName_.emplace(plv::FoldedAscii(name), sections_.size());
             sections_.push_back({name, number, {}});
             current = &sections_.back();
             continue;
@@ -103,7 +97,7 @@ void IniFile::Index(const std::string &content, Problems &problems) {
 }
 
 const IniSection *IniFile::Find(const std::string &section) const {
-    const auto found = sectionsByName_.find(Folded(section));
+    const auto found = sectionsByName_.find(plv::FoldedAscii(section));
     return found == sectionsByName_.end() ? nullptr : &sections_[found->second];
 }
 

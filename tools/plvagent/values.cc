@@ -37,7 +37,7 @@ std::optional<std::uint32_t> ParseNumber(const std::string &text, std::uint32_t 
 }
 
 std::optional<bool> ParseBoolean(const std::string &text, std::string *why) {
-    const std::string word = Upper(text);
+    const std::string word = plv::UpperAsciiText(text);
     if (word == "YES" || word == "TRUE" || word == "ON" || word == "1") return true;
     if (word == "NO" || word == "FALSE" || word == "OFF" || word == "0") return false;
     *why = "expected yes or no";
@@ -90,11 +90,6 @@ std::string Trimmed(const std::string &text) {
     const auto first = text.find_first_not_of(" \t");
     if (first == std::string::npos) return {};
     return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
-std::string Upper(std::string text) {
-    for (char &c : text) c = plv::UpperAscii(c);
-    return text;
 }
 
 }  // namespace plvagent

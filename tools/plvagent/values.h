@@ -28,6 +28,5 @@ std::optional<std::uint32_t> ParseFileDate(const std::string &text, std::string 
 std::vector<std::string> SplitList(const std::string &text);
 
 std::string Trimmed(const std::string &text);
-std::string Upper(std::string text);
 
 }  // namespace plvagent

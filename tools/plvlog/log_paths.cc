@@ -7,10 +7,6 @@
 #include "platform/ascii.h"
 
 namespace plv::logs {
-namespace {
-
-
-}  // namespace
 
 std::optional<std::vector<std::filesystem::path>> FilesNamedBy(
     const std::filesystem::path &argument, const std::vector<std::string> &extensions,

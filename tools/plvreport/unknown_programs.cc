@@ -11,11 +11,6 @@
 namespace plvreport {
 namespace {
 
-std::string Folded(std::string text) {
-    for (char &c : text) c = plv::UpperAscii(c);
-    return text;
-}
-
 bool Wanted(const std::vector<std::string> &wanted, const std::string &name) {
     return wanted.empty() || std::find(wanted.begin(), wanted.end(), name) != wanted.end();
 }
@@ -49,7 +44,7 @@ std::vector<UnknownProgram> UnknownPrograms(Store &store, const NameBook &names,
         if (!Wanted(filter.workstations, names.Name(Dimension::workstation, row.workstation)) ||
             !Wanted(filter.users, names.Name(Dimension::user, row.user)) || known.Knows(row.fileName))
             return;
-        auto [entry, added] = byFile.try_emplace(Folded(row.fileName));
+        auto [entry, added] = byFile.try_emplace(plv::UpperAsciiText(row.fileName));
         Seen &seen = entry->second;
         seen.spellings.insert(row.fileName);
         if (!row.product.empty()) ++seen.products[row.product];

@@ -58,7 +58,6 @@ int StoreAttributes(int fd, DWORD attributes) {
 
 namespace {
 
-
 // The status of the file a DOS path names; false with the last error set.
 bool StatusOf(Platform &os, LPCSTR name, std::string *path, struct stat *status) {
     if (DWORD error = HostPathOf(name, path)) {
@@ -80,7 +79,8 @@ DWORD AttributesOf(const std::string &path, const struct stat &status) {
 }
 
 FILETIME FileTimeOf(const struct timespec &time) {
-    return FileTimeOfTicks(TicksOf(FileTimeOfCalendarSeconds(time.tv_sec)) + time.tv_nsec / 100);
+    return FileTimeOfTicks((time.tv_sec + kSecondsFrom1601To1970) * kFileTimeTicksPerSecond +
+                           time.tv_nsec / 100);
 }
 
 }  // namespace

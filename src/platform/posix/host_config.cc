@@ -54,11 +54,6 @@ std::string DefaultRuntimeDirectory() {
     return "/tmp/plvagent-" + std::to_string(::getuid());
 }
 
-std::string UpperText(std::string text) {
-    for (char &c : text) c = UpperAscii(c);
-    return text;
-}
-
 }  // namespace
 
 void SetDataDirectory(const std::string &directory) {
@@ -90,7 +85,7 @@ void MapDrive(char letter, const std::string &directory) {
 }
 
 void MapShare(const std::string &uncRoot, const std::string &directory) {
-    std::string root = UpperText(uncRoot);
+    std::string root = UpperAsciiText(uncRoot);
     for (char &c : root) c = c == '/' ? '\\' : c;
     while (root.size() > 2 && root.back() == '\\') root.pop_back();
     std::lock_guard lock(Configuration().mutex);
@@ -117,13 +112,14 @@ std::optional<std::string> DriveDirectory(char letter) {
 
 std::optional<std::string> ShareDirectory(const std::string &server, const std::string &share) {
     std::lock_guard lock(Configuration().mutex);
-    auto found = Configuration().shares.find("\\\\" + UpperText(server) + "\\" + UpperText(share));
+    auto found =
+        Configuration().shares.find("\\\\" + UpperAsciiText(server) + "\\" + UpperAsciiText(share));
     if (found == Configuration().shares.end()) return std::nullopt;
     return found->second;
 }
 
 bool IsKnownServer(const std::string &server) {
-    const std::string prefix = "\\\\" + UpperText(server) + "\\";
+    const std::string prefix = "\\\\" + UpperAsciiText(server) + "\\";
     std::lock_guard lock(Configuration().mutex);
     for (const auto &[root, directory] : Configuration().shares)
         if (root.compare(0, prefix.size(), prefix) == 0) return true;

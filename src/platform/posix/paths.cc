@@ -14,13 +14,6 @@ namespace {
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
-bool SameNoCase(const char *a, const std::string &b) {
-    std::size_t i = 0;
-    for (; a[i] != '\0' && i < b.size(); ++i)
-        if (FoldAscii(a[i]) != FoldAscii(b[i])) return false;
-    return a[i] == '\0' && i == b.size();
-}
-
 std::string Join(const std::string &directory, const std::string &name) {
     if (directory.empty()) return name;
     return directory.back() == '/' ? directory + name : directory + "/" + name;
@@ -51,7 +44,7 @@ std::optional<std::string> MatchNoCase(const std::string &directory, const std::
                                              ::closedir);
     if (!dir) return std::nullopt;
     while (const dirent *entry = ::readdir(dir.get())) {
-        if (SameNoCase(entry->d_name, name)) return std::string(entry->d_name);
+        if (EqualNoCase(entry->d_name, name)) return std::string(entry->d_name);
     }
     return std::nullopt;
 }

@@ -64,7 +64,8 @@ TEST_P(PlatformContract, ValuesAreReadBackAsTheyWereSet) {
     EXPECT_EQ(os.RegQueryValueExA(key, "LastMIFDate", nullptr, &type, Buffer(text), nullptr),
               ERROR_INVALID_PARAMETER);
     type = 0;
-    EXPECT_EQ(os.RegQueryValueExA(key, "LastMIFDate", nullptr, &type, nullptr, nullptr), ERROR_SUCCESS);
+    EXPECT_EQ(os.RegQueryValueExA(key, "LastMIFDate", nullptr, &type, nullptr, nullptr),
+              ERROR_SUCCESS);
     EXPECT_EQ(type, REG_SZ);
 
     DWORD read = 0;

@@ -57,12 +57,14 @@ TEST(SharedFiles, TheLastWriteIsTheModificationTimeInTicksSince1601) {
     TemporaryDirectory volume;
     MapDrive('T', volume.path());
     std::ofstream(volume / "X.EXE") << "x";
-    const timespec times[2] = {{0, UTIME_OMIT}, {889747170, 500000000}};  // 1998-03-12 23:59:30.5 UTC
+    // Written 1998-03-12 23:59:30.5 UTC.
+    const timespec times[2] = {{0, UTIME_OMIT}, {889747170, 500000000}};
     ASSERT_EQ(::utimensat(AT_FDCWD, (volume / "X.EXE").c_str(), times, 0), 0);
     PosixPlatform os;
     WIN32_FILE_ATTRIBUTE_DATA data{};
     ASSERT_TRUE(os.GetFileAttributesExA("T:\\X.EXE", GetFileExInfoStandard, &data));
-    EXPECT_EQ(std::uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32 | data.ftLastWriteTime.dwLowDateTime,
+    EXPECT_EQ(std::uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32 |
+                  data.ftLastWriteTime.dwLowDateTime,
               125342207705000000u);
 }
 

@@ -43,7 +43,8 @@ TEST(Modules, AModuleWithADirectoryIsLookedForThereOnly) {
     ASSERT_NE(module, nullptr);
     EXPECT_TRUE(os.FreeLibrary(module));
     EXPECT_EQ(ErrorIf(os, os.LoadLibraryA("Z:\\PLVTESTMOD.DLL") == nullptr), ERROR_MOD_NOT_FOUND);
-    EXPECT_EQ(ErrorIf(os, os.LoadLibraryA("Q:\\PLVTESTMOD.DLL") == nullptr), ERROR_MOD_NOT_FOUND);  // no such drive
+    EXPECT_EQ(ErrorIf(os, os.LoadLibraryA("Q:\\PLVTESTMOD.DLL") == nullptr),
+              ERROR_MOD_NOT_FOUND);  // no such drive
     EXPECT_EQ(ErrorIf(os, os.LoadLibraryA("PLVNOSUCH.DLL") == nullptr), ERROR_MOD_NOT_FOUND);
 }
 

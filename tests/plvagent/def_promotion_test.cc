@@ -64,7 +64,8 @@ TEST_F(Promotion, WhatTwoWorkstationsRunIsDefinedAndIdentified) {
               "FileName=xlogo\r\n");
     EXPECT_NE(run.errors.find("xeyes was recorded on 1 workstation(s), fewer than 2"), std::string::npos)
         << run.errors;
-    EXPECT_NE(run.errors.find("imported [xlogo] from " + database + " into " + path + "\n"), std::string::npos)
+    EXPECT_NE(run.errors.find("imported [xlogo] from " + database + " into " + path + "\n"),
+              std::string::npos)
         << run.errors;
 
     // Promoting again adds nothing: both are defined already.

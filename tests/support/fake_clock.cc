@@ -58,7 +58,8 @@ void FakePlatform::SetLocalTime(int year, int month, int day, int hour, int minu
 std::int64_t FakePlatform::time() { return clock.now; }
 
 BOOL FakePlatform::FileTimeToLocalFileTime(const FILETIME *fileTime, LPFILETIME localFileTime) {
-    *localFileTime = FileTimeOfTicks(TicksOf(*fileTime) + std::int64_t{clock.utcOffset} * kFileTimeTicksPerSecond);
+    *localFileTime = FileTimeOfTicks(TicksOf(*fileTime) +
+                                     std::int64_t{clock.utcOffset} * kFileTimeTicksPerSecond);
     return TRUE;
 }
 

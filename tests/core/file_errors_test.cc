@@ -1,5 +1,6 @@
 #include "core/file_errors.h"
 
+#include <set>
 #include <string>
 
 #include "support/library_test.h"
@@ -40,6 +41,24 @@ TEST_F(FileErrorTest, DriveTypeAsksAboutTheRoot) {
         fake.files.driveTypes.clear();
         fake.files.driveTypes[c.root] = c.answer;
         EXPECT_EQ(PLVGetDriveType(c.path.c_str()), c.type) << c.path;
+    }
+}
+
+// Only the errors of a lost server, share or connection, and only on a
+// remote path, raise the network-failure flag; every error is recorded.
+TEST_F(FileErrorTest, TheNetworkClassErrorsOnARemotePathRaiseTheFlag) {
+    const std::set<DWORD> networkClass = {1, 3, 6, 15, 17, 51, 53, 55, 59,
+                                          64, 67, 71, 87, 88, 240, 1203, 1222};
+    fake.files.driveTypes["C:\\"] = DRIVE_FIXED;
+    for (DWORD error = 0; error <= 1300; ++error) {
+        for (const char *path : {"F:\\PLV\\A.LOG", "C:\\PLV\\A.LOG"}) {
+            core.networkFailure = false;
+            fake.SetLastError(error);
+            SetFileError(path);
+            EXPECT_EQ(GetFileError(), static_cast<int32_t>(error));
+            EXPECT_EQ(core.networkFailure, path[0] == 'F' && networkClass.contains(error))
+                << error << " on " << path;
+        }
     }
 }
 

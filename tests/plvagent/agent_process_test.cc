@@ -170,14 +170,16 @@ TEST(AgentCommand, ImportsRecordedDefinitionsOnce) {
     WriteFile(day, "19980820;09:00:00;WS-1;A;C;Z:\\usr\\bin;xlogo;20230101;20000;xlogo;XLogo;;;;0000\r\n");
     const std::string definitions = world.directory() + "/definitions.ini";
     for (const char *expected : {"plvagent: imported [xlogo] from ", "plvagent: skipped "}) {
-        AgentProcess agent(AgentProgram(), {"import-defs", day, "--definitions", definitions}, world.directory());
+        AgentProcess agent(AgentProgram(), {"import-defs", "--exact", day, "--definitions", definitions},
+                           world.directory());
         ASSERT_EQ(agent.Wait(kStartLimit), 0) << agent.Errors();
         EXPECT_THAT(agent.Errors(), HasSubstr(expected));
     }
     const std::string written = ReadFile(definitions);
     const std::size_t first = written.find("[xlogo]\r\n");
     ASSERT_NE(first, std::string::npos) << written;
-    EXPECT_NE(written.find("\r\nFileName=xlogo\r\n", first), std::string::npos) << written;
+    EXPECT_NE(written.find("\r\nFileName=xlogo\r\nDirectory=Z:\\usr\\bin\r\n", first), std::string::npos)
+        << written;
     EXPECT_EQ(written.find("[xlogo", first + 1), std::string::npos) << written;
 }
 

@@ -13,6 +13,7 @@ namespace {
 
 using ::testing::Contains;
 using ::testing::ElementsAre;
+using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 
 class SixteenBitTest : public MonitorTest {
@@ -165,6 +166,22 @@ TEST_F(HookTest, UnknownApplicationIsAdmittedAtOnceAndOnlyOnceButUserExeNever) {
     Notify(Created(window, "C:\\APPS\\NEW.EXE"));
     Tick();
     EXPECT_THAT(LoggedEvents(), ElementsAre("Initiated C:\\APPS\\NEW.EXE"));
+}
+
+// A window admitted by a notification for a process the scan never kept is
+// ended with the next removal, and said so.
+TEST_F(HookTest, ARecordNoEntryHoldsEndsWithTheNextRemoval) {
+    fake.files.files["C:\\APPS\\LOOSE.EXE"];
+    Notify(Created(OpenWindow(0x560, "Loose"), "C:\\APPS\\LOOSE.EXE"));
+    StartProcess(0x570, "C:\\APPS\\QUIET.EXE");
+    Tick();
+    ASSERT_EQ(MeteredCount(), 1u);
+    EndProcess(0x570);
+    Tick();
+    EXPECT_EQ(MeteredCount(), 0u);
+    EXPECT_THAT(LoggedEvents(),
+                ElementsAre("Initiated C:\\APPS\\LOOSE.EXE", "Terminated C:\\APPS\\LOOSE.EXE"));
+    EXPECT_THAT(TraceLines(), Contains(HasSubstr("Not in process table: C:\\APPS\\LOOSE.EXE, HWND: ")));
 }
 
 TEST_F(HookTest, TheProgramIsAdmittedByItsShortPath) {

@@ -299,6 +299,8 @@ TEST(PersistentRegistry, ADamagedLineCostsOnlyItsValue) {
         "Good=1:4F4B00\n"
         "Bad=1:4F4\n"
         "Worse=x:00\n"
+        "HighDigit=1:G0\n"
+        "LowDigit=1:0G\n"
         "NoSeparator\n"
         "Also%zzBad=1:00\n"
         "[Broken\n"

@@ -136,12 +136,18 @@ TEST_F(ProcessScanTest, ALaterTitleAdmitsTheWaitingWindowAndItsEndIsTraced) {
     EXPECT_THAT(TraceLines(), Contains(HasSubstr("Process: Title = Report, ID = 1a0, hWnd = ")));
 }
 
-// A title longer than the entry's field keeps the 63 characters it holds.
-TEST_F(ProcessScanTest, ALongTitleKeepsWhatItsFieldHolds) {
+// A title longer than the entry's field keeps the 63 characters it holds; a
+// class is identified to its 128th.
+TEST_F(ProcessScanTest, ALongTitleOrClassKeepsWhatItsFieldHolds) {
+    PLVAppDefinition byClass{};
+    byClass.kind = 2;
+    std::strcpy(byClass.classText, "CZ");
+    PLVAppendToList(&runtime.definitions, &byClass, sizeof byClass);
     StartProcess(0x1E0, kEditor);
-    OpenWindow(0x1E0, std::string(70, 'T'));
+    OpenWindow(0x1E0, std::string(70, 'T'), std::string(127, 'C') + "Z");
     Tick();
     EXPECT_EQ(std::string(Entry(0x1E0)->title), std::string(63, 'T'));
+    EXPECT_EQ(MeteredCount(), 1u);
 }
 
 // An ended process that was never metered leaves the table, so a later

@@ -198,7 +198,8 @@ TEST_F(X11Windows, PropertiesAreReadAsTheWindowsApiGivesThem) {
          both(utf8Name("Editor \xE2\x80\x93 Gr\xC3\xBC\xC3\x9F" "e \xE2\x82\xAC" "5"),
               latin1Name("old name")),
          "Editor \x96 Gr\xFC\xDF" "e \x80" "5", ""},
-        {"characters beyond the code page", utf8Name("\xE6\x97\xA5\xE6\x9C\xAC x"), "?? x", ""},
+        {"characters beyond the code page",
+         utf8Name("\xE6\x97\xA5\xEF\xBC\x81\xF0\x9F\x98\x80 x"), "??? x", ""},
         {"bytes that are no UTF-8", utf8Name("a\xFF" "b\xE2\x82"), "a?b?", ""},
         // clang-format on
         {"only WM_NAME", latin1Name("caf\xE9"), "caf\xE9", ""},

@@ -74,6 +74,7 @@ TEST(MifDueTest, MonthPeriodsEndInsideTheDayNumberRange) {
         {Mdy(1, 15, 2045), Mdy(12, 31, 2045), 12, 0}, {Mdy(1, 31, 2045), Mdy(12, 31, 2045), 1, 11},
         {Mdy(3, 1, 1998), Mdy(2, 1, 1998), 1, 0},   // date before the start
         {Mdy(3, 1, 1998), Mdy(2, 30, 2046), 1, 0},  // date outside the range
+        {Mdy(13, 1, 1997), Mdy(3, 1, 1998), 1, 0},  // no such start date
     };
     for (const Case &c : cases) {
         EXPECT_EQ(CountMonthPeriods(c.start, c.date, c.months), c.periods) << "row " << &c - cases;

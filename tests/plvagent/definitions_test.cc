@@ -59,7 +59,7 @@ Language = 0409
 Kind = 1
 FileName = edit.com
 DateTest = B
-DateBound1 = 19800102
+DateBound1 = 19800131
 DateBound2 = 20451231
 Location = L
 SizeTest = E
@@ -84,7 +84,7 @@ SizeBound1 = 0
     // 20 August 1998 is day 6806 after 1 January 1980: 6806 * 86400 = 588038400.
     EXPECT_EQ(Bytes(writer, kDateTest, 1), Row{'G'});
     EXPECT_EQ(Bytes(writer, kDateBound1, 4), (Row{0x00, 0xC1, 0x0C, 0x23}));
-    EXPECT_EQ(Bytes(editor, kDateBound1, 4), (Row{0x80, 0x51, 0x01, 0x00}));  // one day
+    EXPECT_EQ(Bytes(editor, kDateBound1, 4), (Row{0x00, 0x8D, 0x27, 0x00}));  // 30 days
     EXPECT_EQ(Bytes(editor, kDateBound2, 4), (Row{0x00, 0x5F, 0x24, 0x7C}));  // 24106 days
     EXPECT_EQ(Bytes(writer, kTitlePosition, 1), Row{1});
     EXPECT_EQ(Bytes(writer, kLanguage, 4), (Row{0x09, 0x04, 0, 0}));
@@ -124,6 +124,9 @@ TEST_F(Definitions, EachMistakeIsNamedByLineAndKey) {
         EXPECT_THAT(Described(), ::testing::Contains(std::string("definitions.ini:") + problem))
             << content;
     }
+    problems.clear();
+    Read("[A]\nFileName=a\n");  // a name of one letter can match
+    EXPECT_THAT(Described(), ElementsAre());
 }
 
 }  // namespace

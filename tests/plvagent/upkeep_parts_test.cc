@@ -31,6 +31,7 @@ TEST(SessionName, KeysTheHostAndTheDisplayButNotItsScreen) {
         {"ws017", "", "ws017"},
         {"ws017", "tc5:10.0", "ws017-tc5_10"},
         {"ws/017", "../:1", "ws_017-..__1"},
+        {"az-AZ.09_", ":0", "az-AZ.09_-0"},
     };
     for (const auto &c : kCases) EXPECT_EQ(SessionName(c.host, c.display), c.name) << c.display;
 }

@@ -33,6 +33,8 @@ class Reports : public ::testing::TestWithParam<Engine> {
             GTEST_SKIP() << "postgresql-15 is not installed";
         std::filesystem::create_directory(dir / "LOGS");
         const std::vector<std::string> day1 = {
+            // A user met first on another workstation: no id stands for both.
+            Agent(kDay1, "08:00:00", "WS-3", "ANN", "Continued", "PLV.1"),
             EventLine(kDay1, "09:00:00", "WS-1", "ANN", kEditor),
             EventLine(kDay1, "09:00:01", "WS-2", "BOB", kEditor),
             EventLine(kDay1, "09:10:00", "WS-1", "ANN", kEditor),

@@ -1,5 +1,7 @@
 // The definitions file built into the library's node layout, byte for
 // byte, and the library identifying applications with the nodes.
+#include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -9,6 +11,7 @@
 
 #include "agent_test_files.h"
 #include "definitions.h"
+#include "values.h"
 
 namespace plvagent {
 namespace {
@@ -59,7 +62,7 @@ Language = 0409
 Kind = 1
 FileName = edit.com
 DateTest = B
-DateBound1 = 19800131
+DateBound1 = 19800102
 DateBound2 = 20451231
 Location = L
 SizeTest = E
@@ -84,7 +87,7 @@ SizeBound1 = 0
     // 20 August 1998 is day 6806 after 1 January 1980: 6806 * 86400 = 588038400.
     EXPECT_EQ(Bytes(writer, kDateTest, 1), Row{'G'});
     EXPECT_EQ(Bytes(writer, kDateBound1, 4), (Row{0x00, 0xC1, 0x0C, 0x23}));
-    EXPECT_EQ(Bytes(editor, kDateBound1, 4), (Row{0x00, 0x8D, 0x27, 0x00}));  // 30 days
+    EXPECT_EQ(Bytes(editor, kDateBound1, 4), (Row{0x80, 0x51, 0x01, 0x00}));  // one day
     EXPECT_EQ(Bytes(editor, kDateBound2, 4), (Row{0x00, 0x5F, 0x24, 0x7C}));  // 24106 days
     EXPECT_EQ(Bytes(writer, kTitlePosition, 1), Row{1});
     EXPECT_EQ(Bytes(writer, kLanguage, 4), (Row{0x09, 0x04, 0, 0}));
@@ -127,6 +130,28 @@ TEST_F(Definitions, EachMistakeIsNamedByLineAndKey) {
     problems.clear();
     Read("[A]\nFileName=a\n");  // a name of one letter can match
     EXPECT_THAT(Described(), ElementsAre());
+}
+
+// Every day the calendar has from 1980 to 2045 is a file date, in whole
+// days since 1 January 1980, and no other.
+TEST(FileDates, AreTheCalendarsDaysInTheirRange) {
+    using namespace std::chrono;
+    for (int y : {1979, 1980, 1996, 1999, 2000, 2045, 2046}) {
+        for (unsigned m = 1; m <= 12; ++m) {
+            for (unsigned d = 1; d <= 32; ++d) {
+                const year_month_day date{year{y}, month{m}, day{d}};
+                const bool real = date.ok() && y >= 1980 && y <= 2045;
+                char text[16];
+                std::snprintf(text, sizeof text, "%04d%02u%02u", y, m, d);
+                std::string why;
+                const auto seconds = ParseFileDate(text, &why);
+                ASSERT_EQ(seconds.has_value(), real) << text;
+                if (!real) continue;
+                const auto days = (sys_days{date} - sys_days{1980y / 1 / 1}).count();
+                EXPECT_EQ(*seconds, static_cast<std::uint32_t>(days) * 86400u) << text;
+            }
+        }
+    }
 }
 
 }  // namespace

@@ -66,6 +66,25 @@ TEST_F(SixteenBitTest, TasksOfAVirtualDosMachineBecomeEntriesFromTheNextScan) {
     EXPECT_THAT(LoggedEvents(), Contains("Terminated C:\\WIN16\\CALC.EXE"));
 }
 
+// A machine without tasks is asked to end, unless the tracker leaves no
+// thread behind or it is the 16-bit agent's own; shutdown ends the agent.
+TEST_F(SixteenBitTest, AnEmptyMachineIsAskedToEndAndShutdownEndsTheAgent) {
+    using Call = std::pair<DWORD, DWORD>;
+    for (DWORD machine : {0x300, 0x310, 0x320}) StartProcess(machine, "C:\\WINNT\\NTVDM.EXE", true);
+    World().tasks[0x310] = {{"C:\\WIN16\\CALC.EXE", 0x11}};
+    fake.files.files["C:\\WIN16\\CALC.EXE"];
+    sixteenBit.agentProcessId = 0x320;
+    Tick();  // the machines are met
+    Tick();  // and their tasks asked for
+    EXPECT_THAT(World().terminations, ElementsAre(Call{0x300, 0}));
+    World().terminations.clear();
+    World().threadIdWhenNoTask = 0;
+    Tick();
+    EXPECT_THAT(World().terminations, IsEmpty());
+    EXPECT_EQ(DLLShutdown(), 1);
+    EXPECT_THAT(World().terminations, ElementsAre(Call{0, 1}));
+}
+
 TEST_F(SixteenBitTest, IgnoredSixteenBitProgramsGetNoEntry) {
     PLVTextListNode ignored{nullptr, "krnl386.exe"};
     runtime.ignored16BitPrograms = &ignored;

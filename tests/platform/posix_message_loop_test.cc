@@ -80,6 +80,17 @@ TEST_F(MessageLoop, ATimerRunsItsProcedureOnceEveryPeriod) {
     EXPECT_TRUE(ticks.empty());
 }
 
+// As on Windows, a period below 10 ms is taken for 10 ms.
+TEST_F(MessageLoop, APeriodBelowTheShortestRunsAtTheShortest) {
+    const Clock::time_point start = Clock::now();
+    Start(1);
+    while (ticks.size() < 3 && Clock::now() - start < std::chrono::seconds(10))
+        PumpMessages(Clock::now() + milliseconds(10));
+    ASSERT_GE(ticks.size(), 3u);
+    for (std::size_t n = 0; n < ticks.size(); ++n)
+        EXPECT_GE(ticks[n].when - start, milliseconds(10) * static_cast<int>(n + 1)) << n;
+}
+
 TEST_F(MessageLoop, ATimerThatFellBehindRunsOnceNotOncePerPeriodMissed) {
     Start(50);
     std::this_thread::sleep_for(milliseconds(300));  // six periods missed
@@ -170,6 +181,8 @@ TEST_F(HostWindowTest, TextIsMeasuredInAFixedWidthMetric) {
     ASSERT_TRUE(platform.GetTextExtentPointA(dc, "abcde", 5, &size));
     EXPECT_EQ(size.cx, 5 * kCharWidth);
     EXPECT_EQ(size.cy, kCharHeight);
+    ASSERT_TRUE(platform.GetTextExtentPointA(dc, "", 0, &size));  // an empty text is no width
+    EXPECT_EQ(size.cx, 0);
     EXPECT_EQ(ErrorIf(platform, !platform.GetTextExtentPointA(nullptr, "abcde", 5, &size)), ERROR_INVALID_PARAMETER);
     EXPECT_EQ(platform.ReleaseDC(window, dc), 1);
 }

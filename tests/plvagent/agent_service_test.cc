@@ -322,5 +322,41 @@ TEST(AgentCommandLine, LooksUpItsConfigurationAndKeepsDataOutOfTheCurrentDirecto
     EXPECT_THAT(user.Output(), HasSubstr("workstation: WS-XDG\n"));
 }
 
+// A home path without its log directory or settings file is named, by the
+// check and at the start of a run.
+TEST(AgentCommandLine, AHomePathTheAgentCannotUseIsWarnedAbout) {
+    AgentWorld world;
+    world.Configure("");
+    std::filesystem::remove_all(world.directory() + "/server/PLV/LOGS");
+    std::filesystem::remove(world.directory() + "/server/PLV/SYSTEM/PLV.INI");
+    const char *const kWarnings[] = {
+        "H:\\PLV\\LOGS is not a directory: the agent cannot write there",
+        "H:\\PLV\\SYSTEM\\PLV.INI does not exist: the library will report a network failure "
+        "at each look"};
+    const std::vector<std::string> kCommands[] = {{"check-config"}, {"run", "--cycles", "1"}};
+    for (const std::vector<std::string> &command : kCommands) {
+        AgentProcess agent = world.Agent(command[0], {command.begin() + 1, command.end()});
+        agent.Wait(kLimit);
+        for (const char *warning : kWarnings)
+            EXPECT_THAT(agent.Errors(), HasSubstr(warning)) << command[0];
+    }
+}
+
+// The built-in configuration makes its shared directory and settings file at
+// the first run, and the next run starts on them.
+TEST(AgentCommandLine, TheBuiltInConfigurationRunsAgainOnWhatItsFirstRunMade) {
+    if (std::filesystem::exists("/etc/plvagent/agent.ini"))
+        GTEST_SKIP() << "this machine has /etc/plvagent/agent.ini";
+    AgentWorld world;
+    const std::string data = world.directory() + "/data";
+    for (int run = 1; run <= 2; ++run) {
+        AgentProcess agent(AgentProgram(), {"run", "--cycles", "1"}, world.directory(),
+                           {"XDG_CONFIG_HOME=" + world.directory() + "/config",
+                            "XDG_DATA_HOME=" + data, "PLV_DATA_DIR="});
+        ASSERT_EQ(agent.Wait(kLimit), 0) << "run " << run << ": " << agent.Errors();
+    }
+    EXPECT_TRUE(std::filesystem::exists(data + "/plvagent/server/PLV/SYSTEM/PLV.INI"));
+}
+
 }  // namespace
 }  // namespace plvagent::testing

@@ -38,9 +38,10 @@ class Reports : public ::testing::TestWithParam<Engine> {
             EventLine(kDay1, "09:00:00", "WS-1", "ANN", kEditor),
             EventLine(kDay1, "09:00:01", "WS-2", "BOB", kEditor),
             EventLine(kDay1, "09:10:00", "WS-1", "ANN", kEditor),
-            EventLine(kDay1, "09:20:00", "WS-1", "ANN", kEditor, "Terminated", kDay1, "09:10:00"),
+            // The earlier of two open starts, named exactly.
+            EventLine(kDay1, "09:20:00", "WS-1", "ANN", kEditor, "Terminated", kDay1, "09:00:00"),
             // The start is named a second after the "Initiated" stamp.
-            EventLine(kDay1, "09:30:00", "WS-1", "ANN", kEditor, "Terminated", kDay1, "09:00:01"),
+            EventLine(kDay1, "09:30:00", "WS-1", "ANN", kEditor, "Terminated", kDay1, "09:10:01"),
             EventLine(kDay1, "10:00:00", "WS-3", "CAT", kEditor),
             EventLine(kDay1, "10:00:00", "WS-2", "BOB", kEditor, "Terminated", kDay1, "09:00:01"),
             // Renamed under its process: the first name ends without a start, and
@@ -91,9 +92,9 @@ TEST_P(Reports, SessionsPairStartsWithTheirEnds) {
     EXPECT_EQ(
         Csv({"sessions"}),
         "workstation,user,context,application,start,end,seconds,state\n"
-        "WS-1,ANN,SALES,C:\\APPS\\EDITOR.EXE,1998-08-20 09:00:00,1998-08-20 09:30:00,1800,closed\n"
+        "WS-1,ANN,SALES,C:\\APPS\\EDITOR.EXE,1998-08-20 09:00:00,1998-08-20 09:20:00,1200,closed\n"
         "WS-2,BOB,SALES,C:\\APPS\\EDITOR.EXE,1998-08-20 09:00:01,1998-08-20 10:00:00,3599,closed\n"
-        "WS-1,ANN,SALES,C:\\APPS\\EDITOR.EXE,1998-08-20 09:10:00,1998-08-20 09:20:00,600,closed\n"
+        "WS-1,ANN,SALES,C:\\APPS\\EDITOR.EXE,1998-08-20 09:10:00,1998-08-20 09:30:00,1200,closed\n"
         "WS-3,CAT,SALES,C:\\APPS\\EDITOR.EXE,1998-08-20 10:00:00,1998-08-20 18:00:00,28800,closed\n"
         "WS-1,ANN,SALES,C:\\APPS\\CALC.EXE,1998-08-20 11:00:00,1998-08-20 11:10:00,600,closed\n"
         "WS-1,ANN,SALES,C:\\APPS\\CALCNEW.EXE,1998-08-20 11:10:00,1998-08-20 12:00:00,3000,closed\n"

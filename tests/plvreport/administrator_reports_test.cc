@@ -193,6 +193,10 @@ TEST_F(AdministratorReports, HtmlReportDrawsEveryChartInABrowser) {
     const std::string html = ReadHostFile(dir / "report.html");
     EXPECT_EQ(html.find(" src="), std::string::npos) << "the page fetches something";
     EXPECT_NE(html.find("<td>C:\\APPS\\CALC.EXE</td>"), std::string::npos);
+    EXPECT_NE(html.find("\"hourLabels\":[\"00\",\"01\",\"02\",\"03\",\"04\",\"05\",\"06\",\"07\","
+                        "\"08\",\"09\",\"10\",\"11\",\"12\",\"13\",\"14\",\"15\",\"16\",\"17\","
+                        "\"18\",\"19\",\"20\",\"21\",\"22\",\"23\"]"),
+              std::string::npos);
 
     const auto browse = [&](const std::string &what) {
         return RunTool(CHROMIUM_PROGRAM,

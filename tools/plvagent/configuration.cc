@@ -185,7 +185,7 @@ void ReadMappings(const IniFile &file, AgentConfiguration &c, Problems &problems
         for (const IniKey &key : drives->keys) {
             std::string directory;
             ReadSystemDirectory(reader, key.name.c_str(), directory);
-            const char letter = plv::UpperAsciiText(key.name)[0];
+            const char letter = plv::UpperAscii(key.name[0]);  // '\0' for an empty name
             if (key.name.size() != 1 || letter < 'A' || letter > 'Z') {
                 problems.push_back(file.At(key, "a drive is named by one letter from A to Z"));
             } else if (!directory.empty()) {

@@ -41,8 +41,8 @@ std::string DirectoryOfThisLibrary() {
 
 std::string SharedObjectNameOf(const std::string &moduleName) {
     const auto separator = moduleName.find_last_of("\\/:");
-    std::string base = separator == std::string::npos ? moduleName : moduleName.substr(separator + 1);
-    for (char &c : base) c = FoldAscii(c);
+    std::string base =
+        FoldedAscii(separator == std::string::npos ? moduleName : moduleName.substr(separator + 1));
     if (base.size() > 4 && base.compare(base.size() - 4, 4, ".dll") == 0) base.resize(base.size() - 4);
     return "lib" + base + ".so";
 }

@@ -350,6 +350,7 @@ TEST_F(IdentificationTest, VersionInfoWithoutResourceOrTranslationIsNothingAndMi
     EXPECT_STREQ(info.productName, "");
     EXPECT_STREQ(info.companyName, "");
     EXPECT_STREQ(info.productVersion, "");
+    EXPECT_STREQ(info.languageName, "English ");  // "English (United States)", cut to 8
     EXPECT_EQ(info.languageId, 0x409u);
 }
 

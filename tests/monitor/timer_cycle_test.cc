@@ -115,6 +115,34 @@ class ProcessScanTest : public MonitorTest {};
 
 ProcessEntry *Entry(DWORD processId, DWORD threadId = 0) { return FindEntry(processId, threadId); }
 
+// Whatever was found last, the table answers as a walk from its head would:
+// the first entry of the process, or of the process and thread.
+TEST_F(ProcessScanTest, TheTableAnswersAsAWalkFromItsHead) {
+    const std::pair<DWORD, DWORD> kEntries[] = {{7, 0}, {5, 0x51}, {5, 0x52}, {6, 0}, {5, 0x53}};
+    for (const auto &[process, thread] : kEntries) {
+        ProcessEntry entry{};
+        entry.processId = process;
+        entry.threadId = thread;
+        AppendEntry(entry);
+    }
+    const auto walked = [](DWORD process, DWORD thread) -> ProcessEntry * {
+        for (auto *e = static_cast<ProcessEntry *>(processTable.head); e != nullptr;
+             e = static_cast<ProcessEntry *>(e->next))
+            if (e->processId == process && (thread == 0 || e->threadId == thread)) return e;
+        return nullptr;
+    };
+    const std::pair<DWORD, DWORD> kQueries[] = {{5, 0}, {5, 0x52}, {5, 0x53}, {6, 0}, {7, 0}, {5, 0x54}, {8, 0}};
+    for (const bool afterRemoval : {false, true}) {
+        if (afterRemoval) RemoveEntry(FindEntry(7, 0), FindEntry(5, 0x51));
+        for (const auto &[lastProcess, lastThread] : kQueries)
+            for (const auto &[process, thread] : kQueries) {
+                FindEntry(lastProcess, lastThread);
+                EXPECT_EQ(FindEntry(process, thread), walked(process, thread))
+                    << process << "/" << thread << " after " << lastProcess << "/" << lastThread;
+            }
+    }
+}
+
 // A window without a title waits for one; the title that comes is the one
 // identified, and the end of the process is traced with it.
 TEST_F(ProcessScanTest, ALaterTitleAdmitsTheWaitingWindowAndItsEndIsTraced) {

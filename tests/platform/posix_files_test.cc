@@ -102,6 +102,12 @@ TEST(SharedFiles, TheHiddenAttributeIsKeptWhereWineAndSambaKeepIt) {
     os.CloseHandle(file);
     EXPECT_LT(::getxattr((volume / "PLAIN.LOG").c_str(), "user.DOSATTRIB", value, sizeof value), 0);
     EXPECT_EQ(errno, ENODATA);
+    // Nor any mode but a new file's: readable and writable, less the umask.
+    struct stat facts{};
+    ASSERT_EQ(::stat((volume / "PLAIN.LOG").c_str(), &facts), 0);
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    EXPECT_EQ(facts.st_mode & 07777, 0666 & ~mask);
 }
 
 // Every kind the kernel's own headers name; four file systems the kernel

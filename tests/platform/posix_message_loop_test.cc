@@ -184,6 +184,7 @@ TEST_F(HostWindowTest, TextIsMeasuredInAFixedWidthMetric) {
     ASSERT_TRUE(platform.GetTextExtentPointA(dc, "", 0, &size));  // an empty text is no width
     EXPECT_EQ(size.cx, 0);
     EXPECT_EQ(ErrorIf(platform, !platform.GetTextExtentPointA(nullptr, "abcde", 5, &size)), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(platform.ReleaseDC(window, nullptr), 0);  // not the window's context
     EXPECT_EQ(platform.ReleaseDC(window, dc), 1);
 }
 

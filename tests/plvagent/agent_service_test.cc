@@ -265,6 +265,10 @@ TEST_F(AgentSession, ReloadsDefinitionsOnSighup) {
                                kLimit))
             << agent.Output();
     }
+    // A configuration that names no definitions file reloads to none.
+    world.Configure("Workstation = WS-NEW", "[Options]\nTrace = yes\n");
+    agent.Signal(SIGHUP);
+    ASSERT_TRUE(agent.Says("plvagent: reloaded " + world.configurationFile() + ": 0 definitions and"));
     agent.Signal(SIGTERM);
     ASSERT_EQ(agent.Wait(kLimit), 0) << agent.Errors();
     for (const auto &event : world.LogEvents()) EXPECT_NE(event.at(2), "WS-NEW");

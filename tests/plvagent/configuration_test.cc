@@ -145,6 +145,10 @@ TEST_F(Configuration, EachMistakeIsNamedByFileLineAndKey) {
                 "3: [Time]: NetworkModule: is required: NetworkKind 2 asks the network module for the time"},
         {"[Agent]\nHomePath=H:\\PLV\n[Time]\nNetworkKind=6\nNetworkModule=NETAPI32.DLL\n",
                 "3: [Time]: TimeServer: is required: NetworkKind 6 asks a time server"},
+        {"[Agent]\nHomePath=H:\\PLV\n[Time]\nNetworkKind=2\nNetworkModule=NETAPI32.DLL\n",
+                "3: [Time]: TimeServer: is required: NetworkKind 2 asks a time server"},
+        {"[Agent]\nHomePath=H:\\PLV\n[Time]\nNetworkKind=7\nNetworkModule=NETAPI32.DLL\n",
+                "3: [Time]: TimeServer: is required: NetworkKind 7 asks a time server"},
         {"[Agent]\nHomePath=H:\\PLV\n[Time]\nNetworkModule=NETAPI32.DLL\n",
                 "4: NetworkModule: is used only with a NetworkKind from 2 to 7"},
         {"[Agent]\nHomePath=H:\\PLV\n[Options]\nClockFile=yes\n[Time]\n",
@@ -162,6 +166,11 @@ TEST_F(Configuration, EachMistakeIsNamedByFileLineAndKey) {
         Read(content);
         EXPECT_THAT(Described(), ::testing::Contains(path + ":" + problem)) << content;
     }
+}
+
+TEST_F(Configuration, TheUpdateCountdownDefaultsToTheIntervalInCycles) {
+    EXPECT_EQ(Read("[Agent]\nHomePath=H:\\PLV\nUpdateInterval=3\n").updateCountdown, 180u);
+    EXPECT_THAT(Described(), ElementsAre());
 }
 
 // A path of the system is turned into the agent's form before its length is

@@ -52,9 +52,13 @@ class Promotion : public testing::DefinitionsFileTest {
 };
 
 TEST_F(Promotion, WhatTwoWorkstationsRunIsDefinedAndIdentified) {
+    // Without a definitions file the sections are shown, not written.
+    const plv::testing::ToolRun shown = ImportDefs({"--min-workstations", "2", "--db", database});
+    ASSERT_EQ(shown.status, 0) << shown.errors;
     const plv::testing::ToolRun run =
         ImportDefs({"--min-workstations", "2", "--db", database, "-d", path});
     ASSERT_EQ(run.status, 0) << run.errors;
+    EXPECT_EQ(shown.output, testing::ReadFile(path));
     EXPECT_EQ(testing::ReadFile(path),
               "\r\n[gnome-calcul]\r\n"
               "; recorded 19980820 09:00:00 on WS-1 for ANN (" + database + ")\r\n"

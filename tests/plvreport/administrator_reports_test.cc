@@ -223,7 +223,8 @@ TEST_F(AdministratorReports, HtmlReportDrawsEveryChartInABrowser) {
         const std::string tag = dom.output.substr(canvas, dom.output.find('>', canvas) - canvas);
         EXPECT_NE(tag.find("data-drawn=\"" + c.drawn + "\""), std::string::npos) << tag;
     }
-    for (const char *row : {"<tr><td>Editor</td><td>5.3</td><td>6</td><td>3</td></tr>",
+    for (const char *row : {"<h1>Software usage, the first day to the last day</h1>",
+                            "<tr><td>Editor</td><td>5.3</td><td>6</td><td>3</td></tr>",
                             "<tr><td>ANN</td><td>2.5</td><td>3</td></tr>",
                             "<tr><td>gnome-calcul</td><td></td><td></td><td>3</td><td>3</td>"})
         EXPECT_NE(dom.output.find(row), std::string::npos) << row;

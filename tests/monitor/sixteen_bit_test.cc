@@ -83,6 +83,7 @@ TEST_F(SixteenBitTest, AnEmptyMachineIsAskedToEndAndShutdownEndsTheAgent) {
     EXPECT_THAT(World().terminations, IsEmpty());
     EXPECT_EQ(DLLShutdown(), 1);
     EXPECT_THAT(World().terminations, ElementsAre(Call{0, 1}));
+    EXPECT_EQ(processTable.head, nullptr);  // every entry released
 }
 
 TEST_F(SixteenBitTest, IgnoredSixteenBitProgramsGetNoEntry) {

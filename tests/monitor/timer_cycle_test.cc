@@ -178,6 +178,25 @@ TEST_F(ProcessScanTest, ALongTitleOrClassKeepsWhatItsFieldHolds) {
     EXPECT_EQ(MeteredCount(), 1u);
 }
 
+// On Windows 95 the whole process list is walked, the agent's own process
+// passed over.
+class Windows95ScanTest : public MonitorTest {
+  protected:
+    Windows95ScanTest() : MonitorTest(VER_PLATFORM_WIN32_WINDOWS) {}
+};
+
+TEST_F(Windows95ScanTest, EveryProcessButTheAgentsIsExamined) {
+    for (const char *name : {"HOST.EXE", "EDITOR.EXE", "CALC.EXE"}) Define(name);
+    const std::pair<DWORD, const char *> kProcesses[] = {
+        {0x10, kEditor}, {core.ownProcessId, "C:\\PLV\\HOST.EXE"}, {0x20, "C:\\APPS\\CALC.EXE"}};
+    for (const auto &[id, path] : kProcesses) {
+        StartProcess(id, path);
+        OpenWindow(id, path);
+    }
+    Tick();
+    EXPECT_THAT(LoggedEvents(), ElementsAre("Initiated C:\\APPS\\EDITOR.EXE", "Initiated C:\\APPS\\CALC.EXE"));
+}
+
 // An ended process that was never metered leaves the table, so a later
 // process given its id is examined as new.
 TEST_F(ProcessScanTest, AnUnmeteredProcessLeavesTheTableAndItsIdServesAgain) {

@@ -1,6 +1,7 @@
 // Files: dispositions, sharing between handles and processes, the file
 // pointer, access per handle, deletion and attributes.
 #include <cctype>
+#include <cstdint>
 #include <cstring>
 
 #include "platform_contract.h"
@@ -153,6 +154,8 @@ TEST_P(PlatformContract, AHandleOnlyDoesWhatItWasOpenedFor) {
     WriteWholeFile(Scratch("ACCESS.DAT"), "data");
     HANDLE reader = Open(Scratch("ACCESS.DAT"), GENERIC_READ, kShareAll, OPEN_EXISTING);
     HANDLE writer = Open(Scratch("ACCESS.DAT"), GENERIC_WRITE, kShareAll, OPEN_EXISTING);
+    // Kernel handles are multiples of four: their low bits are no part of them.
+    for (HANDLE handle : {reader, writer}) EXPECT_EQ(reinterpret_cast<std::uintptr_t>(handle) % 4, 0u);
     char text[4];
     // A refused transfer counts no bytes, whatever the count held.
     DWORD count = 7;

@@ -302,7 +302,8 @@ TEST(PersistentRegistry, ADamagedLineCostsOnlyItsValue) {
         "HighDigit=1:G0\n"
         "LowDigit=1:0G\n"
         "NoSeparator\n"
-        "Also%zzBad=1:00\n"
+        "High%z0Escape=1:00\n"
+        "Low%0zEscape=1:00\n"
         "[Broken\n"
         "Later=4:01000000\n");
     ASSERT_EQ(read.keys.size(), 1u);

@@ -46,7 +46,7 @@ void AppendCsvField(std::string &out, std::string_view text) {
     out += '"';
 }
 
-void AppendJsonString(std::string &out, std::string_view text) {
+void AppendJsonString(std::string &out, std::string_view text, std::string_view alsoEscaped) {
     static constexpr char kHex[] = "0123456789abcdef";
     out += '"';
     for (const char c : text) {
@@ -54,7 +54,7 @@ void AppendJsonString(std::string &out, std::string_view text) {
         if (c == '"' || c == '\\') {
             out += '\\';
             out += c;
-        } else if (byte < 0x20) {
+        } else if (byte < 0x20 || alsoEscaped.find(c) != std::string_view::npos) {
             out += "\\u00";
             out += kHex[byte >> 4];
             out += kHex[byte & 0xF];

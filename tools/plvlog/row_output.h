@@ -53,6 +53,8 @@ class RowWriter {
 };
 
 void AppendCsvField(std::string &out, std::string_view text);
-void AppendJsonString(std::string &out, std::string_view text);
+// A JSON string, quotes included: control characters, and those of
+// alsoEscaped, are written as \u escapes.
+void AppendJsonString(std::string &out, std::string_view text, std::string_view alsoEscaped = {});
 
 }  // namespace plv::logs

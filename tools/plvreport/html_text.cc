@@ -1,6 +1,6 @@
 #include "html_text.h"
 
-#include <cstdio>
+#include "row_output.h"
 
 namespace plvreport {
 
@@ -20,21 +20,9 @@ std::string HtmlEscaped(std::string_view text) {
 }
 
 std::string JsonString(std::string_view text) {
-    std::string out = "\"";
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (byte < 0x20 || c == '<' || c == '>' || c == '&') {
-            char escape[8];
-            std::snprintf(escape, sizeof escape, "\\u%04x", byte);
-            out += escape;
-        } else {
-            out += c;
-        }
-    }
-    return out + '"';
+    std::string out;
+    plv::logs::AppendJsonString(out, text, "<>&");
+    return out;
 }
 
 }  // namespace plvreport

@@ -169,9 +169,17 @@ TEST(AgentCommand, ImportsRecordedDefinitionsOnce) {
     const std::string day = world.directory() + "/19980820.DEF";
     WriteFile(day, "19980820;09:00:00;WS-1;A;C;Z:\\usr\\bin;xlogo;20230101;20000;xlogo;XLogo;;;;0000\r\n");
     const std::string definitions = world.directory() + "/definitions.ini";
-    for (const char *expected : {"plvagent: imported [xlogo] from ", "plvagent: skipped "}) {
-        AgentProcess agent(AgentProgram(), {"import-defs", "--exact", day, "--definitions", definitions},
-                           world.directory());
+    WriteFile(definitions, "");
+    world.Configure("Definitions = " + definitions);
+    // The file the configuration names, then the same file named itself.
+    const std::pair<std::vector<std::string>, std::string> runs[] = {
+        {{"--config", world.configurationFile()},
+         "plvagent: imported [xlogo] from " + day + ":1 into " + definitions + "\n"},
+        {{"--definitions", definitions}, "plvagent: skipped "}};
+    for (const auto &[target, expected] : runs) {
+        std::vector<std::string> arguments = {"import-defs", "--exact", day};
+        arguments.insert(arguments.end(), target.begin(), target.end());
+        AgentProcess agent(AgentProgram(), arguments, world.directory());
         ASSERT_EQ(agent.Wait(kStartLimit), 0) << agent.Errors();
         EXPECT_THAT(agent.Errors(), HasSubstr(expected));
     }

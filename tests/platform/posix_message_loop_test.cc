@@ -159,7 +159,7 @@ TEST_F(HostWindowTest, ListBoxKeepsAndAnnouncesLines) {
     EXPECT_EQ(Send(101, LB_ADDSTRING, 0, "second"), 1);
     EXPECT_EQ(heard, (std::vector<std::string>{"first", "second"}));
     EXPECT_EQ(Send(101, LB_GETCOUNT, 0), 2);
-    char text[16];
+    char text[16] = "###############";  // the terminator must be copied too
     EXPECT_EQ(Send(101, LB_GETTEXTLEN, 1), 6);
     EXPECT_EQ(Send(101, LB_GETTEXT, 1, text), 6);
     EXPECT_STREQ(text, "second");

@@ -111,8 +111,10 @@ void ExpectGone(Platform &platform, HWND window) {
         EXPECT_STREQ(answer, "");
     }
     DWORD process = 77;
+    platform.SetLastError(ERROR_SUCCESS);
     EXPECT_EQ(platform.GetWindowThreadProcessId(window, &process), 0u);
     EXPECT_EQ(process, 0u);
+    EXPECT_EQ(platform.GetLastError(), ERROR_INVALID_WINDOW_HANDLE);
     EXPECT_EQ(platform.GetParent(window), nullptr);
     EXPECT_FALSE(platform.IsWindowVisible(window));
     EXPECT_FALSE(platform.IsWindow(window));

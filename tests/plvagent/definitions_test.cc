@@ -115,6 +115,7 @@ TEST_F(Definitions, EachMistakeIsNamedByLineAndKey) {
         {"[A]\nFileName=a.exe\nVersion=1.2.3.4567\n", "3: Version: at most 8 characters"},
         {"[A]\nFileName=a.exe\nLanguage=english\n", "3: Language: expected up to four hexadecimal digits, such as 0409"},
         {"[A]\nFileName=a.exe\nTitlePosition=2\n", "3: TitlePosition: is read only with a Title"},
+        {"[A]\nFileName=a.exe\nTitle=W\nTitlePosition=64\n", "4: TitlePosition: expected a whole number from 0 to 63"},
         {"[A]\nKind=1\nTitle=Writer\n",
                 "2: Kind: must be 2 for the Title, Class, Product, Company, Version and Language criteria to count"},
         {"[A]\nSizeTest=G\nSizeBound1=10\n",

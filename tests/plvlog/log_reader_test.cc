@@ -144,9 +144,12 @@ TEST(LogReader, ADamagedHeaderIsSkippedUpToTheFirstRecord) {
     EXPECT_EQ(Items(bytes), (std::vector<std::string>{"skipped 0+" + std::to_string(log.starts[0]),
                                                       log.Taken(0), log.Taken(1)}));
     // The agent writes at most 64 characters; a longer header holds when a
-    // record follows it.
-    const std::string longHeader = LogHeaderBytes(std::string(100, 'H')) + log.records[0];
-    EXPECT_EQ(Items(longHeader)[0], "header " + std::string(100, 'H'));
+    // record follows it, even one cut off after its first four bytes.
+    for (const std::size_t kept : {log.records[0].size(), std::size_t{4}}) {
+        const std::string longHeader =
+                LogHeaderBytes(std::string(100, 'H')) + log.records[0].substr(0, kept);
+        EXPECT_EQ(Items(longHeader)[0], "header " + std::string(100, 'H')) << kept;
+    }
 }
 
 TEST(ParseLogFile, CountsTheSkippedBytesAndRefusesWhatIsNoLog) {

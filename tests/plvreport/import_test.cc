@@ -119,6 +119,16 @@ TEST_P(Import, ImportsAlongAGrowingDirectoryEndAsOneImportAtTheEnd) {
                         "Report; a draft|WriterFrame|Writer Deluxe|Valdrin Systems|2.8|1033|"),
               std::string::npos)
         << once;
+    // The skipped ranges are kept with their files, not only counted.
+    for (const std::string &range : {"19980820.DEF|" + std::to_string(kDefLine.size()) + "|23|",
+                                     "19980820.LOG|" + std::to_string(day1.size()) + "|30|"})
+        EXPECT_NE(once.find(range), std::string::npos) << once;
+    // The reports read the definition lines back with their names.
+    EXPECT_EQ(Run("once.db", {"unknown", "--workstation", "WS-1", "--user", "ANN", "--format=csv"})
+                      .output,
+              "file,product,company,workstations,users,days,first,last\n"
+              "WRITER.EXE,Writer Deluxe,Valdrin Systems,1,1,1,1998-08-20 09:15:02,"
+              "1998-08-20 09:15:02\n");
 
     // The same set again changes nothing.
     EXPECT_EQ(Run("once.db", {"import", "LOGS", "LOGS/19980821.LOG"}).output,

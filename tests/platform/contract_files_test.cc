@@ -164,6 +164,8 @@ TEST_P(PlatformContract, AHandleOnlyDoesWhatItWasOpenedFor) {
     count = 7;
     EXPECT_EQ(ErrorIf(!os.ReadFile(writer, text, 1, &count, nullptr)), ERROR_ACCESS_DENIED);
     EXPECT_EQ(count, 0u);
+    os.SetLastError(0);
+    EXPECT_EQ(ErrorIf(!os.SetEndOfFile(reader)), ERROR_ACCESS_DENIED);
     EXPECT_TRUE(os.CloseHandle(reader));
     EXPECT_TRUE(os.CloseHandle(writer));
     EXPECT_EQ(ErrorIf(!os.CloseHandle(writer)), ERROR_INVALID_HANDLE);

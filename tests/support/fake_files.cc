@@ -212,11 +212,8 @@ DWORD FakePlatform::SetFilePointer(HANDLE file, LONG distance, PLONG distanceHig
 }
 
 BOOL FakePlatform::SetEndOfFile(HANDLE file) {
-    OpenFile *open = FindHandle(file);
-    if (open == nullptr) {
-        SetLastError(ERROR_INVALID_HANDLE);
-        return FALSE;
-    }
+    OpenFile *open = Transferable(file, GENERIC_WRITE, 0);
+    if (open == nullptr) return FALSE;
     files.files[open->path].data.resize(open->position);
     files.journal.push_back("truncate " + open->path + " " + std::to_string(open->position));
     return TRUE;

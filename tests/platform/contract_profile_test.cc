@@ -20,7 +20,7 @@ constexpr char kSettings[] =
     "Mixed=\"x'\r\n"
     "Empty=\r\n"
     "AgentRefreshAction=-3\r\n"
-    "Hex=0x1F\r\n"
+    "Hex=0xaF\r\n"
     "Octal=0o17\r\n"
     "Trailing=42abc\r\n"
     "Nothing=abc\r\n"
@@ -118,7 +118,7 @@ TEST_P(PlatformContract, ProfileIntegersAreReadAsWindowsReadsThem) {
         INT defaultValue;
         UINT value;
     } const cases[] = {
-        {"AgentRefreshAction", 0, static_cast<UINT>(-3)}, {"Hex", 0, 31}, {"Octal", 0, 15},
+        {"AgentRefreshAction", 0, static_cast<UINT>(-3)}, {"Hex", 0, 0xAF}, {"Octal", 0, 15},
         {"Trailing", 0, 42}, {"Nothing", 7, 0}, {"Empty", 7, 7}, {"Missing", 2, 2}, {"SMSStart", 0, 1},
     };
     for (const IntCase &c : cases) {

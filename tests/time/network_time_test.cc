@@ -114,6 +114,18 @@ TEST_F(NetworkTimeTest, ImpossibleAnswerFallsBackAndIsLoggedOnce) {
     EXPECT_EQ(server.askedAt.size(), 1u);  // an invalid answer makes the next call ask
 }
 
+// The first and the last second of a year are possible answers.
+TEST_F(NetworkTimeTest, EachFieldAtItsLimitIsPossible) {
+    server.fixed = true;
+    const BYTE first[7] = {98, 1, 1, 0, 0, 0, 0}, last[7] = {98, 12, 31, 23, 59, 59, 0};
+    std::memcpy(server.reading, first, 7);
+    EXPECT_EQ(Now(), "1998-01-01 00:00:00");
+    std::memcpy(server.reading, last, 7);
+    fake.AdvanceSeconds(121);
+    EXPECT_EQ(Now(), "1998-12-31 23:59:59");
+    EXPECT_THAT(PendingSummaries(runtime), ::testing::IsEmpty());
+}
+
 TEST_F(NetworkTimeTest, UnreadableClockFileUsesTheWorkstationWithoutValidation) {
     agent.optionFlags |= PLV_OPT_CLOCK_FILE;
     agent.clockFile = nullptr;

@@ -50,7 +50,9 @@ bool FakePlatform::Hit(Fault *fault) {
 
 FakePlatform::OpenFile *FakePlatform::FindHandle(HANDLE handle) {
     auto found = handles_.find(handle);
-    return found == handles_.end() ? nullptr : &found->second;
+    if (found != handles_.end()) return &found->second;
+    SetLastError(ERROR_INVALID_HANDLE);
+    return nullptr;
 }
 
 const FakePlatform::File *FakePlatform::FindFile(const std::string &path) const {
@@ -133,8 +135,9 @@ HANDLE FakePlatform::CreateFileA(LPCSTR name, DWORD access, DWORD shareMode,
 // pointer: opened for it, and no other handle's lock in the way.
 FakePlatform::OpenFile *FakePlatform::Transferable(HANDLE file, DWORD access, DWORD length) {
     OpenFile *open = FindHandle(file);
-    if (open == nullptr || (open->access & access) == 0) {
-        SetLastError(open == nullptr ? ERROR_INVALID_HANDLE : ERROR_ACCESS_DENIED);
+    if (open == nullptr) return nullptr;
+    if ((open->access & access) == 0) {
+        SetLastError(ERROR_ACCESS_DENIED);
         return nullptr;
     }
     for (const Lock &lock : locks_) {
@@ -186,10 +189,7 @@ BOOL FakePlatform::WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD
 
 DWORD FakePlatform::SetFilePointer(HANDLE file, LONG distance, PLONG distanceHigh, DWORD method) {
     OpenFile *open = FindHandle(file);
-    if (open == nullptr) {
-        SetLastError(ERROR_INVALID_HANDLE);
-        return INVALID_SET_FILE_POINTER;
-    }
+    if (open == nullptr) return INVALID_SET_FILE_POINTER;
     auto fault = files.pointerFaults.find(open->path);
     if (fault != files.pointerFaults.end() && Hit(&fault->second)) {
         SetLastError(fault->second.error);
@@ -233,10 +233,7 @@ BOOL FakePlatform::CloseHandle(HANDLE object) {
         return TRUE;
     }
     OpenFile *open = FindHandle(object);
-    if (open == nullptr) {
-        SetLastError(ERROR_INVALID_HANDLE);
-        return FALSE;
-    }
+    if (open == nullptr) return FALSE;
     auto fault = files.closeFaults.find(open->path);
     if (fault != files.closeFaults.end() && Hit(&fault->second)) {
         files.journal.push_back("close-failed " + open->path);
@@ -290,10 +287,7 @@ BOOL FakePlatform::SetFileAttributesA(LPCSTR name, DWORD attributes) {
 BOOL FakePlatform::LockFile(HANDLE file, DWORD offsetLow, DWORD offsetHigh, DWORD lengthLow,
                             DWORD lengthHigh) {
     OpenFile *open = FindHandle(file);
-    if (open == nullptr) {
-        SetLastError(ERROR_INVALID_HANDLE);
-        return FALSE;
-    }
+    if (open == nullptr) return FALSE;
     const std::uint64_t offset = Join(offsetLow, offsetHigh), length = Join(lengthLow, lengthHigh);
     for (const Lock &lock : locks_) {
         if (SamePath(lock.path, open->path) && Overlaps(lock.offset, lock.length, offset, length)) {

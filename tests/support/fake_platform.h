@@ -345,6 +345,7 @@ class FakePlatform : public Platform {
         HANDLE owner;  // null: another process
     };
     static bool Hit(Fault *fault);
+    // The handle's open file; null, with ERROR_INVALID_HANDLE, when it is none.
     OpenFile *FindHandle(HANDLE handle);
     OpenFile *Transferable(HANDLE file, DWORD access, DWORD length);
     HANDLE NewHandle();

@@ -143,12 +143,13 @@ TEST(LogReader, ADamagedHeaderIsSkippedUpToTheFirstRecord) {
     bytes[0] = 'X';
     EXPECT_EQ(Items(bytes), (std::vector<std::string>{"skipped 0+" + std::to_string(log.starts[0]),
                                                       log.Taken(0), log.Taken(1)}));
-    // The agent writes at most 64 characters; a longer header holds when a
-    // record follows it, even one cut off after its first four bytes.
-    for (const std::size_t kept : {log.records[0].size(), std::size_t{4}}) {
+    // The agent writes at most 64 characters; a longer one, up to 1024, holds
+    // when a record follows it, even one cut off after its first four bytes,
+    // or when it is all the file holds.
+    for (const std::size_t kept : {log.records[0].size(), std::size_t{4}, std::size_t{0}}) {
         const std::string longHeader =
-                LogHeaderBytes(std::string(100, 'H')) + log.records[0].substr(0, kept);
-        EXPECT_EQ(Items(longHeader)[0], "header " + std::string(100, 'H')) << kept;
+                LogHeaderBytes(std::string(1024, 'H')) + log.records[0].substr(0, kept);
+        EXPECT_EQ(Items(longHeader)[0], "header " + std::string(1024, 'H')) << kept;
     }
 }
 

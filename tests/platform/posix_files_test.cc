@@ -1,5 +1,5 @@
-// Files on the real kernel: a full disk, what is no file, and the hidden
-// attribute where other programs keep it; drive types from the file system
+// Files on the real kernel: a full disk, what is no file, and attributes
+// where other programs keep them; drive types from the file system
 // under a mapped root. (Two processes appending at once:
 // posix_shared_writers_test.cc.)
 #include <fcntl.h>
@@ -83,7 +83,7 @@ TEST(SharedFiles, AFailedOpenClosesNothingOfTheCallers) {
     EXPECT_NE(::fcntl(0, F_GETFD), -1) << "standard input was closed";
 }
 
-TEST(SharedFiles, TheHiddenAttributeIsKeptWhereWineAndSambaKeepIt) {
+TEST(SharedFiles, AttributesAreKeptWhereWineAndSambaKeepThem) {
     TemporaryDirectory volume;
     MapDrive('T', volume.path());
     PosixPlatform os;
@@ -108,6 +108,16 @@ TEST(SharedFiles, TheHiddenAttributeIsKeptWhereWineAndSambaKeepIt) {
     const mode_t mask = ::umask(0);
     ::umask(mask);
     EXPECT_EQ(facts.st_mode & 07777, 0666 & ~mask);
+    // Read-only takes every write bit away and leaves the rest; writable
+    // gives the owner's back.
+    const std::string plain = volume / "PLAIN.LOG";
+    ASSERT_EQ(::chmod(plain.c_str(), 0775), 0);
+    for (const auto &[attributes, mode] : {std::pair{FILE_ATTRIBUTE_READONLY, 0555},
+                                          std::pair{FILE_ATTRIBUTE_NORMAL, 0755}}) {
+        ASSERT_TRUE(os.SetFileAttributesA("T:\\PLAIN.LOG", attributes));
+        ASSERT_EQ(::stat(plain.c_str(), &facts), 0);
+        EXPECT_EQ(facts.st_mode & 07777, static_cast<mode_t>(mode)) << attributes;
+    }
 }
 
 // Every kind the kernel's own headers name; four file systems the kernel

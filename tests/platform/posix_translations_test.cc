@@ -77,7 +77,8 @@ TEST(CodePages, OemBytesWithoutAnAnsiCharacterBecomeTheNearestOne) {
         unsigned char oem;
         unsigned char ansi;
     } const cases[] = {
-        {0xA9, 0xAC}, {0xB3, '|'}, {0xC4, '-'}, {0xC5, '+'}, {0xCD, '='}, {0xDB, '?'}, {0xE3, 'p'}, {0xF2, '>'},
+        {0xA9, 0xAC}, {0xB3, '|'}, {0xC4, '-'}, {0xC5, '+'},
+        {0xCD, '='},  {0xDB, '?'}, {0xE3, 'p'}, {0xF2, '>'},
     };
     PosixPlatform os;
     for (const auto &c : cases) {

@@ -128,11 +128,17 @@ class HeldEvents : public WithDisplay {
     }
     void BringShareBack() { std::filesystem::rename(away(), world.logsDirectory()); }
     std::string away() const { return world.directory() + "/LOGS.away"; }
-    std::string Spool() const {
-        for (const auto &entry : std::filesystem::directory_iterator(world.dataDirectory())) {
-            if (entry.path().extension() == ".events") return ReadFile(entry.path());
+    std::string SpoolPath() const {
+        std::error_code notMadeYet;
+        for (const auto &entry :
+             std::filesystem::directory_iterator(world.dataDirectory(), notMadeYet)) {
+            if (entry.path().extension() == ".events") return entry.path();
         }
         return "";
+    }
+    std::string Spool() const {
+        const std::string path = SpoolPath();
+        return path.empty() ? "" : ReadFile(path);
     }
 
     AgentWorld world;
@@ -154,6 +160,24 @@ TEST_F(HeldEvents, AreReportedAndWrittenOnceWhenTheShareAnswersAgain) {
     EXPECT_EQ(Count(agent.Errors(), "holding"), 2u) << "said once per change:\n"
                                                     << agent.Errors();
     EXPECT_EQ(Spool(), "") << "nothing is left pending";
+}
+
+// Held events with nowhere to keep them: said once, and so is the spool's return.
+TEST_F(HeldEvents, ASpoolThatCannotBeWrittenIsSaidOnceAndSoIsItsReturn) {
+    AgentProcess agent = world.Agent("run");
+    ASSERT_TRUE(Eventually([&] { return !Spool().empty(); }, kLimit)) << agent.Errors();
+    const std::string spool = SpoolPath();
+    std::filesystem::remove(spool);
+    std::filesystem::create_directories(spool + "/in-the-way");
+    const auto logo = StartClient("xlogo", "XLogo");
+    ASSERT_TRUE(agent.Says("warning: the spool of pending events cannot be written: " + spool +
+                           ": Is a directory; events held now would be lost at a crash\n"));
+    std::filesystem::remove_all(spool);
+    ASSERT_TRUE(agent.Says("plvagent: the spool of pending events is written again: " + spool));
+    EXPECT_THAT(Spool(), HasSubstr("\\xlogo;Initiated;"));
+    agent.Signal(SIGTERM);
+    ASSERT_EQ(agent.Wait(kLimit), 0) << agent.Errors();
+    EXPECT_EQ(Count(agent.Errors(), "cannot be written: " + spool), 1u) << agent.Errors();
 }
 
 // A stop, or a kill once the spool holds the events, while the share is

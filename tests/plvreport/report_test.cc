@@ -147,8 +147,10 @@ TEST_P(Reports, TablesAndJsonHoldTheSameRows) {
               "\"at\":\"1998-08-20 11:00:00\"}\n]\n");
 }
 
-TEST_P(Reports, RefusesWrongUseWithStatus2) {
-    EXPECT_EQ(Report({"--version"}).output, "plvreport " PLV_VERSION "\n");
+TEST_P(Reports, AnswersItsVersionAndRefusesWrongUseWithStatus2) {
+    const ToolRun version = Report({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.output, "plvreport " PLV_VERSION "\n");
     for (const std::vector<std::string> &arguments :
          std::vector<std::vector<std::string>>{{},
                                                {"usage", "--by", "month"},

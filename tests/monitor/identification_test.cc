@@ -304,8 +304,7 @@ TEST_F(SharedTimerTest, AnIdenticalCandidateGetsTheLastAnswer) {
 
 constexpr char kPath[] = "C:\\APPS\\EDIT.EXE";
 
-// A missing file shows in the new-definition test: no size, no date.
-TEST_F(IdentificationTest, FileDatesCountWholeDaysSince1980) {
+TEST_F(IdentificationTest, FileDatesCountWholeDaysSince1980AndAMissingFileHasNone) {
     struct Case {
         std::int64_t when;
         int result;
@@ -328,6 +327,11 @@ TEST_F(IdentificationTest, FileDatesCountWholeDaysSince1980) {
         EXPECT_EQ(fileDate, c.fileDate);
         EXPECT_EQ(identification.fileFactsFetched, c.result == 1);
     }
+    std::uint32_t size = 99;
+    std::uint32_t fileDate = 99;
+    EXPECT_EQ(GetAppFileInfo("C:\\APPS\\GONE.EXE", &size, &fileDate), 0);
+    EXPECT_EQ(size, 0u);  // a missing file has no size either
+    EXPECT_EQ(fileDate, 0u);
 }
 
 TEST_F(IdentificationTest, VersionInfoWithoutResourceOrTranslationIsNothingAndMissingStringsEmpty) {

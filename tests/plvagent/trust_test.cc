@@ -133,6 +133,21 @@ TEST_F(TrustedFiles, EachThatOthersMayChangeIsNamed) {
     EXPECT_THAT(Warnings(), ::testing::IsEmpty());
 }
 
+// A file at a drive's root is in the root, shown as the administrator names it.
+TEST_F(TrustedFiles, TheDirectoryOfAFileAtADriveRootIsThatRoot) {
+    const std::string defs = directory / "defs";
+    testing::WriteFile(path, "[Agent]\nHomePath = " + directory / "server/PLV" +
+                                 "\nAgentDirectory = " + directory / "agent" +
+                                 "\nDefinitions = D:\\definitions.ini\n[Drives]\nD = " + defs +
+                                 "\n");
+    Problems ignored;
+    ApplyPlatformSettings(ReadConfiguration(path, ignored));
+    ::chmod(defs.c_str(), 0775);
+    EXPECT_THAT(Warnings(), ElementsAreArray({"the directory of the definitions file, D:\\, is "
+                                              "writable by group " +
+                                              GroupOf(defs) + ", mode 0775" + kDecidesMetering}));
+}
+
 TEST_F(TrustedFiles, OneAnotherUserOwnsIsNamed) {
     const auto other = HandOverUser();
     if (!other) GTEST_SKIP() << plv::testing::kNeedsRoot;

@@ -151,6 +151,11 @@ TEST(LogReader, ADamagedHeaderIsSkippedUpToTheFirstRecord) {
                 LogHeaderBytes(std::string(1024, 'H')) + log.records[0].substr(0, kept);
         EXPECT_EQ(Items(longHeader)[0], "header " + std::string(1024, 'H')) << kept;
     }
+    // Before anything else, only a header the agent could write holds.
+    for (const std::size_t length : {64, 65}) {
+        const std::string first = Items(LogHeaderBytes(std::string(length, 'H')) + "x")[0];
+        EXPECT_EQ(first.starts_with("header "), length == 64) << first;
+    }
 }
 
 TEST(ParseLogFile, CountsTheSkippedBytesAndRefusesWhatIsNoLog) {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "html_text.h"
 #include "log_time.h"
@@ -197,6 +198,13 @@ TEST_F(AdministratorReports, HtmlReportDrawsEveryChartInABrowser) {
                         "\"08\",\"09\",\"10\",\"11\",\"12\",\"13\",\"14\",\"15\",\"16\",\"17\","
                         "\"18\",\"19\",\"20\",\"21\",\"22\",\"23\"]"),
               std::string::npos);
+    std::vector<std::string> sections;
+    for (std::size_t at = html.find("<h2>"); at != std::string::npos; at = html.find("<h2>", at + 1))
+        sections.push_back(html.substr(at + 4, html.find("</h2>", at) - at - 4));
+    EXPECT_EQ(sections, (std::vector<std::string>{
+                            "Most users at once, by day, against the licences",
+                            "Use by hour of day and day of week", "Top applications", "Top users",
+                            "Programs no definition knows"}));
 
     const auto browse = [&](const std::string &what) {
         return RunTool(CHROMIUM_PROGRAM,

@@ -47,12 +47,15 @@ TEST_F(TimerCycleTest, ReentrantTickDoesNothingAndDeferredCloseComesOnce) {
     EXPECT_EQ(HostMessages(WM_CLOSE), 1u);
 }
 
-TEST_F(TimerCycleTest, StartTimerAnswersWhetherTheTimerRuns) {
+TEST_F(TimerCycleTest, StartAndStopTimerAnswerWhetherTheTimerRan) {
     fake.timers.refuse = true;
     EXPECT_EQ(StartTimer(), 0);
+    EXPECT_EQ(StopTimer(), 0);
     fake.timers.refuse = false;
     EXPECT_EQ(StartTimer(), 1);
     EXPECT_EQ(fake.timers.active.size(), 1u);
+    EXPECT_EQ(StopTimer(), 1);
+    EXPECT_TRUE(fake.timers.active.empty());
 }
 
 TEST_F(TimerCycleTest, SemaphoreHeldElsewhereSkipsTheWork) {
@@ -176,6 +179,15 @@ TEST_F(ProcessScanTest, ALongTitleOrClassKeepsWhatItsFieldHolds) {
     Tick();
     EXPECT_EQ(std::string(Entry(0x1E0)->title), std::string(63, 'T'));
     EXPECT_EQ(MeteredCount(), 1u);
+}
+
+TEST_F(ProcessScanTest, AProgramIsMeteredByItsShortPath) {
+    Define("WRITER.EXE");
+    StartProcess(0x1C0, "C:\\PROGRAM FILES\\WRITER.EXE");
+    fake.files.files["C:\\PROGRAM FILES\\WRITER.EXE"].shortPath = "C:\\PROGRA~1\\WRITER.EXE";
+    OpenWindow(0x1C0, "Writer");
+    Tick();
+    EXPECT_THAT(LoggedEvents(), ElementsAre("Initiated C:\\PROGRA~1\\WRITER.EXE"));
 }
 
 // On Windows 95 the whole process list is walked, the agent's own process

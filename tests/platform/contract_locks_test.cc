@@ -27,6 +27,9 @@ TEST_P(PlatformContract, LocksOfTwoHandlesOfOneProcessExcludeEachOther) {
         {second, 9, 1, false},   // the last byte
         {second, 10, 5, true},   // right behind it
         {first, 15, 1, true},
+        {first, 9, 1, false},   // its own lock's last byte
+        {first, 30, 1, true},
+        {first, 26, 5, false},  // its last byte is its own lock's first
     };
     for (const Attempt &attempt : attempts) {
         os.SetLastError(0);

@@ -275,6 +275,23 @@ TEST(PersistentRegistry, TwoWritersAtOnceLoseNothingAndTheirValuesOutliveThem) {
     }
 }
 
+// A data directory not made yet holds no keys; one that cannot be opened is
+// an error, not an empty registry.
+TEST(PersistentRegistry, OnlyAMissingStoreReadsAsEmpty) {
+    TemporaryDirectory scratch;
+    const struct {
+        std::string data;
+        LSTATUS status;
+    } cases[] = {{scratch / "not/yet", ERROR_FILE_NOT_FOUND},
+                 {scratch / std::string(300, 'd'), ERROR_FILENAME_EXCED_RANGE}};
+    for (const auto &[data, status] : cases) {
+        SetDataDirectory(data);
+        PosixPlatform os;
+        HKEY key = nullptr;
+        EXPECT_EQ(os.RegOpenKeyExA(HKEY_LOCAL_MACHINE, kKey, 0, KEY_QUERY_VALUE, &key), status);
+    }
+}
+
 TEST(PersistentRegistry, TheStoreRoundTripsAnyNameAndData) {
     Hive hive;
     hive.keys.push_back({"", {{"", REG_SZ, std::string("root\0", 5)}}});

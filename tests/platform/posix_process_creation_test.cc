@@ -148,15 +148,21 @@ TEST_F(ProcessCreation, APriorityClassBecomesANiceValue) {
     const std::string hold = volume / "go";
     ::setenv("PLV_PROBE_HOLD", hold.c_str(), 1);
     const int own = ::getpriority(PRIO_PROCESS, 0);
-    // Only a privileged caller may lower its child's nice value below its own.
-    const int belowNormal = own > 10 && ::geteuid() != 0 ? own : 10;
+    // Only a privileged caller may lower its child's nice value below its
+    // own; without the privilege the child keeps the caller's.
+    const bool privileged = ::setpriority(PRIO_PROCESS, 0, own - 1) == 0 &&
+                            ::setpriority(PRIO_PROCESS, 0, own) == 0;
+    const auto granted = [&](int nice) { return nice < own && !privileged ? own : nice; };
     struct {
         DWORD flags;
         int nice;
     } const cases[] = {
         {IDLE_PRIORITY_CLASS, 19},
         {IDLE_PRIORITY_CLASS | HIGH_PRIORITY_CLASS, 19},  // the lowest class counts
-        {BELOW_NORMAL_PRIORITY_CLASS, belowNormal},
+        {BELOW_NORMAL_PRIORITY_CLASS, granted(10)},
+        {ABOVE_NORMAL_PRIORITY_CLASS, granted(-5)},
+        {HIGH_PRIORITY_CLASS, granted(-10)},
+        {REALTIME_PRIORITY_CLASS, granted(-20)},
         {0, own},
     };
     for (const auto &c : cases) {

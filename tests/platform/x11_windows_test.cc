@@ -438,6 +438,7 @@ TEST_F(X11Windows, NotificationsReadBetweenEnumerationsStillCount) {
     pollfd arrived{xcb_get_file_descriptor(display->connection), POLLIN, 0};
     ASSERT_EQ(::poll(&arrived, 1, 10'000), 1);
     posix::AbsorbWindowNotifications();
+    EXPECT_EQ(::poll(&arrived, 1, 0), 0);  // read, not left waiting
     EXPECT_EQ(DescribedDuringEnumeration(platform, HandleOf(window)).value_or(Described{}).title, "after");
 }
 

@@ -181,7 +181,8 @@ TEST_F(HeldEvents, ASpoolThatCannotBeWrittenIsSaidOnceAndSoIsItsReturn) {
 }
 
 // A stop, or a kill once the spool holds the events, while the share is
-// away: the next start writes each of them once.
+// away: the next start writes each of them once, and keeps aside a spool
+// with a line it cannot read.
 class HeldAcrossAStop : public HeldEvents, public ::testing::WithParamInterface<int> {};
 
 TEST_P(HeldAcrossAStop, AreWrittenOnceByTheNextStart) {
@@ -204,6 +205,8 @@ TEST_P(HeldAcrossAStop, AreWrittenOnceByTheNextStart) {
     }
     EXPECT_THAT(Spool(), HasSubstr("\\xlogo;Initiated;"));
     EXPECT_THAT(Spool(), HasSubstr("shared\t"));
+    const std::string spool = SpoolPath(), damaged = Spool() + "shared no tab\n";
+    WriteFile(spool, damaged);
 
     BringShareBack();
     AgentProcess agent = world.Agent("run");
@@ -214,6 +217,9 @@ TEST_P(HeldAcrossAStop, AreWrittenOnceByTheNextStart) {
     ASSERT_EQ(agent.Wait(kLimit), 0) << agent.Errors();
     EXPECT_THAT(agent.Errors(),
                 HasSubstr("plvagent: put back 2 events that the last run left pending, from "));
+    EXPECT_THAT(agent.Errors(), HasSubstr("warning: " + spool + ": line 4 is no spooled event; kept in " +
+                                          spool + ".damaged\n"));
+    EXPECT_EQ(ReadFile(spool + ".damaged"), damaged);
     EXPECT_EQ(world.Events("xlogo", "Initiated").size(), 1u);
     EXPECT_EQ(world.Events("Pelvantine", "Initialization Failure").size(), 2u)
         << "one for each start";

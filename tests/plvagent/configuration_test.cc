@@ -47,7 +47,7 @@ UserContext = SALES
 UpdateInterval = 5
 UpdateCountdown = 42
 AgentNumber = 12
-CloseRetryCount = 0
+CloseRetryCount = 3
 LogHeader = Usage of WS-017
 
 [Options]
@@ -76,6 +76,7 @@ h = /srv/plv
 
 [Shares]
 \\SERVER\PLV = /mnt/plv
+\\S\P = /mnt/p
 
 [Platform]
 )") + "DataDirectory = " + directory / "data" + "\nRuntimeDirectory = " + directory / "run" + "\n");
@@ -94,7 +95,7 @@ h = /srv/plv
     EXPECT_THAT((std::vector<std::uint32_t>{agent.updateInterval, agent.agentNumber,
                                             agent.updateCountdown, agent.closeRetryCount,
                                             runtime.networkKind, runtime.netWareConnection}),
-                ElementsAre(5, 12, 42, 0, 3, 7));
+                ElementsAre(5, 12, 42, 3, 3, 7));
     EXPECT_EQ(std::uint32_t{agent.optionFlags}, PLV_OPT_TRACE | PLV_OPT_CLOCK_FILE | PLV_OPT_UNDEFINED_APPS |
                                                     PLV_OPT_RECORD_DEFINITIONS | PLV_OPT_SHARED_TIMER);
     EXPECT_EQ(static_cast<void *>(agent.clockFile), nullptr);  // opened when the agent runs
@@ -110,8 +111,9 @@ h = /srv/plv
     ASSERT_EQ(c.drives.size(), 1u);
     EXPECT_EQ(c.drives[0].letter, 'H');
     EXPECT_EQ(c.drives[0].directory, "/srv/plv");
-    ASSERT_EQ(c.shares.size(), 1u);
+    ASSERT_EQ(c.shares.size(), 2u);
     EXPECT_EQ(c.shares[0].root, "\\\\SERVER\\PLV");
+    EXPECT_EQ(c.shares[1].root, "\\\\S\\P");  // the shortest
     EXPECT_EQ(c.dataDirectory, directory / "data");
     EXPECT_EQ(c.runtimeDirectory, directory / "run");
 }

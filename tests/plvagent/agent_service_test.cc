@@ -315,6 +315,7 @@ TEST(AgentCommandLine, ExitsTwoOnAUsageErrorAndNamesItsBuild) {
         {{"--bogus"}, 2, "", "The following argument was not expected: --bogus"},
         {{"run", "--cycles", "0"}, 2, "", "--cycles: Value 0 not in range"},
         {{"check-config", "--config"}, 2, "", "--config: 1 required TEXT missing"},
+        {{"check-config", "run"}, 2, "", "The following argument was not expected: run"},
         {{"--version"}, 0, "plvagent 2.8 (commit ", ""},
         {{"--help"}, 0, "Usage:", ""},
     };

@@ -135,6 +135,11 @@ TEST(LogReader, WhatHoldsNoSoundRecordIsOneSkippedRange) {
                                 std::to_string(line.size() + 8))
             << i;
     }
+    for (const std::uint16_t key : {1, 254}) {  // the keys at the ends of the range hold
+        Log edge;
+        edge.Add(line, key);
+        EXPECT_EQ(Items(edge.bytes).back(), edge.Taken(0)) << key;
+    }
 }
 
 TEST(LogReader, ADamagedHeaderIsSkippedUpToTheFirstRecord) {

@@ -62,6 +62,8 @@ class Reports : public ::testing::TestWithParam<Engine> {
             // Its start is in no file: it closes nothing.
             EventLine(kDay2, "08:30:00", "WS-1", "ANN", kEditor, "Terminated", "1998/08/19",
                       "10:00:00"),
+            // Its start is in no file either; another program's open session stays open.
+            EventLine(kDay2, "09:00:00", "WS-2", "BOB", kRenamed, "Terminated"),
             // The last event of WS-2, where its open session ends.
             Agent(kDay2, "09:30:00", "WS-2", "BOB", "Initialization Failure", "PLVWOW32.DLL"),
         };

@@ -217,8 +217,8 @@ TEST_P(HeldAcrossAStop, AreWrittenOnceByTheNextStart) {
     ASSERT_EQ(agent.Wait(kLimit), 0) << agent.Errors();
     EXPECT_THAT(agent.Errors(),
                 HasSubstr("plvagent: put back 2 events that the last run left pending, from "));
-    EXPECT_THAT(agent.Errors(), HasSubstr("warning: " + spool + ": line 4 is no spooled event; kept in " +
-                                          spool + ".damaged\n"));
+    EXPECT_THAT(agent.Errors(), HasSubstr("warning: " + spool + ": line 4 is no spooled event; "
+                                          "kept in " + spool + ".damaged\n"));
     EXPECT_EQ(ReadFile(spool + ".damaged"), damaged);
     EXPECT_EQ(world.Events("xlogo", "Initiated").size(), 1u);
     EXPECT_EQ(world.Events("Pelvantine", "Initialization Failure").size(), 2u)

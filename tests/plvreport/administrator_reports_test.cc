@@ -200,7 +200,8 @@ TEST_F(AdministratorReports, HtmlReportDrawsEveryChartInABrowser) {
                         "\"18\",\"19\",\"20\",\"21\",\"22\",\"23\"]"),
               std::string::npos);
     std::vector<std::string> sections;
-    for (std::size_t at = html.find("<h2>"); at != std::string::npos; at = html.find("<h2>", at + 1))
+    for (std::size_t at = html.find("<h2>"); at != std::string::npos;
+         at = html.find("<h2>", at + 1))
         sections.push_back(html.substr(at + 4, html.find("</h2>", at) - at - 4));
     EXPECT_EQ(sections, (std::vector<std::string>{
                             "Most users at once, by day, against the licences",

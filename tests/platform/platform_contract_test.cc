@@ -116,11 +116,11 @@ TEST_P(PlatformContract, TimersWithoutAWindowGetIdentifiersOfTheirOwn) {
     EXPECT_NE(first, 0u);
     EXPECT_NE(second, 0u);
     EXPECT_NE(first, second);
+    EXPECT_TRUE(os.KillTimer(nullptr, first));  // the second did not replace it
     // Naming an existing one replaces it.
-    EXPECT_EQ(os.SetTimer(nullptr, first, 500, &NoTick), first);
-    EXPECT_TRUE(os.KillTimer(nullptr, first));
-    EXPECT_FALSE(os.KillTimer(nullptr, first));
+    EXPECT_EQ(os.SetTimer(nullptr, second, 500, &NoTick), second);
     EXPECT_TRUE(os.KillTimer(nullptr, second));
+    EXPECT_FALSE(os.KillTimer(nullptr, second));
 }
 
 // Posting to no window differs (Windows queues a thread message); the

@@ -162,6 +162,7 @@ TEST_F(Configuration, EachMistakeIsNamedByFileLineAndKey) {
         {"[Agent]\nHomePath=H:\\PLV\n[Drives]\nHH=/srv\n", "4: HH: a drive is named by one letter from A to Z"},
         {"[Agent]\nHomePath=H:\\PLV\n[Drives]\nH=srv/plv\n", "4: H: must be an absolute directory"},
         {"[Agent]\nHomePath=H:\\PLV\n[Shares]\n\\\\SERVER=/srv\n", "4: \\\\SERVER: a share is named \\\\SERVER\\SHARE"},
+        {"[Agent]\nHomePath=H:\\PLV\n[Shares]\n\\\\SERVER\\=/srv\n", "4: \\\\SERVER\\: a share is named \\\\SERVER\\SHARE"},
     };
     for (const auto &[content, problem] : kMistakes) {
         problems.clear();

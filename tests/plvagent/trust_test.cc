@@ -56,9 +56,11 @@ class TrustedFiles : public testing::HostFileTest {
         Make(generator(), 0755);
         Make(sixteenBitAgent(), 0755);
         Make(definitions(), 0644);
-        Make(path, 0644, false,
-             "[Agent]\nHomePath = " + directory / "server/PLV" + "\nAgentDirectory = " +
-                 directory / "agent" + "\nDefinitions = " + definitions() + "\n");
+        Make(path, 0644, false, Configuration(definitions()));
+    }
+    std::string Configuration(const std::string &definitions, const std::string &more = "") const {
+        return "[Agent]\nHomePath = " + directory / "server/PLV" + "\nAgentDirectory = " +
+               directory / "agent" + "\nDefinitions = " + definitions + "\n" + more;
     }
 
     static void Make(const std::string &path, mode_t mode, bool isDirectory = false,
@@ -136,10 +138,7 @@ TEST_F(TrustedFiles, EachThatOthersMayChangeIsNamed) {
 // A file at a drive's root is in the root, shown as the administrator names it.
 TEST_F(TrustedFiles, TheDirectoryOfAFileAtADriveRootIsThatRoot) {
     const std::string defs = directory / "defs";
-    testing::WriteFile(path, "[Agent]\nHomePath = " + directory / "server/PLV" +
-                                 "\nAgentDirectory = " + directory / "agent" +
-                                 "\nDefinitions = D:\\definitions.ini\n[Drives]\nD = " + defs +
-                                 "\n");
+    testing::WriteFile(path, Configuration("D:\\definitions.ini", "[Drives]\nD = " + defs + "\n"));
     Problems ignored;
     ApplyPlatformSettings(ReadConfiguration(path, ignored));
     ::chmod(defs.c_str(), 0775);

@@ -160,6 +160,7 @@ TEST_F(ProcessCreation, APriorityClassBecomesANiceValue) {
         {IDLE_PRIORITY_CLASS, 19},
         {IDLE_PRIORITY_CLASS | HIGH_PRIORITY_CLASS, 19},  // the lowest class counts
         {BELOW_NORMAL_PRIORITY_CLASS, granted(10)},
+        {NORMAL_PRIORITY_CLASS, granted(0)},
         {ABOVE_NORMAL_PRIORITY_CLASS, granted(-5)},
         {HIGH_PRIORITY_CLASS, granted(-10)},
         {REALTIME_PRIORITY_CLASS, granted(-20)},

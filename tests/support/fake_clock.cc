@@ -65,6 +65,10 @@ BOOL FakePlatform::FileTimeToLocalFileTime(const FILETIME *fileTime, LPFILETIME 
 
 BOOL FakePlatform::FileTimeToSystemTime(const FILETIME *fileTime, LPSYSTEMTIME systemTime) {
     const std::int64_t ticks = TicksOf(*fileTime);
+    if (ticks < 0) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
     std::tm t{};
     BreakDown(CalendarSecondsOf(*fileTime), &t);
     *systemTime = SYSTEMTIME{static_cast<WORD>(t.tm_year + 1900), static_cast<WORD>(t.tm_mon + 1),

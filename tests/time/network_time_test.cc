@@ -69,6 +69,26 @@ class NetworkTimeTest : public LibraryTest {
     }
 };
 
+TEST_F(NetworkTimeTest, CheckIntervalOutsideOneTo24HoursIsTwo) {
+    struct Case {
+        const char *setting;  // null: no settings file
+        std::size_t questionsOverTwelveHours;
+    };
+    const Case cases[] = {{nullptr, 6}, {"0", 6}, {"25", 6}, {"-3", 6}, {"24", 0}, {"4", 3}, {"1", 12}};
+    for (const Case &c : cases) {
+        ResetLibraryState();
+        Initialize();
+        ASSERT_EQ(InitializeNetworkAPI(kNetworkNetWare), 1);
+        server.askedAt.clear();
+        fake.files.files.erase(kSettings);
+        if (c.setting) fake.files.files[kSettings].data = std::string(kSection) + c.setting + "\r\n";
+        fake.SetLocalTime(1998, 8, 20, 0, 0, 30);
+        Now();  // the first call always asks
+        EXPECT_EQ(server.askedAt.size(), 1u);
+        EXPECT_EQ(QuestionsOver(12 * 3600, 100), c.questionsOverTwelveHours) << (c.setting ? c.setting : "-");
+    }
+}
+
 TEST_F(NetworkTimeTest, HoursAreCountedAcrossMidnight) {
     fake.SetLocalTime(1998, 8, 20, 23, 30, 0);
     Now();
@@ -112,6 +132,19 @@ TEST_F(NetworkTimeTest, ImpossibleAnswerFallsBackAndIsLoggedOnce) {
     fake.AdvanceSeconds(1);
     Now();
     EXPECT_EQ(server.askedAt.size(), 1u);  // an invalid answer makes the next call ask
+    // Each other field just past its limit is impossible too.
+    const BYTE pastALimit[][7] = {{98, 0, 20, 10, 0, 0, 0},  {98, 8, 0, 10, 0, 0, 0},
+                                  {98, 8, 32, 10, 0, 0, 0},  {98, 8, 20, 24, 0, 0, 0},
+                                  {98, 8, 20, 10, 60, 0, 0}, {98, 8, 20, 10, 0, 60, 0}};
+    for (const auto &reading : pastALimit) {
+        runtime.networkKind = kNetworkNetWare;
+        std::memcpy(server.reading, reading, 7);
+        fake.AdvanceSeconds(1);
+        Now();
+        EXPECT_EQ(runtime.networkKind, kNetworkNone) << int(reading[1]) << "/" << int(reading[2]) << " "
+                                                     << int(reading[3]) << ":" << int(reading[4]) << ":"
+                                                     << int(reading[5]);
+    }
 }
 
 // The first and the last second of a year are possible answers.

@@ -64,7 +64,7 @@ TEST_P(PlatformContract, ProfileStringsAreReadAsWindowsReadsThem) {
         {"other section", "KEY", "", 255, 5, std::string("other\0", 6)},
         {"OTHER SECTION", "zONE", "", 255, 1, std::string("z\0", 2)},
         {"Pelvantine", "SMSOutput", "NO", 0, 0, "#"},  // a buffer of no size is left alone
-        {"Nowhere", "Key", "d", 255, 1, std::string("d\0", 2)},
+        {"Nowhere", "SMSOutput", "d", 255, 1, std::string("d\0", 2)},  // not the first section's
         {"Pelvantine", "", "d", 255, 1, std::string("d\0", 2)},
         // Lists of names: each ended by a terminator, the list by one more;
         // every heading and key as often as it is written.

@@ -19,8 +19,6 @@ using ::testing::HasSubstr;
 using ::testing::MatchesRegex;
 
 constexpr char kStamp[] = "\\d\\d:\\d\\d:\\d\\d ";
-constexpr char kSixteenBitFailure[] =
-    "Event: .*;Pelvantine;Initialization Failure;PLVWOW32\\.DLL;.*";
 
 class LoadedLibrary : public ::testing::Test {
   protected:

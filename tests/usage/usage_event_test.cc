@@ -142,6 +142,7 @@ TEST_F(MeteredAppsTest, RenameEndsTheOldNameAndTheLaterEndKeepsTheFirstStart) {
     fake.AdvanceSeconds(60);
     EXPECT_EQ(AuthorizeApp(window, 0, kWriter), app);
     EXPECT_STREQ(app->applicationName, kWriter);
+    EXPECT_EQ(AuthorizeApp(window, 0, kWriter), app);  // the same name again: nothing to log
     EXPECT_EQ(Records().size(), 1u);
 
     fake.SetLocalTime(1998, 8, 20, 17, 40, 11);

@@ -169,6 +169,10 @@ TEST_F(Configuration, EachMistakeIsNamedByFileLineAndKey) {
         Read(content);
         EXPECT_THAT(Described(), ::testing::Contains(path + ":" + problem)) << content;
     }
+    // A value too long for the profile reads is refused, not cut.
+    problems.clear();
+    Read("[Agent]\nHomePath=H:\\PLV\nUser=" + std::string(65535, 'u') + "\n");
+    EXPECT_THAT(Described(), ::testing::Contains(path + ":3: User: the value is too long"));
 }
 
 TEST_F(Configuration, TheUpdateCountdownDefaultsToTheIntervalInCycles) {

@@ -102,6 +102,7 @@ TEST_F(Promotion, ADatabaseThatCannotBeReadIsSaid) {
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.errors.find("none.db"), std::string::npos) << run.errors;
     EXPECT_EQ(ImportDefs({}).status, 2);
+    EXPECT_EQ(ImportDefs({"--min-workstations", "0", "--db", database}).status, 2);
 }
 
 }  // namespace

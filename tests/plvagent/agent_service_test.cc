@@ -378,19 +378,24 @@ TEST(AgentCommandLine, AHomePathTheAgentCannotUseIsWarnedAbout) {
 }
 
 // The built-in configuration makes its shared directory and settings file at
-// the first run, and the next run starts on them.
+// the first run, and the next run starts on them. It is no file, so a reload
+// has nothing to read.
 TEST(AgentCommandLine, TheBuiltInConfigurationRunsAgainOnWhatItsFirstRunMade) {
     if (std::filesystem::exists("/etc/plvagent/agent.ini"))
         GTEST_SKIP() << "this machine has /etc/plvagent/agent.ini";
     AgentWorld world;
     const std::string data = world.directory() + "/data";
-    for (int run = 1; run <= 2; ++run) {
-        AgentProcess agent(AgentProgram(), {"run", "--cycles", "1"}, world.directory(),
-                           {"XDG_CONFIG_HOME=" + world.directory() + "/config",
-                            "XDG_DATA_HOME=" + data, "PLV_DATA_DIR="});
-        ASSERT_EQ(agent.Wait(kLimit), 0) << "run " << run << ": " << agent.Errors();
-    }
+    const std::vector<std::string> environment = {"XDG_CONFIG_HOME=" + world.directory() + "/config",
+                                                  "XDG_DATA_HOME=" + data, "PLV_DATA_DIR="};
+    AgentProcess first(AgentProgram(), {"run"}, world.directory(), environment);
+    ASSERT_TRUE(first.Prints("Process added"));
+    first.Signal(SIGHUP);
+    ASSERT_TRUE(first.Says("reload asked for: the built-in configuration has nothing to re-read\n"));
+    first.Signal(SIGTERM);
+    ASSERT_EQ(first.Wait(kLimit), 0) << first.Errors();
     EXPECT_TRUE(std::filesystem::exists(data + "/plvagent/server/PLV/SYSTEM/PLV.INI"));
+    AgentProcess again(AgentProgram(), {"run", "--cycles", "1"}, world.directory(), environment);
+    ASSERT_EQ(again.Wait(kLimit), 0) << again.Errors();
 }
 
 }  // namespace

@@ -357,6 +357,17 @@ TEST(AgentCommandLine, LooksUpItsConfigurationAndKeepsDataOutOfTheCurrentDirecto
     EXPECT_THAT(user.Output(), HasSubstr("workstation: WS-XDG\n"));
 }
 
+// A module that loads but lacks the network's time call leaves the
+// workstation clock in use, and says so.
+TEST(AgentCommandLine, ANetworkModuleWithoutTheTimeCallIsSaid) {
+    AgentWorld world;
+    world.Configure("", "[Time]\nNetworkKind = 3\nNetworkModule = PLVWSI32.DLL\n");
+    AgentProcess agent = world.Agent("run", {"--cycles", "1"});
+    ASSERT_EQ(agent.Wait(kLimit), 0) << agent.Errors();
+    EXPECT_THAT(agent.Errors(), HasSubstr("the network time service of PLVWSI32.DLL could not be "
+                                          "bound; the workstation clock is used\n"));
+}
+
 // A home path without its log directory or settings file is named, by the
 // check and at the start of a run.
 TEST(AgentCommandLine, AHomePathTheAgentCannotUseIsWarnedAbout) {

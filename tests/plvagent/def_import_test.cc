@@ -23,6 +23,7 @@ TEST(DefLine, RefusesWhatIsNoDefinitionLine) {
     const std::vector<std::pair<std::string, std::string>> cases = {
         {"19980820;09:15:02;WS", "has 3 fields, a definition line 15"},
         {"1998/08/20;09:15:02;WS;U;C;D;F;;0;T;C;P;Co;V;0409", "does not begin with a recording date and time"},
+        {"19980820;09:1x:02;WS;U;C;D;F;;0;T;C;P;Co;V;0409", "does not begin with a recording date and time"},
         {"19980820;09:15:02;WS;U;C;D;F;1998-03-12;0;T;C;P;Co;V;0409", "has a file date that is not YYYYMMDD: 1998-03-12"},
         {"19980820;09:15:02;WS;U;C;D;F;;12k;T;C;P;Co;V;0409", "has a file size that is no number: 12k"},
         {"19980820;09:15:02;WS;U;C;D;F;;4294967296;T;C;P;Co;V;0409", "has a file size that is no number: 4294967296"},

@@ -87,7 +87,8 @@ TEST_P(PlatformContract, FileTimesBecomeCalendarFields) {
     // A time with the sign bit set is before 1601 and has no calendar fields.
     const FILETIME beforeTheCalendar{0, 0x80000000};
     SYSTEMTIME untouched{};
-    EXPECT_EQ(ErrorIf(!os.FileTimeToSystemTime(&beforeTheCalendar, &untouched)), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(ErrorIf(!os.FileTimeToSystemTime(&beforeTheCalendar, &untouched)),
+              ERROR_INVALID_PARAMETER);
 }
 
 // The count of units a text needs, asked with no buffer, and refused when the

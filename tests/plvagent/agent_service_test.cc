@@ -396,12 +396,14 @@ TEST(AgentCommandLine, TheBuiltInConfigurationRunsAgainOnWhatItsFirstRunMade) {
         GTEST_SKIP() << "this machine has /etc/plvagent/agent.ini";
     AgentWorld world;
     const std::string data = world.directory() + "/data";
-    const std::vector<std::string> environment = {"XDG_CONFIG_HOME=" + world.directory() + "/config",
-                                                  "XDG_DATA_HOME=" + data, "PLV_DATA_DIR="};
+    const std::vector<std::string> environment = {
+        "XDG_CONFIG_HOME=" + world.directory() + "/config", "XDG_DATA_HOME=" + data,
+        "PLV_DATA_DIR="};
     AgentProcess first(AgentProgram(), {"run"}, world.directory(), environment);
     ASSERT_TRUE(first.Prints("Process added"));
     first.Signal(SIGHUP);
-    ASSERT_TRUE(first.Says("reload asked for: the built-in configuration has nothing to re-read\n"));
+    ASSERT_TRUE(
+        first.Says("reload asked for: the built-in configuration has nothing to re-read\n"));
     first.Signal(SIGTERM);
     ASSERT_EQ(first.Wait(kLimit), 0) << first.Errors();
     EXPECT_TRUE(std::filesystem::exists(data + "/plvagent/server/PLV/SYSTEM/PLV.INI"));

@@ -143,9 +143,10 @@ TEST_P(Reports, TablesAndJsonHoldTheSameRows) {
               "1998-08-20         7      3             3    41999\n"
               "1998-08-21         3      2             2     9000\n");
     // A text column is padded, but never the last.
-    EXPECT_EQ(Report({"peaks", "--format", "table", "--to", "1998-08-20", "--application", kCalc}).output,
-              "application       day         peak  at\n"
-              "C:\\APPS\\CALC.EXE  1998-08-20     1  1998-08-20 11:00:00\n");
+    EXPECT_EQ(
+        Report({"peaks", "--format", "table", "--to", "1998-08-20", "--application", kCalc}).output,
+        "application       day         peak  at\n"
+        "C:\\APPS\\CALC.EXE  1998-08-20     1  1998-08-20 11:00:00\n");
     const ToolRun json =
         Report({"peaks", "--format", "json", "--to", "1998-08-20", "--application", kCalc});
     EXPECT_EQ(json.output,

@@ -74,18 +74,21 @@ TEST_F(NetworkTimeTest, CheckIntervalOutsideOneTo24HoursIsTwo) {
         const char *setting;  // null: no settings file
         std::size_t questionsOverTwelveHours;
     };
-    const Case cases[] = {{nullptr, 6}, {"0", 6}, {"25", 6}, {"-3", 6}, {"24", 0}, {"4", 3}, {"1", 12}};
+    const Case cases[] = {{nullptr, 6}, {"0", 6}, {"25", 6}, {"-3", 6},
+                          {"24", 0},    {"4", 3}, {"1", 12}};
     for (const Case &c : cases) {
         ResetLibraryState();
         Initialize();
         ASSERT_EQ(InitializeNetworkAPI(kNetworkNetWare), 1);
         server.askedAt.clear();
         fake.files.files.erase(kSettings);
-        if (c.setting) fake.files.files[kSettings].data = std::string(kSection) + c.setting + "\r\n";
+        if (c.setting)
+            fake.files.files[kSettings].data = std::string(kSection) + c.setting + "\r\n";
         fake.SetLocalTime(1998, 8, 20, 0, 0, 30);
         Now();  // the first call always asks
         EXPECT_EQ(server.askedAt.size(), 1u);
-        EXPECT_EQ(QuestionsOver(12 * 3600, 100), c.questionsOverTwelveHours) << (c.setting ? c.setting : "-");
+        EXPECT_EQ(QuestionsOver(12 * 3600, 100), c.questionsOverTwelveHours)
+            << (c.setting ? c.setting : "-");
     }
 }
 
@@ -141,9 +144,9 @@ TEST_F(NetworkTimeTest, ImpossibleAnswerFallsBackAndIsLoggedOnce) {
         std::memcpy(server.reading, reading, 7);
         fake.AdvanceSeconds(1);
         Now();
-        EXPECT_EQ(runtime.networkKind, kNetworkNone) << int(reading[1]) << "/" << int(reading[2]) << " "
-                                                     << int(reading[3]) << ":" << int(reading[4]) << ":"
-                                                     << int(reading[5]);
+        EXPECT_EQ(runtime.networkKind, kNetworkNone)
+            << int(reading[1]) << "/" << int(reading[2]) << " " << int(reading[3]) << ":"
+            << int(reading[4]) << ":" << int(reading[5]);
     }
 }
 

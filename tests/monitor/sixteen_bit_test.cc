@@ -188,6 +188,18 @@ TEST_F(HookTest, UnknownApplicationIsAdmittedAtOnceAndOnlyOnceButUserExeNever) {
     EXPECT_THAT(LoggedEvents(), ElementsAre("Initiated C:\\APPS\\NEW.EXE"));
 }
 
+TEST_F(HookTest, ANotificationWithoutAWholeRecordIsIgnored) {
+    fake.files.files["C:\\APPS\\NEW.EXE"];
+    const PLVHookRecord record = Created(OpenWindow(0x500, "New"), "C:\\APPS\\NEW.EXE");
+    EXPECT_EQ(NotifyHook(0, nullptr), 0);
+    const PLVCopyData noRecord{0, sizeof record, nullptr};
+    EXPECT_EQ(NotifyHook(0, &noRecord), 0);
+    Notify(record, sizeof record - 1);
+    EXPECT_EQ(MeteredCount(), 0u);
+    Notify(record);
+    EXPECT_EQ(MeteredCount(), 1u);
+}
+
 // A window admitted by a notification for a process the scan never kept is
 // ended with the next removal, and said so.
 TEST_F(HookTest, ARecordNoEntryHoldsEndsWithTheNextRemoval) {

@@ -2,6 +2,7 @@
 // names matched without regard to case, program paths in DOS form.
 #include <sys/stat.h>
 
+#include <filesystem>
 #include <fstream>
 
 #include <gtest/gtest.h>
@@ -71,6 +72,8 @@ TEST_F(DosPaths, ProgramPathsAreReportedInDosForm) {
     EXPECT_EQ(DosPathOf(volume / "Logs"), "T:\\Logs");
     // A sibling whose name merely begins like a mapped directory is not in it.
     EXPECT_EQ(DosPathOf(volume.path() + "x/y").substr(0, 3), "Z:\\");
+    // A relative path is taken from the working directory.
+    EXPECT_EQ(DosPathOf("x"), DosPathOf(std::filesystem::current_path() / "x"));
 }
 
 }  // namespace

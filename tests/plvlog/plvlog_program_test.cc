@@ -57,7 +57,7 @@ TEST_F(Plvlog, GoesOnAfterDamageAndMissingFiles) {
 // code page's characters become UTF-8; the last field is kept.
 TEST_F(Plvlog, WritesCsvAndJsonInUtf8) {
     const std::string odd =
-            EventLine("1998/08/20", "10:00:00", "WS,1", "J\"D\x1f", "C:\\\xD6\x80L.EXE") + "S2";
+            EventLine("1998/08/20", "10:00:00", "WS,1", "J\"D\x1f", "C:\\\xD6\x80\x94L.EXE") + "S2";
     Write("19980820.LOG", LogBytes({odd}));
     const ToolRun csv = Run({"--format", "csv", "19980820.LOG"});
     EXPECT_EQ(csv.status, 0);
@@ -65,14 +65,14 @@ TEST_F(Plvlog, WritesCsvAndJsonInUtf8) {
               "date,time,workstation,user,context,spare1,application,event,identifier,start_date,"
               "start_time,count1,count2,spare2\n"
               "1998/08/20,10:00:00,\"WS,1\",\"J\"\"D\x1f\",SALES,,"
-              "C:\\\xC3\x96\xE2\x82\xACL.EXE,Initiated,,,,,,S2\n");
+              "C:\\\xC3\x96\xE2\x82\xAC\xE2\x80\x9DL.EXE,Initiated,,,,,,S2\n");
     const ToolRun json = Run({"--format", "json", "19980820.LOG"});
     EXPECT_EQ(json.output,
               "[\n{\"date\":\"1998/08/20\",\"time\":\"10:00:00\",\"workstation\":\"WS,1\","
               "\"user\":\"J\\\"D\\u001f\",\"context\":\"SALES\",\"spare1\":\"\",\"application\":"
-              "\"C:\\\\\xC3\x96\xE2\x82\xACL.EXE\",\"event\":\"Initiated\",\"identifier\":\"\","
-              "\"start_date\":\"\",\"start_time\":\"\",\"count1\":\"\",\"count2\":\"\","
-              "\"spare2\":\"S2\"}\n]\n");
+              "\"C:\\\\\xC3\x96\xE2\x82\xAC\xE2\x80\x9DL.EXE\",\"event\":\"Initiated\","
+              "\"identifier\":\"\",\"start_date\":\"\",\"start_time\":\"\",\"count1\":\"\","
+              "\"count2\":\"\",\"spare2\":\"S2\"}\n]\n");
     EXPECT_EQ(Run({"--format", "json", "--to", "1998-08-19", "19980820.LOG"}).output, "[]\n");
 }
 

@@ -1,6 +1,7 @@
 #include "monitor/timer_cycle.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 #include "monitor/metering_state.h"
@@ -146,14 +147,16 @@ TEST_F(ProcessScanTest, TheTableAnswersAsAWalkFromItsHead) {
     }
 }
 
-// A window without a title waits for one; the title that comes is the one
-// identified, and the end of the process is traced with it.
-TEST_F(ProcessScanTest, ALaterTitleAdmitsTheWaitingWindowAndItsEndIsTraced) {
+// A process waits for a window, then for its title; the title that comes is
+// the one identified, and the end of the process is traced with its window.
+TEST_F(ProcessScanTest, ALaterWindowAndTitleAdmitTheWaitingProcessAndItsEndIsTraced) {
     PLVAppDefinition byTitle{};
     byTitle.kind = 2;
     std::strcpy(byTitle.titleText, "Report");
     PLVAppendToList(&runtime.definitions, &byTitle, sizeof byTitle);
     StartProcess(0x1A0, "C:\\APPS\\REPORTS.EXE");
+    Tick();
+    EXPECT_STREQ(Entry(0x1A0)->title, "(no window)");
     HWND window = OpenWindow(0x1A0, "");
     Tick();
     EXPECT_STREQ(Entry(0x1A0)->title, "(no title)");
@@ -164,7 +167,10 @@ TEST_F(ProcessScanTest, ALaterTitleAdmitsTheWaitingWindowAndItsEndIsTraced) {
     EXPECT_THAT(LoggedEvents(), ElementsAre("Initiated C:\\APPS\\REPORTS.EXE"));
     EndProcess(0x1A0);
     Tick();
-    EXPECT_THAT(TraceLines(), Contains(HasSubstr("Process: Title = Report, ID = 1a0, hWnd = ")));
+    char removal[64];
+    std::snprintf(removal, sizeof removal, "Process: Title = Report, ID = 1a0, hWnd = %x",
+                  HandleNumber(window));
+    EXPECT_THAT(TraceLines(), Contains(HasSubstr(removal)));
 }
 
 // A title longer than the entry's field keeps the 63 characters it holds; a

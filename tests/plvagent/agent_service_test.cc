@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -349,6 +350,14 @@ TEST(AgentCommandLine, LooksUpItsConfigurationAndKeepsDataOutOfTheCurrentDirecto
     for (const auto &entry : std::filesystem::directory_iterator(cwd))
         EXPECT_THAT(entry.path().filename().string(),
                     ::testing::AnyOf(".tool-output", ".tool-errors"));
+
+    // A data directory that cannot be made stops the agent and is named.
+    const std::string plain = world.directory() + "/plain";
+    std::ofstream{plain};
+    AgentProcess unmade(AgentProgram(), {"check-config"}, cwd,
+                        {"XDG_CONFIG_HOME=" + config, "XDG_DATA_HOME=" + plain, "PLV_DATA_DIR="});
+    EXPECT_EQ(unmade.Wait(kLimit), 1);
+    EXPECT_THAT(unmade.Errors(), HasSubstr(" " + plain + "/plvagent: cannot be prepared: "));
 
     std::filesystem::copy_file(world.configurationFile(), config + "/plvagent/agent.ini");
     AgentProcess user(AgentProgram(), {"check-config"}, cwd, {"XDG_CONFIG_HOME=" + config});

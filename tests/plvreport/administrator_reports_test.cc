@@ -118,7 +118,8 @@ TEST_F(AdministratorReports, LicencesMarkOverUseAndUnusedLicences) {
          "Editor,1998-08-21,2,3,1998-08-21 09:10:00,yes\n"
          "editor.exe,1998-08-20,2,0,,no\n"
          "editor.exe,1998-08-21,2,0,,no\n"},
-        // By file name, both editors' paths count under one licence.
+        // By file name, both editors' paths count under one licence; a month
+        // asked for has its row, used or not.
         {{"--from", "1998-08-01", "--to", "1998-09-30"},
          "CALC.EXE,1998-08,1,1,1998-08-20 13:00:00,no\nCALC.EXE,1998-09,1,0,,no\n"
          "Editor,1998-08,2,0,,no\nEditor,1998-09,2,0,,no\n"

@@ -180,17 +180,8 @@ TEST_F(HookTest, UnknownApplicationIsAdmittedAtOnceAndOnlyOnceButUserExeNever) {
     StartProcess(0x500, "C:\\APPS\\NEW.EXE");
     Tick();  // windowless: in the table
     HWND window = OpenWindow(0x500, "New");
-    Notify(Created(window, "C:\\APPS\\NEW.EXE"));
-    EXPECT_EQ(MeteredCount(), 1u);
-    EXPECT_EQ(FindEntry(0x500, 0)->window, window);
-    Notify(Created(window, "C:\\APPS\\NEW.EXE"));
-    Tick();
-    EXPECT_THAT(LoggedEvents(), ElementsAre("Initiated C:\\APPS\\NEW.EXE"));
-}
-
-TEST_F(HookTest, ANotificationWithoutAWholeRecordIsIgnored) {
-    fake.files.files["C:\\APPS\\NEW.EXE"];
-    const PLVHookRecord record = Created(OpenWindow(0x500, "New"), "C:\\APPS\\NEW.EXE");
+    // No descriptor, no record, or less than a whole one: ignored.
+    const PLVHookRecord record = Created(window, "C:\\APPS\\NEW.EXE");
     EXPECT_EQ(NotifyHook(0, nullptr), 0);
     const PLVCopyData noRecord{0, sizeof record, nullptr};
     EXPECT_EQ(NotifyHook(0, &noRecord), 0);
@@ -198,6 +189,10 @@ TEST_F(HookTest, ANotificationWithoutAWholeRecordIsIgnored) {
     EXPECT_EQ(MeteredCount(), 0u);
     Notify(record);
     EXPECT_EQ(MeteredCount(), 1u);
+    EXPECT_EQ(FindEntry(0x500, 0)->window, window);
+    Notify(record);
+    Tick();
+    EXPECT_THAT(LoggedEvents(), ElementsAre("Initiated C:\\APPS\\NEW.EXE"));
 }
 
 // A window admitted by a notification for a process the scan never kept is

@@ -31,6 +31,11 @@ using ::testing::StartsWith;
 
 constexpr auto kLimit = 30s;  // sanitizer builds on a loaded machine start slowly
 
+// With no agent.ini below config, the built-in configuration, its files below data.
+std::vector<std::string> BuiltInEnvironment(const std::string &config, const std::string &data) {
+    return {"XDG_CONFIG_HOME=" + config, "XDG_DATA_HOME=" + data, "PLV_DATA_DIR="};
+}
+
 std::size_t Count(const std::string &text, const std::string &part) {
     std::size_t count = 0;
     for (std::size_t at = 0; (at = text.find(part, at)) != std::string::npos; at += part.size())
@@ -341,8 +346,7 @@ TEST(AgentCommandLine, LooksUpItsConfigurationAndKeepsDataOutOfTheCurrentDirecto
     const std::string cwd = world.directory() + "/cwd";
     std::filesystem::create_directories(cwd);
 
-    AgentProcess builtIn(AgentProgram(), {"check-config"}, cwd,
-                         {"XDG_CONFIG_HOME=" + config, "XDG_DATA_HOME=" + data, "PLV_DATA_DIR="});
+    AgentProcess builtIn(AgentProgram(), {"check-config"}, cwd, BuiltInEnvironment(config, data));
     ASSERT_EQ(builtIn.Wait(kLimit), 0) << builtIn.Errors();
     EXPECT_THAT(builtIn.Output(), HasSubstr("configuration: the built-in configuration\n"));
     EXPECT_THAT(builtIn.Output(),
@@ -354,8 +358,7 @@ TEST(AgentCommandLine, LooksUpItsConfigurationAndKeepsDataOutOfTheCurrentDirecto
     // A data directory that cannot be made stops the agent and is named.
     const std::string plain = world.directory() + "/plain";
     std::ofstream{plain};
-    AgentProcess unmade(AgentProgram(), {"check-config"}, cwd,
-                        {"XDG_CONFIG_HOME=" + config, "XDG_DATA_HOME=" + plain, "PLV_DATA_DIR="});
+    AgentProcess unmade(AgentProgram(), {"check-config"}, cwd, BuiltInEnvironment(config, plain));
     EXPECT_EQ(unmade.Wait(kLimit), 1);
     EXPECT_THAT(unmade.Errors(), HasSubstr(" " + plain + "/plvagent: cannot be prepared: "));
 
@@ -405,9 +408,7 @@ TEST(AgentCommandLine, TheBuiltInConfigurationRunsAgainOnWhatItsFirstRunMade) {
         GTEST_SKIP() << "this machine has /etc/plvagent/agent.ini";
     AgentWorld world;
     const std::string data = world.directory() + "/data";
-    const std::vector<std::string> environment = {
-        "XDG_CONFIG_HOME=" + world.directory() + "/config", "XDG_DATA_HOME=" + data,
-        "PLV_DATA_DIR="};
+    const auto environment = BuiltInEnvironment(world.directory() + "/config", data);
     AgentProcess first(AgentProgram(), {"run"}, world.directory(), environment);
     ASSERT_TRUE(first.Prints("Process added"));
     first.Signal(SIGHUP);

@@ -40,12 +40,13 @@ int AnswerPeerCommands(Platform &os) {
             HANDLE semaphore = os.CreateSemaphoreA(nullptr, 1, 1, name.c_str());
             const bool taken = semaphore && os.WaitForSingleObject(semaphore, 0) == WAIT_OBJECT_0;
             std::cout << (taken ? "taken" : "busy") << std::endl;
-        } else if (command == "release") {
+        } else if (command == "find") {
             std::string name;
             words >> name;
-            HANDLE semaphore = os.OpenSemaphoreA(SEMAPHORE_ALL_ACCESS, FALSE, name.c_str());
-            const bool released = semaphore && os.ReleaseSemaphore(semaphore, 1, nullptr);
-            std::cout << (released ? "released" : "refused") << std::endl;
+            HANDLE semaphore = os.OpenSemaphoreA(SYNCHRONIZE, FALSE, name.c_str());
+            const DWORD error = semaphore == nullptr ? os.GetLastError() : 0;
+            if (semaphore != nullptr) os.CloseHandle(semaphore);
+            std::cout << error << std::endl;
         } else {
             std::cout << "unknown " << command << std::endl;
         }
@@ -64,6 +65,10 @@ DWORD HelperPeer::Lock(DWORD offset, DWORD length) {
 
 bool HelperPeer::TakeSemaphore(const std::string &name) {
     return process_.Ask("take " + name) == "taken";
+}
+
+DWORD HelperPeer::FindSemaphore(const std::string &name) {
+    return Number(process_.Ask("find " + name));
 }
 
 }  // namespace plv::testing

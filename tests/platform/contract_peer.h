@@ -11,7 +11,7 @@
 namespace plv::testing {
 
 // The helper's side: answers HelperPeer's commands over `os` until its input
-// ends; "release <name>" besides gives back a unit this process took.
+// ends.
 int AnswerPeerCommands(Platform &os);
 
 class HelperPeer final : public Peer {
@@ -21,6 +21,7 @@ class HelperPeer final : public Peer {
     DWORD Open(const std::string &path, DWORD access, DWORD shareMode, DWORD disposition) override;
     DWORD Lock(DWORD offset, DWORD length) override;
     bool TakeSemaphore(const std::string &name) override;
+    DWORD FindSemaphore(const std::string &name) override;
     // Killed as a crash would end it; its handles, and their locks, are closed
     // once it has ended, which Kill waits for.
     void Die() override { process_.Kill(); }

@@ -26,13 +26,13 @@ TEST_P(PlatformContract, ASemaphoreIsCreatedOnceAndTakenOnce) {
     EXPECT_EQ(os.WaitForSingleObject(opened, 0), WAIT_OBJECT_0);
     EXPECT_TRUE(os.ReleaseSemaphore(created, 1, nullptr));
 
+    // Another process finds the name as long as this one has it open.
+    std::unique_ptr<Peer> other = world->StartPeer();
+    EXPECT_EQ(other->FindSemaphore(kTimerSemaphore), 0u);
     for (HANDLE handle : {created, again, opened}) EXPECT_TRUE(os.CloseHandle(handle));
     EXPECT_EQ(ErrorIf(os.OpenSemaphoreA(SEMAPHORE_ALL_ACCESS, FALSE, kTimerSemaphore) == nullptr),
               ERROR_FILE_NOT_FOUND);
-}
-
-TEST_P(PlatformContract, ASemaphoreCannotStartAboveItsMaximum) {
-    EXPECT_EQ(ErrorIf(os.CreateSemaphoreA(nullptr, 2, 1, "Over") == nullptr), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(other->FindSemaphore(kTimerSemaphore), DWORD{ERROR_FILE_NOT_FOUND});
 }
 
 TEST_P(PlatformContract, WaitingOnAHandleThatNamesNothingFails) {
@@ -40,7 +40,8 @@ TEST_P(PlatformContract, WaitingOnAHandleThatNamesNothingFails) {
               ERROR_INVALID_HANDLE);
 }
 
-TEST_P(PlatformContract, ASemaphoreCreatedAtZeroIsHeldByItsCreator) {
+TEST_P(PlatformContract, ASemaphoreStartsAtMostAtItsMaximumAndAtZeroIsHeldByItsCreator) {
+    EXPECT_EQ(ErrorIf(os.CreateSemaphoreA(nullptr, 2, 1, "Over") == nullptr), ERROR_INVALID_PARAMETER);
     HANDLE start = os.CreateSemaphoreA(nullptr, 0, 1, "PLVStartSemaphore");
     ASSERT_NE(start, nullptr);
     EXPECT_EQ(os.WaitForSingleObject(start, 0), WAIT_TIMEOUT);

@@ -67,6 +67,12 @@ class FakePeer final : public Peer {
         HANDLE semaphore = other_.CreateSemaphoreA(nullptr, 1, 1, name.c_str());
         return semaphore && other_.WaitForSingleObject(semaphore, 0) == WAIT_OBJECT_0;
     }
+    DWORD FindSemaphore(const std::string &name) override {
+        HANDLE semaphore = other_.OpenSemaphoreA(SYNCHRONIZE, FALSE, name.c_str());
+        if (semaphore == nullptr) return other_.GetLastError();
+        other_.CloseHandle(semaphore);
+        return 0;
+    }
     void Die() override {
         for (HANDLE file : files_) fake_.CloseHandle(file);
         files_.clear();

@@ -90,6 +90,7 @@ TEST(PeVersionFiles, LanguageNamesAreCutToTheBufferAndCountWhatWasCopied) {
     } cases[] = {
         {0x0409, 64, "English (United States)", 23},
         {0x0409, 9, "English ", 8},
+        {0x0409, 23, "English (United States", 22},
         {0x0407, 9, "German (", 8},
         {0x0C0A, 64, "Spanish (Spain)", 15},
         {0x0000, 64, "Language Neutral", 16},

@@ -26,6 +26,8 @@ class Peer {
     virtual DWORD Lock(DWORD offset, DWORD length) = 0;
     // Creates or opens the semaphore and tries to take it without waiting.
     virtual bool TakeSemaphore(const std::string &name) = 0;
+    // Opens the semaphore and closes it again; 0 or the Win32 error.
+    virtual DWORD FindSemaphore(const std::string &name) = 0;
     // The process dies: whatever it held is let go, as the kernel does.
     virtual void Die() = 0;
 };

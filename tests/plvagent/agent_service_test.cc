@@ -367,6 +367,13 @@ TEST(AgentCommandLine, LooksUpItsConfigurationAndKeepsDataOutOfTheCurrentDirecto
     ASSERT_EQ(user.Wait(kLimit), 0) << user.Errors();
     EXPECT_THAT(user.Output(), HasSubstr("configuration: " + config + "/plvagent/agent.ini\n"));
     EXPECT_THAT(user.Output(), HasSubstr("workstation: WS-XDG\n"));
+
+    // A relative XDG_CONFIG_HOME is ignored, even where it names that file.
+    std::vector<std::string> relative = BuiltInEnvironment("config", data);
+    relative.push_back("HOME=" + cwd);
+    AgentProcess ignored(AgentProgram(), {"check-config"}, world.directory(), relative);
+    ASSERT_EQ(ignored.Wait(kLimit), 0) << ignored.Errors();
+    EXPECT_THAT(ignored.Output(), HasSubstr("configuration: the built-in configuration\n"));
 }
 
 // A module that loads but lacks the network's time call leaves the

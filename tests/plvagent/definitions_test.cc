@@ -118,6 +118,8 @@ TEST_F(Definitions, EachMistakeIsNamedByLineAndKey) {
         {"[A]\nFileName=a.exe\nTitle=W\nTitlePosition=64\n", "4: TitlePosition: expected a whole number from 0 to 63"},
         {"[A]\nKind=1\nTitle=Writer\n",
                 "2: Kind: must be 2 for the Title, Class, Product, Company, Version and Language criteria to count"},
+        {"[A]\nKind=1\nCompany=V\n",
+                "2: Kind: must be 2 for the Title, Class, Product, Company, Version and Language criteria to count"},
         {"[A]\nSizeTest=G\nSizeBound1=10\n",
                 "1: [A]: can never match: give a FileName, Directory, Title, Class or version criterion"},
         {"[A]\nFileName=a.exe\nTitel=Writer\n", "3: Titel: unknown key"},

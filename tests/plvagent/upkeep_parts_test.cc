@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <filesystem>
+
 #include "event_backlog.h"
 #include "event_spool.h"
 #include "messages.h"
@@ -82,6 +84,9 @@ TEST(EventSpool, AFailedWriteIsSaidAndLeavesTheLastSpoolWhole) {
     EventSpool spool(path);
     std::string why;
     ASSERT_TRUE(spool.Keep({{kShared, "first"}}, &why)) << why;
+    // The events name users: only the agent's own user reads them.
+    EXPECT_EQ(std::filesystem::status(path).permissions(),
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
     ASSERT_EQ(::symlink("/dev/full", (path + ".new").c_str()), 0);
     EXPECT_FALSE(spool.Keep({{kShared, "second"}}, &why));
     EXPECT_THAT(why, HasSubstr("No space left on device"));

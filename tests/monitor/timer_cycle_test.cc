@@ -187,10 +187,14 @@ TEST_F(ProcessScanTest, ALongTitleOrClassKeepsWhatItsFieldHolds) {
     EXPECT_EQ(MeteredCount(), 1u);
 }
 
-TEST_F(ProcessScanTest, AProgramIsMeteredByItsShortPath) {
+// A known program is examined afresh on each scan until it has a window, and
+// metered by its short path.
+TEST_F(ProcessScanTest, AKnownProgramWaitsOutsideTheTableAndIsMeteredByItsShortPath) {
     Define("WRITER.EXE");
     StartProcess(0x1C0, "C:\\PROGRAM FILES\\WRITER.EXE");
     fake.files.files["C:\\PROGRAM FILES\\WRITER.EXE"].shortPath = "C:\\PROGRA~1\\WRITER.EXE";
+    Tick();
+    EXPECT_EQ(Entry(0x1C0), nullptr);
     OpenWindow(0x1C0, "Writer");
     Tick();
     EXPECT_THAT(LoggedEvents(), ElementsAre("Initiated C:\\PROGRA~1\\WRITER.EXE"));
@@ -213,6 +217,19 @@ TEST_F(Windows95ScanTest, EveryProcessButTheAgentsIsExamined) {
     }
     Tick();
     EXPECT_THAT(LoggedEvents(), ElementsAre("Initiated C:\\APPS\\EDITOR.EXE", "Initiated C:\\APPS\\CALC.EXE"));
+}
+
+// A window notification there carries no program path: the process list gives it.
+TEST_F(Windows95ScanTest, ANotifiedWindowTakesItsPathFromTheProcessList) {
+    agent.optionFlags |= PLV_OPT_UNDEFINED_APPS;
+    StartProcess(0x30, "C:\\APPS\\NEW.EXE");
+    PLVHookRecord record{};
+    record.code = PLV_HOOK_WINDOW_CREATED;
+    record.window = OpenWindow(0x30, "New");
+    const PLVCopyData descriptor{0, sizeof record, &record};
+    NotifyHook(0, &descriptor);
+    Tick();
+    EXPECT_THAT(LoggedEvents(), ElementsAre("Initiated C:\\APPS\\NEW.EXE"));
 }
 
 // An ended process that was never metered leaves the table, so a later

@@ -133,6 +133,8 @@ TEST_P(PlatformContract, EachHandleHasItsOwnFilePointer) {
 
     EXPECT_EQ(ErrorIf(os.SetFilePointer(file, -7, nullptr, FILE_END) == INVALID_SET_FILE_POINTER),
               ERROR_NEGATIVE_SEEK);
+    EXPECT_EQ(ErrorIf(os.SetFilePointer(file, 0, nullptr, 3) == INVALID_SET_FILE_POINTER),
+              ERROR_INVALID_PARAMETER);
     LONG high = 1;
     EXPECT_EQ(os.SetFilePointer(file, 5, &high, FILE_BEGIN), 5u);
     EXPECT_EQ(high, 1);

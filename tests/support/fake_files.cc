@@ -195,6 +195,10 @@ DWORD FakePlatform::SetFilePointer(HANDLE file, LONG distance, PLONG distanceHig
         SetLastError(fault->second.error);
         return INVALID_SET_FILE_POINTER;
     }
+    if (method > FILE_END) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return INVALID_SET_FILE_POINTER;
+    }
     const std::int64_t move = distanceHigh ? (std::int64_t{*distanceHigh} << 32) |
                                                  static_cast<std::uint32_t>(distance)
                                            : distance;

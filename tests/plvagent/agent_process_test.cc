@@ -189,6 +189,15 @@ TEST(AgentCommand, ImportsRecordedDefinitionsOnce) {
     EXPECT_NE(written.find("\r\nFileName=xlogo\r\nDirectory=Z:\\usr\\bin\r\n", first), std::string::npos)
         << written;
     EXPECT_EQ(written.find("[xlogo", first + 1), std::string::npos) << written;
+
+    // A configuration that names no definitions file leaves nowhere to import to.
+    world.Configure("");
+    AgentProcess nowhere(AgentProgram(),
+                         {"import-defs", day, "--config", world.configurationFile()},
+                         world.directory());
+    EXPECT_EQ(nowhere.Wait(kStartLimit), 1);
+    EXPECT_THAT(nowhere.Errors(), HasSubstr(world.configurationFile() +
+                                            ": Definitions: names no definitions file\n"));
 }
 
 }  // namespace

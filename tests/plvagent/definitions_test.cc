@@ -116,10 +116,6 @@ TEST_F(Definitions, EachMistakeIsNamedByLineAndKey) {
         {"[A]\nFileName=a.exe\nLanguage=english\n", "3: Language: expected up to four hexadecimal digits, such as 0409"},
         {"[A]\nFileName=a.exe\nTitlePosition=2\n", "3: TitlePosition: is read only with a Title"},
         {"[A]\nFileName=a.exe\nTitle=W\nTitlePosition=64\n", "4: TitlePosition: expected a whole number from 0 to 63"},
-        {"[A]\nKind=1\nTitle=Writer\n",
-                "2: Kind: must be 2 for the Title, Class, Product, Company, Version and Language criteria to count"},
-        {"[A]\nKind=1\nCompany=V\n",
-                "2: Kind: must be 2 for the Title, Class, Product, Company, Version and Language criteria to count"},
         {"[A]\nSizeTest=G\nSizeBound1=10\n",
                 "1: [A]: can never match: give a FileName, Directory, Title, Class or version criterion"},
         {"[A]\nFileName=a.exe\nTitel=Writer\n", "3: Titel: unknown key"},
@@ -129,6 +125,16 @@ TEST_F(Definitions, EachMistakeIsNamedByLineAndKey) {
         Read(content);
         EXPECT_THAT(Described(), ::testing::Contains(std::string("definitions.ini:") + problem))
             << content;
+    }
+    // Each window or version criterion, even of one character, asks for kind 2.
+    for (const char *criterion :
+         {"Title=W", "Class=C", "Product=P", "Company=V", "Version=1", "Language=0409"}) {
+        problems.clear();
+        Read(std::string("[A]\nKind=1\n") + criterion + "\n");
+        EXPECT_THAT(Described(), ElementsAre("definitions.ini:2: Kind: must be 2 for the Title, "
+                                             "Class, Product, Company, Version and Language "
+                                             "criteria to count"))
+            << criterion;
     }
     problems.clear();
     Read("[A]\nFileName=a\n");  // a name of one letter can match

@@ -48,6 +48,7 @@ TEST_F(Plvlog, GoesOnAfterDamageAndMissingFiles) {
                               "19980821.LOG: skipped 20 bytes at offset " +
                               atSecond + ": no whole record at the end\n");
     EXPECT_EQ(Run({"19980820.LOG"}).status, 1);
+    EXPECT_EQ(Run({"--from", "1998-08-21", "19980820.LOG"}).status, 0);  // a day not asked for
     EXPECT_EQ(Run({"missing.LOG"}).status, 1);
     Write("sound.LOG", LogBytes({kStart, kEnd}));
     EXPECT_EQ(Run({"sound.LOG"}).status, 0);

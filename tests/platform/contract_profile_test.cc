@@ -93,7 +93,7 @@ TEST_P(PlatformContract, ProfileStringsAreReadAsWindowsReadsThem) {
 // with one terminator.
 TEST_P(PlatformContract, ProfileTextsAreCutToTheBufferAsWindowsCutsThem) {
     WriteWholeFile(Scratch("PLV.INI"), kSettings);
-    char buffer[32];
+    char buffer[40];
     std::memset(buffer, '#', sizeof buffer);
     const DWORD value = os.GetPrivateProfileStringA("Pelvantine", "SMSStart", "", buffer, 11,
                                                     Scratch("PLV.INI").c_str());
@@ -105,10 +105,26 @@ TEST_P(PlatformContract, ProfileTextsAreCutToTheBufferAsWindowsCutsThem) {
         EXPECT_EQ(std::string(buffer, 11), std::string("01/15/1998\0", 11));
     }
 
-    std::memset(buffer, '#', sizeof buffer);
-    EXPECT_EQ(os.GetPrivateProfileStringA(nullptr, nullptr, "", buffer, 16, Scratch("PLV.INI").c_str()), 14u);
-    EXPECT_EQ(std::string(buffer, 16),
-              std::string(world->UnderWine() ? "Pelvantine\0oth\0#" : "Pelvantine\0oth\0\0", 16));
+    // The list of headings, as often as each is written, a byte short of its
+    // last terminator, and cut further; the byte past the buffer is never
+    // written.
+    const struct {
+        DWORD size, result;
+        std::string windows, wine;
+    } lists[] = {
+        {36, 34, std::string("Pelvantine\0other section\0pelvantin\0\0", 36),
+         std::string("Pelvantine\0other section\0pelvantin\0#", 36)},
+        {16, 14, std::string("Pelvantine\0oth\0\0", 16), std::string("Pelvantine\0oth\0#", 16)},
+    };
+    for (const auto &list : lists) {
+        std::memset(buffer, '#', sizeof buffer);
+        EXPECT_EQ(os.GetPrivateProfileStringA(nullptr, nullptr, "", buffer, list.size,
+                                              Scratch("PLV.INI").c_str()),
+                  list.result);
+        EXPECT_EQ(std::string(buffer, list.size + 1),
+                  (world->UnderWine() ? list.wine : list.windows) + "#")
+            << list.size;
+    }
 }
 
 TEST_P(PlatformContract, ProfileIntegersAreReadAsWindowsReadsThem) {

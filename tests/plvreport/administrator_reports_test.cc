@@ -139,7 +139,7 @@ TEST_F(AdministratorReports, LicencesMarkOverUseAndUnusedLicences) {
         arguments.insert(arguments.end(), c.arguments.begin(), c.arguments.end());
         EXPECT_EQ(Csv(arguments), header + c.rows) << ::testing::PrintToString(c.arguments);
     }
-    // The calculator, with no licence now, is left out; none at all is a count.
+    // The calculator, without a licence now, is left out; 0 licences is a count.
     WriteHostFile(dir / "licences.ini", std::string("[Licences]\r\nEditor = 0\r\n"));
     EXPECT_EQ(Csv({"licences", "--licences", "licences.ini", "--definitions", "plvagent.def",
                    "--from", "1998-08-20", "--to", "1998-08-20"}),

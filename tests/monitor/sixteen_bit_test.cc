@@ -156,7 +156,9 @@ TEST_F(DosBoxTest, EndOfTheBoxEndsEveryProgramInItOnce) {
 
 class HookTest : public MonitorTest {
   protected:
-    HookTest() { agent.optionFlags |= PLV_OPT_UNDEFINED_APPS; }
+    explicit HookTest(DWORD platformId = VER_PLATFORM_WIN32_NT) : MonitorTest(platformId) {
+        agent.optionFlags |= PLV_OPT_UNDEFINED_APPS;
+    }
     void Notify(const PLVHookRecord &record, uint32_t byteCount = sizeof(PLVHookRecord)) {
         const PLVCopyData descriptor{0, byteCount, &record};
         EXPECT_EQ(NotifyHook(0, &descriptor), 0);
@@ -209,6 +211,19 @@ TEST_F(HookTest, ARecordNoEntryHoldsEndsWithTheNextRemoval) {
     EXPECT_THAT(LoggedEvents(),
                 ElementsAre("Initiated C:\\APPS\\LOOSE.EXE", "Terminated C:\\APPS\\LOOSE.EXE"));
     EXPECT_THAT(TraceLines(), Contains(HasSubstr("Not in process table: C:\\APPS\\LOOSE.EXE, HWND: ")));
+}
+
+class Windows95HookTest : public HookTest {
+  protected:
+    Windows95HookTest() : HookTest(VER_PLATFORM_WIN32_WINDOWS) {}
+};
+
+// On Windows 95 a notification carries no program path: the process list gives it.
+TEST_F(Windows95HookTest, ANotifiedWindowTakesItsPathFromTheProcessList) {
+    StartProcess(0x30, "C:\\APPS\\NEW.EXE");
+    Notify(Created(OpenWindow(0x30, "New"), ""));
+    Tick();
+    EXPECT_THAT(LoggedEvents(), ElementsAre("Initiated C:\\APPS\\NEW.EXE"));
 }
 
 TEST_F(HookTest, TheProgramIsAdmittedByItsShortPath) {

@@ -219,19 +219,6 @@ TEST_F(Windows95ScanTest, EveryProcessButTheAgentsIsExamined) {
     EXPECT_THAT(LoggedEvents(), ElementsAre("Initiated C:\\APPS\\EDITOR.EXE", "Initiated C:\\APPS\\CALC.EXE"));
 }
 
-// A window notification there carries no program path: the process list gives it.
-TEST_F(Windows95ScanTest, ANotifiedWindowTakesItsPathFromTheProcessList) {
-    agent.optionFlags |= PLV_OPT_UNDEFINED_APPS;
-    StartProcess(0x30, "C:\\APPS\\NEW.EXE");
-    PLVHookRecord record{};
-    record.code = PLV_HOOK_WINDOW_CREATED;
-    record.window = OpenWindow(0x30, "New");
-    const PLVCopyData descriptor{0, sizeof record, &record};
-    NotifyHook(0, &descriptor);
-    Tick();
-    EXPECT_THAT(LoggedEvents(), ElementsAre("Initiated C:\\APPS\\NEW.EXE"));
-}
-
 // An ended process that was never metered leaves the table, so a later
 // process given its id is examined as new.
 TEST_F(ProcessScanTest, AnUnmeteredProcessLeavesTheTableAndItsIdServesAgain) {

@@ -21,7 +21,16 @@ class SixteenBitTest : public MonitorTest {
     SixteenBitTest() { agent.optionFlags |= PLV_OPT_UNDEFINED_APPS; }
 };
 
+// Another process holds the start semaphore throughout: its creation failing
+// because it exists opens it, any other refusal fails the start.
 TEST_F(SixteenBitTest, FailedStartsAreLoggedAndSwitchTrackingOff) {
+    constexpr char kStart[] = "PLVStartSemaphore";
+    FakePlatform peer;
+    peer.machine = fake.machine;
+    ASSERT_NE(peer.CreateSemaphoreA(nullptr, 0, 1, kStart), nullptr);
+    fake.semaphores.createFaults[kStart] = {ERROR_ALREADY_EXISTS};
+    EXPECT_TRUE(StartSixteenBitAgent());
+    EXPECT_THAT(fake.semaphores.journal, Contains(std::string("open ") + kStart));
     struct Case {
         std::function<void()> breakIt;
         const char *component;
@@ -29,6 +38,7 @@ TEST_F(SixteenBitTest, FailedStartsAreLoggedAndSwitchTrackingOff) {
     const Case cases[] = {
         {[&] { fake.failProcessCreation = ERROR_FILE_NOT_FOUND; }, "PLVWOW16.EXE"},
         {[&] { World().agentReady = FALSE; }, "PLVWOW16.EXE"},
+        {[&] { fake.semaphores.createFaults[kStart] = {ERROR_ACCESS_DENIED}; }, "Rd Semaphore"},
         {[&] { fake.ModuleOf(fake.LoadLibraryA("PLVWOW32.DLL")).entries.erase("GetNext16BitTask"); },
          "PLVWOW32.DLL"},  // last: the module stays broken
     };

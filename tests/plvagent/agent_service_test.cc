@@ -246,6 +246,11 @@ TEST_F(AgentSession, AllowsOneAgentPerUserAndDisplay) {
     world.Configure("");
     AgentProcess first = world.Agent("run");
     ASSERT_TRUE(first.Says("starting"));
+    std::vector<std::filesystem::perms> locks;  // for the user alone, as the spool is
+    for (const auto &entry : std::filesystem::directory_iterator(world.directory() + "/run")) {
+        if (entry.path().extension() == ".lock") locks.push_back(entry.status().permissions());
+    }
+    EXPECT_THAT(locks, ::testing::ElementsAre(std::filesystem::perms(0600)));
 
     // Each agent keeps its output in its own working directory.
     for (const char *directory : {"/second", "/third"})
@@ -351,6 +356,7 @@ TEST(AgentCommandLine, LooksUpItsConfigurationAndKeepsDataOutOfTheCurrentDirecto
     EXPECT_THAT(builtIn.Output(), HasSubstr("configuration: the built-in configuration\n"));
     EXPECT_THAT(builtIn.Output(),
                 HasSubstr("shared log directory: " + data + "/plvagent/server/PLV/LOGS\n"));
+    EXPECT_THAT(builtIn.Output(), HasSubstr("update countdown: 900 cycles"));  // 15 minutes
     for (const auto &entry : std::filesystem::directory_iterator(cwd))
         EXPECT_THAT(entry.path().filename().string(),
                     ::testing::AnyOf(".tool-output", ".tool-errors"));

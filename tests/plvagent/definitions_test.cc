@@ -136,9 +136,15 @@ TEST_F(Definitions, EachMistakeIsNamedByLineAndKey) {
                                              "criteria to count"))
             << criterion;
     }
+    // A file name of one letter can match, and a name may fill its room.
+    const std::string fills(kDefinitionNameRoom, 'N');
     problems.clear();
-    Read("[A]\nFileName=a\n");  // a name of one letter can match
+    Read("[" + fills + "]\nFileName=a\n");
     EXPECT_THAT(Described(), ElementsAre());
+    problems.clear();
+    Read("[" + fills + "N]\nFileName=a\n");
+    EXPECT_THAT(Described(),
+                ElementsAre(::testing::EndsWith(": a name of at most 101 characters")));
 }
 
 // Every day the calendar has from 1980 to 2045 is a file date, in whole
@@ -146,8 +152,8 @@ TEST_F(Definitions, EachMistakeIsNamedByLineAndKey) {
 TEST(FileDates, AreTheCalendarsDaysInTheirRange) {
     using namespace std::chrono;
     for (int y : {1979, 1980, 1996, 1999, 2000, 2045, 2046}) {
-        for (unsigned m = 1; m <= 12; ++m) {
-            for (unsigned d = 1; d <= 32; ++d) {
+        for (unsigned m = 0; m <= 13; ++m) {
+            for (unsigned d = 0; d <= 32; ++d) {
                 const year_month_day date{year{y}, month{m}, day{d}};
                 const bool real = date.ok() && y >= 1980 && y <= 2045;
                 char text[16];

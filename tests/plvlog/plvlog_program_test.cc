@@ -1,7 +1,9 @@
 // plvlog run as an administrator runs it, over files of a directory of its own.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "plvlog/log_bytes.h"
 #include "plvlog/tool_run.h"
@@ -75,6 +77,22 @@ TEST_F(Plvlog, WritesCsvAndJsonInUtf8) {
               "\"identifier\":\"\",\"start_date\":\"\",\"start_time\":\"\",\"count1\":\"\","
               "\"count2\":\"\",\"spare2\":\"S2\"}\n]\n");
     EXPECT_EQ(Run({"--format", "json", "--to", "1998-08-19", "19980820.LOG"}).output, "[]\n");
+}
+
+// Output goes out in writes of a megabyte: a log just past one write is
+// printed once, line for line. Just past, so that a write repeated for every
+// line after it stays a few megabytes. A CSV row is as long as the line.
+TEST_F(Plvlog, PrintsEachLineOnceAcrossItsWrites) {
+    const std::size_t lines = (std::size_t{1} << 20) / (kStart.size() + 1) + 3;
+    Write("MANY.LOG", LogBytes(std::vector<std::string>(lines, kStart)));
+    std::string printed;
+    for (std::size_t i = 0; i < lines; ++i) printed += kStart + "\n";
+    const std::string plain = Run({"MANY.LOG"}).output;
+    EXPECT_EQ(plain.size(), printed.size());  // not the megabytes themselves
+    EXPECT_TRUE(plain == printed);
+    const ToolRun csv = Run({"--format", "csv", "MANY.LOG"});
+    ASSERT_GE(csv.output.size(), std::size_t{1} << 20);
+    EXPECT_EQ(std::ranges::count(csv.output, '\n'), static_cast<std::ptrdiff_t>(lines + 1));
 }
 
 TEST_F(Plvlog, AnswersItsVersionAndRefusesWrongUseWithStatus2) {

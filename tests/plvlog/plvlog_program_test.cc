@@ -95,6 +95,17 @@ TEST_F(Plvlog, PrintsEachLineOnceAcrossItsWrites) {
     EXPECT_EQ(std::ranges::count(csv.output, '\n'), static_cast<std::ptrdiff_t>(lines + 1));
 }
 
+// A full disk is said, and not taken for the end of the log.
+TEST_F(Plvlog, SaysWhenItsOutputCannotBeWritten) {
+    Write("19980820.LOG", LogBytes({kStart, kEnd}));
+    for (const std::string format : {"plain", "csv", "json"}) {
+        const std::string command = PLVLOG_PROGRAM " --format " + format + " 19980820.LOG";
+        const ToolRun run = RunTool("/bin/sh", {"-c", command + " >/dev/full"}, dir.path());
+        EXPECT_EQ(run.status, 1) << format;
+        EXPECT_EQ(run.errors, "plvlog: the output could not be written whole\n") << format;
+    }
+}
+
 TEST_F(Plvlog, AnswersItsVersionAndRefusesWrongUseWithStatus2) {
     const ToolRun version = Run({"--version"});
     EXPECT_EQ(version.status, 0);

@@ -12,33 +12,11 @@
 namespace plv::logs {
 namespace {
 
-constexpr std::size_t kFlushSize = 1 << 20;
-
-// Plain lines are collected and written in large pieces.
-class PlainOutput {
-  public:
-    explicit PlainOutput(std::FILE *out) : out_(out) {}
-    ~PlainOutput() { Flush(); }
-    void Line(std::string_view text) {
-        pending_ += text;
-        pending_ += '\n';
-        if (pending_.size() >= kFlushSize) Flush();
-    }
-    void Flush() {
-        std::fwrite(pending_.data(), 1, pending_.size(), out_);
-        pending_.clear();
-    }
-
-  private:
-    std::FILE *out_;
-    std::string pending_;
-};
-
 class EventOutput {
   public:
     EventOutput(LogFormat format, std::FILE *out) {
         if (format == LogFormat::plain) {
-            plain_ = std::make_unique<PlainOutput>(out);
+            plain_ = std::make_unique<ChunkedOutput>(out);
             return;
         }
         std::vector<Column> columns;
@@ -47,11 +25,11 @@ class EventOutput {
             out, format == LogFormat::csv ? RowFormat::csv : RowFormat::json, std::move(columns));
     }
     void Header(std::string_view text) {
-        if (plain_) plain_->Line(text);
+        if (plain_) Line(text);
     }
     void Event(const LogItem &item) {
         if (plain_) {
-            plain_->Line(item.text);
+            Line(item.text);
             return;
         }
         const auto &fields = item.event.fields;
@@ -63,13 +41,17 @@ class EventOutput {
         }
         rows_->Row(cells_);
     }
-    void Finish() {
-        if (plain_) plain_->Flush();
-        if (rows_) rows_->Finish();
-    }
+    // False when the output could not be written whole.
+    bool Finish() { return plain_ ? plain_->Finish() : rows_->Finish(); }
 
   private:
-    std::unique_ptr<PlainOutput> plain_;
+    void Line(std::string_view text) {
+        plain_->text() += text;
+        plain_->text() += '\n';
+        plain_->Appended();
+    }
+
+    std::unique_ptr<ChunkedOutput> plain_;
     std::unique_ptr<RowWriter> rows_;
     std::array<std::string, kEventFieldCount> utf8_;
     std::vector<std::string_view> cells_;
@@ -124,8 +106,8 @@ bool PrintFile(const std::filesystem::path &path, const PrintOptions &options, E
 
 }  // namespace
 
-bool PrintLogs(const std::vector<std::string> &paths, const PrintOptions &options, std::FILE *out,
-               std::FILE *problems) {
+PrintResult PrintLogs(const std::vector<std::string> &paths, const PrintOptions &options,
+                      std::FILE *out, std::FILE *problems) {
     EventOutput output(options.format, out);
     bool whole = true;
     for (const std::string &argument : paths) {
@@ -143,8 +125,8 @@ bool PrintLogs(const std::vector<std::string> &paths, const PrintOptions &option
             if (!PrintFile(file, options, output, problems)) whole = false;
         }
     }
-    output.Finish();
-    return whole;
+    if (!output.Finish()) return PrintResult::notWritten;
+    return whole ? PrintResult::whole : PrintResult::skipped;
 }
 
 }  // namespace plv::logs

@@ -22,10 +22,16 @@ struct PrintOptions {
     std::optional<std::int64_t> to;    // the first second of the last day wanted
 };
 
+enum class PrintResult {
+    whole,       // every file read whole, and printed
+    skipped,     // something of the files could not be read
+    notWritten,  // the output could not be written whole
+};
+
 // Prints the events of every file named (a directory names its .LOG files),
 // going on after a file that cannot be read and after damaged bytes; each
-// problem is one line on `problems`. False when anything was skipped.
-bool PrintLogs(const std::vector<std::string> &paths, const PrintOptions &options, std::FILE *out,
-               std::FILE *problems);
+// problem is one line on `problems`.
+PrintResult PrintLogs(const std::vector<std::string> &paths, const PrintOptions &options,
+                      std::FILE *out, std::FILE *problems);
 
 }  // namespace plv::logs

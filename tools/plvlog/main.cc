@@ -7,7 +7,7 @@
 
 namespace {
 
-constexpr int kSkipped = 1;
+constexpr int kIncomplete = 1;  // something skipped, or not written
 constexpr int kUsageError = 2;
 
 std::optional<std::int64_t> Day(const std::optional<std::string> &text) {
@@ -54,5 +54,8 @@ int main(int argc, char **argv) {
         return usage("--from and --to take a day, YYYY-MM-DD");
     if (showHeader && options.format != plv::logs::LogFormat::plain)
         return usage("--header goes with the plain format only");
-    return plv::logs::PrintLogs(paths, options, stdout, stderr) ? 0 : kSkipped;
+    const auto result = plv::logs::PrintLogs(paths, options, stdout, stderr);
+    if (result == plv::logs::PrintResult::notWritten)
+        std::fprintf(stderr, "plvlog: the output could not be written whole\n");
+    return result == plv::logs::PrintResult::whole ? 0 : kIncomplete;
 }

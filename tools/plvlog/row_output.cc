@@ -5,7 +5,7 @@
 namespace plv::logs {
 namespace {
 
-constexpr std::size_t kFlushSize = 1 << 20;
+constexpr std::size_t kPieceSize = 1 << 20;
 
 // Characters, not bytes, count for a column's width.
 std::size_t Width(std::string_view utf8) {
@@ -66,59 +66,55 @@ void AppendJsonString(std::string &out, std::string_view text, std::string_view 
 }
 
 RowWriter::RowWriter(std::FILE *out, RowFormat format, std::vector<Column> columns)
-    : out_(out), format_(format), columns_(std::move(columns)) {
+    : output_(out), format_(format), columns_(std::move(columns)) {
+    std::string &text = output_.text();
     if (format_ == RowFormat::csv) {
         for (std::size_t i = 0; i < columns_.size(); ++i) {
-            if (i > 0) pending_ += ',';
-            AppendCsvField(pending_, columns_[i].name);
+            if (i > 0) text += ',';
+            AppendCsvField(text, columns_[i].name);
         }
-        pending_ += '\n';
+        text += '\n';
     }
 }
 
 RowWriter::~RowWriter() { Finish(); }
 
 void RowWriter::Row(const std::vector<std::string_view> &cells) {
+    std::string &text = output_.text();
     switch (format_) {
         case RowFormat::table:
             tableRows_.emplace_back(cells.begin(), cells.end());
             return;
         case RowFormat::csv:
             for (std::size_t i = 0; i < cells.size(); ++i) {
-                if (i > 0) pending_ += ',';
-                AppendCsvField(pending_, cells[i]);
+                if (i > 0) text += ',';
+                AppendCsvField(text, cells[i]);
             }
-            pending_ += '\n';
+            text += '\n';
             break;
         case RowFormat::json:
-            pending_ += rows_ == 0 ? "[\n{" : ",\n{";
+            text += rows_ == 0 ? "[\n{" : ",\n{";
             for (std::size_t i = 0; i < cells.size(); ++i) {
-                if (i > 0) pending_ += ',';
-                AppendJsonString(pending_, columns_[i].name);
-                pending_ += ':';
+                if (i > 0) text += ',';
+                AppendJsonString(text, columns_[i].name);
+                text += ':';
                 if (columns_[i].numeric)
-                    pending_ += cells[i];
+                    text += cells[i];
                 else
-                    AppendJsonString(pending_, cells[i]);
+                    AppendJsonString(text, cells[i]);
             }
-            pending_ += '}';
+            text += '}';
             break;
     }
     ++rows_;
-    if (pending_.size() >= kFlushSize) Flush();
-}
-
-void RowWriter::Flush() {
-    if (!pending_.empty() &&
-        std::fwrite(pending_.data(), 1, pending_.size(), out_) != pending_.size())
-        failed_ = true;
-    pending_.clear();
+    output_.Appended();
 }
 
 bool RowWriter::Finish() {
-    if (finished_) return !failed_;
+    if (finished_) return written_;
     finished_ = true;
-    if (format_ == RowFormat::json) pending_ += rows_ == 0 ? "[]\n" : "\n]\n";
+    std::string &text = output_.text();
+    if (format_ == RowFormat::json) text += rows_ == 0 ? "[]\n" : "\n]\n";
     if (format_ == RowFormat::table) {
         std::vector<std::size_t> widths;
         for (const Column &column : columns_) widths.push_back(Width(column.name));
@@ -127,16 +123,16 @@ bool RowWriter::Finish() {
                 widths[i] = std::max(widths[i], Width(row[i]));
         const auto line = [&](const std::vector<std::string_view> &cells) {
             for (std::size_t i = 0; i < cells.size(); ++i) {
-                if (i > 0) pending_ += "  ";
+                if (i > 0) text += "  ";
                 const bool last = i + 1 == cells.size();
                 // No blanks after the last column.
                 if (last && !columns_[i].numeric)
-                    pending_ += cells[i];
+                    text += cells[i];
                 else
-                    AppendPadded(pending_, cells[i], widths[i], columns_[i].numeric);
+                    AppendPadded(text, cells[i], widths[i], columns_[i].numeric);
             }
-            pending_ += '\n';
-            if (pending_.size() >= kFlushSize) Flush();
+            text += '\n';
+            output_.Appended();
         };
         std::vector<std::string_view> cells;
         for (const Column &column : columns_) cells.push_back(column.name);
@@ -145,7 +141,23 @@ bool RowWriter::Finish() {
             line(std::vector<std::string_view>(row.begin(), row.end()));
         tableRows_.clear();
     }
-    Flush();
+    written_ = output_.Finish();
+    return written_;
+}
+
+void ChunkedOutput::Appended() {
+    if (pending_.size() >= kPieceSize) Write();
+}
+
+void ChunkedOutput::Write() {
+    if (!pending_.empty() &&
+        std::fwrite(pending_.data(), 1, pending_.size(), out_) != pending_.size())
+        failed_ = true;
+    pending_.clear();
+}
+
+bool ChunkedOutput::Finish() {
+    Write();
     if (std::fflush(out_) != 0) failed_ = true;
     return !failed_;
 }

@@ -25,6 +25,29 @@ struct Column {
     bool numeric = false;  // right-aligned in a table, a number in JSON
 };
 
+// Text gathered and written in pieces of a megabyte, so that a long output
+// costs few writes; a write that fails is remembered, not retried.
+class ChunkedOutput {
+  public:
+    explicit ChunkedOutput(std::FILE *out) : out_(out) {}
+    ChunkedOutput(const ChunkedOutput &) = delete;
+    ChunkedOutput &operator=(const ChunkedOutput &) = delete;
+
+    // The text not yet written: append to it, then call Appended.
+    std::string &text() { return pending_; }
+    // Writes what has gathered once it makes a piece.
+    void Appended();
+    // Writes the rest and flushes the stream; false when any write failed.
+    bool Finish();
+
+  private:
+    void Write();
+
+    std::FILE *out_;
+    std::string pending_;
+    bool failed_ = false;
+};
+
 // CSV and JSON rows go out as they come, in large writes; a table is held
 // until Finish, which sizes its columns.
 class RowWriter {
@@ -40,16 +63,13 @@ class RowWriter {
     bool Finish();
 
   private:
-    void Flush();
-
-    std::FILE *out_;
+    ChunkedOutput output_;
     RowFormat format_;
     std::vector<Column> columns_;
-    std::string pending_;
     std::size_t rows_ = 0;
     std::vector<std::vector<std::string>> tableRows_;
-    bool failed_ = false;
     bool finished_ = false;
+    bool written_ = false;  // what Finish answered
 };
 
 void AppendCsvField(std::string &out, std::string_view text);

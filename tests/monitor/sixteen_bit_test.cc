@@ -142,10 +142,16 @@ TEST_F(DosBoxTest, TwoProgramsInOneBoxAreMeteredApartAndEndedLastFirst) {
     Check("C:\\DOS\\QBASIC.EXE");
     EXPECT_EQ(MeteredCount(), 2u);
     EXPECT_NE(static_cast<PLVMeteredApp *>(FindEntry(0x400, 0)->meteredApp), nullptr);
+    // A windowed program admitted since comes before them, and is passed over.
+    fake.files.files["C:\\APPS\\CALC.EXE"];
+    StartProcess(0x500, "C:\\APPS\\CALC.EXE");
+    OpenWindow(0x500, "Calculator", "SciCalc");
+    Tick();
     RemoveDOSApp(box);  // the most recently admitted goes first
     Tick();
-    EXPECT_THAT(LoggedEvents(), ElementsAre("Initiated C:\\DOS\\EDIT.COM", "Initiated C:\\DOS\\QBASIC.EXE",
-                                            "Terminated C:\\DOS\\QBASIC.EXE"));
+    EXPECT_THAT(LoggedEvents(),
+                ElementsAre("Initiated C:\\DOS\\EDIT.COM", "Initiated C:\\DOS\\QBASIC.EXE",
+                            "Initiated C:\\APPS\\CALC.EXE", "Terminated C:\\DOS\\QBASIC.EXE"));
     EXPECT_EQ(static_cast<PLVMeteredApp *>(FindEntry(0x400, 0)->meteredApp), nullptr);
     const auto answer = fake.devices.at("\\\\.\\PLVDOS").controls.back();
     EXPECT_EQ(answer.first, 3u);

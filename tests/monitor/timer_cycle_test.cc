@@ -173,6 +173,17 @@ TEST_F(ProcessScanTest, ALaterWindowAndTitleAdmitTheWaitingProcessAndItsEndIsTra
     EXPECT_THAT(TraceLines(), Contains(HasSubstr(removal)));
 }
 
+// A process whose path the process list cannot read stands as "(none)" and
+// is not metered, window or not.
+TEST_F(ProcessScanTest, AProcessWithoutAPathIsKeptOutUnderNone) {
+    World().processes.push_back({0x1B0, "", false});
+    OpenWindow(0x1B0, "Secret");
+    Tick();
+    ASSERT_NE(Entry(0x1B0), nullptr);
+    EXPECT_STREQ(Entry(0x1B0)->programPath, "(none)");
+    EXPECT_EQ(MeteredCount(), 0u);
+}
+
 // A title longer than the entry's field keeps the 63 characters it holds; a
 // class is identified to its 128th.
 TEST_F(ProcessScanTest, ALongTitleOrClassKeepsWhatItsFieldHolds) {

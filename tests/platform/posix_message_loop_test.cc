@@ -121,7 +121,10 @@ TEST_F(MessageLoop, ATimerSlowerThanItsPeriodLetsTheCallerHaveItsTurn) {
 TEST_F(MessageLoop, SentMessagesAreAnsweredAtOnce) {
     EXPECT_EQ(os.SendMessageA(window, WM_USER, 0, 21), 42);
     ASSERT_EQ(events.size(), 1u);
+    EXPECT_TRUE(os.PostMessageA(window, WM_CLOSE, 0, 0));
     DestroyHostWindow(window);
+    PumpMessages(Clock::now());
+    EXPECT_EQ(events.size(), 1u);  // what was posted to it went with the window
     EXPECT_EQ(ErrorIf(os, os.SendMessageA(window, WM_USER, 0, 21) == 0), ERROR_INVALID_WINDOW_HANDLE);
     EXPECT_FALSE(os.PostMessageA(window, WM_CLOSE, 0, 0));
 }

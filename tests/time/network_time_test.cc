@@ -50,9 +50,12 @@ class NetworkTimeTest : public LibraryTest {
         EXPECT_EQ(InitializeNetworkAPI(kNetworkNetWare), 1);
     }
     std::string Now() {
-        WSDate date{};
-        WSTime time{};
+        WSDate date;
+        WSTime time;
+        std::memset(&date, 0x55, sizeof date);  // every field must be written
+        std::memset(&time, 0x55, sizeof time);
         GetNOSDateTime(&date, &time);
+        EXPECT_EQ(time.hundredths, 0);
         char text[32];
         std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", date.year, date.month,
                       date.day, time.hour, time.minute, time.second);

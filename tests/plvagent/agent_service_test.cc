@@ -393,6 +393,24 @@ TEST(AgentCommandLine, ANetworkModuleWithoutTheTimeCallIsSaid) {
                                           "bound; the workstation clock is used\n"));
 }
 
+// A time source configured but not to be had stops the start, named,
+// rather than metering on a clock the administrator did not choose.
+TEST(AgentCommandLine, ATimeSourceThatCannotBeHadStopsTheStart) {
+    const std::pair<const char *, const char *> kCases[] = {
+        {"[Options]\nClockFile = yes\n[Time]\nClockFilePath = H:\\NONE\\CLOCK.DAT\n",
+         "the clock file H:\\NONE\\CLOCK.DAT cannot be opened: "},
+        {"[Time]\nNetworkKind = 3\nNetworkModule = NONE.DLL\n",
+         "the network module NONE.DLL cannot be loaded: "},
+    };
+    for (const auto &[sections, said] : kCases) {
+        AgentWorld world;
+        world.Configure("", sections);
+        AgentProcess agent = world.Agent("run", {"--cycles", "1"});
+        EXPECT_EQ(agent.Wait(kLimit), 2) << said;
+        EXPECT_THAT(agent.Errors(), HasSubstr(said));
+    }
+}
+
 // A home path without its log directory or settings file is named, by the
 // check and at the start of a run.
 TEST(AgentCommandLine, AHomePathTheAgentCannotUseIsWarnedAbout) {

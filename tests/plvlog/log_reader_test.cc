@@ -156,6 +156,9 @@ TEST(LogReader, ADamagedHeaderIsSkippedUpToTheFirstRecord) {
                 LogHeaderBytes(std::string(1024, 'H')) + log.records[0].substr(0, kept);
         EXPECT_EQ(Items(longHeader)[0], "header " + std::string(1024, 'H')) << kept;
     }
+    // A header the file ends inside is none.
+    const std::string cut = LogHeaderBytes().substr(0, LogHeaderBytes().size() - 3);
+    EXPECT_EQ(Items(cut), std::vector<std::string>{"unfinished 0+" + std::to_string(cut.size())});
     // Before anything else, only a header the agent could write holds.
     for (const std::size_t length : {64, 65}) {
         const std::string first = Items(LogHeaderBytes(std::string(length, 'H')) + "x")[0];

@@ -99,8 +99,8 @@ TEST_F(Plvlog, PrintsEachLineOnceAcrossItsWrites) {
 TEST_F(Plvlog, SaysWhenItsOutputCannotBeWritten) {
     Write("19980820.LOG", LogBytes({kStart, kEnd}));
     for (const std::string format : {"plain", "csv", "json"}) {
-        const std::string command = PLVLOG_PROGRAM " --format " + format + " 19980820.LOG";
-        const ToolRun run = RunTool("/bin/sh", {"-c", command + " >/dev/full"}, dir.path());
+        const ToolRun run =
+            RunToolOnAFullDisk(PLVLOG_PROGRAM, {"--format", format, "19980820.LOG"}, dir.path());
         EXPECT_EQ(run.status, 1) << format;
         EXPECT_EQ(run.errors, "plvlog: the output could not be written whole\n") << format;
     }

@@ -99,4 +99,11 @@ ToolRun RunTool(const std::string &program, const std::vector<std::string> &argu
     return run;
 }
 
+ToolRun RunToolOnAFullDisk(const std::string &program, const std::vector<std::string> &arguments,
+                           const std::string &directory) {
+    std::string command = "exec '" + program + "'";
+    for (const std::string &argument : arguments) command += " '" + argument + "'";
+    return RunTool("/bin/sh", {"-c", command + " >/dev/full"}, directory);
+}
+
 }  // namespace plv::testing

@@ -53,5 +53,9 @@ struct ToolRun {
 // Runs the program in the directory with the arguments to its end.
 ToolRun RunTool(const std::string &program, const std::vector<std::string> &arguments,
                 const std::string &directory);
+// The same with /dev/full as its output, where every write fails as on a
+// full disk (no argument may hold a single quote).
+ToolRun RunToolOnAFullDisk(const std::string &program, const std::vector<std::string> &arguments,
+                           const std::string &directory);
 
 }  // namespace plv::testing

@@ -153,9 +153,8 @@ TEST_P(Reports, TablesAndJsonHoldTheSameRows) {
               "[\n{\"application\":\"C:\\\\APPS\\\\CALC.EXE\",\"day\":\"1998-08-20\",\"peak\":1,"
               "\"at\":\"1998-08-20 11:00:00\"}\n]\n");
     // A report cut short by a full disk is said, never taken for the whole.
-    const std::string command =
-        PLVREPORT_PROGRAM " --db '" + databases.Location("report.db") + "' usage >/dev/full";
-    const ToolRun full = RunTool("/bin/sh", {"-c", command}, dir.path());
+    const ToolRun full = RunToolOnAFullDisk(
+        PLVREPORT_PROGRAM, {"--db", databases.Location("report.db"), "usage"}, dir.path());
     EXPECT_EQ(full.status, 3);
     EXPECT_EQ(full.errors, "plvreport: the report could not be written whole\n");
 }

@@ -111,7 +111,7 @@ void RowWriter::Row(const std::vector<std::string_view> &cells) {
 }
 
 bool RowWriter::Finish() {
-    if (finished_) return written_;
+    if (finished_) return output_.Finish();
     finished_ = true;
     std::string &text = output_.text();
     if (format_ == RowFormat::json) text += rows_ == 0 ? "[]\n" : "\n]\n";
@@ -141,8 +141,7 @@ bool RowWriter::Finish() {
             line(std::vector<std::string_view>(row.begin(), row.end()));
         tableRows_.clear();
     }
-    written_ = output_.Finish();
-    return written_;
+    return output_.Finish();
 }
 
 void ChunkedOutput::Appended() {

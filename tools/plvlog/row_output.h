@@ -38,6 +38,7 @@ class ChunkedOutput {
     // Writes what has gathered once it makes a piece.
     void Appended();
     // Writes the rest and flushes the stream; false when any write failed.
+    // Called again, it answers the same.
     bool Finish();
 
   private:
@@ -69,7 +70,6 @@ class RowWriter {
     std::size_t rows_ = 0;
     std::vector<std::vector<std::string>> tableRows_;
     bool finished_ = false;
-    bool written_ = false;  // what Finish answered
 };
 
 void AppendCsvField(std::string &out, std::string_view text);

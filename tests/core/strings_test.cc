@@ -56,6 +56,10 @@ TEST(StrTrim, RemovesOnlySpaces) {
         strTrim(text.data());
         EXPECT_STREQ(text.c_str(), c.out) << '"' << c.in << '"';
     }
+    // Nothing past the text's end is read or moved: another field may follow.
+    char field[] = " A\0Z";
+    strTrim(field);
+    EXPECT_EQ(std::memcmp(field, "A\0\0Z", sizeof field), 0);
     strTrim(nullptr);
 }
 

@@ -9,6 +9,7 @@
 
 #include "html_text.h"
 #include "log_time.h"
+#include "peaks.h"
 #include "plvlog/tool_run.h"
 #include "store.h"
 #include "support/host_files.h"
@@ -257,6 +258,19 @@ TEST(HtmlText, EscapesMarkupAndScriptEnds) {
               "O&#39;Neil &amp; &lt;Son&gt; &quot;A&quot;");
     EXPECT_EQ(plvreport::JsonString("C:\\A\"</script>\n\xc3\xa9"),
               "\"C:\\\\A\\\"\\u003c/script\\u003e\\u000a\xc3\xa9\"");
+}
+
+// A pair counts once while any of its sessions is open: the end of the
+// shorter of two does not make room for another pair.
+TEST(PeakConcurrency, APairCountsUntilItsLastSessionEnds) {
+    plvreport::SessionSet set;
+    set.names.Add(plvreport::Dimension::application, {{7, kEditor}});
+    // Workstation and user 1 twice, one inside the other; then pair 2.
+    set.sessions = {{1, 1, 0, 7, 100, 400}, {1, 1, 0, 7, 150, 200}, {2, 2, 0, 7, 300, 350}};
+    const auto rows = plvreport::PeakConcurrency(set, {}, plvreport::Period::day);
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].peak, 2);
+    EXPECT_EQ(rows[0].at, 300);
 }
 
 }  // namespace

@@ -237,6 +237,9 @@ TEST_P(PlatformContract, FileFactsGiveSizeAndShortNamesAreThePathItselfWithoutAl
     std::strcpy(path, facts.c_str());
     EXPECT_EQ(os.GetShortPathNameA(path, path, 284), facts.size());  // in place, as the scan calls it
     EXPECT_EQ(path, facts);
+    char other[285] = "";
+    EXPECT_EQ(os.GetShortPathNameA(facts.c_str(), other, sizeof other), facts.size());
+    EXPECT_EQ(other, facts);
     char small[4];
     EXPECT_EQ(os.GetShortPathNameA(facts.c_str(), small, sizeof small), facts.size() + 1);
     EXPECT_EQ(os.GetShortPathNameA(Scratch("NONE.EXE").c_str(), path, 284), 0u);

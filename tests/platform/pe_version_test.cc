@@ -11,6 +11,7 @@
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <random>
 #include <string>
 #include <vector>
@@ -104,6 +105,34 @@ TEST(PeVersionFiles, LanguageNamesAreCutToTheBufferAndCountWhatWasCopied) {
         EXPECT_STREQ(name, c.name);
     }
     EXPECT_EQ(platform.VerLanguageNameA(0x0409, nullptr, 0), 23u);
+}
+
+// Every known language is named after its primary language (the low ten
+// bits of its id, as winnt.h numbers them), and each of those is known with
+// its default sublanguage.
+TEST(PeVersionFiles, EachLanguageIsNamedAfterItsPrimaryLanguage) {
+    const std::map<DWORD, std::string> primaries = {
+        {0x01, "Arabic"},    {0x03, "Catalan"}, {0x04, "Chinese"},    {0x05, "Czech"},
+        {0x06, "Danish"},    {0x07, "German"},  {0x08, "Greek"},      {0x09, "English"},
+        {0x0A, "Spanish"},   {0x0B, "Finnish"}, {0x0C, "French"},     {0x0D, "Hebrew"},
+        {0x0E, "Hungarian"}, {0x10, "Italian"}, {0x11, "Japanese"},   {0x12, "Korean"},
+        {0x13, "Dutch"},     {0x15, "Polish"},  {0x16, "Portuguese"}, {0x19, "Russian"},
+        {0x1D, "Swedish"},   {0x1F, "Turkish"}};
+    PosixPlatform platform;
+    int known = 0;
+    for (DWORD language = 1; language <= 0xFFFF; ++language) {
+        char name[64];
+        platform.VerLanguageNameA(language, name, sizeof name);
+        const auto primary = primaries.find(language & 0x3FF);
+        if (std::strcmp(name, "Unknown language") == 0) {
+            EXPECT_FALSE(language >> 10 == 1 && primary != primaries.end()) << language;
+            continue;
+        }
+        ++known;
+        ASSERT_NE(primary, primaries.end()) << name;
+        EXPECT_EQ(std::string(name).rfind(primary->second + " (", 0), 0u) << name;
+    }
+    EXPECT_EQ(known, 33);  // with the seven other German, English, French, ... sublanguages
 }
 
 // Looks a text up in a block built from `resource`, in a buffer of exactly

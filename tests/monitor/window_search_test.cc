@@ -4,6 +4,7 @@
 // windows come and go between ticks, both must admit the same applications
 // with the same windows and titles, and trace and log the same lines.
 #include <algorithm>
+#include <functional>
 #include <random>
 
 #include "core/display.h"
@@ -72,7 +73,8 @@ using TickRecord = std::vector<std::string>;
 
 class Workstation : public MonitorTest {
   public:
-    Workstation(unsigned seed, MainWindowSearch search) : random_(seed) {
+    Workstation(unsigned seed, MainWindowSearch search)
+        : bySnapshot_(search == nullptr), random_(seed) {
         previousSearch_ = SetMainWindowSearch(search);
         if (Chance(50)) agent.optionFlags |= PLV_OPT_UNDEFINED_APPS;
         runtime.ignoredPrograms = &ignoredProgram;
@@ -96,7 +98,13 @@ class Workstation : public MonitorTest {
     using MonitorTest::TraceLines;
 
     TickRecord TickAndRecord() {
+        int enumerations = 0;
+        std::function<void()> count = [&] { ++enumerations, fake.duringEnumeration = count; };
+        fake.duringEnumeration = count;
         Tick();
+        fake.duringEnumeration = nullptr;
+        // The snapshot's point: one enumeration a tick, however many processes ask.
+        EXPECT_TRUE(!bySnapshot_ || enumerations <= 1) << enumerations;
         TickRecord record;
         for (auto *app = static_cast<PLVMeteredApp *>(runtime.meteredApps); app != nullptr;
              app = static_cast<PLVMeteredApp *>(app->next))
@@ -179,6 +187,7 @@ class Workstation : public MonitorTest {
                std::to_string(HandleNumber(window)) + " " + name + " " + std::to_string(flags);
     }
 
+    const bool bySnapshot_;
     std::mt19937 random_;
     MainWindowSearch previousSearch_ = nullptr;
 };

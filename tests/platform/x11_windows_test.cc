@@ -242,6 +242,8 @@ TEST_F(X11Windows, TextsAreCutToTheCallersBuffer) {
     EXPECT_STREQ(text, "abc");
     EXPECT_EQ(platform.GetClassNameA(HandleOf(window), text, 3), 2);
     EXPECT_STREQ(text, "Ab");
+    EXPECT_EQ(platform.GetWindowTextA(HandleOf(window), text, 1), 0);  // room for the end only
+    EXPECT_STREQ(text, "");
     EXPECT_EQ(platform.GetWindowTextA(HandleOf(window), text, 0), 0);
     EXPECT_EQ(platform.GetWindowTextA(HandleOf(window), nullptr, 8), 0);
 }

@@ -47,7 +47,7 @@ Directory = \OFFICE\WRITER\
 Location = network
 SizeTest = between
 SizeBound1 = 1000
-SizeBound2 = 3000000000
+SizeBound2 = 4294967295
 DateTest = G
 DateBound1 = 1998-08-20
 Title = Writer
@@ -82,7 +82,7 @@ SizeBound1 = 0
     EXPECT_EQ(Bytes(editor, kKind, 1), Row{1});
     EXPECT_EQ(Bytes(writer, kLocation, 1), Row{'N'});
     EXPECT_EQ(Bytes(editor, kLocation, 1), Row{'L'});
-    EXPECT_EQ(Bytes(writer, kSizeTest, 9), (Row{'B', 0xE8, 0x03, 0, 0, 0x00, 0x5E, 0xD0, 0xB2}));
+    EXPECT_EQ(Bytes(writer, kSizeTest, 9), (Row{'B', 0xE8, 0x03, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF}));
     EXPECT_EQ(Bytes(editor, kSizeTest, 9), (Row{'E', 0, 0, 0, 0, 0, 0, 0, 0}));
     // 20 August 1998 is day 6806 after 1 January 1980: 6806 * 86400 = 588038400.
     EXPECT_EQ(Bytes(writer, kDateTest, 1), Row{'G'});

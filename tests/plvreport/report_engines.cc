@@ -13,7 +13,7 @@ namespace {
 
 std::string SqliteRows(const std::string &path, const std::string &sql) {
     sqlite3 *db = nullptr;
-    sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
     sqlite3_stmt *statement = nullptr;
     if (sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr) != SQLITE_OK) {
         const std::string why = sqlite3_errmsg(db);

@@ -189,6 +189,13 @@ TEST_P(Reports, AnswersItsVersionAndRefusesWrongUseWithStatus2) {
         EXPECT_EQ(none.errors,
                   "plvreport: " + empty + ": no report database: import log files into it first\n");
     }
+    // A database of another schema is refused, never read as this one.
+    EXPECT_EQ(databases.Rows("report.db", "UPDATE schema_info SET version = 2 RETURNING version"),
+              "2|\n");
+    const ToolRun newer = Report({"usage"});
+    EXPECT_EQ(newer.status, 3);
+    EXPECT_EQ(newer.errors, "plvreport: " + databases.Location("report.db") +
+                                ": the database's schema is not version 1\n");
 }
 
 }  // namespace

@@ -47,10 +47,69 @@ for package in "${missing[@]}"; do
     exit 0
   fi
 done
-echo "Installing: ${missing[*]}"
 # Offered is not always installable: a mirror halfway through a sync can
-# offer 32-bit packages that the installed 64-bit ones do not match. The
-# Linux builds need none of this, so they still run.
-if ! DEBIAN_FRONTEND=noninteractive "${apt_get[@]}" install -y -qq --no-install-recommends "${missing[@]}"; then
+# offer a 32-bit index older than the 64-bit one, while each 32-bit library
+# must have the version of its 64-bit twin. Then both twins are asked for at
+# the version the 32-bit index offers, where the 64-bit one offers it too,
+# and so are the 64-bit packages that must keep their libraries' version
+# (headers, mostly). Nothing installed is ever removed or downgraded for it.
+version_of() { apt-cache policy "$1" 2>/dev/null | sed -n "s/^  $2: //p"; }
+offers_for_amd64() {
+  apt-cache madison "$1" | awk -F'|' -v wanted="$2" \
+    '{ gsub(/ /, "", $2) } $2 == wanted && / amd64 / { found = 1 } END { exit !found }'
+}
+versions_both_offer() {
+  local pins=() name wanted installed version plan added
+  for _ in {1..40}; do
+    if plan=$(apt-get install -s --no-remove --no-install-recommends "${missing[@]}" "${pins[@]}" 2>&1); then
+      echo "${pins[@]}"
+      return 0
+    fi
+    added=no
+    while read -r name; do
+      [[ " ${pins[*]} " != *" $name:i386="* ]] || continue
+      wanted=$(version_of "$name:i386" Candidate)
+      [[ -n $wanted && $wanted != "(none)" ]] || continue
+      installed=$(version_of "$name" Installed)
+      if [[ $(version_of "$name" Candidate) != "$wanted" ||
+            ($installed != "(none)" && $installed != "$wanted") ]]; then
+        offers_for_amd64 "$name" "$wanted" || continue
+        pins+=("$name=$wanted")
+      fi
+      # Asked for by name, so that the resolver does not give it up.
+      pins+=("$name:i386=$wanted")
+      added=yes
+    done < <(grep -oE '[a-z0-9][a-z0-9.+-]*:i386' <<<"$plan" | sed 's/:i386$//' | sort -u)
+    # A 64-bit package the plan would remove is kept at a version asked for.
+    while read -r name; do
+      [[ " ${pins[*]} " != *" $name="* ]] || continue
+      for version in $(tr ' ' '\n' <<<"${pins[*]}" | sed -n 's/^[^:=]*=//p' | sort -u); do
+        if offers_for_amd64 "$name" "$version"; then
+          pins+=("$name=$version")
+          added=yes
+          break
+        fi
+      done
+    done < <(sed -n '/will be REMOVED:/,/^[^ ]/p' <<<"$plan" | grep '^ ' | tr ' ' '\n' |
+             grep -v -e '^$' -e ':i386$')
+    [[ $added == yes ]] || return 1
+  done
+  return 1
+}
+
+apt_install() {
+  DEBIAN_FRONTEND=noninteractive "${apt_get[@]}" install -y -qq --no-remove --no-install-recommends "$@"
+}
+echo "Installing: ${missing[*]}"
+if ! apt-get install -s --no-remove --no-install-recommends "${missing[@]}" > /dev/null 2>&1; then
+  if twins=$(versions_both_offer); then
+    echo "Windows build: the 32-bit index lags the 64-bit one; installing both at: $twins"
+    # shellcheck disable=SC2086 # one word a package
+    apt_install "${missing[@]}" $twins || echo "Windows build: apt-get could not install them; left out."
+  else
+    # The Linux builds need none of this, so they still run.
+    echo "Windows build: apt-get could not install ${missing[*]} here; left out."
+  fi
+elif ! apt_install "${missing[@]}"; then
   echo "Windows build: apt-get could not install ${missing[*]} here; left out."
 fi

@@ -247,8 +247,11 @@ TEST_F(AgentSession, AllowsOneAgentPerUserAndDisplay) {
     AgentProcess first = world.Agent("run");
     ASSERT_TRUE(first.Says("starting"));
     std::vector<std::filesystem::perms> locks;  // for the user alone, as the spool is
+    std::string lock;
     for (const auto &entry : std::filesystem::directory_iterator(world.directory() + "/run")) {
-        if (entry.path().extension() == ".lock") locks.push_back(entry.status().permissions());
+        if (entry.path().extension() != ".lock") continue;
+        locks.push_back(entry.status().permissions());
+        lock = entry.path();
     }
     EXPECT_THAT(locks, ::testing::ElementsAre(std::filesystem::perms(0600)));
 
@@ -269,6 +272,14 @@ TEST_F(AgentSession, AllowsOneAgentPerUserAndDisplay) {
     EXPECT_EQ(otherDisplay.Wait(kLimit), 0) << otherDisplay.Errors();
     first.Signal(SIGTERM);
     EXPECT_EQ(first.Wait(kLimit), 0);
+
+    // A lock that takes no holder (a pipe here; a full disk alike) is named with the reason.
+    std::filesystem::remove(lock);
+    ASSERT_EQ(::mkfifo(lock.c_str(), 0600), 0);
+    AgentProcess unwritten(AgentProgram(), {"run", "--config", world.configurationFile()},
+                           world.directory() + "/second");
+    EXPECT_EQ(unwritten.Wait(kLimit), 2);
+    EXPECT_THAT(unwritten.Errors(), HasSubstr("not started: " + lock + ": Invalid argument\n"));
 }
 
 // SIGHUP between two cycles: the new definitions meter what the old ones

@@ -1,11 +1,15 @@
 // plvreport import over a LOGS directory that grows as the agents write:
 // imports along the way end as one import at the end, and nothing twice.
 #include <gtest/gtest.h>
+#include <pty.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 
+#include "import_progress.h"
 #include "log_time.h"
 #include "plvlog/log_bytes.h"
 #include "plvlog/tool_run.h"
@@ -193,6 +197,26 @@ TEST_P(Import, TwoImportersAtOnceLeaveEveryEventOnce) {
                              "SELECT count(*), (SELECT count(*) FROM (SELECT DISTINCT file_id, "
                              "file_offset FROM events) AS d), count(DISTINCT file_id) FROM events"),
               events + "|" + events + "|" + std::to_string(kFiles) + "|\n");
+}
+
+// On a terminal, the progress line is written over, and cleared before a
+// problem is told, so that the problem stands on a line of its own.
+TEST(ImportProgress, AProblemOnATerminalClearsTheProgressLineFirst) {
+    int terminal = -1, slave = -1;
+    ASSERT_EQ(::openpty(&terminal, &slave, nullptr, nullptr, nullptr), 0);
+    std::FILE *out = ::fdopen(slave, "w");
+    {
+        plvreport::ImportProgress progress(out);
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));  // drawn 4 times a second
+        progress.Progress(50, 100);
+        progress.Problem("19980820.LOG: damaged");
+    }
+    std::fclose(out);
+    std::string shown;
+    char bytes[256];
+    for (ssize_t got; (got = ::read(terminal, bytes, sizeof bytes)) > 0;) shown.append(bytes, got);
+    ::close(terminal);
+    EXPECT_EQ(shown, "\r\033[Kimporting:  50%, 0 of 0 MB, 0 MB/s\r\033[K19980820.LOG: damaged\r\n");
 }
 
 }  // namespace

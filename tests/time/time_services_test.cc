@@ -188,6 +188,9 @@ TEST_F(TimeServiceTest, NetWareAnswersWithTheHostsConnection) {
     ASSERT_TRUE(Ask());
     EXPECT_EQ(Answer(), std::make_tuple(1997, 7, 19, 10, 11, 12));
     EXPECT_EQ(script.connection, 0x77u);
+    script.result = 1;  // refused: no time, and the workstation's stays
+    EXPECT_FALSE(Ask());
+    EXPECT_EQ(Answer(), std::make_tuple(1998, 8, 20, 9, 15, 2));
 }
 
 // Every question that opened a session ends it, answered or not.

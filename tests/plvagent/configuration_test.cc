@@ -163,6 +163,7 @@ TEST_F(Configuration, EachMistakeIsNamedByFileLineAndKey) {
         {"[Agent]\nHomePath=H:\\PLV\n[Drives]\nH=srv/plv\n", "4: H: must be an absolute directory"},
         {"[Agent]\nHomePath=H:\\PLV\n[Shares]\n\\\\SERVER=/srv\n", "4: \\\\SERVER: a share is named \\\\SERVER\\SHARE"},
         {"[Agent]\nHomePath=H:\\PLV\n[Shares]\n\\\\SERVER\\=/srv\n", "4: \\\\SERVER\\: a share is named \\\\SERVER\\SHARE"},
+        {"[Agent]\nHomePath=H:\\PLV\n[Shares]\n\\\\\\PLV=/srv\n", "4: \\\\\\PLV: a share is named \\\\SERVER\\SHARE"},
     };
     for (const auto &[content, problem] : kMistakes) {
         problems.clear();

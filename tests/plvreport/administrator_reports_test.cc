@@ -260,6 +260,35 @@ TEST(HtmlText, EscapesMarkupAndScriptEnds) {
               "\"C:\\\\A\\\"\\u003c/script\\u003e\\u000a\xc3\xa9\"");
 }
 
+// An end whose start matches no open session closes the latest one begun
+// after the start it names.
+TEST(BuildSessions, AnEndNamingNoOpenStartClosesTheLatestBegunAfterIt) {
+    TemporaryDirectory dir;
+    const auto store = plvreport::OpenStore(dir / "report.db", plvreport::StoreUse::import);
+    store->Begin();
+    bool added = false;
+    const std::int64_t log =
+        store->TakeFile(dir / "19980820.LOG", plvreport::FileKind::log, &added).id;
+    const char *const kEvents[][3] = {{"10:00:00", "Initiated", ""},
+                                      {"10:30:00", "Initiated", ""},
+                                      {"11:00:00", "Terminated", "09:50:00"}};
+    std::uint64_t offset = 0;
+    for (const auto &[time, what, started] : kEvents) {
+        StoredEvent e;
+        e.offset = offset++;
+        e.at = At(kDay1, time);
+        if (*started != '\0') e.startAt = At(kDay1, started);
+        e.workstation = "WS-1", e.user = "ANN", e.context = "SALES";
+        e.application = kEditor, e.event = what;
+        store->AddEvent(log, e);
+    }
+    store->Commit();
+    const auto sessions = plvreport::BuildSessions(*store).sessions;
+    ASSERT_EQ(sessions.size(), 2u);
+    for (const plvreport::Session &s : sessions)
+        EXPECT_EQ(s.open, s.start != At(kDay1, "10:30:00")) << s.start;
+}
+
 // A pair counts once while any of its sessions is open: the end of the
 // shorter of two does not make room for another pair.
 TEST(PeakConcurrency, APairCountsUntilItsLastSessionEnds) {

@@ -27,33 +27,44 @@ constexpr char kDay1[] = "1998/08/20", kDay2[] = "1998/08/21";
 
 std::int64_t At(const char *date, const char *time) { return *logs::LoggedInstant(date, time); }
 
+// A log file of the store, its events added one after another.
+class StoredLog {
+  public:
+    StoredLog(plvreport::Store &store, const std::string &file) : store_(store) {
+        bool added = false;
+        id_ = store.TakeFile(file, plvreport::FileKind::log, &added).id;
+    }
+    void Add(const char *date, const char *time, const char *workstation, const char *user,
+             const std::string &application, const char *what, const char *started = nullptr) {
+        StoredEvent e;
+        e.offset = offset_++;
+        e.at = At(date, time);
+        if (started != nullptr) e.startAt = At(date, started);
+        e.workstation = workstation, e.user = user, e.context = "SALES";
+        e.application = application, e.event = what;
+        store_.AddEvent(id_, e);
+    }
+
+  private:
+    plvreport::Store &store_;
+    std::int64_t id_ = 0;
+    std::uint64_t offset_ = 0;
+};
+
 class AdministratorReports : public ::testing::Test {
   protected:
     AdministratorReports() {
         const auto store = plvreport::OpenStore(dir / "report.db", plvreport::StoreUse::import);
         store->Begin();
+        StoredLog log(*store, dir / "19980820.LOG");
         bool added = false;
-        const std::int64_t log =
-            store->TakeFile(dir / "19980820.LOG", plvreport::FileKind::log, &added).id;
         const std::int64_t defs =
             store->TakeFile(dir / "19980820.DEF", plvreport::FileKind::definitions, &added).id;
-        std::uint64_t offset = 0;
-        const auto event = [&](const char *date, const char *time, const char *workstation,
-                               const char *user, const std::string &application,
-                               const char *what, const char *started = nullptr) {
-            StoredEvent e;
-            e.offset = offset++;
-            e.at = At(date, time);
-            if (started != nullptr) e.startAt = At(date, started);
-            e.workstation = workstation, e.user = user, e.context = "SALES";
-            e.application = application, e.event = what;
-            store->AddEvent(log, e);
-        };
         const auto session = [&](const char *date, const char *from, const char *to,
                                  const char *workstation, const char *user,
                                  const std::string &application) {
-            event(date, from, workstation, user, application, "Initiated");
-            event(date, to, workstation, user, application, "Terminated", from);
+            log.Add(date, from, workstation, user, application, "Initiated");
+            log.Add(date, to, workstation, user, application, "Terminated", from);
         };
         session(kDay1, "09:00:00", "10:00:00", "WS-1", "ANN", kEditor);
         session(kDay1, "09:30:00", "11:00:00", "WS-2", "BOB", kOtherEditor);
@@ -62,9 +73,10 @@ class AdministratorReports : public ::testing::Test {
         session(kDay2, "09:00:00", "09:30:00", "WS-1", "ANN", kEditor);
         session(kDay2, "09:00:00", "09:20:00", "WS-2", "BOB", kEditor);
         session(kDay2, "09:10:00", "09:40:00", "WS-3", "CAT", kEditor);
-        event(kDay2, "10:00:00", "WS-2", "BOB", "Pelvantine", "Initialization Failure");
-        event("1998/08/22", "00:00:00", "WS-3", "CAT", "Pelvantine", "Continued");
+        log.Add(kDay2, "10:00:00", "WS-2", "BOB", "Pelvantine", "Initialization Failure");
+        log.Add("1998/08/22", "00:00:00", "WS-3", "CAT", "Pelvantine", "Continued");
 
+        std::uint64_t offset = 0;
         const auto recorded = [&](const char *date, const char *time, const char *workstation,
                                   const char *user, const char *file, const char *product = "",
                                   const char *company = "") {
@@ -266,22 +278,10 @@ TEST(BuildSessions, AnEndNamingNoOpenStartClosesTheLatestBegunAfterIt) {
     TemporaryDirectory dir;
     const auto store = plvreport::OpenStore(dir / "report.db", plvreport::StoreUse::import);
     store->Begin();
-    bool added = false;
-    const std::int64_t log =
-        store->TakeFile(dir / "19980820.LOG", plvreport::FileKind::log, &added).id;
-    const char *const kEvents[][3] = {{"10:00:00", "Initiated", ""},
-                                      {"10:30:00", "Initiated", ""},
-                                      {"11:00:00", "Terminated", "09:50:00"}};
-    std::uint64_t offset = 0;
-    for (const auto &[time, what, started] : kEvents) {
-        StoredEvent e;
-        e.offset = offset++;
-        e.at = At(kDay1, time);
-        if (*started != '\0') e.startAt = At(kDay1, started);
-        e.workstation = "WS-1", e.user = "ANN", e.context = "SALES";
-        e.application = kEditor, e.event = what;
-        store->AddEvent(log, e);
-    }
+    StoredLog log(*store, dir / "19980820.LOG");
+    log.Add(kDay1, "10:00:00", "WS-1", "ANN", kEditor, "Initiated");
+    log.Add(kDay1, "10:30:00", "WS-1", "ANN", kEditor, "Initiated");
+    log.Add(kDay1, "11:00:00", "WS-1", "ANN", kEditor, "Terminated", "09:50:00");
     store->Commit();
     const auto sessions = plvreport::BuildSessions(*store).sessions;
     ASSERT_EQ(sessions.size(), 2u);

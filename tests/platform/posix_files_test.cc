@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -50,6 +51,27 @@ TEST(SharedFiles, ADirectoryIsNoFile) {
     }
     os.SetLastError(0);  // the refused opens' error is the same
     EXPECT_EQ(ErrorIf(os, !os.DeleteFileA("T:\\LOGS")), ERROR_ACCESS_DENIED);
+}
+
+// The agent reads the executables of running programs, which the kernel
+// keeps from every writer: root too.
+TEST(SharedFiles, ARunningProgramOpensForReading) {
+    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe");
+    MapDrive('T', self.parent_path().string());
+    PosixPlatform os;
+    const std::string name = "T:\\" + self.filename().string();
+    if (int writer = ::open(self.c_str(), O_RDWR); writer >= 0 || errno != ETXTBSY) {
+        if (writer >= 0) ::close(writer);
+        GTEST_SKIP() << "this kernel lets a running program be written";
+    }
+    HANDLE file = os.CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                 OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE) << os.GetLastError();
+    char magic[4] = {};
+    DWORD read = 0;
+    EXPECT_TRUE(os.ReadFile(file, magic, 4, &read, nullptr));
+    EXPECT_EQ(std::string(magic, read), "\177ELF");
+    os.CloseHandle(file);
 }
 
 // In 100-ns ticks since 1601, as Windows gives it: file dates and the

@@ -70,6 +70,7 @@ TEST_P(Witness, StringsOfTheFirstTranslationReadInTheAnsiCodePage) {
         {"StringFileInfo\\\\040904b0\\ProductName", "Tiny Writer"},
         {prefix + "FileDescription", "(none)"},
         {prefix + "ProductNam", "(none)"},
+        {prefix + "XroductName", "(none)"},
         {"\\StringFileInfo\\04090000\\ProductName", "(none)"},
         {"\\ProductName", "(none)"},
     };

@@ -225,15 +225,16 @@ TEST_F(TimeServiceTest, ClockFileAndItsLocksAnswerWindowsErrorCodes) {
     PLVHANDLE file = agent.clockFile = OpenClockFile(path);
     ASSERT_NE(file, nullptr);
     agent.optionFlags |= PLV_OPT_CLOCK_FILE;
+    fake.LockByOtherProcess(path, 7, 1);
+    EXPECT_EQ(PLVLock(file, 2, 7, 1), ERROR_LOCK_VIOLATION);
+    ASSERT_TRUE(Ask());
+    EXPECT_EQ(Answer(), std::make_tuple(1998, 12, 31, 23, 59, 58));
+    fake.ReleaseOtherProcessLocks();
     EXPECT_FALSE(Ask());                   // nobody keeps it current
     EXPECT_EQ(PLVLock(file, 2, 7, 1), 0);  // our own probe was released
     EXPECT_EQ(PLVLock(file, 0, 7, 1), 0);
     EXPECT_EQ(PLVLock(file, 0, 7, 1), ERROR_NOT_LOCKED);
     EXPECT_EQ(PLVLock(file, 1, 7, 1), ERROR_INVALID_PARAMETER);
-    fake.LockByOtherProcess(path, 7, 1);
-    EXPECT_EQ(PLVLock(file, 2, 7, 1), ERROR_LOCK_VIOLATION);
-    ASSERT_TRUE(Ask());
-    EXPECT_EQ(Answer(), std::make_tuple(1998, 12, 31, 23, 59, 58));
 }
 
 }  // namespace

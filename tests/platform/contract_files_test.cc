@@ -206,6 +206,7 @@ TEST_P(PlatformContract, AttributesRoundTripAndReadOnlyFilesRefuseWriters) {
     EXPECT_EQ(os.GetFileAttributesA(path.c_str()), asSet(FILE_ATTRIBUTE_NORMAL));
     EXPECT_TRUE(os.DeleteFileA(path.c_str()));
     EXPECT_EQ(os.GetFileAttributesA(path.c_str()), INVALID_FILE_ATTRIBUTES);
+    os.SetLastError(0);  // the failed lookup's error is the same
     EXPECT_EQ(ErrorIf(!os.SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL)), ERROR_FILE_NOT_FOUND);
 }
 

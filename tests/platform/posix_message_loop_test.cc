@@ -174,6 +174,9 @@ TEST_F(HostWindowTest, OtherControlsAndWindowsAreNotReached) {
     HWND destroyed = CreateHostWindow("gone", 101, nullptr);
     DestroyHostWindow(destroyed);
     EXPECT_EQ(ErrorIf(platform, platform.GetDC(destroyed) == nullptr), ERROR_INVALID_WINDOW_HANDLE);
+    platform.SetLastError(0);
+    EXPECT_EQ(ErrorIf(platform, platform.SendDlgItemMessageA(destroyed, 101, LB_GETCOUNT, 0, 0) == 0),
+              ERROR_INVALID_WINDOW_HANDLE);
     EXPECT_TRUE(heard.empty());
 }
 

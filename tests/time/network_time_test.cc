@@ -95,6 +95,20 @@ TEST_F(NetworkTimeTest, CheckIntervalOutsideOneTo24HoursIsTwo) {
     }
 }
 
+// The answer stands for two minutes from the last call, not from the last
+// question; a longer pause asks again.
+TEST_F(NetworkTimeTest, TheCachedAnswerStandsTwoMinutesFromTheLastCall) {
+    Now();
+    std::vector<std::size_t> questions;
+    for (std::int64_t pause : {120, 120, 121}) {
+        server.askedAt.clear();
+        fake.AdvanceSeconds(pause);
+        Now();
+        questions.push_back(server.askedAt.size());
+    }
+    EXPECT_EQ(questions, (std::vector<std::size_t>{0, 0, 1}));
+}
+
 TEST_F(NetworkTimeTest, HoursAreCountedAcrossMidnight) {
     fake.SetLocalTime(1998, 8, 20, 23, 30, 0);
     Now();

@@ -1,5 +1,6 @@
 #include "usage/log_files.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -159,6 +160,27 @@ TEST_F(LogFileTest, CloseIsRetriedThenReportedOnce) {
                 ::testing::AllOf(::testing::StartsWith("09:15:02 Failed to close log file: handle = "),
                                  ::testing::EndsWith(", path = F:\\PLV\\LOGS\\19980820.LOG")));
     EXPECT_TRUE(core.networkFailure);  // the failed closes had no path: counted as remote
+}
+
+// Each event arms the shared log for the close retry count plus one calls;
+// what is still pending then waits, kept, for the next event.
+TEST_F(LogFileTest, AnUnreachableShareIsTriedCloseRetryCountPlusOneCallsPerEvent) {
+    agent.closeRetryCount = 2;
+    fake.files.openFaults[kAugust20] = {ERROR_BAD_NETPATH, -1};
+    Add();
+    std::vector<int32_t> results;
+    for (int call = 0; call < 5; ++call) results.push_back(PLVUpdateLogs());
+    EXPECT_EQ(results, (std::vector<int32_t>{0, 0, 0, 1, 1}));
+    EXPECT_EQ(std::count(fake.files.journal.begin(), fake.files.journal.end(),
+                         std::string("open ") + kAugust20),
+              3);
+    fake.files.openFaults.clear();
+    EXPECT_EQ(PLVUpdateLogs(), 1);
+    EXPECT_EQ(PendingCount(), 1u);
+    Add("Terminated");
+    EXPECT_EQ(PLVUpdateLogs(), 1);
+    EXPECT_EQ(Lines(kAugust20).size(), 2u);
+    EXPECT_EQ(PendingCount(), 0u);
 }
 
 TEST_F(LogFileTest, SmsLogGoesToPlvhpathAndIsHidden) {

@@ -57,13 +57,13 @@ TEST(SharedFiles, ADirectoryIsNoFile) {
 // keeps from every writer: root too.
 TEST(SharedFiles, ARunningProgramOpensForReading) {
     const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe");
-    MapDrive('T', self.parent_path().string());
-    PosixPlatform os;
-    const std::string name = "T:\\" + self.filename().string();
     if (int writer = ::open(self.c_str(), O_RDWR); writer >= 0 || errno != ETXTBSY) {
         if (writer >= 0) ::close(writer);
         GTEST_SKIP() << "this kernel lets a running program be written";
     }
+    MapDrive('T', self.parent_path().string());
+    PosixPlatform os;
+    const std::string name = "T:\\" + self.filename().string();
     HANDLE file = os.CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                  OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(file, INVALID_HANDLE_VALUE) << os.GetLastError();

@@ -151,6 +151,7 @@ TEST_F(TimeServiceTest, LanManagerOnNTConvertsElapsedSecondsToLocalZone) {
     EXPECT_EQ(Answer(), std::make_tuple(1999, 3, 14, 7, 0, 0));
     EXPECT_EQ(script.server, (std::basic_string<WCHAR>{'T', 'I', 'M', 'E', 'S', 'R', 'V'}));
     EXPECT_TRUE(script.ntBufferFreed);
+    // The longest name the record holds reaches the server whole.
     const std::string longest(sizeof runtime.timeServerName - 1, 'S');
     std::strcpy(runtime.timeServerName, longest.c_str());
     ASSERT_TRUE(Ask());

@@ -95,5 +95,29 @@ TEST(EventSpool, AFailedWriteIsSaidAndLeavesTheLastSpoolWhole) {
     EXPECT_EQ(plv::testing::ReadHostFile(path), SpoolText({{kShared, "second"}}));
 }
 
+// A lost network is said once, however many cycles meet it, and anew only
+// after a cycle that neither meets it nor holds an event.
+TEST(BacklogWatch, SaysALostNetworkOnceUntilACycleIsClear) {
+    constexpr char kSaid[] =
+        "network failure: \\\\SERVER\\PLV cannot be reached (the network share "
+        "is no longer available); metering goes on and tries again";
+    BacklogWatch watch("\\\\SERVER\\PLV");
+    const struct {
+        bool lost;
+        std::size_t held;
+        bool said;
+    } kCycles[] = {{true, 0, true},  {true, 0, false},  {false, 1, false},
+                   {true, 1, false}, {false, 0, false}, {true, 2, true}};
+    for (const auto &cycle : kCycles) {
+        if (cycle.lost) watch.NoteNetworkFailure();
+        std::vector<std::string> said;
+        for (const Report &report : watch.AfterCycle(cycle.held, ERROR_NETNAME_DELETED)) {
+            if (report.text.starts_with("network failure: ")) said.push_back(report.text);
+        }
+        EXPECT_EQ(said, cycle.said ? std::vector<std::string>{kSaid} : std::vector<std::string>{})
+            << "cycle " << &cycle - kCycles;
+    }
+}
+
 }  // namespace
 }  // namespace plvagent::testing

@@ -8,7 +8,6 @@
 #include "messages.h"
 #include "plvlib32.h"
 #include "restart_settings.h"
-#include "seam_files.h"
 
 namespace plvagent {
 namespace {
@@ -40,6 +39,7 @@ AgentUpkeep::AgentUpkeep(const AgentConfiguration &running,
       configurationFile_(std::move(configurationFile)),
       records_(records),
       spool_(spoolPath),
+      backlog_(records.runtime().homePath),
       dataDirectory_(host::DataDirectory()),
       runtimeDirectory_(host::RuntimeDirectory()) {}
 
@@ -66,7 +66,6 @@ void AgentUpkeep::AfterCycle() {
     if (host::TakeReloadRequest()) Reload();
     const std::size_t held = HeldEvents(records_.runtime().pendingEvents);
     for (const Report &report : backlog_.AfterCycle(held, GetFileError())) Tell(report);
-    ReportNetwork(held);
     if (held > 0) RetrySharedLog();
     KeepSpool();
 }
@@ -80,20 +79,6 @@ void AgentUpkeep::AtStop() {
         Warn("stopping with " + Events(held) + " not yet written, kept in " + spool_.path() +
              " for the next start");
     }
-}
-
-// A lost network is said once, not at every cycle that meets it again;
-// once nothing waits and no cycle meets it, the next loss is said anew.
-void AgentUpkeep::ReportNetwork(std::size_t held) {
-    if (networkFailed_ && !networkReported_) {
-        Warn("network failure: " + std::string(records_.runtime().homePath) +
-             " cannot be reached (" + ErrorText(static_cast<DWORD>(GetFileError())) +
-             "); metering goes on and tries again");
-        networkReported_ = true;
-    } else if (!networkFailed_ && held == 0) {
-        networkReported_ = false;
-    }
-    networkFailed_ = false;
 }
 
 void AgentUpkeep::KeepSpool() {

@@ -25,7 +25,7 @@ class AgentUpkeep {
     // previous run left in the spool go back on the pending list.
     void PutBackSpooledEvents();
     // A network failure the library reported in the cycle just run.
-    void NoteNetworkFailure() { networkFailed_ = true; }
+    void NoteNetworkFailure() { backlog_.NoteNetworkFailure(); }
     // After each cycle.
     void AfterCycle();
     // At the stop, before the library's lists are released.
@@ -33,7 +33,6 @@ class AgentUpkeep {
 
   private:
     void Reload();
-    void ReportNetwork(std::size_t held);
     void KeepSpool();
 
     const AgentConfiguration &running_;
@@ -43,8 +42,6 @@ class AgentUpkeep {
     BacklogWatch backlog_;
     std::string dataDirectory_;  // as the agent started with them
     std::string runtimeDirectory_;
-    bool networkFailed_ = false;
-    bool networkReported_ = false;
     bool spoolFailureReported_ = false;
 };
 

@@ -25,6 +25,18 @@ std::vector<Report> BacklogWatch::AfterCycle(std::size_t held, std::int32_t file
         reports.push_back({Priority::kWarning, "holding " + Events(held)});
     }
     held_ = held;
+    // A lost network is said once, not at every cycle that meets it again;
+    // once nothing waits and no cycle meets it, the next loss is said anew.
+    if (networkFailed_ && !networkReported_) {
+        reports.push_back({Priority::kWarning, "network failure: " + share_ +
+                                                   " cannot be reached (" +
+                                                   ErrorText(static_cast<DWORD>(fileError)) +
+                                                   "); metering goes on and tries again"});
+        networkReported_ = true;
+    } else if (!networkFailed_ && held == 0) {
+        networkReported_ = false;
+    }
+    networkFailed_ = false;
     return reports;
 }
 

@@ -156,6 +156,8 @@ TEST(LogReader, ADamagedHeaderIsSkippedUpToTheFirstRecord) {
                 LogHeaderBytes(std::string(1024, 'H')) + log.records[0].substr(0, kept);
         EXPECT_EQ(Items(longHeader)[0], "header " + std::string(1024, 'H')) << kept;
     }
+    // An empty header that is all the file holds is one: its record failed.
+    EXPECT_EQ(Items(LogHeaderBytes("")), std::vector<std::string>{"header "});
     // A header the file ends inside is none.
     const std::string cut = LogHeaderBytes().substr(0, LogHeaderBytes().size() - 3);
     EXPECT_EQ(Items(cut), std::vector<std::string>{"unfinished 0+" + std::to_string(cut.size())});

@@ -93,5 +93,13 @@ TEST_F(Import, EachProgramIsDefinedOnceAndNamesStayUnique) {
                                             "19980820.DEF:6: has 1 fields, a definition line 15"));
 }
 
+// A section is named by the product without the blanks at its ends.
+TEST_F(Import, SectionNamesLeaveOutTheProductsEndBlanks) {
+    const ImportResult result = ImportDefinitions(
+        {{"19980820.DEF", "19980820;09:00:00;WS-1;A;C;Z:\\opt;w;20230101;20000;w;W;  Writer ;;;0000"}},
+        {}, {}, {}, {});
+    EXPECT_THAT(result.imported, ElementsAre("[Writer] from 19980820.DEF:1"));
+}
+
 }  // namespace
 }  // namespace plvagent

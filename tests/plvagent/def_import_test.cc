@@ -96,7 +96,8 @@ TEST_F(Import, EachProgramIsDefinedOnceAndNamesStayUnique) {
 // A section is named by the product without the blanks at its ends.
 TEST_F(Import, SectionNamesLeaveOutTheProductsEndBlanks) {
     const ImportResult result = ImportDefinitions(
-        {{"19980820.DEF", "19980820;09:00:00;WS-1;A;C;Z:\\opt;w;20230101;20000;w;W;  Writer ;;;0000"}},
+        {{"19980820.DEF",
+          "19980820;09:00:00;WS-1;A;C;Z:\\opt;w;20230101;20000;w;W;  Writer ;;;0000"}},
         {}, {}, {}, {});
     EXPECT_THAT(result.imported, ElementsAre("[Writer] from 19980820.DEF:1"));
 }

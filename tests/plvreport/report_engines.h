@@ -20,8 +20,9 @@ class EngineDatabases {
     // Where `name` is, as plvreport's --db takes it.
     std::string Location(const std::string &name);
     // The rows the query answers (a change may answer them with RETURNING),
-    // each as its fields ending in '|' ("NULL" for none), one a line. `sql` is the same for both engines, but for
-    // hex(X), which is written upper(encode(X, 'hex')) for PostgreSQL.
+    // each as its fields ending in '|' ("NULL" for none), one a line. `sql`
+    // is the same for both engines, but for hex(X), which is written
+    // upper(encode(X, 'hex')) for PostgreSQL.
     std::string Rows(const std::string &name, std::string sql);
     Engine engine() const { return engine_; }
 

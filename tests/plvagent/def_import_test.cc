@@ -102,5 +102,34 @@ TEST_F(Import, SectionNamesLeaveOutTheProductsEndBlanks) {
     EXPECT_THAT(result.imported, ElementsAre("[Writer] from 19980820.DEF:1"));
 }
 
+// A criterion that fills its definition field is promoted; one character
+// more is refused with its reason rather than written for the reader to refuse.
+TEST_F(Import, CriteriaLongerThanADefinitionHoldsAreRefused) {
+    const auto line = [](const std::string &file, const std::string &product,
+                         const std::string &company, const std::string &version) {
+        return "19980820;09:00:00;WS-1;A;C;Z:\\opt;" + file + ";20230101;20000;w;W;" + product +
+               ";" + company + ";" + version + ";0000\r\n";
+    };
+    const std::string f(35, 'f'), p(35, 'p'), c(35, 'c');
+    ImportOptions exact;
+    exact.exact = true;
+    const ImportResult result = ImportDefinitions(
+        {{"19980820.DEF", line(f, p, c, "12345678") + line("a", p + "p", "", "") +
+                              line("b", "", c + "c", "") + line(f + "f", "", "", "") +
+                              line("d", "", "", "123456789")}},
+        {}, exact, {}, {});
+    const std::string tooLong = " is longer than a definition holds (";
+    EXPECT_THAT(result.skipped, ElementsAre("19980820.DEF:2: Product" + tooLong + "35 characters)",
+                                            "19980820.DEF:3: Company" + tooLong + "35 characters)",
+                                            "19980820.DEF:4: Class" + tooLong + "35 characters)",
+                                            "19980820.DEF:5: Version" + tooLong + "8 characters)"));
+    EXPECT_EQ(Read(result.sections).nodes().size(), 1u);
+    EXPECT_THAT(Described(), ElementsAre());
+    // Without --exact no version is written.
+    const auto version = line("d", "", "", "123456789");
+    EXPECT_THAT(ImportDefinitions({{"19980820.DEF", version}}, {}, {}, {}, {}).skipped,
+                ElementsAre());
+}
+
 }  // namespace
 }  // namespace plvagent

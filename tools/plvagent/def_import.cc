@@ -42,6 +42,28 @@ std::string SectionName(const RecordedDefinition &recorded, std::vector<std::str
     return name;
 }
 
+// The reason a criterion the section would hold does not fit its definition
+// field, which the definitions reader refuses; empty when all fit. The
+// library records no longer field, but a line made by hand or elsewhere may.
+std::string TooLongCriterion(const RecordedDefinition &r, bool exact) {
+    const struct {
+        const char *key;
+        const std::string &value;
+        std::size_t room;
+        bool written;
+    } criteria[] = {
+        {"Class", r.fileName, sizeof PLVAppDefinition::classText - 1, true},  // a long FileName
+        {"Product", r.product, sizeof PLVAppDefinition::productName - 1, true},
+        {"Company", r.company, sizeof PLVAppDefinition::companyName - 1, true},
+        {"Version", r.version, kDefinitionVersionRoom, exact},
+    };
+    for (const auto &c : criteria)
+        if (c.written && c.value.size() > c.room)
+            return std::string(c.key) + " is longer than a definition holds (" +
+                   std::to_string(c.room) + " characters)";
+    return {};
+}
+
 std::string SectionText(const RecordedDefinition &r, const std::string &name, const std::string &origin,
                         bool exact) {
     std::ostringstream text;
@@ -112,8 +134,11 @@ ImportResult ImportDefinitions(const std::vector<DefFile> &files, std::vector<Ca
         const RecordedDefinition &recorded = *c.recorded;
         if (!options.programs.empty() && !Contains(options.programs, recorded.fileName)) continue;
         const std::size_t workstations = workstationsOf[UpperAsciiText(recorded.fileName)].size();
+        const std::string tooLong = TooLongCriterion(recorded, options.exact);
         if (recorded.fileName.empty()) {
             result.skipped.push_back(c.origin + ": no program file name was recorded");
+        } else if (!tooLong.empty()) {
+            result.skipped.push_back(c.origin + ": " + tooLong);
         } else if (Contains(existingFileNames, recorded.fileName)) {
             result.skipped.push_back(c.origin + ": " + recorded.fileName + " is defined already");
         } else if (workstations < options.minWorkstations) {

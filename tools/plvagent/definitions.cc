@@ -139,10 +139,8 @@ PLVAppDefinition ReadDefinition(const IniFile &file, const IniSection &section,
     ReadText(reader, "Class", d.classText);
     ReadText(reader, "Product", d.productName);
     ReadText(reader, "Company", d.companyName);
-    // A version resource's product version is read up to 8 characters: a
-    // longer criterion could never match.
     std::string version;
-    reader.Text("Version", 8, version);
+    reader.Text("Version", kDefinitionVersionRoom, version);
     PutText(d.productVersion, version);
     if (const std::optional<std::string> language = reader.Text("Language")) {
         std::string why;

@@ -34,6 +34,10 @@ class DefinitionList {
 DefinitionList ReadDefinitions(const std::string &path, const std::string &shownName,
                                Problems &problems);
 
+// A version resource's product version is read up to 8 characters: a
+// longer Version criterion could never match.
+inline constexpr std::size_t kDefinitionVersionRoom = 8;
+
 // The host's own data in a node: the definition's number (from 1, in its
 // first four bytes) and its name.
 inline constexpr std::size_t kDefinitionNameRoom = sizeof(PLVAppDefinition::hostData2) - 1;

@@ -173,6 +173,16 @@ TEST_F(ProcessScanTest, ALaterWindowAndTitleAdmitTheWaitingProcessAndItsEndIsTra
     EXPECT_THAT(TraceLines(), Contains(HasSubstr(removal)));
 }
 
+// A process without a window reaches the host's filters under the class
+// "(no class)", so that it can be ignored by it.
+TEST_F(ProcessScanTest, AWindowlessProcessIsFilteredUnderNoClass) {
+    PLVTextListNode noClass{nullptr, "(no class)"};
+    runtime.ignoredClasses = &noClass;
+    StartProcess(0x1A0, kEditor);
+    Tick();
+    EXPECT_EQ(Entry(0x1A0)->flags & kEntryIgnored, kEntryIgnored);
+}
+
 // A process whose path the process list cannot read stands as "(none)" and
 // is not metered, window or not.
 TEST_F(ProcessScanTest, AProcessWithoutAPathIsKeptOutUnderNone) {

@@ -115,6 +115,7 @@ TEST_P(PlatformContract, ProfileTextsAreCutToTheBufferAsWindowsCutsThem) {
         {36, 34, std::string("Pelvantine\0other section\0pelvantin\0\0", 36),
          std::string("Pelvantine\0other section\0pelvantin\0#", 36)},
         {16, 14, std::string("Pelvantine\0oth\0\0", 16), std::string("Pelvantine\0oth\0#", 16)},
+        {1, 0, std::string(1, '\0'), std::string(1, '\0')},
     };
     for (const auto &list : lists) {
         std::memset(buffer, '#', sizeof buffer);

@@ -10,16 +10,11 @@
 
 #include "platform/posix/errors.h"
 #include "platform/posix/ownership.h"
+#include "platform/posix/paths.h"
 #include "platform/posix/posix_platform.h"
 
 namespace plv::posix {
 namespace {
-
-// "/a/b/" names the directory "/a/b"; with the slash a link would be followed.
-std::string WithoutTrailingSlashes(std::string path) {
-    while (path.size() > 1 && path.back() == '/') path.pop_back();
-    return path;
-}
 
 std::string Refusal(const std::string &path, const struct stat &status) {
     const char *kind = S_ISDIR(status.st_mode)   ? "a directory"
@@ -88,6 +83,7 @@ OwnDirectory OpenOwnDirectory(int parent, const std::string &name, const std::st
 }
 
 OwnDirectory OpenOwnDirectory(const std::string &path, bool make) {
+    // With a trailing slash a link in the last place would be followed.
     const std::string directory = WithoutTrailingSlashes(path);
     // The missing parents are made with mode 0700 too.
     for (std::size_t slash = directory.find('/', 1); make && slash != std::string::npos;

@@ -114,12 +114,12 @@ DWORD Split(std::string path, SplitPath *split) {
     return ERROR_SUCCESS;
 }
 
-std::string WithoutTrailingSlash(std::string directory) {
+}  // namespace
+
+std::string WithoutTrailingSlashes(std::string directory) {
     while (directory.size() > 1 && directory.back() == '/') directory.pop_back();
     return directory;
 }
-
-}  // namespace
 
 DWORD HostPathOf(LPCSTR dosPath, std::string *hostPath) {
     if (dosPath == nullptr || *dosPath == '\0') return ERROR_PATH_NOT_FOUND;
@@ -152,7 +152,7 @@ std::string DosPathOf(const std::string &hostPath) {
     std::size_t bestLength = 0;
     std::vector<MappedRoot> roots = MappedRoots();
     for (const MappedRoot &root : roots) {
-        const std::string directory = WithoutTrailingSlash(root.directory);
+        const std::string directory = WithoutTrailingSlashes(root.directory);
         const std::size_t length = directory == "/" ? 0 : directory.size();
         const bool inside = path.compare(0, length, directory, 0, length) == 0 &&
                             (path.size() == length || path[length] == '/');

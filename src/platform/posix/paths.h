@@ -21,6 +21,9 @@ struct MappedRoot {
 };
 std::vector<MappedRoot> MappedRoots();
 
+// A host directory named without its trailing slashes; "/" stays "/".
+std::string WithoutTrailingSlashes(std::string directory);
+
 // The host path of a DOS path. Fails with the Win32 code Windows gives for
 // a root that does not exist: 3 for a drive, 53 or 67 for a share, 2 for a
 // device name.

@@ -378,6 +378,15 @@ TEST(AgentCommandLine, LooksUpItsConfigurationAndKeepsDataOutOfTheCurrentDirecto
     AgentProcess unmade(AgentProgram(), {"check-config"}, cwd, BuiltInEnvironment(config, plain));
     EXPECT_EQ(unmade.Wait(kLimit), 1);
     EXPECT_THAT(unmade.Errors(), HasSubstr(" " + plain + "/plvagent: cannot be prepared: "));
+    // So does a shared directory that cannot be made in it.
+    const std::string blocked = world.directory() + "/blocked";
+    std::filesystem::create_directories(blocked + "/plvagent");
+    std::filesystem::permissions(blocked + "/plvagent", std::filesystem::perms::owner_all);
+    std::ofstream{blocked + "/plvagent/server"};
+    AgentProcess unshared(AgentProgram(), {"check-config"}, cwd, BuiltInEnvironment(config, blocked));
+    EXPECT_EQ(unshared.Wait(kLimit), 1);
+    EXPECT_THAT(unshared.Errors(), HasSubstr(" " + blocked + "/plvagent: cannot be prepared: " +
+                                             blocked + "/plvagent/server/PLV/LOGS: "));
 
     std::filesystem::copy_file(world.configurationFile(), config + "/plvagent/agent.ini");
     AgentProcess user(AgentProgram(), {"check-config"}, cwd, {"XDG_CONFIG_HOME=" + config});

@@ -16,7 +16,7 @@ std::string AbsolutePath(const std::string &path) {
 bool MakeDirectories(const std::string &directory, std::string *why) {
     std::error_code error;
     std::filesystem::create_directories(directory, error);
-    if (error) *why = error.message();
+    if (error) *why = directory + ": " + error.message();
     return !error;
 }
 

@@ -66,7 +66,7 @@ std::optional<std::string> SystemPathOf(const std::string &agentPath);
 // A path of the system made absolute against the current directory.
 std::string AbsolutePath(const std::string &path);
 // Creates a directory of the system and its parents; false, with the
-// reason, when that fails.
+// reason after the directory's name, when that fails.
 bool MakeDirectories(const std::string &directory, std::string *why);
 // The directory that holds the running program, as the system names it.
 std::string ProgramDirectory();

@@ -76,9 +76,14 @@ TEST(EventSpool, NamesTheLinesThatAreNoEventAndKeepsTheOthers) {
                                  "line 8 is no spooled event"));
 }
 
+std::ptrdiff_t OpenDescriptors() {
+    return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {});
+}
+
 // A full disk fails the write: said, and the spool as it was stays whole
-// until a later cycle can write it.
+// until a later cycle can write it. No write leaves a descriptor open.
 TEST(EventSpool, AFailedWriteIsSaidAndLeavesTheLastSpoolWhole) {
+    const std::ptrdiff_t descriptors = OpenDescriptors();
     plv::testing::TemporaryDirectory directory;
     const std::string path = directory / "pending.events";
     EventSpool spool(path);
@@ -93,6 +98,7 @@ TEST(EventSpool, AFailedWriteIsSaidAndLeavesTheLastSpoolWhole) {
     EXPECT_EQ(plv::testing::ReadHostFile(path), SpoolText({{kShared, "first"}}));
     ASSERT_TRUE(spool.Keep({{kShared, "second"}}, &why)) << why;
     EXPECT_EQ(plv::testing::ReadHostFile(path), SpoolText({{kShared, "second"}}));
+    EXPECT_EQ(OpenDescriptors(), descriptors);
 }
 
 // A lost network is said once, however many cycles meet it, and anew only

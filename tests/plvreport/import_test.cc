@@ -148,8 +148,10 @@ TEST_P(Import, AFileWrittenAnewReplacesWhatItHeld) {
     const std::string path = dir / "LOGS/19980820.LOG";
     WriteHostFile(path, LogBytes({Line(1), Line(2), Line(3)}));
     EXPECT_EQ(Run("report.db", {"import", "LOGS"}).status, 0);
-    // Longer than before: only its beginning tells it from a grown file.
-    WriteHostFile(path, LogBytes({Line(4), Line(5), Line(6), Line(7)}));
+    // Longer than before: only its beginning tells it from a grown file. It
+    // begins without a header, so the old file's header goes too.
+    WriteHostFile(path,
+                  LogBytes({Line(4), Line(5), Line(6), Line(7)}).substr(LogHeaderBytes().size()));
     const ToolRun again = Run("report.db", {"import", "LOGS"});
     EXPECT_EQ(again.output,
               "files: 0 new, 0 grown, 1 read anew, 0 unchanged\n"

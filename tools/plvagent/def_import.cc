@@ -52,7 +52,8 @@ std::string TooLongCriterion(const RecordedDefinition &r, bool exact) {
         std::size_t room;
         bool written;
     } criteria[] = {
-        {"Class", r.fileName, sizeof PLVAppDefinition::classText - 1, true},  // a long FileName
+        // A file name too long for the FileName criterion is written as Class.
+        {"Class", r.fileName, sizeof PLVAppDefinition::classText - 1, true},
         {"Product", r.product, sizeof PLVAppDefinition::productName - 1, true},
         {"Company", r.company, sizeof PLVAppDefinition::companyName - 1, true},
         {"Version", r.version, kDefinitionVersionRoom, exact},

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/posix/ownership.h"
 #include "platform/posix/posix_platform.h"
 #include "platform/posix/registry_store.h"
 #include "support/helper_process.h"
@@ -258,6 +259,16 @@ std::string QueryString(PosixPlatform &os, const std::string &name) {
                                                reinterpret_cast<BYTE *>(text), &size);
     os.RegCloseKey(key);
     return status ? "(error " + std::to_string(status) + ")" : std::string(text);
+}
+
+// The owners named in refusals: by name and number, by number alone where
+// the system knows no such user or group.
+TEST(OwnDirectories, OwnersAreNamedByNameAndNumberOrNumberAlone) {
+    constexpr unsigned kUnknown = 3999999;  // far above any id a system hands out
+    EXPECT_EQ(UserText(0), "root (uid 0)");
+    EXPECT_EQ(UserText(kUnknown), "uid 3999999");
+    EXPECT_EQ(GroupText(0), "root (gid 0)");
+    EXPECT_EQ(GroupText(kUnknown), "gid 3999999");
 }
 
 TEST(PersistentRegistry, TwoWritersAtOnceLoseNothingAndTheirValuesOutliveThem) {

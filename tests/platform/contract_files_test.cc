@@ -75,6 +75,7 @@ TEST_P(PlatformContract, ShareModesDecideWhetherASecondOpenSucceeds) {
         {GENERIC_WRITE, FILE_SHARE_READ, GENERIC_READ, kShareAll, true},
         {GENERIC_WRITE, FILE_SHARE_READ, GENERIC_READ, FILE_SHARE_READ, false},
         {GENERIC_READ, 0, GENERIC_READ, FILE_SHARE_READ, false},
+        {GENERIC_READ, kShareAll, GENERIC_WRITE, FILE_SHARE_WRITE, false},
         {kReadWrite, kShareAll, kReadWrite, kShareAll, true},
     };
     WriteWholeFile(Scratch("SHARED.LOG"), "x");

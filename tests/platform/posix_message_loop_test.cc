@@ -118,6 +118,20 @@ TEST_F(MessageLoop, ATimerSlowerThanItsPeriodLetsTheCallerHaveItsTurn) {
     EXPECT_EQ(runs, 1);
 }
 
+// A quit from another thread wakes a loop that has nothing to do, and ends
+// that loop only: the host may run the loop again.
+TEST_F(MessageLoop, AQuitWakesTheLoopAndIsSpentByIt) {
+    std::thread quitter([] {
+        std::this_thread::sleep_for(milliseconds(50));
+        QuitMessageLoop();
+    });
+    const Clock::time_point start = Clock::now();
+    EXPECT_FALSE(PumpMessages(start + std::chrono::seconds(20)));
+    EXPECT_LT(Clock::now() - start, std::chrono::seconds(10));  // woken, not timed out
+    quitter.join();
+    EXPECT_TRUE(PumpMessages(Clock::now()));
+}
+
 TEST_F(MessageLoop, SentMessagesAreAnsweredAtOnce) {
     EXPECT_EQ(os.SendMessageA(window, WM_USER, 0, 21), 42);
     ASSERT_EQ(events.size(), 1u);

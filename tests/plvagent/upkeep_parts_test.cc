@@ -1,14 +1,16 @@
 // The parts of the host's upkeep that need no running agent: session
-// names, message lines, the spool's text, what the backlog watch says, and
-// which re-read settings wait for a restart.
+// names, reload requests, message lines, the spool's text, what the backlog
+// watch says, and which re-read settings wait for a restart.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <filesystem>
 
 #include "event_backlog.h"
 #include "event_spool.h"
+#include "host_system.h"
 #include "messages.h"
 #include "platform/win32_api.h"
 #include "plvlib32.h"
@@ -40,6 +42,16 @@ TEST(SessionName, KeysTheHostAndTheDisplayButNotItsScreen) {
 
 constexpr std::uint32_t kShared = PLV_EVENT_WANTS_SHARED_LOG;
 constexpr std::uint32_t kSms = PLV_EVENT_WANTS_SMS_LOG;
+
+// However many hangups came between two cycles, the next cycle reloads once.
+TEST(ReloadRequest, IsAnsweredOnce) {
+    host::CatchReloadRequests();
+    EXPECT_FALSE(host::TakeReloadRequest());
+    std::raise(SIGHUP);
+    std::raise(SIGHUP);
+    EXPECT_TRUE(host::TakeReloadRequest());
+    EXPECT_FALSE(host::TakeReloadRequest());
+}
 
 TEST(EventSpool, WritesOneLinePerEventWithTheLogsItStillWants) {
     const std::vector<SpooledEvent> events = {

@@ -2,8 +2,10 @@
 // file times, code pages, messages.
 #include <cstdint>
 #include <cstring>
+#include <ios>
 
 #include "platform_contract.h"
+#include "support/code_page_437.h"
 
 namespace plv::testing {
 namespace {
@@ -103,11 +105,16 @@ TEST_P(PlatformContract, MultiByteToWideCharTellsAndNeedsTheRoomOfTheText) {
     EXPECT_EQ(wide[6], 0);
 }
 
-TEST_P(PlatformContract, OemToCharTurnsCodePage437LettersIntoCodePage1252) {
-    const char oem[] = "C:\\\x80\x81\x82\x8E\x99\x9A\xA4\xA5.EXE";
-    char ansi[sizeof oem];
+TEST_P(PlatformContract, OemToCharGivesWindowsCodePage1252ForEveryCodePage437Byte) {
+    char oem[256], ansi[256];
+    for (int byte = 1; byte < 256; ++byte) oem[byte - 1] = static_cast<char>(byte);
+    oem[255] = '\0';
     ASSERT_TRUE(os.OemToCharA(oem, ansi));
-    EXPECT_STREQ(ansi, "C:\\\xC7\xFC\xE9\xC4\xD6\xDC\xF1\xD1.EXE");
+    for (int byte = 1; byte < 256; ++byte) {
+        const unsigned expected = byte < 0x80 ? byte : kOem437InAnsi[byte - 0x80];
+        EXPECT_EQ(static_cast<unsigned char>(ansi[byte - 1]), expected) << std::hex << byte;
+    }
+    EXPECT_EQ(ansi[255], '\0');
     char inPlace[] = "\x84\x94\x81";
     ASSERT_TRUE(os.OemToCharA(inPlace, inPlace));
     EXPECT_STREQ(inPlace, "\xE4\xF6\xFC");

@@ -125,20 +125,17 @@ bool IsMIFDue(const PLVDate &start, const PLVDate &last, const PLVDate &today, c
     return (todayDay - startDay) / period.days > (lastDay - startDay) / period.days;
 }
 
-bool ReadLastMIFDate(PLVDate *date) {
-    *date = PLVDate{};
+PLVDate ReadLastMIFDate() {
     HKEY key = nullptr;
     if (Os().RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRegistryKey, 0, KEY_QUERY_VALUE, &key) !=
         ERROR_SUCCESS)
-        return false;
+        return PLVDate{};
     char text[kLastMifTextSize + 1] = {};
     DWORD size = kLastMifTextSize;
     const LSTATUS status = Os().RegQueryValueExA(key, kLastMifValue, nullptr, nullptr,
                                                  reinterpret_cast<LPBYTE>(text), &size);
     Os().RegCloseKey(key);
-    if (status != ERROR_SUCCESS) return false;
-    *date = ParseMonthDayYear(text);
-    return true;
+    return status == ERROR_SUCCESS ? ParseMonthDayYear(text) : PLVDate{};
 }
 
 void WriteLastMIFDate(const PLVDate &date) {
@@ -160,8 +157,7 @@ using namespace plv;
 
 extern "C" PLV_EXPORT int32_t PLVAPI GenerateMIFIfNeeded(void) {
     if (!OptionSet(PLV_OPT_SMS_OUTPUT)) return 0;
-    PLVDate last{};
-    ReadLastMIFDate(&last);
+    const PLVDate last = ReadLastMIFDate();
     const PLVDate today = Today();
     const PLVDate start = Agent().smsStartDate;
     if (!IsMIFDue(start, last, today, static_cast<char>(Agent().smsFrequency))) return 0;

@@ -21,8 +21,8 @@ bool IsMIFDue(const PLVDate &start, const PLVDate &last, const PLVDate &today, c
 // Whole periods of `months` months from the start up to the date.
 std::uint32_t CountMonthPeriods(const PLVDate &start, const PLVDate &date, std::uint32_t months);
 
-// The registry's record of the last launch; all zero and false when none.
-bool ReadLastMIFDate(PLVDate *date);
+// The registry's record of the last launch; all zero when none.
+PLVDate ReadLastMIFDate();
 void WriteLastMIFDate(const PLVDate &date);
 
 }  // namespace plv

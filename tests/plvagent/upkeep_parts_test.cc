@@ -93,7 +93,8 @@ std::ptrdiff_t OpenDescriptors() {
 }
 
 // A full disk fails the write: said, and the spool as it was stays whole
-// until a later cycle can write it. No write leaves a descriptor open.
+// until a later cycle can write it; so is a spool that cannot be removed. No
+// write leaves a descriptor open.
 TEST(EventSpool, AFailedWriteIsSaidAndLeavesTheLastSpoolWhole) {
     const std::ptrdiff_t descriptors = OpenDescriptors();
     plv::testing::TemporaryDirectory directory;
@@ -110,6 +111,11 @@ TEST(EventSpool, AFailedWriteIsSaidAndLeavesTheLastSpoolWhole) {
     EXPECT_EQ(plv::testing::ReadHostFile(path), SpoolText({{kShared, "first"}}));
     ASSERT_TRUE(spool.Keep({{kShared, "second"}}, &why)) << why;
     EXPECT_EQ(plv::testing::ReadHostFile(path), SpoolText({{kShared, "second"}}));
+    // With nothing pending the spool goes; a spool that cannot go is named.
+    std::filesystem::create_directories(directory / "stuck/inside");
+    EventSpool stuck(directory / "stuck");
+    EXPECT_FALSE(stuck.Keep({}, &why));
+    EXPECT_EQ(why, directory / "stuck: Directory not empty");
     EXPECT_EQ(OpenDescriptors(), descriptors);
 }
 

@@ -175,6 +175,19 @@ TEST_P(Import, GoesOnAfterPathsItCannotRead) {
 // grown since, and new: each file is read by one of them at a time, from
 // where the other stopped. An SQLite file is held by one importer at a
 // time, and the other waits for it.
+// A file whose events fill several pieces of what is sent to the server
+// (a busy share's day) is stored once, every event of it.
+TEST_P(Import, AFileOfManyEventsStoresEachOnce) {
+    constexpr int kRecords = 30000;
+    std::vector<std::string> lines;
+    for (int r = 0; r < kRecords; ++r) lines.push_back(Line(r));
+    Append("19980820.LOG", LogBytes(lines));
+    const ToolRun run = Run("many", {"import", "LOGS"});
+    EXPECT_EQ(run.status, 0) << run.errors;
+    EXPECT_EQ(databases.Rows("many", "SELECT count(*), count(DISTINCT file_offset) FROM events"),
+              std::to_string(kRecords) + "|" + std::to_string(kRecords) + "|\n");
+}
+
 TEST_P(Import, TwoImportersAtOnceLeaveEveryEventOnce) {
     constexpr int kFiles = 24, kRecords = 400;
     const auto name = [](int f) { return "199808" + std::to_string(10 + f) + ".LOG"; };

@@ -171,10 +171,6 @@ TEST_P(Import, GoesOnAfterPathsItCannotRead) {
     EXPECT_NE(run.output.find("unreadable paths or files: 2\n"), std::string::npos);
 }
 
-// Two importers started at once over the same files, known already and
-// grown since, and new: each file is read by one of them at a time, from
-// where the other stopped. An SQLite file is held by one importer at a
-// time, and the other waits for it.
 // A file whose events fill several pieces of what is sent to the server
 // (a busy share's day) is stored once, every event of it.
 TEST_P(Import, AFileOfManyEventsStoresEachOnce) {
@@ -188,6 +184,10 @@ TEST_P(Import, AFileOfManyEventsStoresEachOnce) {
               std::to_string(kRecords) + "|" + std::to_string(kRecords) + "|\n");
 }
 
+// Two importers started at once over the same files, known already and
+// grown since, and new: each file is read by one of them at a time, from
+// where the other stopped. An SQLite file is held by one importer at a
+// time, and the other waits for it.
 TEST_P(Import, TwoImportersAtOnceLeaveEveryEventOnce) {
     constexpr int kFiles = 24, kRecords = 400;
     const auto name = [](int f) { return "199808" + std::to_string(10 + f) + ".LOG"; };

@@ -12,16 +12,6 @@ namespace {
 
 FilterState filters;
 
-bool OnTextList(void *list, const char *text, bool ignoreCase) {
-    for (auto *node = static_cast<PLVTextListNode *>(list); node != nullptr;
-         node = static_cast<PLVTextListNode *>(node->next)) {
-        if (node->text == nullptr) continue;
-        if (ignoreCase ? EqualNoCase(node->text, text) : std::strcmp(node->text, text) == 0)
-            return true;
-    }
-    return false;
-}
-
 }  // namespace
 
 void ResetFilterState() { filters = FilterState{}; }
@@ -50,15 +40,8 @@ using namespace plv;
 
 extern "C" PLV_EXPORT int32_t PLVAPI IsFilteredApp(const PLVCandidate *candidate) {
     const char *name = AfterLastBackslash(candidate->programPath);
-    if (!EqualNoCase(name, filters.lastProgramName)) {
-        if (OnTextList(Runtime().ignoredPrograms, name, true)) return 1;
-        LeftStr(filters.lastProgramName, name, sizeof filters.lastProgramName - 1);
-    }
-    if (std::strcmp(candidate->className, filters.lastClassName) != 0) {
-        if (OnTextList(Runtime().ignoredClasses, candidate->className, false)) return 1;
-        LeftStr(filters.lastClassName, candidate->className, sizeof filters.lastClassName - 1);
-    }
-    return 0;
+    if (filters.programs.Ignores(Runtime().ignoredPrograms, name)) return 1;
+    return filters.classes.Ignores(Runtime().ignoredClasses, candidate->className) ? 1 : 0;
 }
 
 extern "C" PLV_EXPORT PLVMeteredApp *PLVAPI IsAppAuthorized(uint32_t processId, uint32_t threadId) {

@@ -2,13 +2,14 @@
 // known), and the admission of the rest.
 #pragma once
 
+#include "monitor/ignore_list.h"
 #include "plvlib32.h"
 
 namespace plv {
 
 struct FilterState {
-    char lastProgramName[64] = {};  // last program name that passed the ignore list
-    char lastClassName[132] = {};   // last class name that passed the ignore list
+    IgnoreList<64> programs{true};   // program names, without regard to case
+    IgnoreList<132> classes{false};  // class names, exactly
 };
 
 void ResetFilterState();

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "core/companions.h"
+#include "monitor/ignore_list.h"
 #include "platform/win32_api.h"
 
 namespace plv {
@@ -14,8 +15,8 @@ struct SixteenBitState {
     Terminate16BitAgentFn terminate16BitAgent = nullptr;
     FARPROC removeVDMProcessEntry = nullptr;  // looked up, never called
     DWORD agentProcessId = 0;
-    char lastDosName[64] = {};     // last name that passed the DOS filter
-    char last16BitName[64] = {};   // last name that passed the 16-bit filter
+    IgnoreList<64> dosPrograms{true};
+    IgnoreList<64> sixteenBitPrograms{true};
 };
 
 extern SixteenBitState sixteenBit;

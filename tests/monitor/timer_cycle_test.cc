@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <functional>
+#include <string>
 
 #include "monitor/metering_state.h"
 #include "monitor/monitor_test.h"
@@ -181,6 +183,40 @@ TEST_F(ProcessScanTest, AWindowlessProcessIsFilteredUnderNoClass) {
     StartProcess(0x1A0, kEditor);
     Tick();
     EXPECT_EQ(Entry(0x1A0)->flags & kEntryIgnored, kEntryIgnored);
+}
+
+// Each of the four ignore lists: a name that passed one list is checked
+// against the next list the host hangs (a reload), and a name on the list
+// stays ignored however often it is asked about.
+TEST_F(ProcessScanTest, ANameThatPassedIsIgnoredOnceTheHostsNewListNamesIt) {
+    const auto filtered = [](const char *program, const char *className) {
+        PLVCandidate candidate{};
+        std::snprintf(candidate.programPath, sizeof candidate.programPath, "C:\\APPS\\%s", program);
+        std::snprintf(candidate.className, sizeof candidate.className, "%s", className);
+        return IsFilteredApp(&candidate) != 0;
+    };
+    const auto asProgram = [&](const char *name) { return filtered(name, "EdWnd"); };
+    const auto asClass = [&](const char *name) { return filtered("EDITOR.EXE", name); };
+    const auto asDos = [](const char *name) {
+        return IsDOSProgramIgnored((std::string("C:\\DOS\\") + name).c_str());
+    };
+    const auto as16Bit = [](const char *name) {
+        return Is16BitProgramIgnored((std::string("C:\\WIN16\\") + name).c_str());
+    };
+    const std::pair<void * PLVAgentRuntime::*, std::function<bool(const char *)>> filters[] = {
+        {&PLVAgentRuntime::ignoredPrograms, asProgram},
+        {&PLVAgentRuntime::ignoredClasses, asClass},
+        {&PLVAgentRuntime::ignoredDosPrograms, asDos},
+        {&PLVAgentRuntime::ignored16BitPrograms, as16Bit}};
+    for (const auto &[list, ignores] : filters) {
+        PLVTextListNode before{nullptr, "OTHER"}, after{nullptr, "LATER"};
+        runtime.*list = &before;
+        EXPECT_FALSE(ignores("LATER"));
+        runtime.*list = &after;
+        EXPECT_TRUE(ignores("LATER"));
+        EXPECT_TRUE(ignores("LATER"));
+        runtime.*list = nullptr;
+    }
 }
 
 // A process whose path the process list cannot read stands as "(none)" and

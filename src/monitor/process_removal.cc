@@ -33,6 +33,12 @@ void ReleaseDosApplications(ProcessEntry *entry) {
     }
 }
 
+// A DOS box's entry holds only the box's latest DOS program; the earlier
+// ones run on in the box, and belong to it as long as its entry lives.
+bool InARunningDosBox(const PLVMeteredApp &record) {
+    return (record.flags & PLV_APP_DOS) != 0 && FindEntry(record.processId, 0) != nullptr;
+}
+
 // Records whose process is gone from the table, for instance admitted by a
 // hook notification for a process the scan never kept.
 void ReleaseOrphanedRecords() {
@@ -44,7 +50,7 @@ void ReleaseOrphanedRecords() {
     auto *record = static_cast<PLVMeteredApp *>(Runtime().meteredApps);
     while (record != nullptr) {
         auto *next = static_cast<PLVMeteredApp *>(record->next);
-        if (referenced.count(record) == 0) {
+        if (referenced.count(record) == 0 && !InARunningDosBox(*record)) {
             Trace("Not in process table: %s, HWND: %x, PID: %x, TID: %x", record->applicationName,
                   HandleNumber(record->window), record->processId, record->threadId);
             TraceNoLongerMonitored(static_cast<HWND>(record->window));

@@ -124,10 +124,10 @@ class DosBoxTest : public MonitorTest {
         Tick();  // the box's host process is in the table
     }
     ~DosBoxTest() override { runtime.ignoredDosPrograms = runtime.ignoredPrograms = nullptr; }
-    int Check(const char *path) {
+    int Check(const char *path, HWND inBox = nullptr) {
         char buffer[300] = {};
         std::strcpy(buffer, path);
-        PLVHWND window = box;
+        PLVHWND window = inBox != nullptr ? inBox : box;
         return CheckDOSApp(&window, buffer);
     }
     std::size_t Answers() const { return fake.devices.at("\\\\.\\PLVDOS").controls.size(); }
@@ -158,9 +158,20 @@ TEST_F(DosBoxTest, TwoProgramsInOneBoxAreMeteredApartAndEndedLastFirst) {
     EXPECT_EQ(answer.second, std::string(4, '\0'));
 }
 
+// A box's programs run until that box ends, whatever ends before it,
+// another box included.
 TEST_F(DosBoxTest, EndOfTheBoxEndsEveryProgramInItOnce) {
     Check("C:\\DOS\\EDIT.COM");
     Check("C:\\DOS\\QBASIC.EXE");
+    StartProcess(0x410, "C:\\WINDOWS\\SYSTEM\\WINOA386.MOD");
+    const HWND other = OpenWindow(0x410, "MS-DOS Prompt", "tty");
+    Tick();
+    fake.files.files["C:\\DOS\\DEBUG.EXE"];
+    Check("C:\\DOS\\DEBUG.EXE", other);
+    EndProcess(0x410);
+    Tick();
+    EXPECT_THAT(LoggedEvents(), Contains("Terminated C:\\DOS\\DEBUG.EXE"));
+    EXPECT_EQ(MeteredCount(), 2u);
     EndProcess(0x400);
     Tick();
     const auto events = LoggedEvents();

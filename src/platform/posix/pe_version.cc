@@ -93,7 +93,7 @@ class Image {
     }
 
     bool ReadIn(const Section &section, std::uint64_t address, std::size_t size, void *out) const {
-        if (address < section.virtualAddress) return false;
+        // An address below the section wraps round to one far beyond it.
         const std::uint64_t within = address - section.virtualAddress;
         if (within > section.rawSize || size > section.rawSize - within) return false;
         return read_(section.fileOffset + within, size, out);

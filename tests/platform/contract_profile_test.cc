@@ -22,6 +22,8 @@ constexpr char kSettings[] =
     "AgentRefreshAction=-3\r\n"
     "Hex=0xaF\r\n"
     "Octal=0o17\r\n"
+    "Binary=0b101\r\n"
+    "Digits=1x10\r\n"
     "Trailing=42abc\r\n"
     "Nothing=abc\r\n"
     "SMSOutput=second\r\n"
@@ -70,10 +72,11 @@ TEST_P(PlatformContract, ProfileStringsAreReadAsWindowsReadsThem) {
         // every heading and key as often as it is written.
         {nullptr, nullptr, "", 255, 36, std::string("Pelvantine\0other section\0pelvantine\0\0", 37)},
         {"other section", nullptr, "", 255, 9, std::string("Key\0Zone\0\0", 10)},
-        {"Pelvantine", nullptr, "", 255, 129,
+        {"Pelvantine", nullptr, "", 255, 143,
          std::string("SMSOutput\0SMSFrequency\0SMSStart\0Quoted\0HalfQuoted\0Lone\0Blank\0Mixed\0"
-                     "Empty\0AgentRefreshAction\0Hex\0Octal\0Trailing\0Nothing\0SMSOutput\0\0",
-                     130)},
+                     "Empty\0AgentRefreshAction\0Hex\0Octal\0Binary\0Digits\0Trailing\0Nothing\0"
+                     "SMSOutput\0\0",
+                     144)},
     };
     for (const StringCase &c : cases) {
         char buffer[256];
@@ -136,6 +139,7 @@ TEST_P(PlatformContract, ProfileIntegersAreReadAsWindowsReadsThem) {
         UINT value;
     } const cases[] = {
         {"AgentRefreshAction", 0, static_cast<UINT>(-3)}, {"Hex", 0, 0xAF}, {"Octal", 0, 15},
+        {"Binary", 0, 5}, {"Digits", 0, 1},
         {"Trailing", 0, 42}, {"Nothing", 7, 0}, {"Empty", 7, 7}, {"Missing", 2, 2}, {"SMSStart", 0, 1},
     };
     for (const IntCase &c : cases) {

@@ -159,6 +159,7 @@ TEST_F(Configuration, EachMistakeIsNamedByFileLineAndKey) {
                 "4: ClockFilePath: is read only with the ClockFile option set"},
         {"[Agent]\nHomePath=H:\\PLV\n[Ignore]\nPrograms=xclock, /usr/bin/xeyes\n",
                 "4: Programs: list file names without their directory: /usr/bin/xeyes"},
+        {"[Agent]\nHomePath=H:\\PLV\n[Ignore]\nProgram=xclock\n", "4: Program: unknown key"},
         {"[Agent]\nHomePath=H:\\PLV\n[Drives]\nHH=/srv\n", "4: HH: a drive is named by one letter from A to Z"},
         {"[Agent]\nHomePath=H:\\PLV\n[Drives]\nH=srv/plv\n", "4: H: must be an absolute directory"},
         {"[Agent]\nHomePath=H:\\PLV\n[Shares]\n\\\\SERVER=/srv\n", "4: \\\\SERVER: a share is named \\\\SERVER\\SHARE"},
@@ -170,10 +171,22 @@ TEST_F(Configuration, EachMistakeIsNamedByFileLineAndKey) {
         Read(content);
         EXPECT_THAT(Described(), ::testing::Contains(path + ":" + problem)) << content;
     }
+    // The keys under a refused section line are not the previous section's.
+    problems.clear();
+    Read("[Agent]\nHomePath=H:\\PLV\n[Agent\nHomePath=G:\\PLV\n");
+    EXPECT_THAT(Described(), ElementsAre(path + ":3: a section line must be [name] alone"));
     // A value too long for the profile reads is refused, not cut.
     problems.clear();
     Read("[Agent]\nHomePath=H:\\PLV\nUser=" + std::string(65535, 'u') + "\n");
     EXPECT_THAT(Described(), ::testing::Contains(path + ":3: User: the value is too long"));
+}
+
+TEST_F(Configuration, DrivesAreNamedFromAToZ) {
+    const AgentConfiguration c = Read("[Agent]\nHomePath=H:\\PLV\n[Drives]\na=/srv/a\nZ=/srv/z\n");
+    host::ForgetMappings();  // Z: stands for / again
+    EXPECT_THAT(Described(), ElementsAre());
+    ASSERT_EQ(c.drives.size(), 2u);
+    EXPECT_EQ(std::string() + c.drives[0].letter + c.drives[1].letter, "AZ");
 }
 
 TEST_F(Configuration, TheUpdateCountdownDefaultsToTheIntervalInCycles) {

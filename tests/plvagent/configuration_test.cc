@@ -172,9 +172,13 @@ TEST_F(Configuration, EachMistakeIsNamedByFileLineAndKey) {
         EXPECT_THAT(Described(), ::testing::Contains(path + ":" + problem)) << content;
     }
     // The keys under a refused section line are not the previous section's.
-    problems.clear();
-    Read("[Agent]\nHomePath=H:\\PLV\n[Agent\nHomePath=G:\\PLV\n");
-    EXPECT_THAT(Described(), ElementsAre(path + ":3: a section line must be [name] alone"));
+    for (const auto &[line, problem] :
+         {std::pair{"[Agent", "a section line must be [name] alone"},
+          {"[agent]", "section [agent] is repeated (first on line 1)"}}) {
+        problems.clear();
+        Read(std::string("[Agent]\nHomePath=H:\\PLV\n") + line + "\nHomePath=G:\\PLV\n");
+        EXPECT_THAT(Described(), ElementsAre(path + ":3: " + problem));
+    }
     // A value too long for the profile reads is refused, not cut.
     problems.clear();
     Read("[Agent]\nHomePath=H:\\PLV\nUser=" + std::string(65535, 'u') + "\n");

@@ -28,6 +28,8 @@ TEST(EventLine, TakesTheAgentsLinesAndNothingElse) {
         {"1998/08/20;09:60:00;WS-017;JDOE;SALES;;C:\\EDITOR.EXE;Initiated;;;;;;", false},
         {"1998/08/20;09:15:60;WS-017;JDOE;SALES;;C:\\EDITOR.EXE;Initiated;;;;;;", false},
         {"1998-08-20;09:15:02;WS-017;JDOE;SALES;;C:\\EDITOR.EXE;Initiated;;;;;;", false},
+        // '/' is the byte before '0': "1/" must not read as nine.
+        {"1998/08/20;09:1/:02;WS-017;JDOE;SALES;;C:\\EDITOR.EXE;Initiated;;;;;;", false},
         {"1998/08/20;09:15:02;WS-017;JDOE;SALES;;C:\\EDITOR.EXE;Terminated;;1998/08/20;;0;0;",
          false},
         {"1998/08/20;09:15:02;WS-017;JDOE;SALES;;C:\\EDITOR.EXE;Terminated;;;09:15:02;0;0;", false},

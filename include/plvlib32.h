@@ -91,8 +91,8 @@ typedef struct PLVAgentRuntime {
     void *meteredApps;        /* list of PLVMeteredApp */
     PLVHMODULE networkModule;
     uint32_t netWareConnection;
-    void *ignoredPrograms;      /* lists of PLVTextListNode (host-owned) */
-    void *ignoredClasses;
+    void *ignoredPrograms;      /* lists of PLVTextListNode (host-owned); a list */
+    void *ignoredClasses;       /* is changed by hanging a new one, not in place */
     void *ignoredDosPrograms;
     void *ignored16BitPrograms;
 } PLVAgentRuntime;

@@ -8,6 +8,7 @@
 
 namespace plv {
 
+// Equal texts, with or without regard to ASCII case.
 bool SameText(const char *a, const char *b, bool ignoreCase);
 
 // True when the text is on the host's list of PLVTextListNode; entries

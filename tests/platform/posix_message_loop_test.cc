@@ -132,6 +132,13 @@ TEST_F(MessageLoop, AQuitWakesTheLoopAndIsSpentByIt) {
     EXPECT_TRUE(PumpMessages(Clock::now()));
 }
 
+TEST_F(MessageLoop, PostedMessagesReachTheWindowInTheOrderPosted) {
+    for (WPARAM order : {1, 2, 3}) EXPECT_TRUE(os.PostMessageA(window, WM_USER, order, 0));
+    EXPECT_TRUE(PumpMessages(Clock::now()));
+    ASSERT_EQ(events.size(), 3u);
+    for (std::size_t i = 0; i < 3; ++i) EXPECT_EQ(events[i].wParam, i + 1);
+}
+
 TEST_F(MessageLoop, SentMessagesAreAnsweredAtOnce) {
     EXPECT_EQ(os.SendMessageA(window, WM_USER, 0, 21), 42);
     ASSERT_EQ(events.size(), 1u);

@@ -203,19 +203,21 @@ TEST_F(ProcessScanTest, ANameThatPassedIsIgnoredOnceTheHostsNewListNamesIt) {
     const auto as16Bit = [](const char *name) {
         return Is16BitProgramIgnored((std::string("C:\\WIN16\\") + name).c_str());
     };
-    const std::pair<void * PLVAgentRuntime::*, std::function<bool(const char *)>> filters[] = {
-        {&PLVAgentRuntime::ignoredPrograms, asProgram},
-        {&PLVAgentRuntime::ignoredClasses, asClass},
-        {&PLVAgentRuntime::ignoredDosPrograms, asDos},
-        {&PLVAgentRuntime::ignored16BitPrograms, as16Bit}};
-    for (const auto &[list, ignores] : filters) {
+    // Setters, not member pointers: the record is packed, its fields unaligned.
+    using Hang = std::function<void(void *)>;
+    const std::pair<Hang, std::function<bool(const char *)>> filters[] = {
+        {[&](void *list) { runtime.ignoredPrograms = list; }, asProgram},
+        {[&](void *list) { runtime.ignoredClasses = list; }, asClass},
+        {[&](void *list) { runtime.ignoredDosPrograms = list; }, asDos},
+        {[&](void *list) { runtime.ignored16BitPrograms = list; }, as16Bit}};
+    for (const auto &[hang, ignores] : filters) {
         PLVTextListNode before{nullptr, "OTHER"}, after{nullptr, "LATER"};
-        runtime.*list = &before;
+        hang(&before);
         EXPECT_FALSE(ignores("LATER"));
-        runtime.*list = &after;
+        hang(&after);
         EXPECT_TRUE(ignores("LATER"));
         EXPECT_TRUE(ignores("LATER"));
-        runtime.*list = nullptr;
+        hang(nullptr);
     }
 }
 

@@ -85,7 +85,7 @@ typedef struct PLVAgentRuntime {
     char homePath[285];
     char settingsFilePath[285];
     char timeServerName[96];
-    void *definitions;        /* list of PLVAppDefinition (host-owned) */
+    void *definitions;        /* list of PLVAppDefinition (host-owned), changed as below */
     void *pendingEvents;      /* list of PLVUsageEventNode (library-owned nodes) */
     void *pendingDefinitions; /* list of PLVPendingDefinitionNode */
     void *meteredApps;        /* list of PLVMeteredApp */

@@ -57,11 +57,15 @@ extern "C" PLV_EXPORT PLVAppDefinition *PLVAPI PLVIdentifyApp(const PLVCandidate
     using namespace plv;
     if (candidate == nullptr) return nullptr;
     // With the shared timer the last answer stands for an identical
-    // candidate, sparing the walk and the executable's file.
-    if (OptionSet(PLV_OPT_SHARED_TIMER) && SameCandidate(*candidate, identification.memoCandidate))
+    // candidate, sparing the walk and the executable's file, while the host
+    // keeps the list it was found in.
+    if (OptionSet(PLV_OPT_SHARED_TIMER) &&
+        SameCandidate(*candidate, identification.memoCandidate) &&
+        Runtime().definitions == identification.memoDefinitions)
         return identification.memoResult;
 
     identification.memoCandidate = *candidate;
+    identification.memoDefinitions = Runtime().definitions;
     PLVNewDefinition newDefinition{};
     identification.memoResult = MatchAppDefinition(candidate, &newDefinition);
     if (identification.memoResult == nullptr && OptionSet(PLV_OPT_RECORD_DEFINITIONS))

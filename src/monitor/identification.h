@@ -20,6 +20,7 @@ struct VersionInfo {
 struct IdentificationState {
     PLVCandidate memoCandidate{};
     PLVAppDefinition *memoResult = nullptr;
+    void *memoDefinitions = nullptr;  // the list head the answer was found in
     bool fileFactsFetched = false;
     bool versionFactsFetched = false;
 };

@@ -298,6 +298,13 @@ TEST_F(SharedTimerTest, AnIdenticalCandidateGetsTheLastAnswer) {
     Set(AddDefinition(1).fileName, "EDIT.EXE");
     EXPECT_EQ(PLVIdentifyApp(&candidate), nullptr);
     EXPECT_EQ(Recorded().size(), 1u);
+
+    // A list the host hangs in its place is asked.
+    PLVAppDefinition replacement{};
+    replacement.kind = 1;
+    Set(replacement.fileName, "EDIT.EXE");
+    runtime.definitions = &replacement;
+    EXPECT_EQ(PLVIdentifyApp(&candidate), &replacement);
 }
 
 // ---- the facts fetched

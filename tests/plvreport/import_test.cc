@@ -23,7 +23,7 @@ namespace {
 
 const std::string kDefLine =
     "19980820;09:15:02;WS-1;ANN;SALES;C:\\OFFICE\\WRITER;WRITER.EXE;19980312;1048576;"
-    "Report; a draft;WriterFrame;Writer Deluxe;Valdrin Systems;2.8;0409\r\n";
+    "Report;\ta draft;WriterFrame;Writer Deluxe;Valdrin Systems;2.8;0409\r\n";
 
 std::string Line(int n, const char *date = "1998/08/20") {
     const std::string second = (n % 60 < 10 ? "0" : "") + std::to_string(n % 60);
@@ -120,7 +120,7 @@ TEST_P(Import, ImportsAlongAGrowingDirectoryEndAsOneImportAtTheEnd) {
     const std::int64_t recorded = *plv::logs::LoggedInstant("1998/08/20", "09:15:02");
     EXPECT_NE(once.find("|" + std::to_string(recorded) +
                         "|WS-1|ANN|SALES|C:\\OFFICE\\WRITER|WRITER.EXE|19980312|1048576|"
-                        "Report; a draft|WriterFrame|Writer Deluxe|Valdrin Systems|2.8|1033|"),
+                        "Report;\ta draft|WriterFrame|Writer Deluxe|Valdrin Systems|2.8|1033|"),
               std::string::npos)
         << once;
     // The skipped ranges are kept with their files, not only counted.

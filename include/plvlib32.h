@@ -85,14 +85,18 @@ typedef struct PLVAgentRuntime {
     char homePath[285];
     char settingsFilePath[285];
     char timeServerName[96];
-    void *definitions;        /* list of PLVAppDefinition (host-owned), changed as below */
+    /* The host changes its lists (definitions and the four ignore lists) by
+       hanging a new list, never by editing one in place: the library tells a
+       new list from the one before by its head's address, so a list given
+       up stays allocated rather than lend its address to the next. */
+    void *definitions;        /* list of PLVAppDefinition (host-owned) */
     void *pendingEvents;      /* list of PLVUsageEventNode (library-owned nodes) */
     void *pendingDefinitions; /* list of PLVPendingDefinitionNode */
     void *meteredApps;        /* list of PLVMeteredApp */
     PLVHMODULE networkModule;
     uint32_t netWareConnection;
-    void *ignoredPrograms;      /* lists of PLVTextListNode (host-owned); a list */
-    void *ignoredClasses;       /* is changed by hanging a new one, not in place */
+    void *ignoredPrograms; /* lists of PLVTextListNode (host-owned) */
+    void *ignoredClasses;
     void *ignoredDosPrograms;
     void *ignored16BitPrograms;
 } PLVAgentRuntime;

@@ -341,10 +341,14 @@ const Damage kDamages[] = {
          PutU16(i.bytes, i.typeDirectory + virtualSize + 8, 8);  // a node of just a header and key
          PutU32(i.bytes, i.dataEntry, i.resourceRva + virtualSize + 8);
      }, kNoData},
+    {"raw data ending before the block, though the virtual size holds it",
+     [](PeImage &i) { PutU32(i.bytes, i.sectionHeader + 16, static_cast<std::uint32_t>(i.block - i.typeDirectory)); }, kNoData},
     {"data entry smaller than the block", [](PeImage &i) {
          PutU32(i.bytes, i.dataEntry + 4, (i.bytes[i.block] | (i.bytes[i.block + 1] << 8)) - 1u);
      }, kNoData},
     {"block shorter than its header", [](PeImage &i) { PutU16(i.bytes, i.block, 4); }, kNoData},
+    {"no virtual size, as old linkers leave it: the raw size holds",
+     [](PeImage &i) { PutU32(i.bytes, i.sectionHeader + 8, 0); }, ERROR_SUCCESS},
     {"data entry claiming 4 GiB reads just the block",
      [](PeImage &i) { PutU32(i.bytes, i.dataEntry + 4, 0xFFFFFFFFu); }, ERROR_SUCCESS},
 };

@@ -263,6 +263,66 @@ TEST_F(AdministratorReports, HtmlReportDrawsEveryChartInABrowser) {
     EXPECT_EQ(ReadHostFile(PLVREPORT_SCREENSHOT).substr(0, 8), "\x89PNG\r\n\x1a\n");
 }
 
+// The text inside each <tag> of the page's part that starts at `from`, up to `to`.
+std::vector<std::string> Texts(const std::string &html, const std::string &tag,
+                               const std::string &from, const std::string &to) {
+    std::vector<std::string> texts;
+    const std::size_t end = html.find(to, html.find(from));
+    for (std::size_t at = html.find(tag, html.find(from)); at < end; at = html.find(tag, at + 1))
+        texts.push_back(
+            html.substr(at + tag.size(), html.find('<', at + tag.size()) - at - tag.size()));
+    return texts;
+}
+
+std::string Numbered(const char *prefix, int n, const char *suffix = "") {
+    return prefix + std::string(n < 10 ? "0" : "") + std::to_string(n) + suffix;
+}
+
+// Application n has n + 1 users at once for n + 1 hours in all, user n uses
+// the applications from n on, and program n no definition knows is seen by
+// 25 - n users: the page keeps to the leading ones of each, in order.
+TEST(HtmlReport, ShowsOnlyTheLeadingApplicationsUsersAndUnknownPrograms) {
+    TemporaryDirectory dir;
+    {
+        const auto store = plvreport::OpenStore(dir / "report.db", plvreport::StoreUse::import);
+        store->Begin();
+        StoredLog log(*store, dir / "19980820.LOG");
+        bool added = false;
+        const std::int64_t defs =
+            store->TakeFile(dir / "19980820.DEF", plvreport::FileKind::definitions, &added).id;
+        std::uint64_t offset = 0;
+        for (int n = 0; n < 25; ++n) {
+            for (int u = 0; u <= n; ++u) {
+                const std::string user = Numbered("U", u), app = Numbered("APP", n, ".EXE");
+                log.Add(kDay1, "09:00:00", "WS-1", user.c_str(), app, "Initiated");
+                log.Add(kDay1, "10:00:00", "WS-1", user.c_str(), app, "Terminated", "09:00:00");
+                StoredDefinition d;
+                d.offset = offset++;
+                d.recordedAt = At(kDay1, "09:00:00");
+                d.workstation = "WS-1", d.user = user, d.context = "SALES";
+                d.fileName = Numbered("NEW", 24 - n, ".EXE");
+                store->AddDefinition(defs, d);
+            }
+        }
+        store->Commit();
+    }
+    ASSERT_EQ(RunTool(PLVREPORT_PROGRAM, {"--db", dir / "report.db", "html", "--output", "r.html"},
+                      dir.path())
+                  .status,
+              0);
+    const std::string html = ReadHostFile(dir / "r.html");
+    const auto names = [](const char *prefix, int first, int count, int step, const char *suffix) {
+        std::vector<std::string> names;
+        for (int n = first; count-- > 0; n += step) names.push_back(Numbered(prefix, n, suffix));
+        return names;
+    };
+    EXPECT_EQ(Texts(html, "<h3>", "<h2>", "</div>\n<h2>"), names("APP", 24, 12, -1, ".EXE"));
+    EXPECT_EQ(Texts(html, "<tr><td>", "id=\"top-applications\"", "</table>"),
+              names("APP", 24, 10, -1, ".EXE"));
+    EXPECT_EQ(Texts(html, "<tr><td>", "id=\"top-users\"", "</table>"), names("U", 0, 10, 1, ""));
+    EXPECT_EQ(Texts(html, "<tr><td>", "id=\"unknown", "</table>"), names("NEW", 0, 20, 1, ".EXE"));
+}
+
 // Every text of the page is markup-safe, and no text of the data ends its
 // script element.
 TEST(HtmlText, EscapesMarkupAndScriptEnds) {

@@ -23,7 +23,7 @@ namespace {
 
 const std::string kDefLine =
     "19980820;09:15:02;WS-1;ANN;SALES;C:\\OFFICE\\WRITER;WRITER.EXE;19980312;1048576;"
-    "Report;\ta draft;WriterFrame;Writer Deluxe;Valdrin Systems;2.8;0409\r\n";
+    "Report;\ta\r draft;WriterFrame;Writer Deluxe;Valdrin Systems;2.8;0409\r\n";
 
 std::string Line(int n, const char *date = "1998/08/20") {
     const std::string second = (n % 60 < 10 ? "0" : "") + std::to_string(n % 60);
@@ -78,7 +78,7 @@ INSTANTIATE_TEST_SUITE_P(Engines, Import, ::testing::Values(Engine::sqlite, Engi
 // Records come one by one, one is cut off mid-write and written again
 // whole, a definition line comes in two writes, and a second day starts.
 TEST_P(Import, ImportsAlongAGrowingDirectoryEndAsOneImportAtTheEnd) {
-    std::string day1 = LogBytes({Line(1), Line(2)});
+    std::string day1 = LogBytes({Line(1), Line(2) + "the last\nfield"});
     const std::string cut = LogRecordBytes(Line(3), 40).substr(0, 30);
     Append("19980820.LOG", day1 + cut);
     Append("19980820.DEF", kDefLine.substr(0, 50));
@@ -120,7 +120,7 @@ TEST_P(Import, ImportsAlongAGrowingDirectoryEndAsOneImportAtTheEnd) {
     const std::int64_t recorded = *plv::logs::LoggedInstant("1998/08/20", "09:15:02");
     EXPECT_NE(once.find("|" + std::to_string(recorded) +
                         "|WS-1|ANN|SALES|C:\\OFFICE\\WRITER|WRITER.EXE|19980312|1048576|"
-                        "Report;\ta draft|WriterFrame|Writer Deluxe|Valdrin Systems|2.8|1033|"),
+                        "Report;\ta\r draft|WriterFrame|Writer Deluxe|Valdrin Systems|2.8|1033|"),
               std::string::npos)
         << once;
     // The skipped ranges are kept with their files, not only counted.

@@ -87,8 +87,9 @@ typedef struct PLVAgentRuntime {
     char timeServerName[96];
     /* The host changes its lists (definitions and the four ignore lists) by
        hanging a new list, never by editing one in place: the library tells a
-       new list from the one before by its head's address, so a list given
-       up stays allocated rather than lend its address to the next. */
+       new list from the one before by its head's address, so the host keeps
+       a list it gives up allocated: freed, its address could come back as
+       the next list's, which would then pass for the old one. */
     void *definitions;        /* list of PLVAppDefinition (host-owned) */
     void *pendingEvents;      /* list of PLVUsageEventNode (library-owned nodes) */
     void *pendingDefinitions; /* list of PLVPendingDefinitionNode */

@@ -51,7 +51,10 @@ TEST(CodePages, AnsiBytesAreTheirCharactersAndBack) {
         EXPECT_EQ(AnsiByteOf(expected), byte) << std::hex << byte;
         EXPECT_EQ(AnsiFromUtf16(std::u16string(1, expected)), std::string(1, static_cast<char>(byte)));
     }
-    EXPECT_EQ(AnsiByteOf(U'\u2603'), -1);
+    // A character 1252 lacks has no byte, nor have the control codes whose
+    // bytes it gives to letters, at either end of them.
+    for (const char32_t lacking : {U'\u2603', U'\u0080', U'\u009F'})
+        EXPECT_EQ(AnsiByteOf(lacking), -1) << std::hex << static_cast<unsigned>(lacking);
     // A surrogate pair is one character the code page lacks; a lone half is one too.
     EXPECT_EQ(AnsiFromUtf16(u"a\xD83D\xDE00" u"b\xDC00\xDC01"), "a?b??");
 }

@@ -18,7 +18,8 @@ TEST_P(PlatformContract, LocksOfTwoHandlesOfOneProcessExcludeEachOther) {
     ASSERT_TRUE(os.LockFile(first, 0, 0, 10, 0));
     struct Attempt {
         HANDLE handle;
-        DWORD offset, length;
+        std::uint64_t offset;
+        DWORD length;
         bool granted;
     };
     const Attempt attempts[] = {
@@ -27,13 +28,17 @@ TEST_P(PlatformContract, LocksOfTwoHandlesOfOneProcessExcludeEachOther) {
         {second, 9, 1, false},   // the last byte
         {second, 10, 5, true},   // right behind it
         {first, 15, 1, true},
-        {first, 9, 1, false},   // its own lock's last byte
+        {first, 9, 1, false},  // its own lock's last byte
         {first, 30, 1, true},
-        {first, 26, 5, false},  // its last byte is its own lock's first
+        {first, 26, 5, false},             // its last byte is its own lock's first
+        {first, 0xFFFFFFF0u, 0x20, true},  // across the 4 GiB line
+        {second, 0x100000000u, 1, false},
+        {second, 0x100000010u, 1, true},
     };
     for (const Attempt &attempt : attempts) {
         os.SetLastError(0);
-        EXPECT_EQ(os.LockFile(attempt.handle, attempt.offset, 0, attempt.length, 0) != FALSE,
+        EXPECT_EQ(os.LockFile(attempt.handle, static_cast<DWORD>(attempt.offset),
+                              static_cast<DWORD>(attempt.offset >> 32), attempt.length, 0) != FALSE,
                   attempt.granted)
             << attempt.offset << "+" << attempt.length;
         if (!attempt.granted) {

@@ -286,15 +286,18 @@ TEST(PersistentRegistry, TwoWritersAtOnceLoseNothingAndTheirValuesOutliveThem) {
     }
 }
 
-// A data directory not made yet holds no keys; one that cannot be opened is
-// an error, not an empty registry.
+// A data directory not made yet holds no keys; one that cannot be opened,
+// or a store that cannot be read, is an error, not an empty registry.
 TEST(PersistentRegistry, OnlyAMissingStoreReadsAsEmpty) {
     TemporaryDirectory scratch;
+    for (const char *made : {"unread", "unread/registry", "unread/registry/machine.reg"})
+        MakeDirectory(scratch / made, 0700);
     const struct {
         std::string data;
         LSTATUS status;
     } cases[] = {{scratch / "not/yet", ERROR_FILE_NOT_FOUND},
-                 {scratch / std::string(300, 'd'), ERROR_FILENAME_EXCED_RANGE}};
+                 {scratch / std::string(300, 'd'), ERROR_FILENAME_EXCED_RANGE},
+                 {scratch / "unread", ERROR_ACCESS_DENIED}};
     for (const auto &[data, status] : cases) {
         SetDataDirectory(data);
         PosixPlatform os;

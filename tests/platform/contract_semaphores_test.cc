@@ -33,6 +33,12 @@ TEST_P(PlatformContract, ASemaphoreIsCreatedOnceAndTakenOnce) {
     EXPECT_EQ(ErrorIf(os.OpenSemaphoreA(SEMAPHORE_ALL_ACCESS, FALSE, kTimerSemaphore) == nullptr),
               ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(other->FindSemaphore(kTimerSemaphore), DWORD{ERROR_FILE_NOT_FOUND});
+    // A name another process made exists already for this one.
+    ASSERT_TRUE(other->TakeSemaphore(kTimerSemaphore));
+    HANDLE theirs = os.CreateSemaphoreA(nullptr, 1, 1, kTimerSemaphore);
+    ASSERT_NE(theirs, nullptr);
+    EXPECT_EQ(os.GetLastError(), ERROR_ALREADY_EXISTS);
+    EXPECT_TRUE(os.CloseHandle(theirs));
 }
 
 TEST_P(PlatformContract, WaitingOnAHandleThatNamesNothingFails) {

@@ -39,7 +39,7 @@ class PeriodicStepsTest : public LibraryTest {
     }
     void Tick() {
         if (CheckForPLVINIUpdate() == 1) {
-            GetNewPLVINISettings();
+            EXPECT_EQ(GetNewPLVINISettings(), 1);  // always
             GenerateMIFIfNeeded();
         }
         if (LogUpdateIfDue() != 0 && CheckForNewDay(&GenerateMIFIfNeeded) != 0) {

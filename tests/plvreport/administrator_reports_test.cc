@@ -4,6 +4,8 @@
 // hand, byte for byte in CSV.
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -51,15 +53,42 @@ class StoredLog {
     std::uint64_t offset_ = 0;
 };
 
+// A store open for import with a day's log file and definition file.
+class StoredDay {
+  public:
+    explicit StoredDay(const TemporaryDirectory &dir)
+        : store_(plvreport::OpenStore(dir / "report.db", plvreport::StoreUse::import)) {
+        store_->Begin();
+        log_.emplace(*store_, dir / "19980820.LOG");
+        bool added = false;
+        definitions_ =
+            store_->TakeFile(dir / "19980820.DEF", plvreport::FileKind::definitions, &added).id;
+    }
+    StoredLog &log() { return *log_; }
+    void Recorded(const char *date, const char *time, const char *workstation,
+                  const std::string &user, const std::string &file, const char *product = "",
+                  const char *company = "") {
+        StoredDefinition d;
+        d.offset = offset_++;
+        d.recordedAt = At(date, time);
+        d.workstation = workstation, d.user = user, d.context = "SALES";
+        d.fileName = file, d.product = product, d.company = company;
+        store_->AddDefinition(definitions_, d);
+    }
+    void Commit() { store_->Commit(); }
+
+  private:
+    std::unique_ptr<plvreport::Store> store_;
+    std::optional<StoredLog> log_;
+    std::int64_t definitions_ = 0;
+    std::uint64_t offset_ = 0;
+};
+
 class AdministratorReports : public ::testing::Test {
   protected:
     AdministratorReports() {
-        const auto store = plvreport::OpenStore(dir / "report.db", plvreport::StoreUse::import);
-        store->Begin();
-        StoredLog log(*store, dir / "19980820.LOG");
-        bool added = false;
-        const std::int64_t defs =
-            store->TakeFile(dir / "19980820.DEF", plvreport::FileKind::definitions, &added).id;
+        StoredDay day(dir);
+        StoredLog &log = day.log();
         const auto session = [&](const char *date, const char *from, const char *to,
                                  const char *workstation, const char *user,
                                  const std::string &application) {
@@ -76,29 +105,18 @@ class AdministratorReports : public ::testing::Test {
         log.Add(kDay2, "10:00:00", "WS-2", "BOB", "Pelvantine", "Initialization Failure");
         log.Add("1998/08/22", "00:00:00", "WS-3", "CAT", "Pelvantine", "Continued");
 
-        std::uint64_t offset = 0;
-        const auto recorded = [&](const char *date, const char *time, const char *workstation,
-                                  const char *user, const char *file, const char *product = "",
-                                  const char *company = "") {
-            StoredDefinition d;
-            d.offset = offset++;
-            d.recordedAt = At(date, time);
-            d.workstation = workstation, d.user = user, d.context = "SALES";
-            d.fileName = file, d.product = product, d.company = company;
-            store->AddDefinition(defs, d);
-        };
-        recorded(kDay1, "10:00:00", "WS-1", "ANN", "PAINT.EXE", "Paint", "Pelv");
-        recorded(kDay1, "11:00:00", "WS-2", "BOB", "PAINT.EXE", "Paint", "Pelv");
-        recorded(kDay2, "10:00:00", "WS-2", "BOB", "paint.exe", "Paint 2", "Pelv");
-        recorded(kDay1, "12:00:00", "WS-1", "ANN", "NOTES.EXE");
-        recorded(kDay2, "12:00:00", "WS-1", "DAN", "NOTES.EXE");
-        recorded(kDay2, "08:00:00", "WS-3", "CAT", "ZIP.EXE", "Zip");  // a tie: WinZip shows
-        recorded(kDay2, "08:30:00", "WS-1", "ANN", "ZIP.EXE", "WinZip");
-        recorded(kDay1, "08:00:00", "WS-3", "CAT", "editor.exe");
-        recorded(kDay1, "09:00:00", "WS-1", "ANN", "gnome-calcul");
-        recorded(kDay1, "09:05:00", "WS-2", "BOB", "gnome-calcul");
-        recorded(kDay2, "07:00:00", "WS-3", "CAT", "gnome-calcul");
-        store->Commit();
+        day.Recorded(kDay1, "10:00:00", "WS-1", "ANN", "PAINT.EXE", "Paint", "Pelv");
+        day.Recorded(kDay1, "11:00:00", "WS-2", "BOB", "PAINT.EXE", "Paint", "Pelv");
+        day.Recorded(kDay2, "10:00:00", "WS-2", "BOB", "paint.exe", "Paint 2", "Pelv");
+        day.Recorded(kDay1, "12:00:00", "WS-1", "ANN", "NOTES.EXE");
+        day.Recorded(kDay2, "12:00:00", "WS-1", "DAN", "NOTES.EXE");
+        day.Recorded(kDay2, "08:00:00", "WS-3", "CAT", "ZIP.EXE", "Zip");  // a tie: WinZip shows
+        day.Recorded(kDay2, "08:30:00", "WS-1", "ANN", "ZIP.EXE", "WinZip");
+        day.Recorded(kDay1, "08:00:00", "WS-3", "CAT", "editor.exe");
+        day.Recorded(kDay1, "09:00:00", "WS-1", "ANN", "gnome-calcul");
+        day.Recorded(kDay1, "09:05:00", "WS-2", "BOB", "gnome-calcul");
+        day.Recorded(kDay2, "07:00:00", "WS-3", "CAT", "gnome-calcul");
+        day.Commit();
 
         WriteHostFile(dir / "plvagent.def",
                       std::string("[Editor]\r\nFileName=EDITOR.EXE\r\n[Sheets]\r\nFileName=SHEETS.EXE\r\n"));
@@ -284,27 +302,17 @@ std::string Numbered(const char *prefix, int n, const char *suffix = "") {
 TEST(HtmlReport, ShowsOnlyTheLeadingApplicationsUsersAndUnknownPrograms) {
     TemporaryDirectory dir;
     {
-        const auto store = plvreport::OpenStore(dir / "report.db", plvreport::StoreUse::import);
-        store->Begin();
-        StoredLog log(*store, dir / "19980820.LOG");
-        bool added = false;
-        const std::int64_t defs =
-            store->TakeFile(dir / "19980820.DEF", plvreport::FileKind::definitions, &added).id;
-        std::uint64_t offset = 0;
+        StoredDay day(dir);
         for (int n = 0; n < 25; ++n) {
             for (int u = 0; u <= n; ++u) {
                 const std::string user = Numbered("U", u), app = Numbered("APP", n, ".EXE");
-                log.Add(kDay1, "09:00:00", "WS-1", user.c_str(), app, "Initiated");
-                log.Add(kDay1, "10:00:00", "WS-1", user.c_str(), app, "Terminated", "09:00:00");
-                StoredDefinition d;
-                d.offset = offset++;
-                d.recordedAt = At(kDay1, "09:00:00");
-                d.workstation = "WS-1", d.user = user, d.context = "SALES";
-                d.fileName = Numbered("NEW", 24 - n, ".EXE");
-                store->AddDefinition(defs, d);
+                day.log().Add(kDay1, "09:00:00", "WS-1", user.c_str(), app, "Initiated");
+                day.log().Add(kDay1, "10:00:00", "WS-1", user.c_str(), app, "Terminated",
+                              "09:00:00");
+                day.Recorded(kDay1, "09:00:00", "WS-1", user, Numbered("NEW", 24 - n, ".EXE"));
             }
         }
-        store->Commit();
+        day.Commit();
     }
     ASSERT_EQ(RunTool(PLVREPORT_PROGRAM, {"--db", dir / "report.db", "html", "--output", "r.html"},
                       dir.path())

@@ -151,14 +151,20 @@ AgentProcess RunCopy(const AgentWorld &world, std::vector<std::string> libraries
 }
 
 // Without its process-list module the library cannot meter: the agent says
-// which module, records the failure in the shared log, and exits.
+// which module, records the failure for the shared log, and exits. With the
+// share away, the failure waits for the next start, which writes it.
 TEST(AgentCommand, SaysWhyMeteringCouldNotStart) {
     AgentWorld world;
     world.Configure("Workstation = WS-017");
+    const std::string away = world.directory() + "/LOGS.away";
+    std::filesystem::rename(world.logsDirectory(), away);
     AgentProcess agent = RunCopy(world, {});
     ASSERT_EQ(agent.Wait(kStartLimit), 2);
     EXPECT_THAT(agent.Errors(), HasSubstr("plvagent: metering could not start: Initialization Failure, PLVNTPRL.DLL "
                                           "(its module file libplvntprl.so is missing or incomplete)\n"));
+    std::filesystem::rename(away, world.logsDirectory());
+    AgentProcess next = world.Agent("run", {"--cycles", "1"});
+    ASSERT_EQ(next.Wait(kStartLimit + 1s), 0) << next.Errors();
     EXPECT_THAT(world.Events("Pelvantine", "Initialization Failure"),
                 ::testing::Contains(::testing::AllOf(::testing::Contains("WS-017"),
                                                      ::testing::Contains("PLVNTPRL.DLL"))));

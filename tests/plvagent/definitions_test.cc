@@ -119,6 +119,7 @@ TEST_F(Definitions, EachMistakeIsNamedByLineAndKey) {
         {"[A]\nSizeTest=G\nSizeBound1=10\n",
                 "1: [A]: can never match: give a FileName, Directory, Title, Class or version criterion"},
         {"[A]\nFileName=a.exe\nTitel=Writer\n", "3: Titel: unknown key"},
+        {"[A]\nKind=3\nFileName=a.exe\n", "2: Kind: expected a whole number from 1 to 2"},
     };
     for (const auto &[content, problem] : kMistakes) {
         problems.clear();
@@ -136,6 +137,9 @@ TEST_F(Definitions, EachMistakeIsNamedByLineAndKey) {
                                              "criteria to count"))
             << criterion;
     }
+    problems.clear();
+    Read("[A]\nKind=2\nTitle=W\n");
+    EXPECT_THAT(Described(), ElementsAre());
     // A file name of one letter can match, and a name may fill its room.
     const std::string fills(kDefinitionNameRoom, 'N');
     problems.clear();

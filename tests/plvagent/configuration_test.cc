@@ -1,6 +1,8 @@
 // The configuration file: every key into the host records, defaults, and a
 // problem for each thing an administrator can get wrong, named by file,
 // line and key.
+#include <unistd.h>
+
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -193,9 +195,15 @@ TEST_F(Configuration, DrivesAreNamedFromAToZ) {
     EXPECT_EQ(std::string() + c.drives[0].letter + c.drives[1].letter, "AZ");
 }
 
-TEST_F(Configuration, TheUpdateCountdownDefaultsToTheIntervalInCycles) {
-    EXPECT_EQ(Read("[Agent]\nHomePath=H:\\PLV\nUpdateInterval=3\n").updateCountdown, 180u);
+// The update countdown is the interval in cycles; the workstation is the
+// machine's name without its domain.
+TEST_F(Configuration, WhatIsNotGivenIsTakenFromTheIntervalAndTheMachine) {
+    const AgentConfiguration c = Read("[Agent]\nHomePath=H:\\PLV\nUpdateInterval=3\n");
     EXPECT_THAT(Described(), ElementsAre());
+    EXPECT_EQ(c.updateCountdown, 180u);
+    char name[256] = {};
+    ASSERT_EQ(::gethostname(name, sizeof name - 1), 0);
+    EXPECT_EQ(c.workstation, std::string(name).substr(0, std::string(name).find('.')));
 }
 
 // A path of the system is turned into the agent's form before its length is

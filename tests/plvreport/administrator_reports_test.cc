@@ -64,6 +64,7 @@ class StoredDay {
         definitions_ =
             store_->TakeFile(dir / "19980820.DEF", plvreport::FileKind::definitions, &added).id;
     }
+    plvreport::Store &store() { return *store_; }
     StoredLog &log() { return *log_; }
     void Recorded(const char *date, const char *time, const char *workstation,
                   const std::string &user, const std::string &file, const char *product = "",
@@ -83,6 +84,17 @@ class StoredDay {
     std::int64_t definitions_ = 0;
     std::uint64_t offset_ = 0;
 };
+
+// The text inside each <tag> of the page's part that starts at `from`, up to `to`.
+std::vector<std::string> Texts(const std::string &html, const std::string &tag,
+                               const std::string &from, const std::string &to) {
+    std::vector<std::string> texts;
+    const std::size_t end = html.find(to, html.find(from));
+    for (std::size_t at = html.find(tag, html.find(from)); at < end; at = html.find(tag, at + 1))
+        texts.push_back(
+            html.substr(at + tag.size(), html.find('<', at + tag.size()) - at - tag.size()));
+    return texts;
+}
 
 class AdministratorReports : public ::testing::Test {
   protected:
@@ -236,14 +248,10 @@ TEST_F(AdministratorReports, HtmlReportDrawsEveryChartInABrowser) {
                         "\"08\",\"09\",\"10\",\"11\",\"12\",\"13\",\"14\",\"15\",\"16\",\"17\","
                         "\"18\",\"19\",\"20\",\"21\",\"22\",\"23\"]"),
               std::string::npos);
-    std::vector<std::string> sections;
-    for (std::size_t at = html.find("<h2>"); at != std::string::npos;
-         at = html.find("<h2>", at + 1))
-        sections.push_back(html.substr(at + 4, html.find("</h2>", at) - at - 4));
-    EXPECT_EQ(sections, (std::vector<std::string>{
-                            "Most users at once, by day, against the licences",
-                            "Use by hour of day and day of week", "Top applications", "Top users",
-                            "Programs no definition knows"}));
+    EXPECT_EQ(Texts(html, "<h2>", "<body>", "</body>"),
+              (std::vector<std::string>{"Most users at once, by day, against the licences",
+                                        "Use by hour of day and day of week", "Top applications",
+                                        "Top users", "Programs no definition knows"}));
 
     const auto browse = [&](const std::string &what) {
         return RunTool(CHROMIUM_PROGRAM,
@@ -279,17 +287,6 @@ TEST_F(AdministratorReports, HtmlReportDrawsEveryChartInABrowser) {
     const ToolRun screenshot = browse(std::string("--screenshot=") + PLVREPORT_SCREENSHOT);
     ASSERT_EQ(screenshot.status, 0) << screenshot.errors;
     EXPECT_EQ(ReadHostFile(PLVREPORT_SCREENSHOT).substr(0, 8), "\x89PNG\r\n\x1a\n");
-}
-
-// The text inside each <tag> of the page's part that starts at `from`, up to `to`.
-std::vector<std::string> Texts(const std::string &html, const std::string &tag,
-                               const std::string &from, const std::string &to) {
-    std::vector<std::string> texts;
-    const std::size_t end = html.find(to, html.find(from));
-    for (std::size_t at = html.find(tag, html.find(from)); at < end; at = html.find(tag, at + 1))
-        texts.push_back(
-            html.substr(at + tag.size(), html.find('<', at + tag.size()) - at - tag.size()));
-    return texts;
 }
 
 std::string Numbered(const char *prefix, int n, const char *suffix = "") {
@@ -344,14 +341,12 @@ TEST(HtmlText, EscapesMarkupAndScriptEnds) {
 // after the start it names.
 TEST(BuildSessions, AnEndNamingNoOpenStartClosesTheLatestBegunAfterIt) {
     TemporaryDirectory dir;
-    const auto store = plvreport::OpenStore(dir / "report.db", plvreport::StoreUse::import);
-    store->Begin();
-    StoredLog log(*store, dir / "19980820.LOG");
-    log.Add(kDay1, "10:00:00", "WS-1", "ANN", kEditor, "Initiated");
-    log.Add(kDay1, "10:30:00", "WS-1", "ANN", kEditor, "Initiated");
-    log.Add(kDay1, "11:00:00", "WS-1", "ANN", kEditor, "Terminated", "09:50:00");
-    store->Commit();
-    const auto sessions = plvreport::BuildSessions(*store).sessions;
+    StoredDay day(dir);
+    day.log().Add(kDay1, "10:00:00", "WS-1", "ANN", kEditor, "Initiated");
+    day.log().Add(kDay1, "10:30:00", "WS-1", "ANN", kEditor, "Initiated");
+    day.log().Add(kDay1, "11:00:00", "WS-1", "ANN", kEditor, "Terminated", "09:50:00");
+    day.Commit();
+    const auto sessions = plvreport::BuildSessions(day.store()).sessions;
     ASSERT_EQ(sessions.size(), 2u);
     for (const plvreport::Session &s : sessions)
         EXPECT_EQ(s.open, s.start != At(kDay1, "10:30:00")) << s.start;

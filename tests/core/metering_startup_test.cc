@@ -231,6 +231,8 @@ TEST_F(MeteringStartupTest, UnknownPlatformOnlyCreatesTheTimerSemaphore) {
     EXPECT_EQ(fake.ModuleOf(processListModule).loads, 0);
     EXPECT_THAT(fake.registry.journal, IsEmpty());
     EXPECT_THAT(fake.semaphores.journal, ElementsAre("create PLVTimerSemaphore"));
+    // Created free, or no agent's cycle would ever take it.
+    EXPECT_EQ(fake.WaitForSingleObject(metering.timerSemaphore, 0), WAIT_OBJECT_0);
 }
 
 TEST_F(MeteringStartupTest, TimerSemaphoreThatAlreadyExistsIsOpened) {

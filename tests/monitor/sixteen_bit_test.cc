@@ -219,6 +219,7 @@ TEST_F(HookTest, UnknownApplicationIsAdmittedAtOnceAndOnlyOnceButUserExeNever) {
     Notify(record);
     EXPECT_EQ(MeteredCount(), 1u);
     EXPECT_EQ(FindEntry(0x500, 0)->window, window);
+    EXPECT_EQ(FindEntry(0x500, 0)->meteredApp, runtime.meteredApps);  // so no removal orphans it
     Notify(record);
     Tick();
     EXPECT_THAT(LoggedEvents(), ElementsAre("Initiated C:\\APPS\\NEW.EXE"));

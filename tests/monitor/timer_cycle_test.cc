@@ -83,6 +83,7 @@ TEST_F(TimerCycleTest, FailedSharedLogWriteIsReportedInTheSameCycle) {
     fake.files.openFaults["F:\\PLV\\LOGS\\19980820.LOG"] = {ERROR_NETNAME_DELETED, 1};
     Tick();
     EXPECT_EQ(HostMessages(PLV_MSG_NETWORK_FAILURE, true), 1u);
+    EXPECT_THAT(TraceLines(), Contains(HasSubstr("Reporting network failure")));
     Tick();  // the next cycle tries again in full
     EXPECT_THAT(LoggedEvents(), ElementsAre("Initiated C:\\APPS\\EDITOR.EXE"));
 }

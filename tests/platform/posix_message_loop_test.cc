@@ -139,6 +139,18 @@ TEST_F(MessageLoop, PostedMessagesReachTheWindowInTheOrderPosted) {
     for (std::size_t i = 0; i < 3; ++i) EXPECT_EQ(events[i].wParam, i + 1);
 }
 
+TEST_F(MessageLoop, NamingARunningTimerReplacesItsProcedure) {
+    const UINT_PTR id = Start(40);
+    static int replacedRuns;
+    replacedRuns = 0;
+    ASSERT_EQ(os.SetTimer(nullptr, id, 40, [](HWND, UINT, UINT_PTR, DWORD) { ++replacedRuns; }), id);
+    const Clock::time_point start = Clock::now();
+    while (replacedRuns == 0 && Clock::now() - start < std::chrono::seconds(10))
+        PumpMessages(Clock::now() + milliseconds(10));
+    EXPECT_GT(replacedRuns, 0);
+    EXPECT_TRUE(ticks.empty());
+}
+
 TEST_F(MessageLoop, SentMessagesAreAnsweredAtOnce) {
     EXPECT_EQ(os.SendMessageA(window, WM_USER, 0, 21), 42);
     ASSERT_EQ(events.size(), 1u);

@@ -77,6 +77,9 @@ TEST_P(PlatformContract, ShareModesDecideWhetherASecondOpenSucceeds) {
         {GENERIC_READ, 0, GENERIC_READ, FILE_SHARE_READ, false},
         {GENERIC_READ, kShareAll, GENERIC_WRITE, FILE_SHARE_WRITE, false},
         {kReadWrite, kShareAll, kReadWrite, kShareAll, true},
+        // An open without data access neither refuses nor is refused.
+        {GENERIC_WRITE, 0, 0, 0, true},
+        {0, 0, GENERIC_WRITE, 0, true},
     };
     WriteWholeFile(Scratch("SHARED.LOG"), "x");
     int n = 0;

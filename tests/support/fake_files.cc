@@ -88,9 +88,12 @@ HANDLE FakePlatform::CreateFileA(LPCSTR name, DWORD access, DWORD shareMode,
         SetLastError(fault->second.error);
         return INVALID_HANDLE_VALUE;
     }
-    // Sharing: every open handle must allow what this open asks, and vice versa.
+    // Sharing: every open handle must allow what this open asks, and vice
+    // versa; an open without data access takes no part.
+    constexpr DWORD kData = GENERIC_READ | GENERIC_WRITE;
     for (const auto &[handle, open] : handles_) {
-        if (!SamePath(open.path, path)) continue;
+        if (!SamePath(open.path, path) || (access & kData) == 0 || (open.access & kData) == 0)
+            continue;
         const bool theyAllow = ((access & GENERIC_READ) == 0 || (open.shareMode & FILE_SHARE_READ)) &&
                                ((access & GENERIC_WRITE) == 0 || (open.shareMode & FILE_SHARE_WRITE));
         const bool weAllow = ((open.access & GENERIC_READ) == 0 || (shareMode & FILE_SHARE_READ)) &&

@@ -112,6 +112,27 @@ TEST_F(LogFileTest, AnEventWhoseDateNamesNoFileIsRefusedAndHoldsNothingBack) {
                                                  std::string("09:15:02 Log Write: ") + kInitiated));
 }
 
+// The longest line there can be is written and read back whole.
+TEST_F(LogFileTest, ALineOfFullFieldsIs422Characters) {
+    PLVUsageEvent event{};
+    auto fill = [](auto &field) {
+        std::memset(field, 'a', sizeof field - 1);
+        field[sizeof field - 1] = '\0';
+    };
+    fill(event.workstation), fill(event.user), fill(event.userContext), fill(event.spare1);
+    fill(event.application), fill(event.eventText), fill(event.identifier), fill(event.count1);
+    fill(event.count2), fill(event.spare2);
+    std::strcpy(event.date, "1998/08/20"), std::strcpy(event.startDate, "1998/08/20");
+    std::strcpy(event.time, "09:15:02"), std::strcpy(event.startTime, "09:00:00");
+    event.flags = PLV_EVENT_WANTS_SHARED_LOG;
+    ASSERT_EQ(LogEvent(&event), 1);
+    Add();  // building an event arms the shared log
+    EXPECT_EQ(PLVUpdateLogs(), 1);
+    const auto lines = Lines(kAugust20);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0].size(), 422u);
+}
+
 TEST_F(LogFileTest, ShortWriteIsCutBackAndTheRetryDecodesCompletely) {
     Add();
     PLVUpdateLogs();  // the file exists with one record

@@ -33,19 +33,6 @@ TEST_F(UsageEventTest, OverlongTextsAreCutToTheirFields) {
     EXPECT_EQ(std::string(event.identifier), std::string(14, 'I'));
 }
 
-TEST_F(UsageEventTest, ALineOfFullFieldsIs422Characters) {
-    PLVUsageEvent event{};
-    auto fill = [](auto &field) {
-        std::memset(field, 'a', sizeof field - 1);
-        field[sizeof field - 1] = '\0';
-    };
-    fill(event.date), fill(event.time), fill(event.workstation), fill(event.user);
-    fill(event.userContext), fill(event.spare1), fill(event.application), fill(event.eventText);
-    fill(event.identifier), fill(event.startDate), fill(event.startTime), fill(event.count1);
-    fill(event.count2), fill(event.spare2);
-    EXPECT_EQ(Line(event).size(), 422u);
-}
-
 TEST_F(UsageEventTest, RebuildInvertsBuildAndEmptiesWhatAShortLineLacks) {
     const std::string full =
         "1998/08/20;17:40:11;WS-017;JDOE;SALES;s1;C:\\APPS\\EDITOR.EXE;Terminated;id;1998/08/20;"

@@ -196,6 +196,7 @@ TEST_F(AdministratorReports, BadLicenceLinesAreNamedWithStatus2) {
         {"[Licences]\r\nEditor = 2\r\nCALC.EXE = many\r\n", "licences.ini:3: CALC.EXE: a licence count"},
         {"[Licenses]\r\nEditor = 2\r\n", "licences.ini:1: [Licenses]: the only section read is [Licences]"},
         {"[Licences]\r\nEditor 2\r\n", "licences.ini:2"},
+        {"", "licences.ini: has no [Licences] section"},
     };
     for (const auto &c : cases) {
         WriteHostFile(dir / "licences.ini", c.content);

@@ -290,6 +290,7 @@ TEST_F(HookTest, SixteenBitWindowTakesItsPathFromTheTracker) {
     const auto *record = static_cast<PLVMeteredApp *>(runtime.meteredApps);
     EXPECT_STREQ(record->applicationName, "C:\\WIN16\\CALC.EXE");
     EXPECT_EQ(DWORD{record->threadId}, 0x31u);
+    EXPECT_EQ(IsAppAuthorized(0x530, 0), record);  // thread 0: any thread of the process
 
     sixteenBit.getNext16BitTask = nullptr;  // tracking off: 16-bit windows are ignored
     HWND other = OpenWindow(0x531, "Calc", "SciCalc", true, 0x32);

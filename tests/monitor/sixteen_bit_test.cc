@@ -219,7 +219,8 @@ TEST_F(HookTest, UnknownApplicationIsAdmittedAtOnceAndOnlyOnceButUserExeNever) {
     Notify(record);
     EXPECT_EQ(MeteredCount(), 1u);
     EXPECT_EQ(FindEntry(0x500, 0)->window, window);
-    EXPECT_EQ(FindEntry(0x500, 0)->meteredApp, runtime.meteredApps);  // so no removal orphans it
+    // Held by its entry, so that no removal takes it for an orphan.
+    EXPECT_EQ(FindEntry(0x500, 0)->meteredApp, static_cast<PLVMeteredApp *>(runtime.meteredApps));
     Notify(record);
     Tick();
     EXPECT_THAT(LoggedEvents(), ElementsAre("Initiated C:\\APPS\\NEW.EXE"));

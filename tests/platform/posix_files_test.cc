@@ -1,5 +1,5 @@
-// Files on the real kernel: a full disk, what is no file, and attributes
-// where other programs keep them; drive types from the file system
+// Files on the real kernel: a full disk, what is no file, another program's
+// shared lock, and attributes where other programs keep them; drive types from the file system
 // under a mapped root. (Two processes appending at once:
 // posix_shared_writers_test.cc.)
 #include <fcntl.h>
@@ -104,6 +104,32 @@ TEST(SharedFiles, AFailedOpenClosesNothingOfTheCallers) {
                               INVALID_HANDLE_VALUE),
               ERROR_FILE_NOT_FOUND);
     EXPECT_NE(::fcntl(0, F_GETFD), -1) << "standard input was closed";
+}
+
+// Another program's shared lock, a read lock of the kernel (Wine takes one
+// for a shared LockFileEx), lets reads through and keeps writes out.
+TEST(SharedFiles, AnotherProgramsSharedLockKeepsOnlyWritesOut) {
+    TemporaryDirectory volume;
+    MapDrive('T', volume.path());
+    std::ofstream(volume / "CLOCK.DAT") << "0123456789";
+    const int holder = ::open((volume / "CLOCK.DAT").c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(holder, 0);
+    struct flock shared = {};
+    shared.l_type = F_RDLCK;
+    shared.l_start = 2;
+    shared.l_len = 4;
+    ASSERT_EQ(::fcntl(holder, F_OFD_SETLK, &shared), 0) << errno;
+    PosixPlatform os;
+    HANDLE file =
+        os.CreateFileA("T:\\CLOCK.DAT", GENERIC_READ | GENERIC_WRITE,
+                       FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE) << os.GetLastError();
+    char text[4];
+    DWORD count = 0;
+    EXPECT_TRUE(os.ReadFile(file, text, 4, &count, nullptr));
+    EXPECT_EQ(ErrorIf(os, !os.WriteFile(file, "zz", 2, &count, nullptr)), ERROR_LOCK_VIOLATION);
+    os.CloseHandle(file);
+    ::close(holder);
 }
 
 TEST(SharedFiles, AttributesAreKeptWhereWineAndSambaKeepThem) {

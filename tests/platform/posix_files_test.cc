@@ -89,6 +89,9 @@ TEST(SharedFiles, TheLastWriteIsTheModificationTimeInTicksSince1601) {
     EXPECT_EQ(std::uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32 |
                   data.ftLastWriteTime.dwLowDateTime,
               125342207705000000u);
+    const auto unknownLevel = static_cast<GET_FILEEX_INFO_LEVELS>(GetFileExInfoStandard + 1);
+    EXPECT_EQ(ErrorIf(os, !os.GetFileAttributesExA("T:\\X.EXE", unknownLevel, &data)),
+              ERROR_INVALID_PARAMETER);
 }
 
 // A failed open has no descriptor to close: the lowest one, the caller's

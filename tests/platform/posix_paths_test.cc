@@ -51,6 +51,7 @@ TEST_F(DosPaths, RootsMapToTheirDirectories) {
         {"\\\\SERVER\\plv\\FILE.DAT", t + "/share/FILE.DAT"},
         {"\\\\?\\T:\\X", t + "/X"},
         {"LOGS\\A.LOG", "LOGS/A.LOG"},
+        {".", "."},  // the current directory
         {"Q:\\X", "error 3"},
         {"\\\\SERVER\\OTHER\\X", "error 67"},
         {"\\\\NOBODY\\PLV\\X", "error 53"},

@@ -230,6 +230,22 @@ TEST(OwnDirectories, AGoodOneIsUsedWhetherMadeOrFound) {
     }
 }
 
+// A program started with its standard input closed gets descriptor 0 for
+// a directory, as good as any other.
+TEST(OwnDirectories, OneOnDescriptorZeroIsUsed) {
+    const int input = ::dup(0);
+    ::close(0);
+    for (const Use &use : kUses) {
+        TemporaryDirectory scratch;
+        use.set(scratch / "own");
+        EXPECT_EQ(use.prepare(), "") << use.name;
+    }
+    if (input >= 0) {
+        ::dup2(input, 0);
+        ::close(input);
+    }
+}
+
 constexpr int kValuesPerWriter = 40;
 
 // "registry-writer <data directory> <tag>": sets its values one call at a time.

@@ -161,6 +161,7 @@ TEST_F(LogFileTest, FailedHeaderWriteDeletesTheNewFile) {
     fake.files.writeFaults[kAugust20] = {FALSE, 0, ERROR_DISK_FULL, 1};
     Add();
     EXPECT_EQ(PLVUpdateLogs(), 0);
+    EXPECT_EQ(GetFileError(), static_cast<int32_t>(ERROR_DISK_FULL));
     EXPECT_EQ(fake.FindFile(kAugust20), nullptr);
     EXPECT_EQ(fake.files.journal.back(), std::string("delete ") + kAugust20);
     EXPECT_EQ(PLVUpdateLogs(), 1);

@@ -57,13 +57,13 @@ TEST(EventSpool, WritesOneLinePerEventWithTheLogsItStillWants) {
     const std::vector<SpooledEvent> events = {
         {kShared, "1998/08/20;09:15:02;WS-017;JDOE;SALES;;Z:\\usr\\bin\\xeyes;Initiated;;;;;;"},
         {kSms | kShared, "a;b"},
-        {kSms, "100%\nnew\tline\x7f"},
+        {kSms, "100%\nnew\tline\x7f\x10"},
     };
     EXPECT_EQ(SpoolText(events),
               "# plvagent pending events: the logs each still wants, a tab, its event line\n"
               "shared\t1998/08/20;09:15:02;WS-017;JDOE;SALES;;Z:\\usr\\bin\\xeyes;Initiated;;;;;;\n"
               "shared+sms\ta;b\n"
-              "sms\t100%25%0Anew%09line%7F\n");
+              "sms\t100%25%0Anew%09line%7F%10\n");
     std::vector<std::string> bad;
     const std::vector<SpooledEvent> read = ParseSpool(SpoolText(events), &bad);
     ASSERT_EQ(read.size(), events.size());

@@ -56,6 +56,19 @@ TEST_F(Plvlog, GoesOnAfterDamageAndMissingFiles) {
     EXPECT_EQ(Run({"sound.LOG"}).status, 0);
 }
 
+// A directory's logs are read in date order, whatever order it lists them in.
+TEST_F(Plvlog, ReadsADirectorysLogsInDateOrder) {
+    std::vector<std::string> lines;
+    for (const std::string day : {"23", "20", "25", "21", "24", "22"}) {
+        lines.push_back(EventLine("1998/08/" + day, "09:00:00", "WS-1", "JDOE", "C:\\A.EXE"));
+        Write("199808" + day + ".LOG", LogBytes({lines.back()}));
+    }
+    std::sort(lines.begin(), lines.end());
+    std::string inOrder;
+    for (const std::string &line : lines) inOrder += line + "\n";
+    EXPECT_EQ(Run({"."}).output, inOrder);
+}
+
 // A comma and a quote are quoted, a control character escaped in JSON; the
 // code page's characters become UTF-8; the last field is kept.
 TEST_F(Plvlog, WritesCsvAndJsonInUtf8) {

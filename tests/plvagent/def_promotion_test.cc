@@ -39,9 +39,9 @@ class Promotion : public testing::DefinitionsFileTest {
         recorded("09:00:00", "WS-1", "ANN", "gnome-calcul");  // of gnome-calculator
         recorded("09:01:00", "WS-3", "CAT", "xeyes");
         recorded("09:02:00", "WS-3", "DAN", "xeyes");
+        recorded("09:05:00", "WS-2", "BOB", "XLOGO");  // stored before the earlier one
         recorded("09:03:00", "WS-1", "ANN", "xlogo");
         recorded("09:04:00", "ws-2", "BOB", "gnome-calcul");
-        recorded("09:05:00", "WS-2", "BOB", "XLOGO");
         store->Commit();
     }
     plv::testing::ToolRun ImportDefs(std::vector<std::string> arguments) {

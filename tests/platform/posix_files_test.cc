@@ -1,7 +1,7 @@
 // Files on the real kernel: a full disk, what is no file, another program's
-// shared lock, and attributes where other programs keep them; drive types from the file system
-// under a mapped root. (Two processes appending at once:
-// posix_shared_writers_test.cc.)
+// shared lock, and attributes where other programs keep them; drive types
+// from the file system under a mapped root. (Two processes appending at
+// once: posix_shared_writers_test.cc.)
 #include <fcntl.h>
 #include <linux/gfs2_ondisk.h>
 #include <linux/magic.h>
@@ -109,8 +109,8 @@ TEST(SharedFiles, AFailedOpenClosesNothingOfTheCallers) {
     EXPECT_NE(::fcntl(0, F_GETFD), -1) << "standard input was closed";
 }
 
-// Another program's shared lock, a read lock of the kernel (Wine takes one
-// for a shared LockFileEx), lets reads through and keeps writes out.
+// Another program's shared lock, the kind a descriptor that may only read
+// holds, lets reads through and keeps writes out.
 TEST(SharedFiles, AnotherProgramsSharedLockKeepsOnlyWritesOut) {
     TemporaryDirectory volume;
     MapDrive('T', volume.path());

@@ -134,6 +134,7 @@ TEST_F(MeteredAppsTest, RenameEndsTheOldNameAndTheLaterEndKeepsTheFirstStart) {
 
     fake.SetLocalTime(1998, 8, 20, 17, 40, 11);
     EXPECT_EQ(PLVRemoveApp(app), 1);
+    EXPECT_EQ(PLVRemoveApp(nullptr), 0);  // no record: nothing is ended or logged
     EXPECT_THAT(Records(), IsEmpty());
     EXPECT_THAT(Lines(),
                 ElementsAre(Line("09:15:02", kEditor, "Initiated"),

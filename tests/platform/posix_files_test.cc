@@ -3,6 +3,7 @@
 // from the file system under a mapped root. (Two processes appending at
 // once: posix_shared_writers_test.cc.)
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <linux/gfs2_ondisk.h>
 #include <linux/magic.h>
 #include <sys/stat.h>
@@ -16,10 +17,9 @@
 #include <fstream>
 #include <string>
 
-#include <gtest/gtest.h>
-
 #include "platform/last_error.h"
 #include "platform/posix/drives.h"
+#include "platform/posix/ofd_locks.h"
 #include "platform/posix/posix_platform.h"
 #include "support/temporary_directory.h"
 
@@ -89,6 +89,7 @@ TEST(SharedFiles, TheLastWriteIsTheModificationTimeInTicksSince1601) {
     EXPECT_EQ(std::uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32 |
                   data.ftLastWriteTime.dwLowDateTime,
               125342207705000000u);
+    // Only the standard level is answered.
     const auto unknownLevel = static_cast<GET_FILEEX_INFO_LEVELS>(GetFileExInfoStandard + 1);
     EXPECT_EQ(ErrorIf(os, !os.GetFileAttributesExA("T:\\X.EXE", unknownLevel, &data)),
               ERROR_INVALID_PARAMETER);
@@ -117,11 +118,7 @@ TEST(SharedFiles, AnotherProgramsSharedLockKeepsOnlyWritesOut) {
     std::ofstream(volume / "CLOCK.DAT") << "0123456789";
     const int holder = ::open((volume / "CLOCK.DAT").c_str(), O_RDONLY | O_CLOEXEC);
     ASSERT_GE(holder, 0);
-    struct flock shared = {};
-    shared.l_type = F_RDLCK;
-    shared.l_start = 2;
-    shared.l_len = 4;
-    ASSERT_EQ(::fcntl(holder, F_OFD_SETLK, &shared), 0) << errno;
+    ASSERT_EQ(TryLock(holder, F_RDLCK, 2, 4), 0);
     PosixPlatform os;
     HANDLE file =
         os.CreateFileA("T:\\CLOCK.DAT", GENERIC_READ | GENERIC_WRITE,

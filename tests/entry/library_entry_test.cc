@@ -28,6 +28,12 @@ TEST_F(LibraryTest, LoadStoresTheInstanceAndForgetsTheAgentBlock) {
     EXPECT_EQ(core.agent, &agent);
 }
 
+TEST_F(LibraryTest, InitializeHandsTheHostACellThatHoldsNoActiveWindow) {
+    Initialize();
+    ASSERT_NE(activeWindowCell, nullptr);
+    EXPECT_EQ(*activeWindowCell, nullptr);
+}
+
 constexpr char kWowBoot[] = "Software\\Microsoft\\Windows NT\\CurrentVersion\\WOW\\boot";
 
 class WowBootDriversTest : public LibraryTest {

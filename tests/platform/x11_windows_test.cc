@@ -202,7 +202,7 @@ TEST_F(X11Windows, PropertiesAreReadAsTheWindowsApiGivesThem) {
          "Editor \x96 Gr\xFC\xDF" "e \x80" "5", ""},
         {"characters beyond the code page",
          utf8Name("\xE6\x97\xA5\xEF\xBC\x81\xF0\x9F\x98\x80 x"), "??? x", ""},
-        {"bytes that are no UTF-8", utf8Name("a\xFF" "b\xE2\x82"), "a?b?", ""},
+        {"bytes that are no UTF-8", utf8Name("a\xFF" "b\xF8\x88\x80\x80" "c\xE2\x82"), "a?b????c?", ""},
         // clang-format on
         {"only WM_NAME", latin1Name("caf\xE9"), "caf\xE9", ""},
         {"a control code of ISO 8859-1", latin1Name("x\x85y"), "x?y", ""},

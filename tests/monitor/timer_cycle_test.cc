@@ -277,6 +277,7 @@ TEST_F(Windows95ScanTest, EveryProcessButTheAgentsIsExamined) {
     }
     Tick();
     EXPECT_THAT(LoggedEvents(), ElementsAre("Initiated C:\\APPS\\EDITOR.EXE", "Initiated C:\\APPS\\CALC.EXE"));
+    EXPECT_EQ(Entry(0x10)->threadId, 0u);  // the list names no threads; traces show the process
 }
 
 // An ended process that was never metered leaves the table, so a later

@@ -53,10 +53,12 @@ TEST(AgentCommand, RefusesABadConfigurationBeforeStartingAnything) {
 TEST(AgentCommand, ChecksAConfigurationAndShowsWhatItWouldUse) {
     AgentWorld world;
     WriteFile(world.directory() + "/definitions.ini", "[Eyes]\nFileName = xeyes\n");
-    world.Configure("Workstation = WS-017\nDefinitions = " + world.directory() + "/definitions.ini");
+    world.Configure("Workstation = WS-017\nDefinitions = " + world.directory() + "/definitions.ini",
+                    "[Options]\nSharedTimer = yes\nTrace = yes\n");
     AgentProcess agent = world.Agent("check-config");
     ASSERT_EQ(agent.Wait(kStartLimit), 0) << agent.Errors();
     EXPECT_THAT(agent.Output(), HasSubstr("home path: H:\\PLV\n"));
+    EXPECT_THAT(agent.Output(), HasSubstr("options: Trace, SharedTimer\n"));
     EXPECT_THAT(agent.Output(), HasSubstr("workstation: WS-017\n"));
     EXPECT_THAT(agent.Output(), HasSubstr("definition: Eyes\n"));
     EXPECT_EQ(agent.Errors(), "");

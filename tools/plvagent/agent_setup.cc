@@ -16,22 +16,6 @@ std::string Join(const std::vector<std::string> &items) {
     return text.empty() ? "(none)" : text;
 }
 
-std::string OptionNames(std::uint32_t flags) {
-    static constexpr std::pair<std::uint32_t, const char *> kNames[] = {
-        {PLV_OPT_TRACE, "Trace"},
-        {PLV_OPT_CLOCK_FILE, "ClockFile"},
-        {PLV_OPT_UNDEFINED_APPS, "UndefinedApplications"},
-        {PLV_OPT_RECORD_DEFINITIONS, "RecordDefinitions"},
-        {PLV_OPT_16BIT_METERING, "SixteenBitMetering"},
-        {PLV_OPT_SHARED_TIMER, "SharedTimer"},
-    };
-    std::vector<std::string> names;
-    for (const auto &[mask, name] : kNames) {
-        if ((flags & mask) != 0) names.push_back(name);
-    }
-    return Join(names);
-}
-
 }  // namespace
 
 std::optional<std::string> LocateConfiguration(const std::optional<std::string> &named) {
@@ -96,7 +80,7 @@ std::vector<std::string> Summary(const LoadedAgent &loaded) {
         "agent number: " + std::to_string(c.agentNumber),
         "close retry count: " + std::to_string(c.closeRetryCount),
         "log header: " + c.logHeader,
-        "options: " + OptionNames(c.optionFlags),
+        "options: " + Join(OptionKeysSet(c.optionFlags)),
         "network kind: " + std::to_string(c.networkKind),
         "definitions: " + std::to_string(loaded.definitions.nodes().size()) +
             (c.definitionsFile.empty() ? "" : " from " + c.definitionsShownName),

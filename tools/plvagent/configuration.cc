@@ -220,6 +220,14 @@ void ApplyPlatformSettings(const AgentConfiguration &c) {
     for (const ShareMapping &share : c.shares) host::MapShare(share.root, share.directory);
 }
 
+std::vector<std::string> OptionKeysSet(std::uint32_t optionFlags) {
+    std::vector<std::string> keys;
+    for (const OptionKey &option : kOptionKeys) {
+        if ((optionFlags & option.mask) != 0) keys.push_back(option.key);
+    }
+    return keys;
+}
+
 AgentConfiguration DefaultConfiguration() {
     AgentConfiguration c;
     c.workstation = DefaultWorkstation();

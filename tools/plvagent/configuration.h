@@ -69,6 +69,9 @@ AgentConfiguration DefaultConfiguration();
 // system below a mapped directory takes that drive (and its drive type).
 AgentConfiguration ReadConfiguration(const std::string &path, Problems &problems);
 
+// The keys of the [Options] section whose flags are set, in its order.
+std::vector<std::string> OptionKeysSet(std::uint32_t optionFlags);
+
 // Sets the platform's drives, shares and directories as configured.
 void ApplyPlatformSettings(const AgentConfiguration &configuration);
 

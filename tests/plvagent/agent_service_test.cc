@@ -459,9 +459,12 @@ TEST(AgentCommandLine, TheBuiltInConfigurationRunsAgainOnWhatItsFirstRunMade) {
         GTEST_SKIP() << "this machine has /etc/plvagent/agent.ini";
     AgentWorld world;
     const std::string data = world.directory() + "/data";
-    const auto environment = BuiltInEnvironment(world.directory() + "/config", data);
+    // The session lock goes to a runtime directory of the test's own: the
+    // default one is the user's, where an agent beside it may hold the lock.
+    auto environment = BuiltInEnvironment(world.directory() + "/config", data);
+    environment.push_back("PLV_RUNTIME_DIR=" + world.directory() + "/run");
     AgentProcess first(AgentProgram(), {"run"}, world.directory(), environment);
-    ASSERT_TRUE(first.Prints("Process added"));
+    ASSERT_TRUE(first.Prints("Process added")) << first.Errors();
     first.Signal(SIGHUP);
     ASSERT_TRUE(
         first.Says("reload asked for: the built-in configuration has nothing to re-read\n"));

@@ -189,7 +189,7 @@ TEST_F(AdministratorReports, LicencesMarkOverUseAndUnusedLicences) {
               header + "Editor,1998-08,0,2,1998-08-20 09:30:00,yes\n");
 }
 
-TEST_F(AdministratorReports, BadLicenceLinesAreNamedWithStatus2) {
+TEST_F(AdministratorReports, BadLicenceAndDefinitionLinesAreNamedWithStatus2) {
     const struct {
         std::string content, error;
     } cases[] = {
@@ -205,6 +205,12 @@ TEST_F(AdministratorReports, BadLicenceLinesAreNamedWithStatus2) {
         EXPECT_NE(run.errors.find(c.error), std::string::npos) << run.errors;
         EXPECT_EQ(run.output, "");
     }
+    WriteHostFile(dir / "plvagent.def", std::string("[Editor]\r\nFileNam=EDITOR.EXE\r\n"));
+    const ToolRun run = Report({"unknown", "--definitions", "plvagent.def"});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.errors.find("plvagent.def:2: FileNam: unknown key"), std::string::npos)
+        << run.errors;
+    EXPECT_EQ(run.output, "");
 }
 
 TEST_F(AdministratorReports, UnknownProgramsRankByWorkstationsThenUsers) {

@@ -23,7 +23,7 @@ class SixteenBitTest : public MonitorTest {
 
 // Another process holds the start semaphore throughout: its creation failing
 // because it exists opens it, any other refusal fails the start.
-TEST_F(SixteenBitTest, FailedStartsAreLoggedAndSwitchTrackingOff) {
+TEST_F(SixteenBitTest, TheTrackerStartsHiddenAndFailedStartsAreLoggedAndSwitchTrackingOff) {
     constexpr char kStart[] = "PLVStartSemaphore";
     FakePlatform peer;
     peer.machine = fake.machine;
@@ -31,6 +31,14 @@ TEST_F(SixteenBitTest, FailedStartsAreLoggedAndSwitchTrackingOff) {
     fake.semaphores.createFaults[kStart] = {ERROR_ALREADY_EXISTS};
     EXPECT_TRUE(StartSixteenBitAgent());
     EXPECT_THAT(fake.semaphores.journal, Contains(std::string("open ") + kStart));
+    // Hidden, at high priority, its whole path quoted before its argument.
+    ASSERT_FALSE(fake.started.empty());
+    const auto &started = fake.started.back();
+    EXPECT_EQ(started.applicationName, "C:\\PLV\\PLVWOW16.EXE");
+    EXPECT_EQ(started.commandLine, "\"C:\\PLV\\PLVWOW16.EXE\" C:\\PLV");
+    EXPECT_EQ(started.creationFlags, DWORD{HIGH_PRIORITY_CLASS});
+    EXPECT_EQ(started.startupFlags, DWORD{STARTF_USESHOWWINDOW});
+    EXPECT_EQ(started.showWindow, SW_HIDE);
     struct Case {
         std::function<void()> breakIt;
         const char *component;

@@ -3,7 +3,6 @@
 // from the file system under a mapped root. (Two processes appending at
 // once: posix_shared_writers_test.cc.)
 #include <fcntl.h>
-#include <gtest/gtest.h>
 #include <linux/gfs2_ondisk.h>
 #include <linux/magic.h>
 #include <sys/stat.h>
@@ -16,6 +15,8 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+
+#include <gtest/gtest.h>
 
 #include "platform/last_error.h"
 #include "platform/posix/drives.h"

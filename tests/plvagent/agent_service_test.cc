@@ -31,9 +31,12 @@ using ::testing::StartsWith;
 
 constexpr auto kLimit = 30s;  // sanitizer builds on a loaded machine start slowly
 
-// With no agent.ini below config, the built-in configuration, its files below data.
+// With no agent.ini below config, the built-in configuration, its files below
+// data. Its runtime directory is there too: a run takes the session lock in
+// it, which an agent beside the test would hold in the user's default one.
 std::vector<std::string> BuiltInEnvironment(const std::string &config, const std::string &data) {
-    return {"XDG_CONFIG_HOME=" + config, "XDG_DATA_HOME=" + data, "PLV_DATA_DIR="};
+    return {"XDG_CONFIG_HOME=" + config, "XDG_DATA_HOME=" + data, "PLV_DATA_DIR=",
+            "PLV_RUNTIME_DIR=" + data + "/run"};
 }
 
 std::size_t Count(const std::string &text, const std::string &part) {
@@ -459,10 +462,7 @@ TEST(AgentCommandLine, TheBuiltInConfigurationRunsAgainOnWhatItsFirstRunMade) {
         GTEST_SKIP() << "this machine has /etc/plvagent/agent.ini";
     AgentWorld world;
     const std::string data = world.directory() + "/data";
-    // The session lock goes to a runtime directory of the test's own: the
-    // default one is the user's, where an agent beside it may hold the lock.
-    auto environment = BuiltInEnvironment(world.directory() + "/config", data);
-    environment.push_back("PLV_RUNTIME_DIR=" + world.directory() + "/run");
+    const auto environment = BuiltInEnvironment(world.directory() + "/config", data);
     AgentProcess first(AgentProgram(), {"run"}, world.directory(), environment);
     ASSERT_TRUE(first.Prints("Process added")) << first.Errors();
     first.Signal(SIGHUP);

@@ -190,27 +190,27 @@ TEST_F(AdministratorReports, LicencesMarkOverUseAndUnusedLicences) {
 }
 
 TEST_F(AdministratorReports, BadLicenceAndDefinitionLinesAreNamedWithStatus2) {
+    const std::vector<std::string> licences = {"licences", "--licences", "licences.ini"};
+    const std::vector<std::string> definitions = {"unknown", "--definitions", "plvagent.def"};
     const struct {
+        const std::vector<std::string> &arguments;  // the case's file last
         std::string content, error;
     } cases[] = {
-        {"[Licences]\r\nEditor = 2\r\nCALC.EXE = many\r\n", "licences.ini:3: CALC.EXE: a licence count"},
-        {"[Licenses]\r\nEditor = 2\r\n", "licences.ini:1: [Licenses]: the only section read is [Licences]"},
-        {"[Licences]\r\nEditor 2\r\n", "licences.ini:2"},
-        {"", "licences.ini: has no [Licences] section"},
+        {licences, "[Licences]\r\nEditor = 2\r\nCALC.EXE = many\r\n",
+         "licences.ini:3: CALC.EXE: a licence count"},
+        {licences, "[Licenses]\r\nEditor = 2\r\n",
+         "licences.ini:1: [Licenses]: the only section read is [Licences]"},
+        {licences, "[Licences]\r\nEditor 2\r\n", "licences.ini:2"},
+        {licences, "", "licences.ini: has no [Licences] section"},
+        {definitions, "[Editor]\r\nFileNam=EDITOR.EXE\r\n", "plvagent.def:2: FileNam: unknown key"},
     };
     for (const auto &c : cases) {
-        WriteHostFile(dir / "licences.ini", c.content);
-        const ToolRun run = Report({"licences", "--licences", "licences.ini"});
+        WriteHostFile(dir / c.arguments.back(), c.content);
+        const ToolRun run = Report(c.arguments);
         EXPECT_EQ(run.status, 2) << c.content;
         EXPECT_NE(run.errors.find(c.error), std::string::npos) << run.errors;
         EXPECT_EQ(run.output, "");
     }
-    WriteHostFile(dir / "plvagent.def", std::string("[Editor]\r\nFileNam=EDITOR.EXE\r\n"));
-    const ToolRun run = Report({"unknown", "--definitions", "plvagent.def"});
-    EXPECT_EQ(run.status, 2);
-    EXPECT_NE(run.errors.find("plvagent.def:2: FileNam: unknown key"), std::string::npos)
-        << run.errors;
-    EXPECT_EQ(run.output, "");
 }
 
 TEST_F(AdministratorReports, UnknownProgramsRankByWorkstationsThenUsers) {

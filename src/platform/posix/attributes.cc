@@ -50,10 +50,10 @@ int WriteStored(const std::string &hostPath, DWORD attributes) {
 
 bool IsReadOnly(const struct stat &status) { return (status.st_mode & 0222) == 0; }
 
-int StoreAttributes(int fd, DWORD attributes) {
-    if ((attributes & kStoredAttributes) == 0) return 0;
+void StoreAttributes(int fd, DWORD attributes) {
+    if ((attributes & kStoredAttributes) == 0) return;
     const std::string text = StoredText(attributes);
-    return ::fsetxattr(fd, kAttributeName, text.data(), text.size(), 0) == 0 ? 0 : errno;
+    ::fsetxattr(fd, kAttributeName, text.data(), text.size(), 0);
 }
 
 namespace {

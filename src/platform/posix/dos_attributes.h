@@ -17,7 +17,8 @@ constexpr DWORD kStoredAttributes =
 bool IsReadOnly(const struct stat &status);
 
 // Stores the hidden, system and archive bits of `attributes` on an open
-// file; 0 or the errno.
-int StoreAttributes(int fd, DWORD attributes);
+// file, as far as its file system can: as under Wine, a file system without
+// extended attributes still takes the file, without them.
+void StoreAttributes(int fd, DWORD attributes);
 
 }  // namespace plv::posix

@@ -171,6 +171,7 @@ TEST_F(Configuration, EachMistakeIsNamedByFileLineAndKey) {
         {"[Agent]\nHomePath=H:\\PLV\n[Shares]\n\\\\SERVER=/srv\n", "4: \\\\SERVER: a share is named \\\\SERVER\\SHARE"},
         {"[Agent]\nHomePath=H:\\PLV\n[Shares]\n\\\\SERVER\\=/srv\n", "4: \\\\SERVER\\: a share is named \\\\SERVER\\SHARE"},
         {"[Agent]\nHomePath=H:\\PLV\n[Shares]\n\\\\\\PLV=/srv\n", "4: \\\\\\PLV: a share is named \\\\SERVER\\SHARE"},
+        {"[Agent]\nHomePath=H:\\PLV\n[Shares]\nSERVER\\PLV=/srv\n", "4: SERVER\\PLV: a share is named \\\\SERVER\\SHARE"},
     };
     for (const auto &[content, problem] : kMistakes) {
         problems.clear();

@@ -59,7 +59,14 @@ TEST_F(DosPaths, RootsMapToTheirDirectories) {
         {"\\\\.\\PLVDOS", "error 2"},
         {"", "error 3"},
     };
-    for (const auto &c : cases) EXPECT_EQ(HostPath(c.dos), c.host) << c.dos;
+    PosixPlatform os;
+    for (const auto &c : cases) {
+        EXPECT_EQ(HostPath(c.dos), c.host) << c.dos;
+        if (!c.host.starts_with("error ")) continue;
+        // A file call on a root that does not exist fails with the root's code.
+        EXPECT_EQ(os.GetFileAttributesA(c.dos), INVALID_FILE_ATTRIBUTES) << c.dos;
+        EXPECT_EQ("error " + std::to_string(os.GetLastError()), c.host) << c.dos;
+    }
 }
 
 TEST_F(DosPaths, ProgramPathsAreReportedInDosForm) {

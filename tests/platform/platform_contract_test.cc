@@ -132,7 +132,7 @@ TEST_P(PlatformContract, TimersWithoutAWindowGetIdentifiersOfTheirOwn) {
     // Naming an existing one replaces it.
     EXPECT_EQ(os.SetTimer(nullptr, second, 500, &NoTick), second);
     EXPECT_TRUE(os.KillTimer(nullptr, second));
-    EXPECT_FALSE(os.KillTimer(nullptr, second));
+    EXPECT_EQ(ErrorIf(!os.KillTimer(nullptr, second)), ERROR_INVALID_PARAMETER);
 }
 
 // Posting to no window differs (Windows queues a thread message); the

@@ -234,6 +234,8 @@ TEST_F(TimeServiceTest, ClockFileAndItsLocksAnswerWindowsErrorCodes) {
     EXPECT_EQ(PLVLock(file, 2, 7, 1), ERROR_LOCK_VIOLATION);
     ASSERT_TRUE(Ask());
     EXPECT_EQ(Answer(), std::make_tuple(1998, 12, 31, 23, 59, 58));
+    fake.files.files[path].data.resize(6);
+    EXPECT_FALSE(Ask());  // a file cut short holds no time
     fake.ReleaseOtherProcessLocks();
     EXPECT_FALSE(Ask());                   // nobody keeps it current
     EXPECT_EQ(PLVLock(file, 2, 7, 1), 0);  // our own probe was released

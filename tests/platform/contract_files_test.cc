@@ -48,16 +48,16 @@ TEST_P(PlatformContract, DispositionsCreateOpenAndTruncateAsWindowsDoes) {
 
 TEST_P(PlatformContract, AMissingDirectoryIsTold3AndAMissingFile2) {
     for (DWORD disposition : {OPEN_EXISTING, OPEN_ALWAYS, CREATE_NEW}) {
-        EXPECT_EQ(ErrorIf(Open(Scratch("NO\\SUCH.LOG"), GENERIC_WRITE, 0, disposition) == INVALID_HANDLE_VALUE),
+        EXPECT_EQ(ErrorIf([&] { return Open(Scratch("NO\\SUCH.LOG"), GENERIC_WRITE, 0, disposition) == INVALID_HANDLE_VALUE; }),
                   ERROR_PATH_NOT_FOUND) << disposition;
     }
-    EXPECT_EQ(ErrorIf(Open(Scratch("SUCH.LOG"), GENERIC_READ, 0, OPEN_EXISTING) == INVALID_HANDLE_VALUE),
+    EXPECT_EQ(ErrorIf([&] { return Open(Scratch("SUCH.LOG"), GENERIC_READ, 0, OPEN_EXISTING) == INVALID_HANDLE_VALUE; }),
               ERROR_FILE_NOT_FOUND);
-    EXPECT_EQ(ErrorIf(os.GetFileAttributesA(Scratch("NO\\SUCH.LOG").c_str()) == INVALID_FILE_ATTRIBUTES),
+    EXPECT_EQ(ErrorIf([&] { return os.GetFileAttributesA(Scratch("NO\\SUCH.LOG").c_str()) == INVALID_FILE_ATTRIBUTES; }),
               ERROR_PATH_NOT_FOUND);
-    EXPECT_EQ(ErrorIf(os.GetFileAttributesA(Scratch("SUCH.LOG").c_str()) == INVALID_FILE_ATTRIBUTES),
+    EXPECT_EQ(ErrorIf([&] { return os.GetFileAttributesA(Scratch("SUCH.LOG").c_str()) == INVALID_FILE_ATTRIBUTES; }),
               ERROR_FILE_NOT_FOUND);
-    EXPECT_EQ(ErrorIf(!os.DeleteFileA(Scratch("SUCH.LOG").c_str())), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(ErrorIf([&] { return !os.DeleteFileA(Scratch("SUCH.LOG").c_str()); }), ERROR_FILE_NOT_FOUND);
 }
 
 struct SharingCase {
@@ -105,12 +105,11 @@ TEST_P(PlatformContract, ShareModesDecideWhetherASecondOpenSucceeds) {
 TEST_P(PlatformContract, AnExclusiveOpenInAnotherProcessKeepsTheFileUntilThatProcessDies) {
     std::unique_ptr<Peer> peer = world->StartPeer();
     ASSERT_EQ(peer->Open(Scratch("19980820.LOG"), GENERIC_WRITE, 0, OPEN_ALWAYS), 0u);
-    EXPECT_EQ(ErrorIf(Open(Scratch("19980820.LOG"), GENERIC_WRITE, 0, OPEN_ALWAYS) == INVALID_HANDLE_VALUE),
+    EXPECT_EQ(ErrorIf([&] { return Open(Scratch("19980820.LOG"), GENERIC_WRITE, 0, OPEN_ALWAYS) == INVALID_HANDLE_VALUE; }),
               ERROR_SHARING_VIOLATION);
-    EXPECT_EQ(ErrorIf(Open(Scratch("19980820.log"), GENERIC_READ, kShareAll, OPEN_EXISTING) == INVALID_HANDLE_VALUE),
+    EXPECT_EQ(ErrorIf([&] { return Open(Scratch("19980820.log"), GENERIC_READ, kShareAll, OPEN_EXISTING) == INVALID_HANDLE_VALUE; }),
               ERROR_SHARING_VIOLATION);
-    os.SetLastError(ERROR_SUCCESS);  // the refused opens' code must not stand in for the delete's
-    EXPECT_EQ(ErrorIf(!os.DeleteFileA(Scratch("19980820.LOG").c_str())), ERROR_SHARING_VIOLATION);
+    EXPECT_EQ(ErrorIf([&] { return !os.DeleteFileA(Scratch("19980820.LOG").c_str()); }), ERROR_SHARING_VIOLATION);
     peer->Die();
     HANDLE file = Open(Scratch("19980820.LOG"), GENERIC_WRITE, 0, OPEN_ALWAYS);
     EXPECT_NE(file, INVALID_HANDLE_VALUE);
@@ -136,9 +135,9 @@ TEST_P(PlatformContract, EachHandleHasItsOwnFilePointer) {
     ASSERT_TRUE(os.ReadFile(file, text, 3, &read, nullptr));
     EXPECT_EQ(read, 0u);  // at the end: nothing, and no failure
 
-    EXPECT_EQ(ErrorIf(os.SetFilePointer(file, -7, nullptr, FILE_END) == INVALID_SET_FILE_POINTER),
+    EXPECT_EQ(ErrorIf([&] { return os.SetFilePointer(file, -7, nullptr, FILE_END) == INVALID_SET_FILE_POINTER; }),
               ERROR_NEGATIVE_SEEK);
-    EXPECT_EQ(ErrorIf(os.SetFilePointer(file, 0, nullptr, 3) == INVALID_SET_FILE_POINTER),
+    EXPECT_EQ(ErrorIf([&] { return os.SetFilePointer(file, 0, nullptr, 3) == INVALID_SET_FILE_POINTER; }),
               ERROR_INVALID_PARAMETER);
     LONG high = 1;
     EXPECT_EQ(os.SetFilePointer(file, 5, &high, FILE_BEGIN), 5u);
@@ -168,20 +167,19 @@ TEST_P(PlatformContract, AHandleOnlyDoesWhatItWasOpenedFor) {
     char text[4];
     // A refused transfer counts no bytes, whatever the count held.
     DWORD count = 7;
-    EXPECT_EQ(ErrorIf(!os.WriteFile(reader, "x", 1, &count, nullptr)), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(ErrorIf([&] { return !os.WriteFile(reader, "x", 1, &count, nullptr); }), ERROR_ACCESS_DENIED);
     EXPECT_EQ(count, 0u);
     count = 7;
-    EXPECT_EQ(ErrorIf(!os.ReadFile(writer, text, 1, &count, nullptr)), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(ErrorIf([&] { return !os.ReadFile(writer, text, 1, &count, nullptr); }), ERROR_ACCESS_DENIED);
     EXPECT_EQ(count, 0u);
     // Wine leaves the refusal to the kernel, whose answer it tells as a bad parameter.
-    os.SetLastError(0);
-    EXPECT_EQ(ErrorIf(!os.SetEndOfFile(reader)),
+    EXPECT_EQ(ErrorIf([&] { return !os.SetEndOfFile(reader); }),
               world->UnderWine() ? ERROR_INVALID_PARAMETER : ERROR_ACCESS_DENIED);
     EXPECT_TRUE(os.CloseHandle(reader));
     EXPECT_TRUE(os.CloseHandle(writer));
-    EXPECT_EQ(ErrorIf(!os.CloseHandle(writer)), ERROR_INVALID_HANDLE);
+    EXPECT_EQ(ErrorIf([&] { return !os.CloseHandle(writer); }), ERROR_INVALID_HANDLE);
     count = 7;
-    EXPECT_EQ(ErrorIf(!os.ReadFile(reader, text, 1, &count, nullptr)), ERROR_INVALID_HANDLE);
+    EXPECT_EQ(ErrorIf([&] { return !os.ReadFile(reader, text, 1, &count, nullptr); }), ERROR_INVALID_HANDLE);
     EXPECT_EQ(count, 0u);
 }
 
@@ -203,18 +201,16 @@ TEST_P(PlatformContract, AttributesRoundTripAndReadOnlyFilesRefuseWriters) {
     ASSERT_TRUE(os.SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY));
     EXPECT_EQ(os.GetFileAttributesA(path.c_str()), asSet(FILE_ATTRIBUTE_READONLY));
     if (world->ReadOnlyKeepsWritersOut()) {
-        EXPECT_EQ(ErrorIf(Open(path, GENERIC_WRITE, 0, OPEN_ALWAYS) == INVALID_HANDLE_VALUE),
+        EXPECT_EQ(ErrorIf([&] { return Open(path, GENERIC_WRITE, 0, OPEN_ALWAYS) == INVALID_HANDLE_VALUE; }),
                   ERROR_ACCESS_DENIED);
-        os.SetLastError(0);  // the refused open's error is the same
-        EXPECT_EQ(ErrorIf(!os.DeleteFileA(path.c_str())), ERROR_ACCESS_DENIED);
+        EXPECT_EQ(ErrorIf([&] { return !os.DeleteFileA(path.c_str()); }), ERROR_ACCESS_DENIED);
     }
     EXPECT_EQ(ReadWholeFile(path), "x");
     ASSERT_TRUE(os.SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL));
     EXPECT_EQ(os.GetFileAttributesA(path.c_str()), asSet(FILE_ATTRIBUTE_NORMAL));
     EXPECT_TRUE(os.DeleteFileA(path.c_str()));
     EXPECT_EQ(os.GetFileAttributesA(path.c_str()), INVALID_FILE_ATTRIBUTES);
-    os.SetLastError(0);  // the failed lookup's error is the same
-    EXPECT_EQ(ErrorIf(!os.SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL)), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(ErrorIf([&] { return !os.SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL); }), ERROR_FILE_NOT_FOUND);
 }
 
 TEST_P(PlatformContract, NamesAreFoundWithoutRegardToCase) {
@@ -236,7 +232,7 @@ TEST_P(PlatformContract, FileFactsGiveSizeAndShortNamesAreThePathItselfWithoutAl
     EXPECT_EQ(data.nFileSizeLow, 1234u);
     EXPECT_EQ(data.nFileSizeHigh, 0u);
     EXPECT_EQ(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY, 0u);
-    EXPECT_EQ(ErrorIf(!os.GetFileAttributesExA(Scratch("NONE.EXE").c_str(), GetFileExInfoStandard, &data)),
+    EXPECT_EQ(ErrorIf([&] { return !os.GetFileAttributesExA(Scratch("NONE.EXE").c_str(), GetFileExInfoStandard, &data); }),
               ERROR_FILE_NOT_FOUND);
 
     const std::string facts = Scratch("FACTS.EXE");

@@ -16,8 +16,8 @@ TEST_P(PlatformContract, ANewFileIsNormal) {
 // The library creates only named semaphores of count one; the Linux
 // platform offers no others. Windows offers both.
 TEST_P(PlatformContract, OnlyNamedSemaphoresOfCountOneExist) {
-    EXPECT_EQ(ErrorIf(os.CreateSemaphoreA(nullptr, 1, 2, "Two") == nullptr), ERROR_INVALID_PARAMETER);
-    EXPECT_EQ(ErrorIf(os.CreateSemaphoreA(nullptr, 1, 1, nullptr) == nullptr), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(ErrorIf([&] { return os.CreateSemaphoreA(nullptr, 1, 2, "Two") == nullptr; }), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(ErrorIf([&] { return os.CreateSemaphoreA(nullptr, 1, 1, nullptr) == nullptr; }), ERROR_INVALID_PARAMETER);
 }
 
 // A semaphore has no owner on Windows: one taken by a process that dies

@@ -53,15 +53,15 @@ TEST_P(PlatformContract, LocksOfTwoHandlesOfOneProcessExcludeEachOther) {
     DWORD count = 0;
     EXPECT_TRUE(os.ReadFile(first, text, 4, &count, nullptr));
     if (!world->UnderWine()) {
-        EXPECT_EQ(ErrorIf(!os.ReadFile(second, text, 4, &count, nullptr)), ERROR_LOCK_VIOLATION);
-        EXPECT_EQ(ErrorIf(!os.WriteFile(second, "zz", 2, &count, nullptr)), ERROR_LOCK_VIOLATION);
+        EXPECT_EQ(ErrorIf([&] { return !os.ReadFile(second, text, 4, &count, nullptr); }), ERROR_LOCK_VIOLATION);
+        EXPECT_EQ(ErrorIf([&] { return !os.WriteFile(second, "zz", 2, &count, nullptr); }), ERROR_LOCK_VIOLATION);
     }
 
     // Only the range as it was locked, by its owner, unlocks. Wine tells the
     // others apart from a lock in the way, not as a range not locked.
     const DWORD notLocked = world->UnderWine() ? ERROR_LOCK_VIOLATION : ERROR_NOT_LOCKED;
-    EXPECT_EQ(ErrorIf(!os.UnlockFile(first, 0, 0, 5, 0)), notLocked);
-    EXPECT_EQ(ErrorIf(!os.UnlockFile(second, 0, 0, 10, 0)), notLocked);
+    EXPECT_EQ(ErrorIf([&] { return !os.UnlockFile(first, 0, 0, 5, 0); }), notLocked);
+    EXPECT_EQ(ErrorIf([&] { return !os.UnlockFile(second, 0, 0, 10, 0); }), notLocked);
     EXPECT_TRUE(os.UnlockFile(first, 0, 0, 10, 0));
     EXPECT_TRUE(os.LockFile(second, 0, 0, 5, 0));
 
@@ -80,7 +80,7 @@ TEST_P(PlatformContract, AnotherProcessesLockHoldsUntilItDies) {
 
     HANDLE reader = Open(Scratch("CLOCK.DAT"), kReadWrite, kShareAll, OPEN_EXISTING);
     ASSERT_NE(reader, INVALID_HANDLE_VALUE);
-    EXPECT_EQ(ErrorIf(!os.LockFile(reader, 7, 0, 1, 0)), ERROR_LOCK_VIOLATION);
+    EXPECT_EQ(ErrorIf([&] { return !os.LockFile(reader, 7, 0, 1, 0); }), ERROR_LOCK_VIOLATION);
     char bytes[7];
     DWORD read = 0;
     EXPECT_TRUE(os.ReadFile(reader, bytes, 7, &read, nullptr));

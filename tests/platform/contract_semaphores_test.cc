@@ -22,7 +22,7 @@ TEST_P(PlatformContract, ASemaphoreIsCreatedOnceAndTakenOnce) {
     LONG previous = -1;
     EXPECT_TRUE(os.ReleaseSemaphore(opened, 1, &previous));
     EXPECT_EQ(previous, 0);
-    EXPECT_EQ(ErrorIf(!os.ReleaseSemaphore(created, 1, nullptr)), ERROR_TOO_MANY_POSTS);
+    EXPECT_EQ(ErrorIf([&] { return !os.ReleaseSemaphore(created, 1, nullptr); }), ERROR_TOO_MANY_POSTS);
     EXPECT_EQ(os.WaitForSingleObject(opened, 0), WAIT_OBJECT_0);
     EXPECT_TRUE(os.ReleaseSemaphore(created, 1, nullptr));
 
@@ -30,7 +30,7 @@ TEST_P(PlatformContract, ASemaphoreIsCreatedOnceAndTakenOnce) {
     std::unique_ptr<Peer> other = world->StartPeer();
     EXPECT_EQ(other->FindSemaphore(kTimerSemaphore), 0u);
     for (HANDLE handle : {created, again, opened}) EXPECT_TRUE(os.CloseHandle(handle));
-    EXPECT_EQ(ErrorIf(os.OpenSemaphoreA(SEMAPHORE_ALL_ACCESS, FALSE, kTimerSemaphore) == nullptr),
+    EXPECT_EQ(ErrorIf([&] { return os.OpenSemaphoreA(SEMAPHORE_ALL_ACCESS, FALSE, kTimerSemaphore) == nullptr; }),
               ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(other->FindSemaphore(kTimerSemaphore), DWORD{ERROR_FILE_NOT_FOUND});
     // A name another process made exists already for this one.
@@ -42,16 +42,16 @@ TEST_P(PlatformContract, ASemaphoreIsCreatedOnceAndTakenOnce) {
 }
 
 TEST_P(PlatformContract, WaitingOnAHandleThatNamesNothingFails) {
-    EXPECT_EQ(ErrorIf(os.WaitForSingleObject(reinterpret_cast<HANDLE>(std::uintptr_t{0x7FF0}), 0) == WAIT_FAILED),
+    EXPECT_EQ(ErrorIf([&] { return os.WaitForSingleObject(reinterpret_cast<HANDLE>(std::uintptr_t{0x7FF0}), 0) == WAIT_FAILED; }),
               ERROR_INVALID_HANDLE);
 }
 
 TEST_P(PlatformContract, ASemaphoreStartsAtMostAtItsMaximumAndAtZeroIsHeldByItsCreator) {
-    EXPECT_EQ(ErrorIf(os.CreateSemaphoreA(nullptr, 2, 1, "Over") == nullptr), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(ErrorIf([&] { return os.CreateSemaphoreA(nullptr, 2, 1, "Over") == nullptr; }), ERROR_INVALID_PARAMETER);
     HANDLE start = os.CreateSemaphoreA(nullptr, 0, 1, "PLVStartSemaphore");
     ASSERT_NE(start, nullptr);
     EXPECT_EQ(os.WaitForSingleObject(start, 0), WAIT_TIMEOUT);
-    EXPECT_EQ(ErrorIf(!os.ReleaseSemaphore(start, 2, nullptr)), ERROR_TOO_MANY_POSTS);
+    EXPECT_EQ(ErrorIf([&] { return !os.ReleaseSemaphore(start, 2, nullptr); }), ERROR_TOO_MANY_POSTS);
     EXPECT_TRUE(os.ReleaseSemaphore(start, 1, nullptr));
     EXPECT_EQ(os.WaitForSingleObject(start, 0), WAIT_OBJECT_0);
     os.CloseHandle(start);

@@ -6,7 +6,13 @@
 namespace plv::testing {
 
 // The last error of a call that failed; kSucceeded for one that did not.
+// The code is cleared before the call, so that an earlier failure's code
+// cannot stand in for one the call failed to set.
 constexpr DWORD kSucceeded = 0xFFFFFFFF;
-inline DWORD ErrorIf(Platform &os, bool failed) { return failed ? os.GetLastError() : kSucceeded; }
+template <typename Call>
+DWORD ErrorIf(Platform &os, Call failed) {
+    os.SetLastError(ERROR_SUCCESS);
+    return failed() ? os.GetLastError() : kSucceeded;
+}
 
 }  // namespace plv::testing

@@ -75,7 +75,7 @@ TEST(PeVersionFiles, ABufferShorterThanTheAnsweredSizeIsRefused) {
     const DWORD size = platform.GetFileVersionInfoSizeA(path.c_str(), nullptr);
     ASSERT_GT(size, 0u);
     std::vector<std::uint8_t> buffer(size - 1, 0xAB);
-    EXPECT_EQ(ErrorIf(platform, !platform.GetFileVersionInfoA(path.c_str(), 0, size - 1, buffer.data())),
+    EXPECT_EQ(ErrorIf(platform, [&] { return !platform.GetFileVersionInfoA(path.c_str(), 0, size - 1, buffer.data()); }),
               ERROR_INSUFFICIENT_BUFFER);
     EXPECT_EQ(buffer, std::vector<std::uint8_t>(size - 1, 0xAB));
     EXPECT_FALSE(platform.GetFileVersionInfoA(path.c_str(), 0, size, nullptr));

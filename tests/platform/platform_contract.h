@@ -67,7 +67,10 @@ class PlatformContract : public ::testing::TestWithParam<PlatformKind> {
     std::string ReadWholeFile(const std::string &path);
     HANDLE Open(const std::string &path, DWORD access, DWORD shareMode, DWORD disposition);
 
-    DWORD ErrorIf(bool failed) { return plv::testing::ErrorIf(os, failed); }
+    template <typename Call>
+    DWORD ErrorIf(Call failed) {
+        return plv::testing::ErrorIf(os, failed);
+    }
 };
 
 }  // namespace plv::testing

@@ -89,7 +89,7 @@ TEST_P(PlatformContract, FileTimesBecomeCalendarFields) {
     // A time with the sign bit set is before 1601 and has no calendar fields.
     const FILETIME beforeTheCalendar{0, 0x80000000};
     SYSTEMTIME untouched{};
-    EXPECT_EQ(ErrorIf(!os.FileTimeToSystemTime(&beforeTheCalendar, &untouched)),
+    EXPECT_EQ(ErrorIf([&] { return !os.FileTimeToSystemTime(&beforeTheCalendar, &untouched); }),
               ERROR_INVALID_PARAMETER);
 }
 
@@ -99,7 +99,7 @@ TEST_P(PlatformContract, MultiByteToWideCharTellsAndNeedsTheRoomOfTheText) {
     EXPECT_EQ(os.MultiByteToWideChar(CP_ACP, 0, "SERVER", -1, nullptr, 0), 7);
     EXPECT_EQ(os.MultiByteToWideChar(CP_ACP, 0, "SERVER", 3, nullptr, 0), 3);
     WCHAR wide[8] = {0x7777, 0x7777};
-    EXPECT_EQ(ErrorIf(os.MultiByteToWideChar(CP_ACP, 0, "SERVER", -1, wide, 1) == 0), ERROR_INSUFFICIENT_BUFFER);
+    EXPECT_EQ(ErrorIf([&] { return os.MultiByteToWideChar(CP_ACP, 0, "SERVER", -1, wide, 1) == 0; }), ERROR_INSUFFICIENT_BUFFER);
     EXPECT_EQ(os.MultiByteToWideChar(CP_ACP, 0, "SERVER", -1, wide, 7), 7);
     EXPECT_EQ(wide[0], u'S');
     EXPECT_EQ(wide[6], 0);
@@ -132,13 +132,13 @@ TEST_P(PlatformContract, TimersWithoutAWindowGetIdentifiersOfTheirOwn) {
     // Naming an existing one replaces it.
     EXPECT_EQ(os.SetTimer(nullptr, second, 500, &NoTick), second);
     EXPECT_TRUE(os.KillTimer(nullptr, second));
-    EXPECT_EQ(ErrorIf(!os.KillTimer(nullptr, second)), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(ErrorIf([&] { return !os.KillTimer(nullptr, second); }), ERROR_INVALID_PARAMETER);
 }
 
 // Posting to no window differs (Windows queues a thread message); the
 // library never does it, so only sending is in the contract.
 TEST_P(PlatformContract, MessagesSentToNoWindowAreRefused) {
-    EXPECT_EQ(ErrorIf(os.SendMessageA(nullptr, WM_USER + 0x1000, 0, 0) == 0), ERROR_INVALID_WINDOW_HANDLE);
+    EXPECT_EQ(ErrorIf([&] { return os.SendMessageA(nullptr, WM_USER + 0x1000, 0, 0) == 0; }), ERROR_INVALID_WINDOW_HANDLE);
 }
 
 }  // namespace

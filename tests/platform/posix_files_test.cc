@@ -36,7 +36,7 @@ TEST(SharedFiles, AFullDiskIsError112) {
     HANDLE full = os.CreateFileA("D:\\full", GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     if (full == INVALID_HANDLE_VALUE) GTEST_SKIP() << "no /dev/full here: " << os.GetLastError();
     DWORD written = 7;
-    EXPECT_EQ(ErrorIf(os, !os.WriteFile(full, "record", 6, &written, nullptr)), ERROR_DISK_FULL);
+    EXPECT_EQ(ErrorIf(os, [&] { return !os.WriteFile(full, "record", 6, &written, nullptr); }), ERROR_DISK_FULL);
     EXPECT_EQ(written, 0u);
     os.CloseHandle(full);
 }
@@ -47,11 +47,13 @@ TEST(SharedFiles, ADirectoryIsNoFile) {
     ASSERT_EQ(::mkdir((volume / "LOGS").c_str(), 0755), 0);
     PosixPlatform os;
     for (DWORD access : {GENERIC_READ, GENERIC_WRITE}) {
-        HANDLE file = os.CreateFileA("T:\\LOGS", access, 0, nullptr, OPEN_ALWAYS, 0, nullptr);
-        EXPECT_EQ(ErrorIf(os, file == INVALID_HANDLE_VALUE), ERROR_ACCESS_DENIED);
+        EXPECT_EQ(ErrorIf(os, [&] {
+                      return os.CreateFileA("T:\\LOGS", access, 0, nullptr, OPEN_ALWAYS, 0, nullptr) ==
+                             INVALID_HANDLE_VALUE;
+                  }),
+                  ERROR_ACCESS_DENIED);
     }
-    os.SetLastError(0);  // the refused opens' error is the same
-    EXPECT_EQ(ErrorIf(os, !os.DeleteFileA("T:\\LOGS")), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(ErrorIf(os, [&] { return !os.DeleteFileA("T:\\LOGS"); }), ERROR_ACCESS_DENIED);
 }
 
 // The agent reads the executables of running programs, which the kernel
@@ -92,7 +94,7 @@ TEST(SharedFiles, TheLastWriteIsTheModificationTimeInTicksSince1601) {
               125342207705000000u);
     // Only the standard level is answered.
     const auto unknownLevel = static_cast<GET_FILEEX_INFO_LEVELS>(GetFileExInfoStandard + 1);
-    EXPECT_EQ(ErrorIf(os, !os.GetFileAttributesExA("T:\\X.EXE", unknownLevel, &data)),
+    EXPECT_EQ(ErrorIf(os, [&] { return !os.GetFileAttributesExA("T:\\X.EXE", unknownLevel, &data); }),
               ERROR_INVALID_PARAMETER);
 }
 
@@ -105,8 +107,8 @@ TEST(SharedFiles, AFailedOpenClosesNothingOfTheCallers) {
     if (::fcntl(0, F_GETFD) == -1) {
         ASSERT_EQ(::open("/dev/null", O_RDONLY), 0);
     }
-    EXPECT_EQ(ErrorIf(os, os.CreateFileA("T:\\NONE.LOG", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr) ==
-                              INVALID_HANDLE_VALUE),
+    EXPECT_EQ(ErrorIf(os, [&] { return os.CreateFileA("T:\\NONE.LOG", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr) ==
+                              INVALID_HANDLE_VALUE; }),
               ERROR_FILE_NOT_FOUND);
     EXPECT_NE(::fcntl(0, F_GETFD), -1) << "standard input was closed";
 }
@@ -128,7 +130,7 @@ TEST(SharedFiles, AnotherProgramsSharedLockKeepsOnlyWritesOut) {
     char text[4];
     DWORD count = 0;
     EXPECT_TRUE(os.ReadFile(file, text, 4, &count, nullptr));
-    EXPECT_EQ(ErrorIf(os, !os.WriteFile(file, "zz", 2, &count, nullptr)), ERROR_LOCK_VIOLATION);
+    EXPECT_EQ(ErrorIf(os, [&] { return !os.WriteFile(file, "zz", 2, &count, nullptr); }), ERROR_LOCK_VIOLATION);
     os.CloseHandle(file);
     ::close(holder);
 }

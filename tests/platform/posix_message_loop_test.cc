@@ -158,7 +158,7 @@ TEST_F(MessageLoop, SentMessagesAreAnsweredAtOnce) {
     DestroyHostWindow(window);
     PumpMessages(Clock::now());
     EXPECT_EQ(events.size(), 1u);  // what was posted to it went with the window
-    EXPECT_EQ(ErrorIf(os, os.SendMessageA(window, WM_USER, 0, 21) == 0), ERROR_INVALID_WINDOW_HANDLE);
+    EXPECT_EQ(ErrorIf(os, [&] { return os.SendMessageA(window, WM_USER, 0, 21) == 0; }), ERROR_INVALID_WINDOW_HANDLE);
     EXPECT_FALSE(os.PostMessageA(window, WM_CLOSE, 0, 0));
 }
 
@@ -171,7 +171,7 @@ TEST_F(MessageLoop, AWindowTimerWithoutProcedureReachesTheWindowAndDiesWithItAnd
     DestroyHostWindow(window);
     EXPECT_FALSE(os.KillTimer(window, 7));
     // Only host windows take timers.
-    EXPECT_EQ(ErrorIf(os, os.SetTimer(reinterpret_cast<HWND>(std::uintptr_t{0x77}), 2, 20, &Tick) == 0u),
+    EXPECT_EQ(ErrorIf(os, [&] { return os.SetTimer(reinterpret_cast<HWND>(std::uintptr_t{0x77}), 2, 20, &Tick) == 0u; }),
               ERROR_INVALID_WINDOW_HANDLE);
 }
 
@@ -206,9 +206,8 @@ TEST_F(HostWindowTest, OtherControlsAndWindowsAreNotReached) {
     EXPECT_EQ(Send(102, LB_ADDSTRING, 0, "lost"), 0);
     HWND destroyed = CreateHostWindow("gone", 101, nullptr);
     DestroyHostWindow(destroyed);
-    EXPECT_EQ(ErrorIf(platform, platform.GetDC(destroyed) == nullptr), ERROR_INVALID_WINDOW_HANDLE);
-    platform.SetLastError(0);
-    EXPECT_EQ(ErrorIf(platform, platform.SendDlgItemMessageA(destroyed, 101, LB_GETCOUNT, 0, 0) == 0),
+    EXPECT_EQ(ErrorIf(platform, [&] { return platform.GetDC(destroyed) == nullptr; }), ERROR_INVALID_WINDOW_HANDLE);
+    EXPECT_EQ(ErrorIf(platform, [&] { return platform.SendDlgItemMessageA(destroyed, 101, LB_GETCOUNT, 0, 0) == 0; }),
               ERROR_INVALID_WINDOW_HANDLE);
     EXPECT_TRUE(heard.empty());
 }
@@ -222,7 +221,7 @@ TEST_F(HostWindowTest, TextIsMeasuredInAFixedWidthMetric) {
     EXPECT_EQ(size.cy, kCharHeight);
     ASSERT_TRUE(platform.GetTextExtentPointA(dc, "", 0, &size));  // an empty text is no width
     EXPECT_EQ(size.cx, 0);
-    EXPECT_EQ(ErrorIf(platform, !platform.GetTextExtentPointA(nullptr, "abcde", 5, &size)), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(ErrorIf(platform, [&] { return !platform.GetTextExtentPointA(nullptr, "abcde", 5, &size); }), ERROR_INVALID_PARAMETER);
     EXPECT_EQ(platform.ReleaseDC(window, nullptr), 0);  // not the window's context
     EXPECT_EQ(platform.ReleaseDC(window, dc), 1);
 }

@@ -22,8 +22,8 @@ TEST(Modules, ACompanionModuleBesideThePlatformIsLoadedAndItsEntriesFound) {
     FARPROC answer = os.GetProcAddress(module, "PlvTestAnswer");
     ASSERT_NE(answer, nullptr);
     EXPECT_EQ(answer(), 42);
-    EXPECT_EQ(ErrorIf(os, os.GetProcAddress(module, "NoSuchEntry") == nullptr), ERROR_PROC_NOT_FOUND);
-    EXPECT_EQ(ErrorIf(os, os.GetProcAddress(module, reinterpret_cast<LPCSTR>(std::uintptr_t{3})) == nullptr),
+    EXPECT_EQ(ErrorIf(os, [&] { return os.GetProcAddress(module, "NoSuchEntry") == nullptr; }), ERROR_PROC_NOT_FOUND);
+    EXPECT_EQ(ErrorIf(os, [&] { return os.GetProcAddress(module, reinterpret_cast<LPCSTR>(std::uintptr_t{3})) == nullptr; }),
               ERROR_PROC_NOT_FOUND);
 
     // Loads are counted: the handle stays good until the last free.
@@ -32,8 +32,8 @@ TEST(Modules, ACompanionModuleBesideThePlatformIsLoadedAndItsEntriesFound) {
     EXPECT_TRUE(os.FreeLibrary(module));
     EXPECT_NE(os.GetProcAddress(module, "PlvTestAnswer"), nullptr);
     EXPECT_TRUE(os.FreeLibrary(module));
-    EXPECT_EQ(ErrorIf(os, !os.FreeLibrary(module)), ERROR_INVALID_HANDLE);
-    EXPECT_EQ(ErrorIf(os, os.GetProcAddress(module, "PlvTestAnswer") == nullptr), ERROR_INVALID_HANDLE);
+    EXPECT_EQ(ErrorIf(os, [&] { return !os.FreeLibrary(module); }), ERROR_INVALID_HANDLE);
+    EXPECT_EQ(ErrorIf(os, [&] { return os.GetProcAddress(module, "PlvTestAnswer") == nullptr; }), ERROR_INVALID_HANDLE);
 }
 
 TEST(Modules, AModuleWithADirectoryIsLookedForThereOnly) {
@@ -42,10 +42,10 @@ TEST(Modules, AModuleWithADirectoryIsLookedForThereOnly) {
     HMODULE module = os.LoadLibraryA("B:\\PLVTESTMOD.DLL");
     ASSERT_NE(module, nullptr);
     EXPECT_TRUE(os.FreeLibrary(module));
-    EXPECT_EQ(ErrorIf(os, os.LoadLibraryA("Z:\\PLVTESTMOD.DLL") == nullptr), ERROR_MOD_NOT_FOUND);
-    EXPECT_EQ(ErrorIf(os, os.LoadLibraryA("Q:\\PLVTESTMOD.DLL") == nullptr),
+    EXPECT_EQ(ErrorIf(os, [&] { return os.LoadLibraryA("Z:\\PLVTESTMOD.DLL") == nullptr; }), ERROR_MOD_NOT_FOUND);
+    EXPECT_EQ(ErrorIf(os, [&] { return os.LoadLibraryA("Q:\\PLVTESTMOD.DLL") == nullptr; }),
               ERROR_MOD_NOT_FOUND);  // no such drive
-    EXPECT_EQ(ErrorIf(os, os.LoadLibraryA("PLVNOSUCH.DLL") == nullptr), ERROR_MOD_NOT_FOUND);
+    EXPECT_EQ(ErrorIf(os, [&] { return os.LoadLibraryA("PLVNOSUCH.DLL") == nullptr; }), ERROR_MOD_NOT_FOUND);
 }
 
 }  // namespace

@@ -186,7 +186,7 @@ TEST_F(ProcessCreation, HandlesAreClosedOnceAndLeaveTheProcessRunning) {
     EXPECT_NE(info.hProcess, info.hThread);
     EXPECT_TRUE(os.CloseHandle(info.hProcess));
     EXPECT_TRUE(os.CloseHandle(info.hThread));
-    EXPECT_EQ(ErrorIf(os, !os.CloseHandle(info.hProcess)), ERROR_INVALID_HANDLE);
+    EXPECT_EQ(ErrorIf(os, [&] { return !os.CloseHandle(info.hProcess); }), ERROR_INVALID_HANDLE);
     EXPECT_EQ(::kill(static_cast<pid_t>(info.dwProcessId), 0), 0);
     std::ofstream{volume / "go"};
     EXPECT_TRUE(AwaitReport(report));
@@ -231,7 +231,7 @@ TEST(Environment, VariablesAreReadAsWindowsGivesThem) {
     EXPECT_STREQ(value, "#######");
     EXPECT_EQ(os.GetEnvironmentVariableA("PLV_TEST_VARIABLE", value, 7), 6u);
     EXPECT_STREQ(value, "F:\\PLV");
-    EXPECT_EQ(ErrorIf(os, os.GetEnvironmentVariableA("PLV_NO_SUCH_VARIABLE", value, 8) == 0), ERROR_ENVVAR_NOT_FOUND);
+    EXPECT_EQ(ErrorIf(os, [&] { return os.GetEnvironmentVariableA("PLV_NO_SUCH_VARIABLE", value, 8) == 0; }), ERROR_ENVVAR_NOT_FOUND);
 }
 
 }  // namespace

@@ -79,12 +79,9 @@ TEST_F(Semaphores, AHandleOnlyDoesWhatItWasOpenedFor) {
     HANDLE created = os.CreateSemaphoreA(nullptr, 1, 1, "PLVTimerSemaphore");
     HANDLE waitOnly = os.OpenSemaphoreA(SYNCHRONIZE, FALSE, "PLVTimerSemaphore");
     HANDLE releaseOnly = os.OpenSemaphoreA(SEMAPHORE_MODIFY_STATE, FALSE, "PLVTimerSemaphore");
-    // Each refusal is checked for its own error, not one left by the other.
-    os.SetLastError(ERROR_SUCCESS);
-    EXPECT_EQ(ErrorIf(os, os.WaitForSingleObject(releaseOnly, 0) == WAIT_FAILED), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(ErrorIf(os, [&] { return os.WaitForSingleObject(releaseOnly, 0) == WAIT_FAILED; }), ERROR_ACCESS_DENIED);
     EXPECT_EQ(os.WaitForSingleObject(waitOnly, 0), WAIT_OBJECT_0);
-    os.SetLastError(ERROR_SUCCESS);
-    EXPECT_EQ(ErrorIf(os, !os.ReleaseSemaphore(waitOnly, 1, nullptr)), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(ErrorIf(os, [&] { return !os.ReleaseSemaphore(waitOnly, 1, nullptr); }), ERROR_ACCESS_DENIED);
     EXPECT_TRUE(os.ReleaseSemaphore(releaseOnly, 1, nullptr));
     for (HANDLE handle : {created, waitOnly, releaseOnly}) os.CloseHandle(handle);
 }

@@ -61,7 +61,7 @@ TEST(CodePages, AnsiBytesAreTheirCharactersAndBack) {
 
 TEST(CodePages, OemToCharRefusesNoBuffer) {
     PosixPlatform os;
-    EXPECT_EQ(ErrorIf(os, !os.OemToCharA(nullptr, nullptr)), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(ErrorIf(os, [&] { return !os.OemToCharA(nullptr, nullptr); }), ERROR_INVALID_PARAMETER);
 }
 
 TEST(CommandLine, SplitsAsTheWindowsRuntimeDoes) {

@@ -86,13 +86,14 @@ TEST_P(PlatformContract, ShareModesDecideWhetherASecondOpenSucceeds) {
     for (const SharingCase &c : cases) {
         HANDLE first = Open(Scratch("SHARED.LOG"), c.firstAccess, c.firstShare, OPEN_EXISTING);
         ASSERT_NE(first, INVALID_HANDLE_VALUE) << n;
-        HANDLE second = Open(Scratch("SHARED.LOG"), c.secondAccess, c.secondShare, OPEN_EXISTING);
-        EXPECT_EQ(second != INVALID_HANDLE_VALUE, c.secondOpens) << "case " << n;
-        if (second != INVALID_HANDLE_VALUE) {
-            os.CloseHandle(second);
-        } else {
-            EXPECT_EQ(os.GetLastError(), ERROR_SHARING_VIOLATION) << "case " << n;
-        }
+        HANDLE second = INVALID_HANDLE_VALUE;
+        EXPECT_EQ(ErrorIf([&] {
+                      second = Open(Scratch("SHARED.LOG"), c.secondAccess, c.secondShare, OPEN_EXISTING);
+                      return second == INVALID_HANDLE_VALUE;
+                  }),
+                  c.secondOpens ? kSucceeded : ERROR_SHARING_VIOLATION)
+            << "case " << n;
+        if (second != INVALID_HANDLE_VALUE) os.CloseHandle(second);
         os.CloseHandle(first);
         ++n;
     }

@@ -56,14 +56,10 @@ TEST(PeVersionFiles, FilesWithoutAResourceAnswerZeroAndTheirError) {
          ERROR_RESOURCE_TYPE_NOT_FOUND},
     };
     for (const auto &c : cases) {
-        platform.SetLastError(ERROR_SUCCESS);
-        EXPECT_EQ(platform.GetFileVersionInfoSizeA(posix::DosPathOf(c.path).c_str(), nullptr), 0u)
-            << c.what;
-        EXPECT_EQ(platform.GetLastError(), c.error) << c.what;
+        const std::string path = posix::DosPathOf(c.path);
+        EXPECT_EQ(ErrorIf(platform, [&] { return platform.GetFileVersionInfoSizeA(path.c_str(), nullptr) == 0; }), c.error) << c.what;
         std::uint8_t buffer[64] = {};
-        EXPECT_FALSE(platform.GetFileVersionInfoA(posix::DosPathOf(c.path).c_str(), 0,
-                                                  sizeof buffer, buffer));
-        EXPECT_EQ(platform.GetLastError(), c.error) << c.what;
+        EXPECT_EQ(ErrorIf(platform, [&] { return !platform.GetFileVersionInfoA(path.c_str(), 0, sizeof buffer, buffer); }), c.error) << c.what;
     }
 }
 

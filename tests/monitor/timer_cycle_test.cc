@@ -260,6 +260,21 @@ TEST_F(ProcessScanTest, AKnownProgramWaitsOutsideTheTableAndIsMeteredByItsShortP
     EXPECT_THAT(LoggedEvents(), ElementsAre("Initiated C:\\PROGRA~1\\WRITER.EXE"));
 }
 
+// The short form is asked into 284 characters, its terminator included, so
+// one of 284 characters stands as "(none)".
+TEST_F(ProcessScanTest, AShortPathKeepsAt283CharactersAndStandsAsNoneAt284) {
+    const std::pair<DWORD, std::size_t> kCases[] = {{0x1D0, 283}, {0x1D4, 284}};
+    for (const auto &[id, length] : kCases) {
+        const std::string path = "C:\\LONG" + std::to_string(length) + ".EXE";
+        StartProcess(id, path);
+        fake.files.files[path].shortPath = "C:\\" + std::string(length - 3, 'S');
+        OpenWindow(id, "Long");
+    }
+    Tick();
+    EXPECT_EQ(std::string(Entry(0x1D0)->programPath), "C:\\" + std::string(280, 'S'));
+    EXPECT_STREQ(Entry(0x1D4)->programPath, "(none)");
+}
+
 // On Windows 95 the whole process list is walked, the agent's own process
 // passed over.
 class Windows95ScanTest : public MonitorTest {

@@ -183,6 +183,18 @@ TEST_F(LogFileTest, CloseIsRetriedThenReportedOnce) {
     EXPECT_TRUE(core.networkFailure);  // the failed closes had no path: counted as remote
 }
 
+// The local SMS log is closed once, whatever the retry count.
+TEST_F(LogFileTest, TheSmsLogsCloseIsTriedOnce) {
+    agent.closeRetryCount = 2;
+    agent.optionFlags |= PLV_OPT_SMS_OUTPUT;
+    fake.environment["PLVHPATH"] = "D:\\METER";
+    fake.files.directories.insert("D:\\METER");
+    fake.files.closeFaults["D:\\METER\\19980820.LOG"] = {ERROR_NETNAME_DELETED, 3};
+    Add();
+    PLVUpdateLogs();
+    EXPECT_EQ(fake.sleeps, std::vector<DWORD>{100});  // after its one failed attempt
+}
+
 // Each event arms the shared log for the close retry count plus one calls;
 // what is still pending then waits, kept, for the next event.
 TEST_F(LogFileTest, AnUnreachableShareIsTriedCloseRetryCountPlusOneCallsPerEvent) {

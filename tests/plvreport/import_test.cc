@@ -172,12 +172,17 @@ TEST_P(Import, GoesOnAfterPathsItCannotRead) {
     EXPECT_NE(run.output.find("unreadable paths or files: 2\n"), std::string::npos);
 }
 
-// A file whose events fill several pieces of what is sent to the server
-// (a busy share's day) is stored once, every event of it.
+// A file larger than one transaction of the import, its events filling
+// many pieces of what is sent to the server (a busy share's day), is
+// stored once, every event of it.
 TEST_P(Import, AFileOfManyEventsStoresEachOnce) {
-    constexpr int kRecords = 30000;
+    constexpr int kRecords = 120000;  // of 321 bytes: 38.5 MB
+    const std::string deep = "C:\\" + std::string(250, 'D') + "\\APP";
     std::vector<std::string> lines;
-    for (int r = 0; r < kRecords; ++r) lines.push_back(Line(r));
+    for (int r = 0; r < kRecords; ++r) {
+        const std::string application = deep + std::to_string(r % 3) + ".EXE";
+        lines.push_back(EventLine("1998/08/20", "10:00:00", "WS-1", "U1", application));
+    }
     Append("19980820.LOG", LogBytes(lines));
     const ToolRun run = Run("many", {"import", "LOGS"});
     EXPECT_EQ(run.status, 0) << run.errors;

@@ -46,6 +46,7 @@ class StoredLog {
         e.application = application, e.event = what;
         store_.AddEvent(id_, e);
     }
+    void PlaceNextAt(std::uint64_t offset) { offset_ = offset; }
 
   private:
     plvreport::Store &store_;
@@ -357,6 +358,21 @@ TEST(BuildSessions, AnEndNamingNoOpenStartClosesTheLatestBegunAfterIt) {
     ASSERT_EQ(sessions.size(), 2u);
     for (const plvreport::Session &s : sessions)
         EXPECT_EQ(s.open, s.start != At(kDay1, "10:30:00")) << s.start;
+}
+
+// Events of one instant pair in the order of their places in the file,
+// whatever order the engine gives them in.
+TEST(BuildSessions, EventsOfOneInstantPairInTheOrderOfTheirFile) {
+    TemporaryDirectory dir;
+    StoredDay day(dir);
+    day.log().PlaceNextAt(1);
+    day.log().Add(kDay1, "10:00:00", "WS-1", "ANN", kEditor, "Terminated", "10:00:00");
+    day.log().PlaceNextAt(0);
+    day.log().Add(kDay1, "10:00:00", "WS-1", "ANN", kEditor, "Initiated");
+    day.Commit();
+    const auto sessions = plvreport::BuildSessions(day.store()).sessions;
+    ASSERT_EQ(sessions.size(), 1u);
+    EXPECT_FALSE(sessions[0].open);
 }
 
 // A pair counts once while any of its sessions is open: the end of the

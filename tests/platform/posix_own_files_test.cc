@@ -168,6 +168,19 @@ TEST(OwnDirectories, OneAnotherUserPreparedIsRefusedAndNothingIsCreatedInIt) {
     ExpectRefused(true);
 }
 
+// One that cannot be made is told with the system's reason.
+TEST(OwnDirectories, OneThatCannotBeMadeIsToldWithTheSystemsReason) {
+    for (const Use &use : kUses) {
+        TemporaryDirectory scratch;
+        plv::testing::WriteHostFile(scratch / "file", std::string("x"));
+        const std::string path = scratch / "file/own";
+        use.set(path);
+        PosixPlatform os;
+        EXPECT_EQ(use.create(os), ERROR_PATH_NOT_FOUND) << use.name;
+        EXPECT_EQ(use.prepare(), use.role + path + ": Not a directory");
+    }
+}
+
 // The store's own directory below the data directory is checked the same
 // way, and a store planted there is not read.
 TEST(OwnDirectories, TheRegistryStoresDirectoryIsCheckedAndAPlantedStoreIsNotRead) {

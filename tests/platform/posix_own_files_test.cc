@@ -240,6 +240,9 @@ TEST(OwnDirectories, AGoodOneIsUsedWhetherMadeOrFound) {
         for (const std::string made : {"made", "made/below", "made/below/own"})
             EXPECT_EQ(ModeOf(scratch / made), 0700) << made;
         EXPECT_FALSE(fs::is_empty(scratch / "made/below/own"));
+        // What the platform keeps there is its user's alone too.
+        for (const auto &entry : fs::recursive_directory_iterator(scratch / "made/below/own"))
+            EXPECT_EQ(ModeOf(entry.path()), entry.is_directory() ? 0700 : 0600) << entry.path();
     }
 }
 

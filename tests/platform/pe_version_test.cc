@@ -100,7 +100,12 @@ TEST(PeVersionFiles, LanguageNamesAreCutToTheBufferAndCountWhatWasCopied) {
         EXPECT_EQ(platform.VerLanguageNameA(c.language, name, c.size), c.answer) << c.language;
         EXPECT_STREQ(name, c.name);
     }
+    // Without room, or without a buffer, nothing is copied.
+    char untouched[] = "abc";
+    EXPECT_EQ(platform.VerLanguageNameA(0x0409, untouched, 0), 23u);
+    EXPECT_STREQ(untouched, "abc");
     EXPECT_EQ(platform.VerLanguageNameA(0x0409, nullptr, 0), 23u);
+    EXPECT_EQ(platform.VerLanguageNameA(0x0409, nullptr, 64), 23u);
 }
 
 // Every known language is named after its primary language (the low ten

@@ -75,11 +75,13 @@ TEST_F(PeriodicStepsTest, SettingsChangeIsNoticedAfterTheUpdateIntervalOnceAndSt
     WriteSettings("SMSOutput=NO\r\n");
     Tick();  // first check: remembers the file's time
     WriteSettings("SMSOutput=YES\r\nSMSFrequency=M\r\nSMSStart=01/01/1998\r\n");
+    agent.refreshAction = 7;
     Ticks(899);
     EXPECT_EQ(agent.optionFlags & PLV_OPT_SMS_OUTPUT, 0u);
 
     Tick();  // 900 seconds after the first check
     EXPECT_NE(agent.optionFlags & PLV_OPT_SMS_OUTPUT, 0u);
+    EXPECT_EQ(std::uint32_t{agent.refreshAction}, 0u);  // not set: 0
     ASSERT_EQ(fake.started.size(), 1u);
     // Started by its full path, quoted on the command line: the blank in the
     // path names no other program and shifts none of the dates.

@@ -36,14 +36,12 @@ TEST_P(PlatformContract, LocksOfTwoHandlesOfOneProcessExcludeEachOther) {
         {second, 0x100000010u, 1, true},
     };
     for (const Attempt &attempt : attempts) {
-        os.SetLastError(0);
-        EXPECT_EQ(os.LockFile(attempt.handle, static_cast<DWORD>(attempt.offset),
-                              static_cast<DWORD>(attempt.offset >> 32), attempt.length, 0) != FALSE,
-                  attempt.granted)
+        EXPECT_EQ(ErrorIf([&] {
+                      return !os.LockFile(attempt.handle, static_cast<DWORD>(attempt.offset),
+                                          static_cast<DWORD>(attempt.offset >> 32), attempt.length, 0);
+                  }),
+                  attempt.granted ? kSucceeded : ERROR_LOCK_VIOLATION)
             << attempt.offset << "+" << attempt.length;
-        if (!attempt.granted) {
-            EXPECT_EQ(os.GetLastError(), ERROR_LOCK_VIOLATION);
-        }
     }
 
     // A lock's owner reads and writes freely; others may not touch it. Wine

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/last_error.h"
 #include "platform/posix/paths.h"
 #include "platform/posix/posix_platform.h"
 #include "support/temporary_directory.h"
@@ -14,6 +15,7 @@
 namespace plv::posix {
 namespace {
 
+using plv::testing::ErrorIf;
 using plv::testing::TemporaryDirectory;
 
 class DosPaths : public ::testing::Test {
@@ -64,8 +66,8 @@ TEST_F(DosPaths, RootsMapToTheirDirectories) {
         EXPECT_EQ(HostPath(c.dos), c.host) << c.dos;
         if (!c.host.starts_with("error ")) continue;
         // A file call on a root that does not exist fails with the root's code.
-        EXPECT_EQ(os.GetFileAttributesA(c.dos), INVALID_FILE_ATTRIBUTES) << c.dos;
-        EXPECT_EQ("error " + std::to_string(os.GetLastError()), c.host) << c.dos;
+        const DWORD error = ErrorIf(os, [&] { return os.GetFileAttributesA(c.dos) == INVALID_FILE_ATTRIBUTES; });
+        EXPECT_EQ("error " + std::to_string(error), c.host) << c.dos;
     }
 }
 

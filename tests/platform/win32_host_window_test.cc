@@ -3,6 +3,7 @@
 // box, lines and extent as the trace display uses them: dll_load_test.cc.
 #include <gtest/gtest.h>
 
+#include "platform/last_error.h"
 #include "platform/win32/win32_platform.h"
 
 namespace plv::win32 {
@@ -19,9 +20,7 @@ TEST(Win32HostWindow, OtherControlsAndWindowsAreNotReached) {
               0);
     EXPECT_EQ(platform.SendDlgItemMessageA(window, kListBox, LB_GETCOUNT, 0, 0), 0);
     DestroyHostWindow(window);
-    platform.SetLastError(ERROR_SUCCESS);
-    EXPECT_EQ(platform.GetDC(window), nullptr);
-    EXPECT_EQ(platform.GetLastError(), ERROR_INVALID_WINDOW_HANDLE);
+    EXPECT_EQ(plv::testing::ErrorIf(platform, [&] { return platform.GetDC(window) == nullptr; }), ERROR_INVALID_WINDOW_HANDLE);
 }
 
 }  // namespace

@@ -18,6 +18,7 @@
 #include <tuple>
 #include <vector>
 
+#include "platform/last_error.h"
 #include "platform/posix/posix_platform.h"
 #include "platform/posix/window_notifications.h"
 #include "platform/posix/x11_display.h"
@@ -105,16 +106,12 @@ std::optional<Described> DescribedDuringEnumeration(Platform &platform, HWND wan
 void ExpectGone(Platform &platform, HWND window) {
     for (auto text : {&Platform::GetWindowTextA, &Platform::GetClassNameA}) {
         char answer[16] = "stale";
-        platform.SetLastError(ERROR_SUCCESS);
-        EXPECT_EQ((platform.*text)(window, answer, sizeof answer), 0);
-        EXPECT_EQ(platform.GetLastError(), ERROR_INVALID_WINDOW_HANDLE);
+        EXPECT_EQ(ErrorIf(platform, [&] { return (platform.*text)(window, answer, sizeof answer) == 0; }), ERROR_INVALID_WINDOW_HANDLE);
         EXPECT_STREQ(answer, "");
     }
     DWORD process = 77;
-    platform.SetLastError(ERROR_SUCCESS);
-    EXPECT_EQ(platform.GetWindowThreadProcessId(window, &process), 0u);
+    EXPECT_EQ(ErrorIf(platform, [&] { return platform.GetWindowThreadProcessId(window, &process) == 0; }), ERROR_INVALID_WINDOW_HANDLE);
     EXPECT_EQ(process, 0u);
-    EXPECT_EQ(platform.GetLastError(), ERROR_INVALID_WINDOW_HANDLE);
     EXPECT_EQ(platform.GetParent(window), nullptr);
     EXPECT_FALSE(platform.IsWindowVisible(window));
     EXPECT_FALSE(platform.IsWindow(window));

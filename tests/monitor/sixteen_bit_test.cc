@@ -272,14 +272,17 @@ TEST_F(HookTest, TheProgramIsAdmittedByItsShortPath) {
                  "C:\\PROGRA~1\\WRITER.EXE");
 }
 
-// A title is identified whole, to its 63rd character: a known application is
-// left to the next scan.
-TEST_F(HookTest, AKnownApplicationIsIdentifiedByItsWholeTitle) {
-    PLVAppDefinition byTitle{};
-    byTitle.kind = 2;
+// A title is identified whole, to its 63rd character, and a class to its
+// 128th: a known application is left to the next scan.
+TEST_F(HookTest, AKnownApplicationIsIdentifiedByItsWholeTitleOrClass) {
+    PLVAppDefinition byTitle{}, byClass{};
+    byTitle.kind = byClass.kind = 2;
     std::strcpy(byTitle.titleText, "END");
+    std::strcpy(byClass.classText, "CEND");
     PLVAppendToList(&runtime.definitions, &byTitle, sizeof byTitle);
+    PLVAppendToList(&runtime.definitions, &byClass, sizeof byClass);
     fake.files.files["C:\\APPS\\LONG.EXE"];
+    fake.files.files["C:\\APPS\\WIDE.EXE"];
     PLVHookRecord record = Created(OpenWindow(0x550, "Long"), "C:\\APPS\\LONG.EXE");
     std::strcpy(record.title, (std::string(60, 'T') + "END").c_str());
     Notify(record);
@@ -287,6 +290,13 @@ TEST_F(HookTest, AKnownApplicationIsIdentifiedByItsWholeTitle) {
     record.title[62] = 'X';
     Notify(record);
     EXPECT_EQ(MeteredCount(), 1u);
+    record = Created(OpenWindow(0x551, "Wide"), "C:\\APPS\\WIDE.EXE");
+    std::strcpy(record.className, (std::string(124, 'C') + "CEND").c_str());
+    Notify(record);
+    EXPECT_EQ(MeteredCount(), 1u);
+    record.className[127] = 'X';
+    Notify(record);
+    EXPECT_EQ(MeteredCount(), 2u);
 }
 
 TEST_F(HookTest, SixteenBitWindowTakesItsPathFromTheTracker) {

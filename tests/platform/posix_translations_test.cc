@@ -117,6 +117,7 @@ TEST(ErrnoTranslation, GivesTheCodesTheCoreTellsApart) {
     } const cases[] = {
         {ENOENT, {FileOperation::Open, inExisting}, ERROR_FILE_NOT_FOUND},
         {ENOENT, {FileOperation::Open, inMissing}, ERROR_PATH_NOT_FOUND},
+        {ENOENT, {FileOperation::Open, "/missing.log"}, ERROR_FILE_NOT_FOUND},  // in the root
         {ENOENT, {FileOperation::Delete, inMissing}, ERROR_PATH_NOT_FOUND},
         {ENOENT, {FileOperation::Module, inExisting}, ERROR_MOD_NOT_FOUND},
         {ENOTDIR, {FileOperation::Open, inExisting}, ERROR_PATH_NOT_FOUND},

@@ -123,6 +123,17 @@ TEST_F(MeteredAppsTest, AdmissionFillsTheRecordAndLogsInitiated) {
     EXPECT_THAT(Lines(), ElementsAre(Line("09:15:02", kEditor, "Initiated")));
 }
 
+// A name is kept, and compared, as the record's field holds it.
+TEST_F(MeteredAppsTest, ANameIsCutToItsFieldBeforeItIsKeptOrCompared) {
+    const HWND window = Window(0x310, 0x311);
+    const std::string fits(63, 'N');
+    PLVMeteredApp *app = AuthorizeApp(window, 0, (fits + "TAIL").c_str());
+    ASSERT_NE(app, nullptr);
+    EXPECT_EQ(std::string(app->applicationName), fits);
+    EXPECT_EQ(AuthorizeApp(window, 0, (fits + "OTHER").c_str()), app);
+    EXPECT_THAT(Lines(), ElementsAre(Line("09:15:02", fits.c_str(), "Initiated")));
+}
+
 TEST_F(MeteredAppsTest, RenameEndsTheOldNameAndTheLaterEndKeepsTheFirstStart) {
     const HWND window = Window(0x310, 0x311);
     PLVMeteredApp *app = AuthorizeApp(window, 0, kEditor);

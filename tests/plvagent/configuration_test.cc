@@ -131,6 +131,7 @@ TEST_F(Configuration, EachMistakeIsNamedByFileLineAndKey) {
         {"[Agent]\nHomePath=H:\\PLV\nUpdateInterval=soon\n", "3: UpdateInterval: expected a whole number from 1 to 10080"},
         {"[Agent]\nHomePath=H:\\PLV\nUpdateCountdown=-1\n", "3: UpdateCountdown: expected a whole number from 1 to 604800"},
         {"[Agent]\nHomePath=H:\\PLV\nthis line\n", "3: expected key=value, [section] or a ; comment"},
+        {"[Agent]\nHomePath=H:\\PLV\n = x\n", "3: a key has no name"},
         {"HomePath=H:\\PLV\n[Agent]\n", "1: HomePath: stands before the first section"},
         {"[Agent]\nHomePath=H:\\PLV\nWorkstaton=WS-1\n", "3: Workstaton: unknown key"},
         {"[Agent]\nHomePath=H:\\PLV\n[Agnet]\n", "3: [Agnet]: unknown section"},

@@ -112,7 +112,8 @@ TEST(LogReader, WhatHoldsNoSoundRecordIsOneSkippedRange) {
     const std::string line = Line(3);
     std::string tooLong = line;
     tooLong.insert(tooLong.find("EDITOR"), std::string(423 - tooLong.size(), 'X'));
-    const std::vector<std::string> junk = {
+    const Log log = LogOf(2);
+    std::vector<std::string> junk = {
         "x", "\r\n\x18", "\r\n\x18\x01", std::string(100, '\0'),
         std::string(3000, '\r') + "\r\n\x18\x01\x07\x00\x10\x00" + std::string(2000, '\n') +
             "\r\n\x18\x01",
@@ -123,7 +124,9 @@ TEST(LogReader, WhatHoldsNoSoundRecordIsOneSkippedRange) {
         LogRecordBytes(EventLine("1998/08/20", "10:00:00", "WS", "U", "A", "Terminated",
                                  "1998/08/20", "24:00:00"),
                        5)};
-    const Log log = LogOf(2);
+    // The next record's start straddles the end of the reader's first megabyte.
+    for (const std::size_t inFirst : {1, 2, 3})
+        junk.push_back(std::string((1u << 20) - inFirst - log.bytes.size(), 'J'));
     for (std::size_t i = 0; i < junk.size(); ++i) {
         const std::vector<std::string> items = Items(log.bytes + junk[i] + LogRecordBytes(line, 4));
         ASSERT_EQ(items.size(), 5u) << i;

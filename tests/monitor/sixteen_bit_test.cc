@@ -281,22 +281,22 @@ TEST_F(HookTest, AKnownApplicationIsIdentifiedByItsWholeTitleOrClass) {
     std::strcpy(byClass.classText, "CEND");
     PLVAppendToList(&runtime.definitions, &byTitle, sizeof byTitle);
     PLVAppendToList(&runtime.definitions, &byClass, sizeof byClass);
+    PLVHookRecord record = Created(OpenWindow(0x550, "Long"), "C:\\APPS\\LONG.EXE");
+    // Known while the record's field ends in its text; admitted once its last character changes.
+    auto knownToItsLast = [&](char *field, std::size_t last, std::size_t metered) {
+        Notify(record);
+        EXPECT_EQ(MeteredCount(), metered);
+        field[last] = 'X';
+        Notify(record);
+        EXPECT_EQ(MeteredCount(), metered + 1);
+    };
     fake.files.files["C:\\APPS\\LONG.EXE"];
     fake.files.files["C:\\APPS\\WIDE.EXE"];
-    PLVHookRecord record = Created(OpenWindow(0x550, "Long"), "C:\\APPS\\LONG.EXE");
     std::strcpy(record.title, (std::string(60, 'T') + "END").c_str());
-    Notify(record);
-    EXPECT_EQ(MeteredCount(), 0u);
-    record.title[62] = 'X';
-    Notify(record);
-    EXPECT_EQ(MeteredCount(), 1u);
+    knownToItsLast(record.title, 62, 0);
     record = Created(OpenWindow(0x551, "Wide"), "C:\\APPS\\WIDE.EXE");
     std::strcpy(record.className, (std::string(124, 'C') + "CEND").c_str());
-    Notify(record);
-    EXPECT_EQ(MeteredCount(), 1u);
-    record.className[127] = 'X';
-    Notify(record);
-    EXPECT_EQ(MeteredCount(), 2u);
+    knownToItsLast(record.className, 127, 1);
 }
 
 TEST_F(HookTest, SixteenBitWindowTakesItsPathFromTheTracker) {
